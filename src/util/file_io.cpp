@@ -1,0 +1,188 @@
+#include "util/file_io.h"
+
+#include <cerrno>
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <utility>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "util/error.h"
+
+namespace korvid::util {
+namespace {
+
+class TFd {
+public:
+    explicit TFd(int fd) : m_fd(fd) {}
+    ~TFd()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    TFd(const TFd&) = delete;
+    TFd& operator=(const TFd&) = delete;
+    [[nodiscard]] int Get() const { return m_fd; }
+    // Closes now so that a failing close can be reported.
+    [[nodiscard]] int Close() { return ::close(std::exchange(m_fd, -1)); }
+
+private:
+    int m_fd;
+};
+
+std::string Describe(const std::filesystem::path& path, int errorNumber)
+{
+    return path.string() + ": " + ErrorText(errorNumber);
+}
+
+// Removes the temporary file unless it was renamed over the target.
+class TTempFile {
+public:
+    explicit TTempFile(const std::filesystem::path& target)
+        : m_name((target.parent_path().empty() ? std::filesystem::path(".")
+                                               : target.parent_path()) /
+                 ("." + target.filename().string() + ".XXXXXX"))
+    {
+        std::string pattern = m_name.string();
+        const int fd = ::mkstemp(pattern.data());
+        if (fd < 0)
+            throw TError("Cannot write " + Describe(target, errno));
+        m_fd = std::make_unique<TFd>(fd);
+        m_name = pattern;
+    }
+    ~TTempFile()
+    {
+        m_fd.reset();
+        if (!m_renamed)
+            ::unlink(m_name.c_str());
+    }
+    TTempFile(const TTempFile&) = delete;
+    TTempFile& operator=(const TTempFile&) = delete;
+
+    [[nodiscard]] int Fd() const { return m_fd->Get(); }
+    [[nodiscard]] const std::filesystem::path& Name() const { return m_name; }
+    [[nodiscard]] int Close() { return m_fd->Close(); }
+    void Renamed() { m_renamed = true; }
+
+private:
+    std::filesystem::path m_name;
+    std::unique_ptr<TFd> m_fd;
+    bool m_renamed = false;
+};
+
+} // namespace
+
+std::string ErrorText(int errorNumber)
+{
+    char buffer[256];
+    // The GNU strerror_r returns the text, which may or may not be the buffer.
+    return ::strerror_r(errorNumber, buffer, sizeof buffer);
+}
+
+TFileReadResult ReadFileShared(const std::filesystem::path& path, std::size_t maxBytes)
+{
+    TFileReadResult result;
+    TFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.Get() < 0) {
+        result.Outcome = errno == ENOENT ? TFileRead::Missing : TFileRead::Failed;
+        result.Message = Describe(path, errno);
+        return result;
+    }
+    struct stat info {};
+    if (::fstat(fd.Get(), &info) != 0) {
+        result.Outcome = TFileRead::Failed;
+        result.Message = Describe(path, errno);
+        return result;
+    }
+    if (S_ISDIR(info.st_mode)) {
+        result.Outcome = TFileRead::Failed;
+        result.Message = Describe(path, EISDIR);
+        return result;
+    }
+    const auto announced = static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 0);
+    if (announced > maxBytes) {
+        result.Outcome = TFileRead::Failed;
+        result.Message = path.string() + ": the file is too large (" +
+                         std::to_string(announced) + " bytes)";
+        return result;
+    }
+    // The client appends while we read: take what is there now, never wait for more.
+    std::string bytes;
+    bytes.resize(announced);
+    std::size_t have = 0;
+    for (;;) {
+        if (have == bytes.size()) {
+            if (bytes.size() >= maxBytes)
+                break;
+            bytes.resize(std::min(maxBytes, std::max<std::size_t>(bytes.size() * 2, 65536)));
+        }
+        const ssize_t got = ::read(fd.Get(), bytes.data() + have, bytes.size() - have);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            result.Outcome = TFileRead::Failed;
+            result.Message = Describe(path, errno);
+            return result;
+        }
+        if (got == 0)
+            break;
+        have += static_cast<std::size_t>(got);
+    }
+    bytes.resize(have);
+    result.Outcome = TFileRead::Read;
+    result.Bytes = std::move(bytes);
+    return result;
+}
+
+std::string ReadWholeFile(const std::filesystem::path& path)
+{
+    auto result = ReadFileShared(path);
+    switch (result.Outcome) {
+    case TFileRead::Read:
+        return std::move(result.Bytes);
+    case TFileRead::Missing:
+    case TFileRead::Failed:
+        throw TError("Cannot read " + result.Message);
+    }
+    throw TError("Cannot read " + path.string());
+}
+
+void WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes,
+                         const TAtomicWriteHooks& hooks)
+{
+    TTempFile temp(target);
+    constexpr std::size_t Chunk = 1 << 20;
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const std::size_t want = std::min(Chunk, bytes.size() - done);
+        const ssize_t put = ::write(temp.Fd(), bytes.data() + done, want);
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            throw TError("Cannot write " + Describe(target, errno));
+        }
+        done += static_cast<std::size_t>(put);
+        if (hooks.AfterChunk)
+            hooks.AfterChunk(done);
+    }
+    // The bytes reach the disk before the name points at them.
+    if (::fsync(temp.Fd()) != 0 || ::fchmod(temp.Fd(), 0644) != 0)
+        throw TError("Cannot write " + Describe(target, errno));
+    if (temp.Close() != 0)
+        throw TError("Cannot write " + Describe(target, errno));
+    if (hooks.BeforeRename)
+        hooks.BeforeRename();
+    if (::rename(temp.Name().c_str(), target.c_str()) != 0)
+        throw TError("Cannot write " + Describe(target, errno));
+    temp.Renamed();
+    const auto folder = target.parent_path().empty() ? std::filesystem::path(".")
+                                                     : target.parent_path();
+    TFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.Get() >= 0)
+        ::fsync(dir.Get());
+}
+
+} // namespace korvid::util

@@ -1,0 +1,65 @@
+#include "testing/temp_dir.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include <gtest/gtest.h>
+
+namespace korvid::test {
+
+TTempDir::TTempDir()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "korvid-test-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr)
+        throw std::runtime_error("cannot make a temporary folder");
+    m_path = pattern;
+}
+
+TTempDir::~TTempDir()
+{
+    std::error_code ec;
+    std::filesystem::permissions(m_path, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ec);
+    std::filesystem::remove_all(m_path, ec);
+}
+
+void TTempDir::Write(std::string_view name, std::string_view bytes) const
+{
+    const auto target = m_path / name;
+    std::filesystem::create_directories(target.parent_path());
+    std::ofstream out(target, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out)
+        throw std::runtime_error("cannot write " + target.string());
+}
+
+std::string TTempDir::Read(std::string_view name) const
+{
+    return ReadFileForTest(m_path / name);
+}
+
+bool TTempDir::Exists(std::string_view name) const
+{
+    return std::filesystem::exists(m_path / name);
+}
+
+std::string ReadFileForTest(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    EXPECT_TRUE(in.good()) << "cannot read " << path;
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+std::filesystem::path CorpusDir()
+{
+    if (const char* env = std::getenv("KORVID_CORPUS_DIR"); env != nullptr && *env != '\0')
+        return env;
+    std::filesystem::path dir = KORVID_CORPUS_DIR;
+    return std::filesystem::is_directory(dir) ? dir : std::filesystem::path{};
+}
+
+} // namespace korvid::test

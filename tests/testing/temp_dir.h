@@ -1,0 +1,33 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace korvid::test {
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class TTempDir {
+public:
+    TTempDir();
+    ~TTempDir();
+    TTempDir(const TTempDir&) = delete;
+    TTempDir& operator=(const TTempDir&) = delete;
+
+    [[nodiscard]] const std::filesystem::path& Path() const { return m_path; }
+    [[nodiscard]] std::filesystem::path operator/(std::string_view name) const { return m_path / name; }
+    void Write(std::string_view name, std::string_view bytes) const;
+    [[nodiscard]] std::string Read(std::string_view name) const;
+    [[nodiscard]] bool Exists(std::string_view name) const;
+
+private:
+    std::filesystem::path m_path;
+};
+
+// Bytes of a file, or a failed test assertion when it cannot be read.
+std::string ReadFileForTest(const std::filesystem::path& path);
+
+// The folder of real client logs, or empty when this checkout has none beside it.
+std::filesystem::path CorpusDir();
+
+} // namespace korvid::test
