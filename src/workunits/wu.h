@@ -1,0 +1,83 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "workunits/step.h"
+
+namespace korvid::workunits {
+
+// Core codes the log names, and the two the reader infers.
+namespace core {
+constexpr std::uint16_t None = 0;
+constexpr std::uint16_t Tinker = 0x65;
+constexpr std::uint16_t Gromacs = 0x78;
+constexpr std::uint16_t DoubleGromacs = 0x79;
+constexpr std::uint16_t GBGromacs = 0x7A;
+constexpr std::uint16_t Amber = 0x82;
+constexpr std::uint16_t QMD = 0x96;
+constexpr std::uint16_t Placeholder = 999; // a project or progress line came before any core line
+} // namespace core
+
+struct TBenchmark {
+    int Kept = 0;        // frames left after dropping outliers
+    float Average = 0;   // seconds per frame
+    float Validity = 0;  // kept frames against expected frames, percent
+    bool operator==(const TBenchmark&) const = default;
+};
+
+// What one line taught the unit, for the reader's bookkeeping.
+struct TParseContext {
+    double Now = 0;              // local date-time for the year of "Working on Unit" dates
+    bool ConversionFailed = false; // a value in the line could not be converted and was left
+};
+
+// One work unit as read from the client's log.
+class TWU {
+public:
+    std::string Text;          // every line given to the unit, each followed by CR LF
+    int Gen = -1;
+    int Clone = -1;
+    int Project = -1;
+    int Run = -1;
+    std::string Protein;
+    std::uint16_t Core = core::None;
+    std::string UserName;
+    int Team = 0;
+    std::string UserID;
+    int MachineID = 0;
+    std::string LogPath;
+    TSteps Steps;
+    double LastTime = 0;       // the unit's clock: date-time of the last dated line
+    double StartTime = 0;      // the last "Working on Unit" date
+    double EndTime = 0;
+    int FramesExpected = 0;
+    std::string ShutdownLine;
+
+    void SetCore(std::uint16_t code);
+    // Also takes the project number from a name like p2665_Rbc while none is known.
+    // False when the name holds "p_" with no digits to read.
+    bool SetProtein(std::string_view name);
+
+    // Appends the line to Text and applies the first pattern it matches.
+    void ParseLine(std::string_view line, TParseContext& context);
+
+    [[nodiscard]] double StartDate() const;
+    [[nodiscard]] double EndDate() const;
+    [[nodiscard]] int ElapsedSeconds() const;
+    [[nodiscard]] int CalculationSeconds() const;
+    [[nodiscard]] int FoldedFrames() const;
+    [[nodiscard]] TBenchmark Benchmark() const;
+    [[nodiscard]] int MaxDuration() const;
+    [[nodiscard]] const TStep* FindStep(int frame) const;
+    [[nodiscard]] std::string CoreName() const;
+
+private:
+    [[nodiscard]] bool HasLeadingFrameZero() const;
+    void AdvanceClock(std::string_view line);
+    void ReadStepLine(std::string_view line, bool frameKind);
+    void ReadStartLine(std::string_view line, TParseContext& context);
+};
+
+} // namespace korvid::workunits
