@@ -1,0 +1,66 @@
+#include "util/file_io.h"
+
+#include <gtest/gtest.h>
+
+#include "testing/temp_dir.h"
+#include "util/error.h"
+
+namespace korvid {
+
+TEST(ReadFileShared, TellsMissingFromUnreadable)
+{
+    test::TTempDir dir;
+    dir.Write("log.txt", std::string("a\0b\r\n", 5));
+    const auto read = util::ReadFileShared(dir / "log.txt");
+    EXPECT_EQ(read.Outcome, util::TFileRead::Read);
+    EXPECT_EQ(read.Bytes, std::string("a\0b\r\n", 5));
+
+    const auto missing = util::ReadFileShared(dir / "none.txt");
+    EXPECT_EQ(missing.Outcome, util::TFileRead::Missing);
+
+    std::filesystem::create_directory(dir / "folder");
+    const auto folder = util::ReadFileShared(dir / "folder");
+    EXPECT_EQ(folder.Outcome, util::TFileRead::Failed);
+    EXPECT_NE(folder.Message.find("folder"), std::string::npos);
+}
+
+TEST(ReadFileShared, RefusesFilesLargerThanAskedBeforeReadingThem)
+{
+    test::TTempDir dir;
+    dir.Write("big", std::string(1000, 'x'));
+    EXPECT_EQ(util::ReadFileShared(dir / "big", 999).Outcome, util::TFileRead::Failed);
+    EXPECT_EQ(util::ReadFileShared(dir / "big", 1000).Bytes.size(), 1000u);
+}
+
+TEST(WriteFileAtomically, ReplacesTheTargetAndLeavesNoTemporaryFile)
+{
+    test::TTempDir dir;
+    dir.Write("Korvid.dat", "old");
+    util::WriteFileAtomically(dir / "Korvid.dat", "new bytes");
+    EXPECT_EQ(dir.Read("Korvid.dat"), "new bytes");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
+                            std::filesystem::directory_iterator()),
+              1);
+}
+
+TEST(WriteFileAtomically, LeavesTheTargetWholeWhenAStepFails)
+{
+    test::TTempDir dir;
+    dir.Write("Korvid.dat", "old");
+    util::TAtomicWriteHooks hooks;
+    hooks.BeforeRename = [] { throw util::TError("backup failed"); };
+    EXPECT_THROW(util::WriteFileAtomically(dir / "Korvid.dat", "new", hooks), util::TError);
+    EXPECT_EQ(dir.Read("Korvid.dat"), "old");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
+                            std::filesystem::directory_iterator()),
+              1);
+
+    try {
+        util::WriteFileAtomically(dir / "no-such-folder" / "x.csv", "bytes");
+        ADD_FAILURE() << "a write into a missing folder succeeded";
+    } catch (const util::TError& error) {
+        EXPECT_NE(std::string(error.what()).find("x.csv"), std::string::npos) << error.what();
+    }
+}
+
+} // namespace korvid

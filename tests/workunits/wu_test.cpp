@@ -1,0 +1,167 @@
+#include "workunits/wu.h"
+
+#include <gtest/gtest.h>
+
+namespace korvid {
+
+using workunits::TWU;
+namespace core = workunits::core;
+
+// A unit of the given core whose steps have these frames and durations.
+TWU Unit(std::uint16_t coreCode, std::initializer_list<std::pair<int, int>> frames)
+{
+    TWU wu;
+    wu.SetCore(coreCode);
+    for (const auto& [frame, duration] : frames) {
+        auto& step = wu.Steps.Add();
+        step.Frame = frame;
+        step.Duration = duration;
+    }
+    return wu;
+}
+
+TEST(TWU, BenchmarkDropsTheFartherOutlierOnePerPass)
+{
+    struct Row {
+        const char* name;
+        TWU wu;
+        workunits::TBenchmark expected;
+    };
+    Row rows[] = {
+        {"300 s is dropped, 60 61 59 stay", Unit(core::Gromacs, {{1, 60}, {2, 61}, {3, 59}, {4, 300}}),
+         {3, 60, 3}},
+        {"100 and 130 lie within 15 % of 115", Unit(core::Gromacs, {{1, 100}, {2, 130}}), {2, 115, 2}},
+        {"equal deviations on both sides stop the loop", Unit(core::Gromacs, {{1, 1800}, {2, 1830}}),
+         {2, 1815, 2}},
+        {"the leading 0 % step is no frame", Unit(core::Gromacs, {{0, 5}, {1, 1800}, {2, 1830}}),
+         {2, 1815, 2}},
+        {"a short outlier goes too", Unit(core::Amber, {{1, 100}, {2, 100}, {3, 100}, {4, 10}}),
+         {3, 100, 3}},
+        {"every frame 0 s: nothing dropped, average 0", Unit(core::Gromacs, {{1, 0}, {2, 0}, {3, 0}}),
+         {3, 0, 3}},
+        {"no steps", Unit(core::Gromacs, {}), {0, 0, 0}},
+    };
+    for (Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(row.wu.Benchmark(), row.expected);
+    }
+}
+
+TEST(TWU, TinkerCountsItsFirstStepAndExpectsWhatTheLogSays)
+{
+    TWU wu;
+    wu.SetCore(core::Tinker);
+    EXPECT_EQ(wu.FramesExpected, 0); // Tinker leaves the expected count alone
+    wu.FramesExpected = 100;
+    for (int frame = 0; frame < 20; ++frame) {
+        auto& step = wu.Steps.Add();
+        step.Frame = frame;
+        step.Duration = 600;
+    }
+    EXPECT_EQ(wu.FoldedFrames(), 20);
+    EXPECT_EQ(wu.CalculationSeconds(), 12000);
+    EXPECT_EQ(wu.Benchmark(), (workunits::TBenchmark{20, 600, 20}));
+}
+
+TEST(TWU, ConvergedMarkDropsTheWaveFunctionPhaseAndOneFrameMore)
+{
+    TWU wu = Unit(core::QMD, {{0, 1}, {1, 500}, {2, 500}, {3, 500}, {4, 500}, {5, 100}, {6, 100},
+                              {7, 100}});
+    wu.Steps.Items(4)->ConvergedAfter = true; // index 3 once the 0 % step is gone
+    const auto benchmark = wu.Benchmark();
+    EXPECT_EQ(benchmark.Kept, 2);
+    EXPECT_EQ(benchmark.Average, 100.0F);
+    EXPECT_FLOAT_EQ(benchmark.Validity, 2.0F / 95.0F * 100.0F);
+    EXPECT_EQ(wu.Steps.Count(), 8); // the unit itself is not changed
+
+    TWU first = Unit(core::QMD, {{1, 100}, {2, 100}});
+    first.Steps.Items(0)->ConvergedAfter = true; // on the first step: nothing removed
+    EXPECT_EQ(first.Benchmark().Kept, 2);
+}
+
+TEST(TWU, BenchmarkOfAMillionFramesStaysFast)
+{
+    TWU wu;
+    wu.SetCore(core::Gromacs);
+    for (int frame = 1; frame <= 1'000'000; ++frame) {
+        auto& step = wu.Steps.Add();
+        step.Frame = frame;
+        step.Duration = frame % 2 == 0 ? 60 : 60 + frame % 1000; // many outliers to drop
+    }
+    const auto benchmark = wu.Benchmark();
+    EXPECT_GT(benchmark.Kept, 0);
+    EXPECT_GT(benchmark.Average, 0.0F);
+}
+
+TEST(TWU, DerivedValuesOfAnEmptyUnitFallBackToItsClock)
+{
+    TWU wu;
+    wu.StartTime = 100.25;
+    wu.EndTime = 100.5;
+    EXPECT_EQ(wu.StartDate(), 100.25);
+    EXPECT_EQ(wu.EndDate(), 100.5);
+    EXPECT_EQ(wu.ElapsedSeconds(), 21600);
+    EXPECT_EQ(wu.CalculationSeconds(), 0);
+    EXPECT_EQ(wu.FoldedFrames(), 0);
+    EXPECT_EQ(wu.MaxDuration(), 0);
+    EXPECT_EQ(wu.FindStep(0), nullptr);
+}
+
+TEST(TWU, StartAndEndComeFromTheSteps)
+{
+    TWU wu = Unit(core::Gromacs, {{0, 5}, {1, 30}, {1, 40}});
+    wu.Steps.Items(0)->PrevDate = 10;
+    wu.Steps.Items(2)->Date = 11;
+    EXPECT_EQ(wu.StartDate(), 10);
+    EXPECT_EQ(wu.EndDate(), 11);
+    EXPECT_EQ(wu.MaxDuration(), 40);
+    EXPECT_EQ(wu.FindStep(1), wu.Steps.Items(1)); // the first step of that frame
+}
+
+TEST(TWU, CoreNameNamesOnlyTheKnownCores)
+{
+    struct Row {
+        std::uint16_t code;
+        const char* name;
+    };
+    const Row rows[] = {{0x65, "Tinker"}, {0x78, "Gromacs"}, {0x79, "Double Gromacs"},
+                        {0x7A, "GB Gromacs"}, {0x82, "Amber"}, {0x96, "QMD"},
+                        {0, "?"}, {999, "?"}, {0xA2, "?"}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.code);
+        TWU wu;
+        wu.Core = row.code;
+        EXPECT_EQ(wu.CoreName(), row.name);
+    }
+}
+
+TEST(TWU, SetProteinTakesTheProjectNumberOnlyWhileNoneIsKnown)
+{
+    TWU wu;
+    EXPECT_TRUE(wu.SetProtein("p2665_Rbc"));
+    EXPECT_EQ(wu.Protein, "p2665_Rbc");
+    EXPECT_EQ(wu.Project, 2665);
+    EXPECT_TRUE(wu.SetProtein("P1234_other"));
+    EXPECT_EQ(wu.Project, 2665);
+
+    TWU noNumber;
+    EXPECT_TRUE(noNumber.SetProtein("villin"));
+    EXPECT_EQ(noNumber.Project, -1);
+
+    TWU empty;
+    EXPECT_FALSE(empty.SetProtein("p_villin")); // nothing to read: reported, left at -1
+    EXPECT_EQ(empty.Project, -1);
+    EXPECT_EQ(empty.Protein, "p_villin");
+}
+
+TEST(TWU, SetCoreExpectsAHundredFramesExceptForTinker)
+{
+    TWU wu;
+    wu.FramesExpected = 7;
+    wu.SetCore(core::Tinker);
+    EXPECT_EQ(wu.FramesExpected, 7);
+    wu.SetCore(core::Placeholder);
+    EXPECT_EQ(wu.FramesExpected, 100);
+}
+
+} // namespace korvid

@@ -1,0 +1,144 @@
+#include "workunits/wus.h"
+
+#include <gtest/gtest.h>
+
+#include "testing/fakes.h"
+#include "workunits/identity.h"
+#include "workunits/log_text.h"
+
+namespace korvid {
+
+using test::Lines;
+using workunits::TWUs;
+
+class CollectionTest : public ::testing::Test {
+protected:
+    test::TFakeClock clock;
+};
+
+std::string Unit(int project, std::string_view shutdown = "FINISHED_UNIT")
+{
+    const std::string p = std::to_string(project);
+    return Lines({"[08:00:00] Core required: FahCore_78.exe",
+                  "[08:00:00] Working on Unit 01 [March 4 08:00:00]",
+                  "[08:00:01] Project: " + p + " (Run 1, Clone 2, Gen 3)",
+                  "[08:10:00] Completed 1 out of 100 steps  (1%)",
+                  "[08:20:00] Completed 2 out of 100 steps  (2%)",
+                  "[08:20:01] Folding@home Core Shutdown: " + std::string(shutdown)});
+}
+
+const std::string Header = Lines({"[07:00:00] - User name: donor (Team 12)",
+                                  "[07:00:00] - User ID: ABC", "[07:00:00] - Machine ID: 3"});
+
+TEST_F(CollectionTest, TheSameLogFromTwoFoldersGivesEqualUnits)
+{
+    TWUs wus;
+    const std::string log = Header + Unit(1) + Unit(2);
+    EXPECT_EQ(wus.ReadLog(log, "/a/FAHlog.txt", clock).Added, 2);
+    EXPECT_EQ(wus.ReadLog(log, "/b/FAHlog.txt", clock).Added, 0);
+    EXPECT_EQ(wus.ReadLog(log, "/a/FAHlog.txt", clock).Added, 0);
+    EXPECT_EQ(wus.Count(), 2);
+
+    TWUs other;
+    other.ReadLog(log, "/c/FAHlog.txt", clock);
+    EXPECT_TRUE(wus.Contains(*other.Items(0)));
+    EXPECT_TRUE(wus.Contains(*wus.Items(1)));
+}
+
+TEST_F(CollectionTest, OneDifferentCharacterMakesADifferentUnit)
+{
+    TWUs wus;
+    wus.ReadLog(Unit(1), "", clock);
+    std::string changed = Unit(1);
+    changed[changed.find("08:10:00")] = '1'; // a time stamp only
+    TWUs other;
+    other.ReadLog(changed, "", clock);
+    EXPECT_FALSE(wus.Contains(*other.Items(0)));
+    EXPECT_EQ(wus.ReadLog(changed, "", clock).Added, 1);
+}
+
+TEST_F(CollectionTest, IdentityCutsOnlyTheFirstLogPathLineAfterALineBreak)
+{
+    using workunits::IdentityOf;
+    const auto cut = IdentityOf("a\r\n- FahLog Path: x\r\nb\r\n");
+    EXPECT_EQ(std::string(cut.Head) + std::string(cut.Tail), "a\r\nb\r\n");
+    const auto atStart = IdentityOf("- FahLog Path: x\r\nb\r\n");
+    EXPECT_EQ(atStart.Tail, "");
+    EXPECT_EQ(atStart.Head, "- FahLog Path: x\r\nb\r\n");
+    const auto twice = IdentityOf("a\r\n- FahLog Path: x\r\n- FahLog Path: y\r\n");
+    EXPECT_EQ(std::string(twice.Head) + std::string(twice.Tail), "a\r\n- FahLog Path: y\r\n");
+    // Equal texts cut in different places are still equal, with equal hashes.
+    const workunits::TIdentity split{"ab", "cd"};
+    const workunits::TIdentity whole{"abcd", ""};
+    EXPECT_EQ(split, whole);
+    EXPECT_EQ(split.Hash(), whole.Hash());
+    EXPECT_NE((workunits::TIdentity{"abce", ""}).Hash(), whole.Hash());
+}
+
+TEST_F(CollectionTest, AllTextReadsBackIntoTheSameUnits)
+{
+    TWUs wus;
+    EXPECT_EQ(wus.AllText(), "");
+    // Units lacking header lines, one never closed, bytes of every value.
+    const std::string log = Unit(1) + Header + Unit(2) + Unit(3, "EARLY_UNIT_END") +
+                            "[08:00:00] Core required: FahCore_82.exe\r\n" +
+                            "[08:00:01] Protein: \xE9t\xE9 \x01\r\n";
+    wus.ReadLog(log, "/logs/FAHlog.txt", clock);
+    wus.ReadLog(Lines({"[09:00:00] Core required: FahCore_78.exe",
+                       "[09:10:00] Completed 1 out of 100 steps  (1%)"}),
+                "/other/log.txt", clock);
+    ASSERT_EQ(wus.Count(), 5);
+
+    TWUs history;
+    history.ReadLog(wus.AllText(), "", clock);
+    ASSERT_EQ(history.Count(), wus.Count());
+    for (std::ptrdiff_t i = 0; i < wus.Count(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(history.Items(i)->Text, wus.Items(i)->Text);
+        EXPECT_EQ(history.Items(i)->Steps, wus.Items(i)->Steps);
+        EXPECT_EQ(history.Items(i)->LogPath, wus.Items(i)->LogPath);
+    }
+    EXPECT_EQ(history.AllText(), wus.AllText());
+}
+
+TEST_F(CollectionTest, AUnitCopiedByItsTextIsANewEqualObject)
+{
+    TWUs log;
+    log.ReadLog(Header + Unit(1) + Unit(2), "/logs/FAHlog.txt", clock);
+    TWUs history;
+    for (std::ptrdiff_t i = 0; i < log.Count(); ++i)
+        if (!history.Contains(*log.Items(i)))
+            history.ReadLog(log.Items(i)->Text, "", clock);
+    ASSERT_EQ(history.Count(), 2);
+    EXPECT_NE(history.Items(0), log.Items(0));
+    EXPECT_EQ(history.Items(1)->Text, log.Items(1)->Text);
+    EXPECT_EQ(history.Items(1)->UserName, "donor");
+}
+
+TEST_F(CollectionTest, DeleteForgetsTheUnitSoItCanComeBack)
+{
+    TWUs wus;
+    wus.ReadLog(Unit(1) + Unit(2), "", clock);
+    const auto* second = wus.Items(1);
+    EXPECT_EQ(wus.IndexOf(second), 1);
+    wus.Delete(0);
+    EXPECT_EQ(wus.Count(), 1);
+    EXPECT_EQ(wus.Items(0), second); // addresses stay put
+    EXPECT_EQ(wus.ReadLog(Unit(1), "", clock).Added, 1);
+    wus.Delete(5);
+    EXPECT_EQ(wus.Count(), 2);
+    wus.Clear();
+    EXPECT_EQ(wus.ReadLog(Unit(2), "", clock).Added, 1);
+}
+
+TEST_F(CollectionTest, ThousandsOfUnitsAreIndexedNotScanned)
+{
+    std::string log;
+    for (int project = 0; project < 5000; ++project)
+        log += Unit(project);
+    TWUs wus;
+    EXPECT_EQ(wus.ReadLog(log, "", clock).Added, 5000);
+    EXPECT_EQ(wus.ReadLog(log, "", clock).Added, 0);
+}
+
+} // namespace korvid
