@@ -113,13 +113,12 @@ TFileReadResult ReadFileShared(const std::filesystem::path& path, std::size_t ma
     std::string bytes;
     bytes.resize(announced);
     std::size_t have = 0;
+    char more[65536];
     for (;;) {
-        if (have == bytes.size()) {
-            if (bytes.size() >= maxBytes)
-                break;
-            bytes.resize(std::min(maxBytes, std::max<std::size_t>(bytes.size() * 2, 65536)));
-        }
-        const ssize_t got = ::read(fd.Get(), bytes.data() + have, bytes.size() - have);
+        const bool inPlace = have < bytes.size();
+        char* target = inPlace ? bytes.data() + have : more;
+        const std::size_t room = inPlace ? bytes.size() - have : sizeof more;
+        const ssize_t got = ::read(fd.Get(), target, room);
         if (got < 0) {
             if (errno == EINTR)
                 continue;
@@ -129,6 +128,15 @@ TFileReadResult ReadFileShared(const std::filesystem::path& path, std::size_t ma
         }
         if (got == 0)
             break;
+        if (!inPlace) {
+            if (have + static_cast<std::size_t>(got) > maxBytes) {
+                result.Outcome = TFileRead::Failed;
+                result.Message = path.string() + ": the file is too large";
+                return result;
+            }
+            bytes.resize(have); // the file grew since it was sized
+            bytes.append(more, static_cast<std::size_t>(got));
+        }
         have += static_cast<std::size_t>(got);
     }
     bytes.resize(have);

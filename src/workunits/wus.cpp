@@ -3,9 +3,9 @@
 #include <cstring>
 #include <unordered_set>
 
-#include "regex/regex.h"
 #include "util/dates.h"
 #include "workunits/identity.h"
+#include "workunits/literal_search.h"
 
 namespace korvid::workunits {
 namespace {
@@ -53,18 +53,18 @@ bool Keep(std::string_view line)
            !HoldsNoCase(line, "INTERRUPTED");
 }
 
-// A caseless search for anything Keep could accept, run over the whole text so that the lines
-// it rules out are never even split.
-const regex::TRegex& KeepCandidates()
+// Everything Keep accepts holds one of these; all but the last are its own tests, so a line
+// found by one of them is kept without testing it again.
+const TLiteralSearch& KeepCandidates()
 {
-    static const regex::TRegex pattern(
-        "\\ STEPS\\ |FINISHED\\ A\\ FRAME\\ \\(|CORE\\ REQUIRED|GOT\\ A\\ SIGTERM\\ SIGNAL|"
-        "WORKING\\ ON\\ UNIT|FOLDING@HOME|-\\ USER\\ NAME|-\\ USER\\ ID|-\\ MACHINE\\ ID|"
-        "-\\ FAHLOG\\ PATH|PROJECT:\\ |PROTEIN:\\ |-\\ RUN:\\ |-\\ FRAMES\\ COMPLETED:\\ |"
-        "TINKER:\\ |SYSTEM:\\ |WF\\ CONVERGED,\\ JUMPING\\ TO\\ MD",
-        regex::TCase::Ignore);
-    return pattern;
+    static const TLiteralSearch search({" STEPS ", "FINISHED A FRAME (", "CORE REQUIRED",
+                                        "GOT A SIGTERM SIGNAL", "WORKING ON UNIT", "- USER NAME",
+                                        "- USER ID", "- MACHINE ID", "- FAHLOG PATH", "PROJECT: ",
+                                        "PROTEIN: ", "- RUN: ", "- FRAMES COMPLETED: ", "TINKER: ",
+                                        "SYSTEM: ", "WF CONVERGED, JUMPING TO MD", "FOLDING@HOME"});
+    return search;
 }
+constexpr std::size_t NeedsWholeTest = 16; // "FOLDING@HOME" alone decides nothing
 
 enum class THeader { UserName, UserID, MachineID, LogPath, None };
 
@@ -94,28 +94,31 @@ bool StartsHeaderRun(const std::vector<std::string_view>& lines, std::size_t i)
     return i < lines.size() && HeaderKind(lines[i]) == THeader::LogPath;
 }
 
-bool IsLineEnd(char c)
-{
-    return c == '\r' || c == '\n';
-}
-
 // Pass 1: the kept lines of text, in order. Lines end at CR LF, a lone CR or a lone LF.
 void KeptLines(std::string_view text, std::vector<std::string_view>& kept)
 {
-    const regex::TRegex& candidates = KeepCandidates();
-    std::size_t pos = 0; // always the start of a line
+    const TLiteralSearch& candidates = KeepCandidates();
+    const char* data = text.data();
+    std::size_t pos = 0;                         // always the start of a line
+    std::size_t nextLf = 0;                      // the first LF at or after pos, or the end
     while (pos < text.size()) {
         const auto match = candidates.Find(text, pos);
         if (!match)
             break;
-        std::size_t start = match->Pos;
-        while (start > pos && !IsLineEnd(text[start - 1]))
-            --start;
-        std::size_t end = match->End();
-        while (end < text.size() && !IsLineEnd(text[end]))
-            ++end;
+        // The line around the match: back to the last line end, on to the next one.
+        std::size_t start = pos;
+        for (const char end : {'\n', '\r'})
+            if (const void* at = memrchr(data + start, end, match->Pos - start))
+                start = static_cast<const char*>(at) - data + 1;
+        if (nextLf <= match->Pos) { // no literal starts with a line end
+            const void* at = std::memchr(data + match->Pos, '\n', text.size() - match->Pos);
+            nextLf = at == nullptr ? text.size() : static_cast<const char*>(at) - data;
+        }
+        std::size_t end = nextLf;
+        if (const void* cr = std::memchr(data + match->Pos, '\r', end - match->Pos))
+            end = static_cast<const char*>(cr) - data;
         const std::string_view line = text.substr(start, end - start);
-        if (Keep(line))
+        if (match->Literal != NeedsWholeTest || Keep(line))
             kept.push_back(line);
         pos = end;
         if (pos < text.size())

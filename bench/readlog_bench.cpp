@@ -1,0 +1,88 @@
+// ReadLog against grep -c -i -F with the filter's literals over the same file, and 1x against
+// 2x input. korvid_bench_readlog [--quick] [--mb N]
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "bench_util.h"
+#include "log_generator.h"
+#include "util/platform.h"
+#include "workunits/log_files.h"
+#include "workunits/wus.h"
+
+namespace {
+
+using namespace korvid;
+
+std::filesystem::path WriteLog(const std::filesystem::path& folder, std::size_t bytes, std::uint64_t seed)
+{
+    bench::TLogOptions options;
+    options.Seed = seed;
+    options.HighBytes = true;
+    options.Units = bench::UnitsForBytes(bytes, options);
+    const auto path = folder / ("FAHlog-" + std::to_string(bytes >> 20) + "MB.txt");
+    const std::string log = bench::GenerateLog(options);
+    std::ofstream(path, std::ios::binary).write(log.data(), static_cast<std::streamsize>(log.size()));
+    return path;
+}
+
+double TimeReadLog(const std::filesystem::path& path, int runs, std::ptrdiff_t& units)
+{
+    const util::TSystemClock clock;
+    return bench::MedianSeconds(runs, [&] {
+        workunits::TWUs wus;
+        wus.ReadLog(workunits::ReadFahLogText(path), path.string(), clock);
+        units = wus.Count();
+    });
+}
+
+double TimeGrep(const std::filesystem::path& path, int runs)
+{
+    static const char* literals[] = {" steps ", "Finished a frame (", "Core required",
+        "Got a SIGTERM Signal", "Working on unit", "Folding@Home", "Folding@Home Client Shutdown",
+        "- User name", "- User ID", "- Machine ID", "- FahLog Path", "Project: ", "Protein: ",
+        "- Run: ", "- Frames Completed: ", "TINKER: ", "System: ", "WF converged, jumping to MD"};
+    std::string command = "LC_ALL=C grep -c -i -F";
+    for (const char* literal : literals)
+        command += std::string(" -e '") + literal + "'";
+    command += " '" + path.string() + "' > /dev/null";
+    return bench::MedianSeconds(runs, [&] {
+        const int status = std::system(command.c_str());
+        if (status != 0)
+            std::fprintf(stderr, "grep failed (%d): %s\n", status, command.c_str());
+    });
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::size_t megabytes = 200;
+    int runs = 3;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--quick") {
+            megabytes = 2;
+            runs = 1;
+        } else if (arg == "--mb" && i + 1 < argc) {
+            megabytes = std::strtoul(argv[++i], nullptr, 10);
+        }
+    }
+    const auto folder = std::filesystem::temp_directory_path() / "korvid-bench-readlog";
+    std::filesystem::create_directories(folder);
+    const auto one = WriteLog(folder, megabytes << 20, 7);
+    const auto two = WriteLog(folder, (2 * megabytes) << 20, 7);
+
+    std::ptrdiff_t units = 0, units2 = 0;
+    const double ours = TimeReadLog(one, runs, units);
+    const double grep = TimeGrep(one, runs);
+    const double ours2 = TimeReadLog(two, runs, units2);
+    const std::string size = std::to_string(megabytes) + " MB";
+    bench::Report("ReadLog " + size + " (" + std::to_string(units) + " units) vs grep", ours, grep, 2.0);
+    bench::Report("ReadLog " + std::to_string(2 * megabytes) + " MB vs " + size, ours2, ours, 2.2);
+    if (std::getenv("KORVID_BENCH_KEEP") == nullptr)
+        std::filesystem::remove_all(folder);
+    return 0;
+}
