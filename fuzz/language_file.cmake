@@ -1,0 +1,1 @@
+korvid_fuzz_target(language_file korvid_translation)

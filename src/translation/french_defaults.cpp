@@ -1,0 +1,82 @@
+#include "translation/french_defaults.h"
+
+namespace korvid::translation {
+
+std::string_view FrenchDefaults()
+{
+    // No "Language", "CharSet", "FontSize" or "FontFace" here: those come from a file or not
+    // at all.
+    static constexpr std::string_view Text = R"(frmMain=Korvid
+
+frmMain.tsHisto=Historique
+frmMain.sbHistoSort.Hint=Option de tri ...
+frmMain.sbHistoWUInfo.Hint=Affichage d'informations supplémentaires sur la WU sélectionnée
+frmMain.sbHistoLang.Hint=Langue
+frmMain.sbHistoExcel.Hint=Export CSV ...
+frmMain.sbHistoSaveBMP.Hint=Export PNG ...
+frmMain.sbLoadHisto.Hint=Charger l'historique
+frmMain.sbSaveHisto.Hint=Sauvegarder l'historique
+frmMain.sbDelFromHisto.Hint=Supprimer des WUs de l'historique ...
+
+frmMain.tsFahlog=FahLog
+frmMain.sbFahlogSort.Hint=Option de tri ...
+frmMain.sbFahLogWUInfo.Hint=Affichage d'informations supplémentaires sur la WU sélectionnée
+frmMain.sbFahlogLang.Hint=Langue
+frmMain.sbFahLogExcel.Hint=Export CSV ...
+frmMain.sbFahlogSaveBMP.Hint=Export PNG ...
+frmMain.sbLoadFahlog.Hint=Charger un fichier FahLog
+frmMain.sbAddToHisto.Hint=Ajouter des WUs à l'historique ...
+
+frmMain.mnuAddWUToHisto=Ajouter cette WU à l'historique
+frmMain.mnuAddCompletedWUToHisto=Ajouter les WUs complètes à l'historique
+frmMain.mnuAddWUsToHisto=Ajouter toutes les WUs à l'historique
+
+frmMain.mnuDelWUFromHisto=Supprimer cette WU de l'historique
+frmMain.mnuDelIncompleteWUFromHisto=Supprimer les WUs incomplètes de l'historique
+frmMain.mnuDelWUsFromHisto=Supprimer toutes les WUs de l'historique
+
+frmMain.mnuSortByProject=Tri par projet
+frmMain.mnuSortByDate=Tri par date
+
+frmMain.mnuExcelWU=Exporter cette WU en .csv
+frmMain.mnuExcelComplete=Exporter les WUs complètes en .csv
+frmMain.mnuExcelWUs=Exporter toutes les WUs en .csv
+
+frmMain.mnuBitmapWU=Sauver le graphe de cette WU en .png
+frmMain.mnuBitmapComplete=Sauver le graphe des WUs complètes en .png
+frmMain.mnuBitmapWUs=Sauver le graphe de toutes les WUs en .png
+
+msgFilterFAH=Fichiers de traces F@H (Fahlog*.txt)
+msgFilterAll=Tous les fichiers (*.*)
+msgWUInHistory=Cette WU existe déjà dans l'historique !
+msgWUIncomplete=Cette WU n'est pas complète. Souhaitez-vous l'ajouter à l'historique malgré tout ?
+msgProject=Projet
+msgProtein=Protéine
+msgRun=Run
+msgClone=Clone
+msgGen=Gen
+msgCore=Core
+msgStartDate=Date début
+msgEndDate=Date fin
+msgExpectedFrames=Frames attendues
+msgFoldedFrames=Frames pliées
+msgBenchmark=Benchmark (temps moyen)
+msgValidity=Validité du benchmark
+msgUsername=Compte
+msgUserID=User ID
+msgMachineID=MachineID
+msgTeam=Equipe
+msgLogPath=Chemin du fichier de log
+msgAxisX=Frame
+msgAxisY=Temps (mn)
+msgWUAdded=%d WU a été ajoutée à l'historique
+msgWUsAdded=%d WUs ont été ajoutées à l'historique
+msgWUDeleted=%d WU a été supprimée de l'historique
+msgWUsDeleted=%d WUs ont été supprimées de l'historique
+msgElapsedTime=Temps écoulé
+msgCalculationTime=Temps de calcul
+)";
+    return Text;
+}
+
+} // namespace korvid::translation

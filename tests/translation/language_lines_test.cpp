@@ -1,0 +1,89 @@
+#include "translation/language_lines.h"
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace korvid {
+namespace {
+
+using translation::TLanguageLines;
+using translation::TLanguageLoad;
+
+std::string ValueOf(const TLanguageLines& lines, std::string_view key)
+{
+    const std::string* value = lines.Find(key);
+    return value != nullptr ? *value : "<absent>";
+}
+
+TEST(TLanguageLines, SplitsLinesAtCrOrLfAndKeysAtTheFirstEquals)
+{
+    const auto lines = TLanguageLines::Parse("a=1\rb=2\nc=3\r\nd=x=y\r\n\r\n[Section]\n"
+                                             " e = 5 \n=empty key\nCAF\xC3\xA9=6\nlast=7");
+    const std::pair<const char*, const char*> rows[] = {
+        {"a", "1"},
+        {"b", "2"},
+        {"c", "3"},
+        {"d", "x=y"},
+        {" e ", " 5 "},
+        {"e", "<absent>"},
+        {"", "empty key"},
+        {"caf\xC3\xA9", "6"},
+        {"CAF\xC3\x89", "<absent>"}, // only a to z fold
+        {"last", "7"},
+        {"[Section]", "<absent>"},
+    };
+    for (const auto& [key, value] : rows) {
+        SCOPED_TRACE(key);
+        EXPECT_EQ(ValueOf(lines, key), value);
+    }
+    EXPECT_EQ(lines.Count(), 8u);
+}
+
+TEST(TLanguageLines, OfOneKeyTheLineThatSortsFirstWithoutRegardToCaseAnswers)
+{
+    const std::pair<const char*, const char*> rows[] = {
+        {"k=b\nk=a\n", "a"},       {"k=a\nk=b\n", "a"},  {"K=zeta\nk=alpha\n", "alpha"},
+        {"k=b\nk=A\n", "A"},       {"k=ab\nk=a\n", "a"}, {"k=x\nk=\n", ""},
+        {"k=Abc\nk=aBC\n", "Abc"}, // equal but for case: the first line stays
+    };
+    for (const auto& [text, value] : rows) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(ValueOf(TLanguageLines::Parse(text), "k"), value);
+    }
+}
+
+TEST(ParseLanguageFile, LoadsOnlyTextThatNamesItsLanguage)
+{
+    const std::string named = "Language=English\n";
+    std::string full = named;
+    full.resize(translation::MaxLanguageFileBytes, '\n');
+    struct Row {
+        const char* name;
+        std::string bytes;
+        TLanguageLoad outcome;
+    };
+    const Row rows[] = {
+        {"named", named, TLanguageLoad::Loaded},
+        {"exactly the largest size", full, TLanguageLoad::Loaded},
+        {"one byte more", full + "\n", TLanguageLoad::TooLarge},
+        {"empty", "", TLanguageLoad::Unnamed},
+        {"no Language key", "frmMain=Korvid\n", TLanguageLoad::Unnamed},
+        {"empty Language value", "Language=\n", TLanguageLoad::Unnamed},
+        {"key ends in a space", "Language =English", TLanguageLoad::Unnamed},
+        {"NUL byte", named + std::string(1, '\0'), TLanguageLoad::NotText},
+        {"UTF-16", std::string("\xFF\xFEL\0=\0x\0", 8), TLanguageLoad::NotText},
+        {"garbage without NUL", "\x89PNG\r\n\x1A\n\xFF\xC3", TLanguageLoad::Unnamed},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const auto file = translation::ParseLanguageFile(row.bytes);
+        EXPECT_EQ(file.Outcome, row.outcome);
+        if (row.outcome == TLanguageLoad::Loaded) {
+            EXPECT_EQ(ValueOf(file.Lines, "Language"), "English");
+        }
+    }
+}
+
+} // namespace
+} // namespace korvid

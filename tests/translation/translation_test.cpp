@@ -1,0 +1,179 @@
+#include "translation/translation.h"
+
+#include <string>
+
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include "testing/temp_dir.h"
+
+namespace korvid {
+namespace {
+
+using translation::TLanguageLoad;
+using translation::TTranslation;
+
+class TranslationTest : public ::testing::Test {
+protected:
+    TranslationTest()
+    {
+        catalogue.SetFolder(dir.Path());
+        catalogue.SetDefaults("frmMain=Korvid\nfrmMain.tsHisto=Historique\nmsgRun=Run\n"
+                              "msgProtein=Prot\xC3\xA9ine\nFontFace=never read from here\n");
+    }
+
+    test::TTempDir dir;
+    TTranslation catalogue{"Korvid"};
+};
+
+TEST_F(TranslationTest, AsksTheFileFirstThenTheDefaultsThenGivesNothing)
+{
+    EXPECT_EQ(catalogue.GetText("FRMMAIN", "TSHISTO"), "Historique"); // before any file
+    dir.Write("Korvid.EN.lng", "Language=English\nfrmMain=Korvid (en)\nmsgRun=Run (en)\n"
+                               "frmMain.tsHisto=\nfrmMain.mnuSep1=x\nMNUSEP2=kept\n");
+    ASSERT_EQ(catalogue.LoadLanguage("EN"), TLanguageLoad::Loaded);
+    struct Row {
+        const char* prefix;
+        const char* name;
+        const char* text;
+    };
+    const Row rows[] = {
+        {"frmMain", "", "Korvid (en)"},        // the form's own caption
+        {"", "msgRun", "Run (en)"},            // a message
+        {"frmMain", "tsHisto", ""},            // empty in the file beats the default
+        {"", "msgProtein", "Prot\xC3\xA9ine"}, // from the defaults
+        {"frmMain", "sbUnknown", ""},          // nowhere; no fall-back to the key
+        {"frmMain", "mnuSep1", "-"},           // separators stay separators
+        {"", "mnuSep", "-"},
+        {"", "MNUSEP2", "kept"}, // only "mnuSep" exactly
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.prefix) + "|" + row.name);
+        EXPECT_EQ(catalogue.GetText(row.prefix, row.name), row.text);
+    }
+}
+
+TEST_F(TranslationTest, Windows1252AndUtf8FilesGiveTheSameUtf8Texts)
+{
+    dir.Write("Korvid.ANSI.lng", "Language=Fran\xE7"
+                                 "ais\r\nmsgProtein=Prot\xE9ine \x80\r\n");
+    dir.Write("Korvid.UTF8.lng", "\xEF\xBB\xBFmsgProtein=Prot\xC3\xA9ine \xE2\x82\xAC\n"
+                                 "Language=Fran\xC3\xA7"
+                                 "ais\n");
+    for (const char* code : {"ANSI", "UTF8"}) {
+        SCOPED_TRACE(code);
+        ASSERT_EQ(catalogue.LoadLanguage(code), TLanguageLoad::Loaded);
+        EXPECT_EQ(catalogue.GetText("", "msgProtein"), "Prot\xC3\xA9ine \xE2\x82\xAC");
+        EXPECT_EQ(catalogue.GetText("", "Language"), "Fran\xC3\xA7"
+                                                     "ais");
+    }
+}
+
+TEST_F(TranslationTest, ABadOrMissingFileLeavesTheLoadedLanguageInEffect)
+{
+    dir.Write("Korvid.EN.lng", "Language=English\nfrmMain.tsHisto=History\n");
+    dir.Write("Korvid.EMPTY.lng", "");
+    dir.Write("Korvid.BINARY.lng", std::string("Language=x\n\0\x01", 13));
+    dir.Write("Korvid.HUGE.lng",
+              "Language=H\n" + std::string(translation::MaxLanguageFileBytes, '\n'));
+    dir.Write("Korvid./keep", ""); // so "Korvid./../" leads back here
+    std::filesystem::create_directory(dir / "Korvid.FOLDER.lng");
+    ASSERT_EQ(::mkfifo((dir / "Korvid.PIPE.lng").c_str(), 0600), 0);
+    ASSERT_EQ(catalogue.LoadLanguage("EN"), TLanguageLoad::Loaded);
+    const std::pair<const char*, TLanguageLoad> rows[] = {
+        {"NONE", TLanguageLoad::Missing},          {"EMPTY", TLanguageLoad::Unnamed},
+        {"BINARY", TLanguageLoad::NotText},        {"HUGE", TLanguageLoad::TooLarge},
+        {"FOLDER", TLanguageLoad::Missing},        {"PIPE", TLanguageLoad::Unreadable},
+        {"/../Korvid.EN", TLanguageLoad::Missing}, // a code never leaves the folder
+    };
+    for (const auto& [code, outcome] : rows) {
+        SCOPED_TRACE(code);
+        EXPECT_EQ(catalogue.LoadLanguage(code), outcome);
+        EXPECT_EQ(catalogue.GetText("frmMain", "tsHisto"), "History");
+    }
+}
+
+TEST_F(TranslationTest, FindsTheFileWhateverTheCaseOfItsNamePreferringTheExactOne)
+{
+    dir.Write("KORVID.EN.lng", "Language=upper\n");
+    dir.Write("Korvid.EN.lng", "Language=exact\n");
+    dir.Write("korvid.en.lng", "Language=lower\n");
+    ASSERT_EQ(catalogue.LoadLanguage("EN"), TLanguageLoad::Loaded);
+    EXPECT_EQ(catalogue.GetText("", "Language"), "exact");
+    ASSERT_EQ(catalogue.LoadLanguage("En"), TLanguageLoad::Loaded);
+    EXPECT_EQ(catalogue.GetText("", "Language"), "upper"); // the smallest of the others
+}
+
+TEST_F(TranslationTest, FontKeysComeFromTheLanguageFileOnly)
+{
+    struct Row {
+        const char* lines;
+        int charSet;
+        int fontSize;
+        const char* fontFace;
+    };
+    const Row rows[] = {
+        {"", 1, 8, "MS Sans Serif"},
+        {"CharSet=204\nFontSize=10\nfontface=  Odd  Face\n", 204, 10, "  Odd  Face"},
+        {"CharSet=257\nFontSize=300\n", 1, 44, "MS Sans Serif"},
+        {"CharSet=-1\nFontSize=+12\nFontFace=\n", 255, 12, ""},
+        {"CharSet=abc\nFontSize= 9\n", 1, 8, "MS Sans Serif"},
+        {"CharSet=0x10\nFontSize=99999999999\n", 1, 8, "MS Sans Serif"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.lines);
+        ASSERT_EQ(catalogue.LoadLanguageBytes(std::string("Language=x\n") + row.lines),
+                  TLanguageLoad::Loaded);
+        EXPECT_EQ(catalogue.GetCharSet(), row.charSet);
+        EXPECT_EQ(catalogue.GetFontSize(), row.fontSize);
+        EXPECT_EQ(catalogue.GetFontFace(), row.fontFace);
+    }
+}
+
+TEST_F(TranslationTest, LanguageInfoOffersExactlyTheFilesThatLoad)
+{
+    dir.Write("Korvid.en.gb.lng", "; English\nlanguage=English\n");
+    dir.Write("korvid.Korvid.de.lng", "Language=Deutsch\n");
+    dir.Write("Korvid.NONAME.lng", "frmMain=Korvid\n");
+    dir.Write("Korvid.BIN.lng", std::string("\x7F"
+                                            "ELF\x02\0\0",
+                                            7));
+    std::filesystem::create_directory(dir / "Korvid.DIR.lng");
+    struct Row {
+        const char* file;
+        TLanguageLoad outcome;
+        const char* code;
+    };
+    const Row rows[] = {
+        {"Korvid.en.gb.lng", TLanguageLoad::Loaded, "EN.GB"},
+        {"korvid.Korvid.de.lng", TLanguageLoad::Loaded, "KORVID.DE"},
+        {"Korvid.NONAME.lng", TLanguageLoad::Unnamed, "NONAME"},
+        {"Korvid.BIN.lng", TLanguageLoad::NotText, "BIN"},
+        {"Korvid.DIR.lng", TLanguageLoad::Missing, "DIR"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.file);
+        const auto info = TTranslation::GetLanguageInfo(dir / row.file, "Korvid");
+        EXPECT_EQ(info.Outcome, row.outcome);
+        EXPECT_EQ(info.Usable(), row.outcome == TLanguageLoad::Loaded);
+        if (info.Usable()) {
+            EXPECT_EQ(info.Code, row.code);
+        }
+        EXPECT_EQ(catalogue.LoadLanguage(row.code), row.outcome);
+    }
+}
+
+TEST(TTranslation, SetFolderEndsThePathWithOneSeparator)
+{
+    TTranslation catalogue("Korvid");
+    catalogue.SetFolder("/opt/korvid");
+    EXPECT_EQ(catalogue.Folder(), "/opt/korvid/");
+    catalogue.SetFolder("/opt/korvid/");
+    EXPECT_EQ(catalogue.Folder(), "/opt/korvid/");
+    catalogue.SetFolder("");
+    EXPECT_EQ(catalogue.Folder(), "");
+}
+
+} // namespace
+} // namespace korvid
