@@ -1,0 +1,5 @@
+if(TARGET korvid_png AND PNG_FOUND)
+    add_executable(korvid_bench_png ${CMAKE_CURRENT_LIST_DIR}/png_bench.cpp)
+    target_link_libraries(korvid_bench_png PRIVATE korvid_png PNG::PNG)
+    add_test(NAME korvid_bench_png_quick COMMAND korvid_bench_png --quick)
+endif()
