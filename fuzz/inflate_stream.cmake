@@ -1,0 +1,1 @@
+korvid_fuzz_target(inflate_stream korvid_history)

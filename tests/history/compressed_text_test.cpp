@@ -1,0 +1,209 @@
+#include "history/compressed_text.h"
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "zlib_helpers.h"
+#include "testing/temp_dir.h"
+#include "util/error.h"
+
+namespace korvid {
+namespace {
+
+std::string UnitText(int run)
+{
+    return "- FahLog Path: \r\n[10:00:00] Core required: FahCore_78.exe\r\n"
+           "[10:00:05] Project: 2669 (Run " +
+           std::to_string(run) +
+           ", Clone 3, Gen 40)\r\n"
+           "[10:05:00] Completed 2500 out of 250000 steps  (1%)\r\n"
+           "[10:09:00] Folding@home Core Shutdown: FINISHED_UNIT\r\n";
+}
+
+std::string ManyUnits(int count)
+{
+    std::string text;
+    for (int i = 0; i < count; ++i)
+        text += UnitText(i);
+    return text;
+}
+
+TEST(DeflateStream, WritesLengthAndTextAsOneLevel9ZlibStream)
+{
+    struct Row {
+        const char* name;
+        std::string text;
+    };
+    const std::vector<Row> rows = {
+        {"empty history: four zero bytes", ""},
+        {"one unit", UnitText(1)},
+        {"a zero byte inside", std::string("ab\0cd", 5)},
+        {"thousands of units", ManyUnits(5000)},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const auto stream = history::DeflateStream(row.text);
+        ASSERT_GE(stream.size(), 2u);
+        EXPECT_EQ(static_cast<unsigned char>(stream[0]), 0x78);
+        EXPECT_EQ(static_cast<unsigned char>(stream[1]), 0xDA);
+        const auto payload = test::Payload(static_cast<std::uint32_t>(row.text.size()), row.text);
+        EXPECT_EQ(test::Uncompress(stream, payload.size() + 16), payload);
+        EXPECT_EQ(history::InflateStream(stream), row.text);
+    }
+}
+
+TEST(InflateStream, ChecksTheAnnouncedLengthAgainstTheData)
+{
+    const std::string max(history::MaxHistoBytes, 'x');
+    struct Row {
+        const char* name;
+        std::string stream;
+        history::TInflate outcome;
+        std::string bytes;
+    };
+    const std::vector<Row> rows = {
+        {"N = 0 and nothing more", test::Compress(test::Payload(0, "")),
+         history::TInflate::Inflated, ""},
+        {"exactly MaxHistoBytes loads", test::Compress(test::Payload(16'777'216, max), 1),
+         history::TInflate::Inflated, max},
+        {"one byte more is TooLarge", test::Compress(test::Payload(16'777'217, max + "x"), 1),
+         history::TInflate::TooLarge, ""},
+        {"N = 2^32 - 1 with no data is TooLarge", test::Compress(test::Payload(0xFFFFFFFF, "")),
+         history::TInflate::TooLarge, ""},
+        {"N announces more than the stream holds", test::Compress(test::Payload(10, "abc")),
+         history::TInflate::Damaged, ""},
+        {"N announces less than the stream holds", test::Compress(test::Payload(2, "abc")),
+         history::TInflate::Damaged, ""},
+        {"stream ends inside the length", test::Compress("\x05\x00"), history::TInflate::Damaged,
+         ""},
+        {"stream of nothing", test::Compress(""), history::TInflate::Damaged, ""},
+        {"bytes after the stream are ignored", test::Compress(test::Payload(3, "abc")) + "trailing",
+         history::TInflate::Inflated, "abc"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const auto result = history::TryInflateStream(row.stream);
+        EXPECT_EQ(result.Outcome, row.outcome) << result.Error;
+        EXPECT_TRUE(result.Bytes == row.bytes);
+        EXPECT_EQ(result.Error.empty(), row.outcome == history::TInflate::Inflated);
+    }
+}
+
+TEST(InflateStream, RaisesTheTwoDocumentedTexts)
+{
+    const auto tooLarge = test::Compress(test::Payload(16'777'217, ""));
+    const auto endsEarly = test::Compress(test::Payload(100, "only this"));
+    EXPECT_EQ(history::TryInflateStream(tooLarge).Error, "InflateStream: Result > 16 MByte?");
+    EXPECT_EQ(history::TryInflateStream(endsEarly).Error, "InflateStream: corrupt data (no size)?");
+    for (const auto* stream : {&tooLarge, &endsEarly}) {
+        try {
+            (void)history::InflateStream(*stream);
+            ADD_FAILURE() << "no error raised";
+        } catch (const util::TError& e) {
+            EXPECT_EQ(e.what(), history::TryInflateStream(*stream).Error);
+        }
+    }
+}
+
+TEST(InflateStream, NeverReturnsOtherBytesAfterABitFlip)
+{
+    const auto text = ManyUnits(10);
+    const auto stream = history::DeflateStream(text);
+    int refused = 0;
+    for (std::size_t bit = 0; bit < stream.size() * 8; ++bit) {
+        auto flipped = stream;
+        flipped[bit / 8] = static_cast<char>(flipped[bit / 8] ^ (1 << (bit % 8)));
+        const auto result = history::TryInflateStream(flipped);
+        if (result.Outcome == history::TInflate::Inflated)
+            EXPECT_TRUE(result.Bytes == text) << "bit " << bit; // padding bits are not read
+        else
+            ++refused;
+    }
+    // All but the few padding bits of the last deflate byte must be noticed.
+    EXPECT_GE(refused, static_cast<int>(stream.size() * 8) - 8);
+}
+
+class CompressedTextFileTest : public ::testing::Test {
+protected:
+    test::TTempDir dir;
+    std::filesystem::path file = dir / "Korvid.dat";
+};
+
+TEST_F(CompressedTextFileTest, SaveThenLoadGivesTheSameText)
+{
+    for (const std::string& text : {std::string(), UnitText(7), ManyUnits(3000)}) {
+        history::SaveCompressedText(text, file);
+        EXPECT_EQ(history::LoadCompressedText(file), text);
+        const auto result = history::ReadCompressedText(file);
+        EXPECT_EQ(result.Outcome, history::THistoLoad::Loaded);
+        EXPECT_EQ(result.Message, "");
+    }
+}
+
+TEST_F(CompressedTextFileTest, TextOverTheLoadLimitIsRefusedAndNothingWritten)
+{
+    dir.Write("Korvid.dat", "old bytes");
+    std::string text(history::MaxHistoBytes + 1, 'x');
+    EXPECT_THROW(history::SaveCompressedText(text, file), util::TError);
+    EXPECT_EQ(dir.Read("Korvid.dat"), "old bytes");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
+
+    text.pop_back();
+    history::SaveCompressedText(text, file);
+    EXPECT_EQ(history::LoadCompressedText(file).size(), history::MaxHistoBytes);
+}
+
+TEST_F(CompressedTextFileTest, TextEndsAtItsFirstZeroByteAndSaysSo)
+{
+    history::SaveCompressedText(std::string("unit one\r\n\0unit two\r\n", 21), file);
+    const auto result = history::ReadCompressedText(file);
+    EXPECT_EQ(result.Outcome, history::THistoLoad::Loaded);
+    EXPECT_EQ(result.Text, "unit one\r\n");
+    EXPECT_NE(result.Message.find(file.string()), std::string::npos) << result.Message;
+    EXPECT_EQ(history::LoadCompressedText(file), "unit one\r\n");
+}
+
+TEST_F(CompressedTextFileTest, FilesThatCannotBeReadAreNamedInTheError)
+{
+    struct Row {
+        const char* name;
+        std::function<void()> make;
+        history::THistoLoad outcome;
+    };
+    const std::vector<Row> rows = {
+        {"no file", [] {}, history::THistoLoad::Missing},
+        {"empty file", [&] { dir.Write("Korvid.dat", ""); }, history::THistoLoad::Damaged},
+        {"a folder", [&] { std::filesystem::create_directory(file); },
+         history::THistoLoad::Damaged},
+        {"N above the limit",
+         [&] { dir.Write("Korvid.dat", test::Compress(test::Payload(16'777'217, ""))); },
+         history::THistoLoad::TooLarge},
+        {"a file larger than any history file",
+         [&] {
+             dir.Write("Korvid.dat", "");
+             std::filesystem::resize_file(file, 40u << 20);
+         },
+         history::THistoLoad::TooLarge},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::filesystem::remove_all(file);
+        row.make();
+        const auto result = history::ReadCompressedText(file);
+        EXPECT_EQ(result.Outcome, row.outcome);
+        EXPECT_EQ(result.Text, "");
+        try {
+            (void)history::LoadCompressedText(file);
+            ADD_FAILURE() << "no error raised";
+        } catch (const util::TError& e) {
+            EXPECT_NE(std::string(e.what()).find(file.string()), std::string::npos) << e.what();
+        }
+    }
+}
+
+} // namespace
+} // namespace korvid
