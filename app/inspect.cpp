@@ -5,6 +5,7 @@
 #include <exception>
 #include <optional>
 
+#include "history/compressed_text.h"
 #include "util/date_time.h"
 #include "util/error.h"
 #include "workunits/log_files.h"
@@ -168,7 +169,8 @@ std::optional<double> ParseNow(const std::string& text)
 }
 
 constexpr const char* Usage =
-    "usage: korvid-inspect [--now \"YYYY-MM-DD HH:MM:SS\"] [--history] FILE...\n";
+    "usage: korvid-inspect [--now \"YYYY-MM-DD HH:MM:SS\"] [--history] FILE...\n"
+    "       korvid-inspect [--now \"YYYY-MM-DD HH:MM:SS\"] --save-history OUT.dat FILE...\n";
 
 } // namespace
 
@@ -191,6 +193,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     TFixedClock fixed;
     const util::IClock* now = &clock;
     bool history = false;
+    std::string saveTo;
     std::vector<std::string> files;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -204,6 +207,12 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
             now = &fixed;
         } else if (arg == "--history") {
             history = true;
+        } else if (arg == "--save-history") {
+            if (i + 1 >= args.size()) {
+                err << "korvid-inspect: --save-history needs the file to write\n" << Usage;
+                return 2;
+            }
+            saveTo = args[++i];
         } else if (arg == "--help" || arg == "-h") {
             out << Usage;
             return 0;
@@ -218,20 +227,26 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         err << Usage;
         return 2;
     }
-    if (history) {
-        err << "korvid-inspect: --history is not available in this build yet\n";
+    if (history && !saveTo.empty()) {
+        err << "korvid-inspect: --history and --save-history do not go together\n" << Usage;
         return 2;
     }
 
     workunits::TWUs wus;
-    for (const std::string& file : files) {
-        try {
-            const std::string text = workunits::ReadFahLogText(file);
-            wus.ReadLog(text, file, *now);
-        } catch (const std::exception& error) {
-            err << "korvid-inspect: " << error.what() << "\n";
-            return 1;
+    try {
+        for (const std::string& file : files) {
+            if (history)
+                wus.ReadLog(history::LoadCompressedText(file), {}, *now);
+            else
+                wus.ReadLog(workunits::ReadFahLogText(file), file, *now);
         }
+        if (!saveTo.empty()) {
+            history::SaveCompressedText(wus.AllText(), saveTo);
+            return 0;
+        }
+    } catch (const std::exception& error) {
+        err << "korvid-inspect: " << error.what() << "\n";
+        return 1;
     }
     WriteJson(wus, out);
     return 0;

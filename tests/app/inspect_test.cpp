@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "testing/fakes.h"
+#include "log_generator.h"
 #include "testing/temp_dir.h"
 
 namespace korvid {
@@ -66,6 +67,30 @@ TEST_F(InspectTest, ExitCodesTellUnreadableFilesFromBadUsage)
     EXPECT_EQ(Run({(dir / "missing.txt").string()}), 1);
     EXPECT_NE(err.str().find("missing.txt"), std::string::npos);
     EXPECT_EQ(out.str(), "");
+}
+
+} // namespace korvid
+
+namespace korvid {
+
+TEST_F(InspectTest, SavesLogsAsAHistoryAndReadsItBack)
+{
+    bench::TLogOptions options;
+    options.Units = 5;
+    dir.Write("FAHlog.txt", bench::GenerateLog(options));
+    const auto history = (dir / "Korvid.dat").string();
+    ASSERT_EQ(Run({"--save-history", history, (dir / "FAHlog.txt").string()}), 0) << err.str();
+    ASSERT_EQ(Run({(dir / "FAHlog.txt").string()}), 0);
+    const std::string fromLog = out.str();
+    out.str("");
+    ASSERT_EQ(Run({"--history", history}), 0) << err.str();
+    EXPECT_EQ(out.str(), fromLog);
+
+    dir.Write("bad.dat", "not a history");
+    EXPECT_EQ(Run({"--history", (dir / "bad.dat").string()}), 1);
+    EXPECT_NE(err.str().find("bad.dat"), std::string::npos);
+    EXPECT_EQ(Run({"--history", "--save-history", history, "x"}), 2);
+    EXPECT_EQ(Run({"--save-history"}), 2);
 }
 
 } // namespace korvid
