@@ -34,3 +34,17 @@ struct TSystemClock final : IClock {
 };
 
 } // namespace korvid::util
+
+namespace korvid::util {
+
+// For a machine that gives no regional settings: ISO dates, 24-hour times, a decimal point and
+// a comma between list items (a semicolon when the decimal separator is itself a comma).
+struct TFixedRegionalSettings final : IRegionalSettings {
+    char Decimal = '.';
+    [[nodiscard]] std::string FormatShortDate(double dateTime) const override;
+    [[nodiscard]] std::string FormatShortTime(double dateTime) const override;
+    [[nodiscard]] char DecimalSeparator() const override { return Decimal; }
+    [[nodiscard]] char ListSeparator() const override { return Decimal == ',' ? ';' : ','; }
+};
+
+} // namespace korvid::util
