@@ -1,0 +1,1 @@
+korvid_fuzz_target(readlog korvid_workunits)

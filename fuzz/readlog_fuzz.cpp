@@ -1,0 +1,35 @@
+// Any bytes as a client log, with and without a log path, and as a stored history text.
+#include <cstdint>
+#include <string_view>
+
+#include "util/platform.h"
+#include "workunits/csv_report.h"
+#include "workunits/wus.h"
+
+namespace {
+
+struct TFixedClock final : korvid::util::IClock {
+    [[nodiscard]] double Now() const override { return 46362.5; } // 2026-12-06 12:00
+};
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    using namespace korvid;
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    const TFixedClock clock;
+    const util::TFixedRegionalSettings regional;
+    workunits::TWUs wus;
+    wus.ReadLog(text, "C:\\FAH\\FAHlog.txt", clock);
+    wus.ReadLog(text, {}, clock);
+    for (std::ptrdiff_t i = 0; i < wus.Count(); ++i) {
+        const workunits::TWU& wu = *wus.Items(i);
+        (void)wu.Benchmark();
+        (void)wu.ElapsedSeconds();
+        (void)workunits::BuildCsvText(wu, {}, regional);
+    }
+    workunits::TWUs history;
+    history.ReadLog(wus.AllText(), {}, clock);
+    return 0;
+}
