@@ -1,0 +1,292 @@
+#include "chart/chart.h"
+
+#include <cmath>
+#include <limits>
+#include <optional>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "testing/fake_cursor.h"
+#include "testing/recording_canvas.h"
+
+namespace korvid {
+namespace {
+
+using test::TCallKind;
+
+constexpr float NaN = std::numeric_limits<float>::quiet_NaN();
+constexpr float Inf = std::numeric_limits<float>::infinity();
+constexpr chart::TColor Blue = 0xFF0000;
+
+struct TSegment {
+    chart::TPoint From;
+    chart::TPoint To;
+};
+
+// x from 0 to 100 and y from 0 to 32 on the 500 x 320 plot of a 560 x 400 canvas: a point
+// (x, y) lies at pixel (40 + 5x, 360 - 10y).
+class ChartSeriesTest : public ::testing::Test {
+protected:
+    test::TRecordingCanvas canvas;
+    test::TFakeCursor cursor;
+    chart::TChart chart{cursor};
+
+    void SetUp() override
+    {
+        chart.ChartInit(canvas, 0xFFFFFF, 0, 1.0F);
+        chart.ChartStartGraph(0, 100, 0, 100, 40, 20, 40, 40, false);
+        chart.ChartXAxis(0, "", false, 0, 100, 0, 0, false, false);
+        chart.ChartYAxis(0, "", 1, 0, 32, 0, 0, false, false, false);
+        chart.SetPenColor(Blue);
+        canvas.Calls.clear();
+    }
+    std::vector<TSegment> Segments() const
+    {
+        std::vector<TSegment> segments;
+        for (const test::TCall& call : canvas.Of(TCallKind::LineTo))
+            segments.push_back({call.At, call.To});
+        return segments;
+    }
+    void ExpectInsidePlot(const std::vector<TSegment>& segments) const
+    {
+        for (const TSegment& s : segments)
+            for (const chart::TPoint p : {s.From, s.To}) {
+                EXPECT_GE(p.X, 40);
+                EXPECT_LE(p.X, 540);
+                EXPECT_GE(p.Y, 40);
+                EXPECT_LE(p.Y, 360);
+            }
+    }
+};
+
+void ExpectNear(chart::TPoint actual, chart::TPoint expected)
+{
+    EXPECT_LE(std::abs(actual.X - expected.X), 1) << actual.X << " for " << expected.X;
+    EXPECT_LE(std::abs(actual.Y - expected.Y), 1) << actual.Y << " for " << expected.Y;
+}
+
+TEST_F(ChartSeriesTest, DrawToClipsSegmentsToThePlot)
+{
+    struct TRow {
+        const char* name;
+        double x0, y0, x1, y1;
+        std::optional<TSegment> drawn; // left end first
+    };
+    const TRow rows[] = {
+        {"inside", 10, 10, 20, 20, TSegment{{90, 260}, {140, 160}}},
+        {"inside to far above", 50, 10, 50, 1000, TSegment{{290, 260}, {290, 40}}},
+        {"inside to far above, slanted", 50, 10, 60, 1e6, TSegment{{290, 260}, {290, 40}}},
+        {"right to left, drawn left first", 60, 10, 40, 10, TSegment{{240, 260}, {340, 260}}},
+        {"across the whole plot", -50, 16, 150, 16, TSegment{{40, 200}, {540, 200}}},
+        {"to a huge value", 50, 10, 1e30, -1e30, TSegment{{290, 260}, {390, 360}}},
+        {"from a value below -32768 pixels", -1e9, 16, 50, 16, TSegment{{40, 200}, {290, 200}}},
+        {"left of the plot", -50, 5, -10, 20, std::nullopt},
+        {"right of the plot", 110, 5, 150, 20, std::nullopt},
+        {"above the plot", 10, 40, 90, 50, std::nullopt},
+        {"below the plot", 10, -5, 90, -1, std::nullopt},
+        {"past the top left corner", -4, 31, 4, 35, std::nullopt},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        canvas.Calls.clear();
+        chart.ChartMoveTo(row.x0, row.y0);
+        chart.ChartDrawTo(row.x1, row.y1);
+        const auto segments = Segments();
+        if (!row.drawn) {
+            EXPECT_TRUE(segments.empty());
+            continue;
+        }
+        ASSERT_EQ(segments.size(), 1U);
+        ExpectNear(segments[0].From, row.drawn->From);
+        ExpectNear(segments[0].To, row.drawn->To);
+        EXPECT_EQ(canvas.Of(TCallKind::LineTo)[0].Pen.Color, Blue);
+    }
+}
+
+TEST_F(ChartSeriesTest, EndPixelInsideThePlotIsPaintedAtFinish)
+{
+    chart.ChartMoveTo(10, 10);
+    chart.ChartDrawTo(20, 20);
+    EXPECT_TRUE(canvas.Of(TCallKind::SetPixel).empty());
+    chart.ChartFinish();
+    const auto pixels = canvas.Of(TCallKind::SetPixel);
+    ASSERT_EQ(pixels.size(), 1U);
+    EXPECT_EQ(pixels[0].At, (chart::TPoint{140, 160}));
+    EXPECT_EQ(pixels[0].Color, Blue);
+
+    canvas.Calls.clear();
+    chart.ChartMoveTo(50, 10);
+    chart.ChartDrawTo(50, 1000); // ends on the plot's top edge
+    chart.ChartFinish();
+    EXPECT_TRUE(canvas.Of(TCallKind::SetPixel).empty());
+}
+
+TEST_F(ChartSeriesTest, MoveToPaintsThePendingEndPixelFirst)
+{
+    chart.ChartMoveTo(10, 10);
+    chart.ChartDrawTo(20, 20);
+    chart.ChartMoveTo(30, 30);
+    ASSERT_GE(canvas.Calls.size(), 2U);
+    const test::TCall& pixel = canvas.Calls[canvas.Calls.size() - 1];
+    EXPECT_EQ(pixel.Kind, TCallKind::SetPixel);
+    EXPECT_EQ(pixel.At, (chart::TPoint{140, 160}));
+}
+
+TEST_F(ChartSeriesTest, PlotArrayJoinsRowsInArrayOrderWithAMarkerOnEachPoint)
+{
+    chart.ChartMarker(0, 0, 0);
+    const chart::TDataArray data = {{0, 1}, {10, 10}, {30, 10}, {20, 20}};
+    chart.ChartPlotArray(data, 0, 1, {});
+    const auto segments = Segments();
+    ASSERT_EQ(segments.size(), 2U);
+    EXPECT_EQ(segments[0].From, (chart::TPoint{90, 260}));
+    EXPECT_EQ(segments[0].To, (chart::TPoint{190, 260}));
+    EXPECT_EQ(segments[1].From, (chart::TPoint{140, 160})); // back-tracking, left end first
+    EXPECT_EQ(segments[1].To, (chart::TPoint{190, 260}));
+
+    std::vector<chart::TPoint> markers;
+    std::size_t lastLine = 0;
+    for (std::size_t i = 0; i < canvas.Calls.size(); ++i) {
+        const test::TCall& call = canvas.Calls[i];
+        if (call.Kind == TCallKind::LineTo)
+            lastLine = i;
+        if (call.Kind == TCallKind::SetPixel && call.Color == Blue)
+            markers.push_back(call.At);
+    }
+    // The line's end pixel, then the markers in row order.
+    EXPECT_EQ(markers, (std::vector<chart::TPoint>{{190, 260}, {90, 260}, {190, 260}, {140, 160}}));
+    EXPECT_EQ(canvas.Calls.back().Kind, TCallKind::SetPixel); // markers on top of the line
+    EXPECT_LT(lastLine, canvas.Calls.size() - markers.size() + 1);
+}
+
+TEST_F(ChartSeriesTest, DefaultMarkerIsAFilledCircleWhenNoneWasSet)
+{
+    const chart::TDataArray data = {{0, 1}, {10, 10}, {20, 10}};
+    chart.ChartPlotArray(data, 2, 1, {});
+    EXPECT_TRUE(Segments().empty());
+    const auto circles = canvas.Of(TCallKind::Ellipse);
+    ASSERT_EQ(circles.size(), 2U);
+    EXPECT_EQ(circles[0].At, (chart::TPoint{87, 257}));
+    EXPECT_EQ(circles[0].To, (chart::TPoint{94, 264}));
+    EXPECT_EQ(circles[0].Brush.Color, Blue);
+    EXPECT_EQ(circles[0].Brush.Style, chart::TBrushStyle::Solid);
+    EXPECT_EQ(canvas.Brush.Color, 0xFFFFFFU); // restored after the markers
+}
+
+TEST_F(ChartSeriesTest, ArraysTooSmallDrawOnlyWhatTheyHold)
+{
+    struct TRow {
+        const char* name;
+        chart::TDataArray data;
+        std::size_t lines, pixels;
+    };
+    const TRow rows[] = {
+        {"empty", {}, 0, 0},
+        {"header alone", {{0, 1}}, 0, 0},
+        {"no y column", {{0}, {10}, {20}}, 0, 0},
+        {"one data row: its marker alone", {{0, 1}, {10, 10}}, 0, 1},
+        {"style rows and nothing after them", {{1, 1}, {1, 1}, {2, 2}}, 0, 0},
+        {"data after seven style rows: two markers and the line's end",
+         {{1, 1}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {10, 10}, {20, 10}},
+         1,
+         3},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        chart.ChartMoveTo(-10, -10); // else ChartMarker queues a marker where the last row ended
+        canvas.Calls.clear();
+        chart.ChartMarker(0, 0, 0);
+        chart.ChartPlotArray(row.data, 0, 1, {});
+        chart.ChartFinish();
+        EXPECT_EQ(canvas.Of(TCallKind::LineTo).size(), row.lines);
+        EXPECT_EQ(canvas.Of(TCallKind::SetPixel).size(), row.pixels);
+    }
+}
+
+TEST_F(ChartSeriesTest, BadValuesLeaveGapsAndStayInsideThePlot)
+{
+    struct TRow {
+        const char* name;
+        chart::TDataArray data;
+        std::size_t lines, markers;
+    };
+    const TRow rows[] = {
+        {"NaN y breaks the line", {{0, 1}, {10, 10}, {20, NaN}, {30, 10}, {40, 12}}, 1, 3},
+        {"NaN x breaks the line", {{0, 1}, {NaN, 10}, {20, 10}, {30, 10}}, 1, 2},
+        {"infinite y is a steep clipped segment", {{0, 1}, {10, 10}, {20, Inf}, {30, 10}}, 2, 2},
+        {"-infinite x", {{0, 1}, {-Inf, 10}, {20, 10}}, 1, 1},
+        {"short row has no point", {{0, 1}, {10, 10}, {20}, {30, 10}}, 1, 2},
+        {"long rows are read up to the header's columns", {{0, 1}, {10, 10, 5, 5}, {20, 10}}, 1, 2},
+        {"all NaN", {{0, 1}, {NaN, NaN}, {NaN, NaN}}, 0, 0},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        chart.ChartMoveTo(-10, -10); // else ChartMarker queues a marker where the last row ended
+        canvas.Calls.clear();
+        chart.ChartMarker(0, 0, 0);
+        chart.ChartPlotArray(row.data, 0, 1, {});
+        chart.ChartFinish();
+        const auto segments = Segments();
+        EXPECT_EQ(segments.size(), row.lines);
+        ExpectInsidePlot(segments);
+        const auto pixels = canvas.Of(TCallKind::SetPixel);
+        for (const test::TCall& pixel : pixels) {
+            EXPECT_GE(pixel.At.X, 40);
+            EXPECT_LE(pixel.At.X, 540);
+        }
+        // The markers, and the last line's end when it lies inside.
+        EXPECT_GE(pixels.size(), row.markers);
+        EXPECT_LE(pixels.size(), row.markers + 1);
+    }
+}
+
+// Counts instead of logging, for arrays too big to log.
+struct TCountingCanvas final : chart::ICanvas {
+    std::size_t Lines = 0;
+    std::size_t Pixels = 0;
+    [[nodiscard]] int Width() const override { return 1000; }
+    [[nodiscard]] int Height() const override { return 700; }
+    void SetPen(const chart::TPen&) override {}
+    void SetBrush(const chart::TBrush&) override {}
+    void SetFont(const chart::TFont&) override {}
+    void MoveTo(int, int) override {}
+    void LineTo(int, int) override { ++Lines; }
+    void SetPixel(int, int, chart::TColor) override { ++Pixels; }
+    void Ellipse(int, int, int, int) override {}
+    void Polygon(std::span<const chart::TPoint>) override {}
+    void FillRect(int, int, int, int) override {}
+    void TextOut(int, int, std::string_view) override {}
+    [[nodiscard]] int TextWidth(std::string_view text) override
+    {
+        return 6 * static_cast<int>(text.size());
+    }
+    [[nodiscard]] int TextHeight(std::string_view) override { return 13; }
+};
+
+TEST(ChartPlotArray, DrawsAMillionRows)
+{
+    chart::TDataArray data(1000001, std::vector<float>(2));
+    data[0] = {0, 1};
+    for (std::size_t r = 1; r < data.size(); ++r)
+        data[r] = {static_cast<float>(r) / 10000,
+                   static_cast<float>(std::sin(static_cast<double>(r) / 100) + 2)};
+    TCountingCanvas canvas;
+    test::TFakeCursor cursor;
+    chart::TChart chart(cursor);
+    chart.ChartInit(canvas, 0xFFFFFF, 0, 1.0F);
+    chart.ChartStartGraph(0, 100, 0, 100, 40, 20, 40, 40, false);
+    chart.ChartXAxis(0, "", false, 0, 100, 0, 0, false, false);
+    chart.ChartYAxis(0, "", 1, 0, 4, 0, 0, false, false, false);
+    const std::size_t axisLines = canvas.Lines;
+    chart.ChartMarker(0, 0, 0);
+    chart.ChartPlotArray(data, 0, 1, {});
+    chart.ChartFinish();
+    // Segments that fall within one pixel on the plot's edge are left out.
+    EXPECT_GT(canvas.Lines - axisLines, 990000U);
+    EXPECT_LE(canvas.Lines - axisLines, 999999U);
+    EXPECT_GE(canvas.Pixels, 1000000U);
+}
+
+} // namespace
+} // namespace korvid

@@ -1,0 +1,311 @@
+#include "chart/chart.h"
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "testing/fake_cursor.h"
+#include "testing/recording_canvas.h"
+#include "testing/sample_chart.h"
+
+namespace korvid {
+namespace {
+
+using test::TCallKind;
+
+// The recording canvas is 560 x 400 with "0" 6 x 13 pixels: the program's graph has its plot
+// from x 40 to 540 (500 pixels) and from y 40 to 360; major ticks are 7 pixels long.
+class ChartTest : public ::testing::Test {
+protected:
+    test::TRecordingCanvas canvas;
+    test::TFakeCursor cursor;
+    chart::TChart chart{cursor};
+
+    void Start()
+    {
+        chart.ChartInit(canvas, 0xFFFFFF, 0, 1.0F);
+        chart.ChartStartGraph(0, 100, 0, 100, 40, 20, 40, 40, false);
+    }
+    std::vector<std::string> LabelsBelow(int top) const
+    {
+        std::vector<std::string> labels;
+        for (const test::TCall& call : canvas.Of(TCallKind::TextOut))
+            if (call.At.Y == top)
+                labels.push_back(call.Text);
+        return labels;
+    }
+};
+
+TEST_F(ChartTest, BlankChartIsTheBackgroundAlone)
+{
+    test::PaintUnitChart(chart, canvas, nullptr);
+    ASSERT_EQ(canvas.DrawingCalls(), 1U);
+    const test::TCall fill = canvas.Of(TCallKind::FillRect).at(0);
+    EXPECT_EQ(fill.At, (chart::TPoint{0, 0}));
+    EXPECT_EQ(fill.To, (chart::TPoint{560, 400}));
+    EXPECT_EQ(fill.Brush.Color, 0xFFFFFFU);
+    EXPECT_EQ(fill.Brush.Style, chart::TBrushStyle::Solid);
+}
+
+TEST_F(ChartTest, AxisFontIsEightPointsTimesTheScale)
+{
+    const std::vector<std::pair<float, int>> rows = {
+        {1, 8}, {0, 8}, {2, 16}, {-3, 8}, {1e30F, 1000}};
+    for (const auto& [scale, points] : rows) {
+        SCOPED_TRACE(scale);
+        chart.ChartInit(canvas, 0xFFFFFF, 0, scale);
+        EXPECT_EQ(canvas.Font.Size, points);
+        EXPECT_EQ(canvas.Font.Name, "Arial");
+    }
+}
+
+TEST_F(ChartTest, PlotAreaLiesInsideTheMargins)
+{
+    Start();
+    const chart::TGraph* g = chart.Graph(1);
+    ASSERT_NE(g, nullptr);
+    EXPECT_TRUE(g->AreaValid);
+    EXPECT_EQ(g->PlotLeft, 40);
+    EXPECT_EQ(g->PlotRight(), 540);
+    EXPECT_EQ(g->PlotTop(), 40);
+    EXPECT_EQ(g->PlotBottom, 360);
+}
+
+TEST_F(ChartTest, SurfaceTooSmallForAPlotShowsOnlyTheBackground)
+{
+    struct TRow {
+        const char* name;
+        int width, height;
+    };
+    const TRow rows[] = {
+        {"60 wide", 60, 400}, {"80 high", 560, 80}, {"0 x 0", 0, 0}, {"1 x 1", 1, 1}};
+    const test::TSampleUnit unit = test::MakeSampleUnit(50, 60);
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        canvas.SurfaceWidth = row.width;
+        canvas.SurfaceHeight = row.height;
+        canvas.Calls.clear();
+        test::PaintUnitChart(chart, canvas, &unit);
+        EXPECT_EQ(canvas.DrawingCalls(), 1U);
+    }
+}
+
+TEST_F(ChartTest, NinthGraphDrawsNothing)
+{
+    chart.ChartInit(canvas, 0xFFFFFF, 0, 1.0F);
+    for (int i = 0; i < chart::MaxGraphs; ++i)
+        chart.ChartStartGraph(0, 100, 0, 100, 40, 20, 40, 40, false);
+    chart.ChartXAxis(0, "eighth", false, 0, 10, 0, 0, false, false);
+    EXPECT_NE(canvas.FindText("eighth"), nullptr);
+    canvas.Calls.clear();
+    chart.ChartStartGraph(0, 100, 0, 100, 40, 20, 40, 40, false);
+    chart.ChartXAxis(0, "ninth", false, 0, 10, 0, 0, false, false);
+    chart.ChartYAxis(0, "ninth", 1, 0, 10, 0, 0, false, false, false);
+    chart.ChartTitle(0, "ninth");
+    chart.ChartFinish();
+    EXPECT_EQ(canvas.DrawingCalls(), 0U);
+    EXPECT_EQ(chart.GraphCount(), chart::MaxGraphs);
+}
+
+TEST_F(ChartTest, XAxisDrawsLineTicksLabelsAndCaption)
+{
+    Start();
+    chart.ChartXAxis(0, "Frame", false, 0, 100, 0, 0, false, false);
+    const auto lines = canvas.Of(TCallKind::LineTo);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines[0].At, (chart::TPoint{40, 360}));
+    EXPECT_EQ(lines[0].To, (chart::TPoint{541, 360}));
+
+    EXPECT_EQ(LabelsBelow(367), (std::vector<std::string>{"0", "10", "20", "30", "40", "50", "60",
+                                                          "70", "80", "90", "100"}));
+    const test::TCall* fifty = canvas.FindText("50");
+    ASSERT_NE(fifty, nullptr);
+    EXPECT_EQ(fifty->At, (chart::TPoint{290 - 6, 367}));
+    EXPECT_EQ(fifty->Font.Color, 0U);
+
+    int major = 0;
+    int minor = 0;
+    for (const test::TCall& line : lines) {
+        if (line.At.X == line.To.X && line.At.Y == 360) {
+            major += line.To.Y == 367 ? 1 : 0;
+            minor += line.To.Y == 364 ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(major, 11);
+    EXPECT_EQ(minor, 40);
+    const test::TCall* caption = canvas.FindText("Frame");
+    ASSERT_NE(caption, nullptr);
+    EXPECT_EQ(caption->At, (chart::TPoint{290 - 15, 360 + 7 + 13}));
+}
+
+TEST_F(ChartTest, WiderAxisTakesSmallerSteps)
+{
+    canvas.SurfaceWidth = 660;
+    Start();
+    chart.ChartXAxis(0, "", false, 0, 100, 0, 0, false, false);
+    const auto labels = LabelsBelow(367);
+    ASSERT_EQ(labels.size(), 21U);
+    EXPECT_EQ(labels[1], "5");
+    EXPECT_DOUBLE_EQ(chart.Graph(1)->X.Minor, 1);
+}
+
+TEST_F(ChartTest, CaptionSuffixFollowsEveryLabel)
+{
+    Start();
+    chart.ChartXAxis(0, "Time|s", false, 0, 100, 0, 0, false, false);
+    EXPECT_NE(canvas.FindText("Time"), nullptr);
+    EXPECT_NE(canvas.FindText("40s"), nullptr);
+    EXPECT_EQ(canvas.FindText("Time|s"), nullptr);
+}
+
+TEST_F(ChartTest, ReversedAxisDrawsTheSameTicksWithLabelsDecreasing)
+{
+    auto labelsAt = [&](float min, float max) {
+        canvas.Calls.clear();
+        Start();
+        chart.ChartXAxis(0, "", false, min, max, 0, 0, false, false);
+        std::vector<std::pair<int, std::string>> labels;
+        for (const test::TCall& call : canvas.Of(TCallKind::TextOut))
+            labels.emplace_back(call.At.X + static_cast<int>(call.Text.size()) * 3, call.Text);
+        return labels;
+    };
+    const auto forward = labelsAt(0, 10);
+    const auto reversed = labelsAt(10, 0);
+    ASSERT_EQ(forward.size(), reversed.size());
+    ASSERT_GE(forward.size(), 3U);
+    for (std::size_t i = 0; i < forward.size(); ++i) {
+        EXPECT_EQ(forward[i].first, reversed[i].first);
+        EXPECT_EQ(forward[i].second, reversed[forward.size() - 1 - i].second);
+    }
+}
+
+TEST_F(ChartTest, YAxisLabelsStandRightAlignedLeftOfThePlot)
+{
+    Start();
+    chart.ChartYAxis(0, "Temps (mn)", 1, 0, 32, 0, 0, false, false, false);
+    const auto lines = canvas.Of(TCallKind::LineTo);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines[0].At, (chart::TPoint{40, 360}));
+    EXPECT_EQ(lines[0].To, (chart::TPoint{40, 39}));
+    const test::TCall* zero = canvas.FindText("0");
+    ASSERT_NE(zero, nullptr);
+    EXPECT_EQ(zero->At, (chart::TPoint{40 - 7 - 6, 360 - 6}));
+    const test::TCall* ten = canvas.FindText("10");
+    ASSERT_NE(ten, nullptr);
+    EXPECT_EQ(ten->At, (chart::TPoint{40 - 7 - 12, 260 - 6}));
+    const test::TCall* caption = canvas.FindText("Temps (mn)");
+    ASSERT_NE(caption, nullptr);
+    EXPECT_EQ(caption->At, (chart::TPoint{40 - 12 - 7, 40 - 13 - 6}));
+}
+
+TEST_F(ChartTest, YAxisAcrossZeroDrawsADottedZeroLine)
+{
+    Start();
+    chart.ChartYAxis(0, "", 1, -16, 16, 0, 0, false, false, false);
+    std::vector<int> dots;
+    for (const test::TCall& pixel : canvas.Of(TCallKind::SetPixel))
+        if (pixel.At.Y == 200)
+            dots.push_back(pixel.At.X);
+    ASSERT_FALSE(dots.empty());
+    EXPECT_EQ(dots[0], 40);
+    EXPECT_EQ(dots[4], 48);       // four pixels on, four off
+    EXPECT_EQ(dots.size(), 252U); // 501 pixels wide
+}
+
+TEST_F(ChartTest, UndefinedAxesDrawNothingOfTheirOwn)
+{
+    struct TRow {
+        const char* name;
+        float xMax, yMax;
+        chart::TColor xColor;
+        bool xLabels, yLabels, data;
+    };
+    const TRow rows[] = {
+        {"both defined", 60, 10, 0, true, true, true},
+        // No frame count expected: no data and no lines, only the y axis and the title.
+        {"x from 0 to 0", 0, 10, 0, false, true, false},
+        {"y from 0 to 0", 60, 0, 0, true, false, false},
+        {"x in the background colour", 60, 10, 0xFFFFFF, false, true, true},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        canvas.Calls.clear();
+        test::TSampleUnit unit = test::MakeSampleUnit(50, 60);
+        Start();
+        chart.ChartXAxis(row.xColor, "Frame", false, 0, row.xMax, 0, 0, false, false);
+        chart.ChartYAxis(0, "Temps (mn)", 1, 0, row.yMax, 0, 0, false, false, false);
+        chart.ChartTitle(128, "title");
+        chart.SetPenColor(0xFF0000);
+        chart.ChartPlotArray(unit.Points, 0, 1, {});
+        chart.ChartMoveTo(20, 0);
+        chart.ChartDrawTo(20, 5);
+        chart.ChartFinish();
+        EXPECT_EQ(canvas.FindText("Frame") != nullptr, row.xLabels);
+        EXPECT_EQ(canvas.FindText("Temps (mn)") != nullptr, row.yLabels);
+        EXPECT_NE(canvas.FindText("title"), nullptr);
+        bool blue = false;
+        for (const test::TCall& call : canvas.Calls)
+            blue = blue || (call.Kind == TCallKind::LineTo && call.Pen.Color == 0xFF0000) ||
+                   (call.Kind == TCallKind::SetPixel && call.Color == 0xFF0000);
+        EXPECT_EQ(blue, row.data);
+    }
+}
+
+TEST_F(ChartTest, TitleIsCentredAboveThePlot)
+{
+    struct TRow {
+        const char* name;
+        int scope;
+        const char* text;
+        chart::TPoint at;
+        int size;
+        bool bold;
+    };
+    const TRow rows[] = {
+        {"axis font at scope 3", 3, "abcd", {290 - 12, 4}, 8, false},
+        {"enlarged and bold below scope 3", 0, "abcd", {290 - 12, 4}, 10, true},
+        {"centred on the surface after @", 3, "@abcdef", {280 - 18, 4}, 8, false},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        canvas.Calls.clear();
+        Start();
+        chart.ChartFont("", 0, 0, 0, row.scope);
+        chart.ChartTitle(128, row.text);
+        const auto texts = canvas.Of(TCallKind::TextOut);
+        ASSERT_EQ(texts.size(), 1U);
+        EXPECT_EQ(texts[0].At, row.at);
+        EXPECT_EQ(texts[0].Font.Size, row.size);
+        EXPECT_EQ(texts[0].Font.Bold, row.bold);
+        EXPECT_EQ(texts[0].Font.Color, 128U);
+        EXPECT_EQ(canvas.Font.Size, 8); // restored
+    }
+}
+
+TEST_F(ChartTest, HugeTitleIsDrawnOnce)
+{
+    Start();
+    chart.ChartTitle(128, std::string(100000, 'x'));
+    const auto texts = canvas.Of(TCallKind::TextOut);
+    ASSERT_EQ(texts.size(), 1U);
+    EXPECT_EQ(texts[0].At.X, 290 - 300000);
+}
+
+TEST_F(ChartTest, FontNamesAndSizesSurviveChartInitByScope)
+{
+    chart.ChartFont("Courier", 12, 2, 0, 2);
+    chart.ChartInit(canvas, 0xFFFFFF, 0, 1.0F);
+    EXPECT_EQ(canvas.Font.Name, "Courier");
+    EXPECT_EQ(canvas.Font.Size, 12);
+    EXPECT_TRUE(canvas.Font.Italic);
+    chart.ChartFont("def", 0, 1, 0, 0);
+    EXPECT_EQ(canvas.Font.Name, "Arial");
+    EXPECT_FALSE(canvas.Font.Italic);
+    chart.ChartInit(canvas, 0xFFFFFF, 0, 1.0F);
+    EXPECT_EQ(canvas.Font.Name, "Arial");
+    EXPECT_EQ(canvas.Font.Size, 8);
+}
+
+} // namespace
+} // namespace korvid

@@ -1,0 +1,186 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "chart/canvas.h"
+
+namespace korvid::test {
+
+enum class TCallKind {
+    SetPen,
+    SetBrush,
+    SetFont,
+    MoveTo,
+    LineTo,
+    SetPixel,
+    Ellipse,
+    Polygon,
+    FillRect,
+    TextOut,
+    TextWidth,
+    TextHeight
+};
+
+// One canvas call with the pen, brush and font in force when it came.
+struct TCall {
+    TCallKind Kind = TCallKind::MoveTo;
+    chart::TPoint At; // MoveTo, SetPixel, TextOut: the point; LineTo: where the line starts;
+                      // Ellipse, FillRect: left and top
+    chart::TPoint To; // LineTo: its end; Ellipse, FillRect: right and bottom
+    std::string Text; // TextOut, TextWidth, TextHeight
+    std::vector<chart::TPoint> Points; // Polygon
+    chart::TColor Color = 0;           // SetPixel
+    chart::TPen Pen;
+    chart::TBrush Brush;
+    chart::TFont Font;
+};
+
+// A canvas that only logs: every call goes to Calls. Text is CharWidth pixels per UTF-8
+// character and CharHeight pixels high, whatever the font.
+struct TRecordingCanvas final : chart::ICanvas {
+    int SurfaceWidth = 560;
+    int SurfaceHeight = 400;
+    int CharWidth = 6;
+    int CharHeight = 13;
+    std::vector<TCall> Calls;
+
+    chart::TPen Pen;
+    chart::TBrush Brush;
+    chart::TFont Font;
+    chart::TPoint Position;
+
+    [[nodiscard]] int Width() const override { return SurfaceWidth; }
+    [[nodiscard]] int Height() const override { return SurfaceHeight; }
+
+    void SetPen(const chart::TPen& pen) override
+    {
+        Pen = pen;
+        Log(TCallKind::SetPen);
+    }
+    void SetBrush(const chart::TBrush& brush) override
+    {
+        Brush = brush;
+        Log(TCallKind::SetBrush);
+    }
+    void SetFont(const chart::TFont& font) override
+    {
+        Font = font;
+        Log(TCallKind::SetFont);
+    }
+    void MoveTo(int x, int y) override
+    {
+        Position = {x, y};
+        Log(TCallKind::MoveTo).At = Position;
+    }
+    void LineTo(int x, int y) override
+    {
+        TCall& call = Log(TCallKind::LineTo);
+        call.At = Position;
+        call.To = Position = {x, y};
+    }
+    void SetPixel(int x, int y, chart::TColor color) override
+    {
+        TCall& call = Log(TCallKind::SetPixel);
+        call.At = {x, y};
+        call.Color = color;
+    }
+    void Ellipse(int left, int top, int right, int bottom) override
+    {
+        TCall& call = Log(TCallKind::Ellipse);
+        call.At = {left, top};
+        call.To = {right, bottom};
+    }
+    void Polygon(std::span<const chart::TPoint> points) override
+    {
+        Log(TCallKind::Polygon).Points.assign(points.begin(), points.end());
+    }
+    void FillRect(int left, int top, int right, int bottom) override
+    {
+        TCall& call = Log(TCallKind::FillRect);
+        call.At = {left, top};
+        call.To = {right, bottom};
+    }
+    void TextOut(int x, int y, std::string_view text) override
+    {
+        TCall& call = Log(TCallKind::TextOut);
+        call.At = {x, y};
+        call.Text = text;
+    }
+    [[nodiscard]] int TextWidth(std::string_view text) override
+    {
+        Log(TCallKind::TextWidth).Text = text;
+        int characters = 0;
+        for (const char c : text)
+            characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+        return characters * CharWidth;
+    }
+    [[nodiscard]] int TextHeight(std::string_view text) override
+    {
+        Log(TCallKind::TextHeight).Text = text;
+        return CharHeight;
+    }
+
+    [[nodiscard]] std::vector<TCall> Of(TCallKind kind) const
+    {
+        std::vector<TCall> found;
+        for (const TCall& call : Calls)
+            if (call.Kind == kind)
+                found.push_back(call);
+        return found;
+    }
+    // Texts drawn, in order.
+    [[nodiscard]] std::vector<std::string> TextsOut() const
+    {
+        std::vector<std::string> texts;
+        for (const TCall& call : Calls)
+            if (call.Kind == TCallKind::TextOut)
+                texts.push_back(call.Text);
+        return texts;
+    }
+    [[nodiscard]] const TCall* FindText(std::string_view text) const
+    {
+        for (const TCall& call : Calls)
+            if (call.Kind == TCallKind::TextOut && call.Text == text)
+                return &call;
+        return nullptr;
+    }
+    // Calls that change pixels.
+    [[nodiscard]] std::size_t DrawingCalls() const
+    {
+        std::size_t count = 0;
+        for (const TCall& call : Calls)
+            switch (call.Kind) {
+            case TCallKind::LineTo:
+            case TCallKind::SetPixel:
+            case TCallKind::Ellipse:
+            case TCallKind::Polygon:
+            case TCallKind::FillRect:
+            case TCallKind::TextOut:
+                ++count;
+                break;
+            case TCallKind::SetPen:
+            case TCallKind::SetBrush:
+            case TCallKind::SetFont:
+            case TCallKind::MoveTo:
+            case TCallKind::TextWidth:
+            case TCallKind::TextHeight:
+                break;
+            }
+        return count;
+    }
+
+private:
+    TCall& Log(TCallKind kind)
+    {
+        TCall& call = Calls.emplace_back();
+        call.Kind = kind;
+        call.Pen = Pen;
+        call.Brush = Brush;
+        call.Font = Font;
+        return call;
+    }
+};
+
+} // namespace korvid::test

@@ -1,0 +1,223 @@
+#include "window/qt_canvas.h"
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "chart/axis_scale.h"
+#include "chart/chart.h"
+#include "testing/fake_cursor.h"
+#include "testing/sample_chart.h"
+
+namespace korvid {
+namespace {
+
+const QRgb White = qRgb(255, 255, 255);
+const QRgb Black = qRgb(0, 0, 0);
+const QRgb Blue = qRgb(0, 0, 255);
+const QRgb Maroon = qRgb(128, 0, 0);
+
+int CountNot(const QImage& image, QRgb colour)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            count += image.pixel(x, y) != colour ? 1 : 0;
+    return count;
+}
+
+TEST(QtCanvas, ColoursTravelWithRedInTheLowByte)
+{
+    EXPECT_EQ(window::ToQRgb(0x000080), Maroon);
+    EXPECT_EQ(window::ToQRgb(0xFF0000), Blue);
+    EXPECT_EQ(window::FromQRgb(qRgb(255, 0, 255)), 0xFF00FFU);
+}
+
+TEST(QtCanvas, LineToLeavesItsEndPixelInEveryDirection)
+{
+    struct TRow {
+        const char* name;
+        QPoint to;
+    };
+    const TRow rows[] = {{"right", {20, 10}}, {"left", {0, 10}},     {"down", {10, 20}},
+                         {"up", {10, 0}},     {"steep up", {13, 1}}, {"shallow left", {1, 13}}};
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        window::TQtCanvas canvas(QSize(21, 21));
+        canvas.SetPen({0, chart::TPenStyle::Solid, 1, chart::TPenMode::Copy});
+        canvas.MoveTo(10, 10);
+        canvas.LineTo(row.to.x(), row.to.y());
+        const QImage& image = canvas.Image();
+        EXPECT_EQ(image.pixel(10, 10), Black);
+        EXPECT_EQ(image.pixel(row.to), White);
+        const QPoint d = row.to - QPoint(10, 10);
+        EXPECT_EQ(CountNot(image, White), std::max(std::abs(d.x()), std::abs(d.y())));
+    }
+}
+
+TEST(QtCanvas, ExclusiveOrFiguresDrawnTwiceLeaveNoTrace)
+{
+    window::TQtCanvas canvas(QSize(40, 30));
+    canvas.SetPen({0xFF0000, chart::TPenStyle::Solid, 1, chart::TPenMode::Copy});
+    canvas.MoveTo(0, 15);
+    canvas.LineTo(40, 15);
+    const QImage before = canvas.Image().copy();
+
+    canvas.SetPen({0xFFFFFF ^ 0x80, chart::TPenStyle::Solid, 1, chart::TPenMode::Xor});
+    canvas.SetBrush({0, chart::TBrushStyle::Clear});
+    auto figure = [&] {
+        canvas.MoveTo(5, 5);
+        canvas.LineTo(30, 5);
+        canvas.LineTo(30, 25);
+        canvas.LineTo(5, 25);
+        canvas.LineTo(5, 5);
+        canvas.Ellipse(10, 10, 21, 21);
+    };
+    figure();
+    const QImage shown = canvas.Image().copy();
+    EXPECT_EQ(shown.pixel(5, 5), Maroon); // every corner painted once
+    EXPECT_EQ(shown.pixel(30, 25), Maroon);
+    EXPECT_EQ(shown.pixel(5, 15), qRgb(0x7F, 0xFF, 0)); // blue XOR 0x7FFFFF
+    figure();
+    EXPECT_EQ(canvas.Image(), before);
+}
+
+TEST(QtCanvas, TextHasNoAntialiasedEdges)
+{
+    window::TQtCanvas canvas(QSize(200, 40));
+    canvas.SetFont({"Arial", 8, false, false, 0x000080});
+    EXPECT_GT(canvas.TextWidth("Frame #12"), canvas.TextWidth("Frame"));
+    EXPECT_GT(canvas.TextHeight("0"), 5);
+    canvas.TextOut(2, 2, "Frame #12 @ 10:21");
+    const QImage& image = canvas.Image();
+    std::set<QRgb> colours;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            colours.insert(image.pixel(x, y));
+    EXPECT_EQ(colours, (std::set<QRgb>{White, Maroon}));
+}
+
+TEST(QtCanvas, EmptyAndTinySurfacesTakeEveryCall)
+{
+    for (const QSize size : {QSize(0, 0), QSize(1, 1), QSize(1, 500)}) {
+        SCOPED_TRACE(size.width());
+        window::TQtCanvas canvas(size);
+        test::TFakeCursor cursor;
+        chart::TChart chart(cursor);
+        const test::TSampleUnit unit = test::MakeSampleUnit(30, 40);
+        test::PaintUnitChart(chart, canvas, &unit);
+        chart.ChartMouseDown(chart::TMouseButton::Left, chart::LeftButton, 0, 0);
+        EXPECT_EQ(canvas.Image().size(), size.isEmpty() ? QSize(0, 0) : size);
+    }
+}
+
+TEST(QtCanvas, TitleWiderThanTheSurfaceCoversItEdgeToEdge)
+{
+    window::TQtCanvas canvas(QSize(300, 200));
+    test::TFakeCursor cursor;
+    chart::TChart chart(cursor);
+    test::TSampleUnit unit = test::MakeSampleUnit(10, 10);
+    unit.Title = std::string(100000, 'x');
+    test::PaintUnitChart(chart, canvas, &unit);
+    const QImage& image = canvas.Image();
+    auto titleIn = [&](int x0, int x1) {
+        for (int y = 0; y < 30; ++y)
+            for (int x = x0; x < x1; ++x)
+                if (image.pixel(x, y) == Maroon)
+                    return true;
+        return false;
+    };
+    EXPECT_TRUE(titleIn(0, 10));
+    EXPECT_TRUE(titleIn(290, 300));
+}
+
+class QtChartTest : public ::testing::Test {
+protected:
+    window::TQtCanvas canvas{QSize(600, 400)};
+    test::TFakeCursor cursor;
+    chart::TChart chart{cursor};
+    test::TSampleUnit unit = test::MakeSampleUnit(60, 60);
+
+    void SetUp() override
+    {
+        test::PaintUnitChart(chart, canvas, &unit,
+                             [](std::size_t row, std::size_t, std::string& t) {
+                                 t = "Frame #" + std::to_string(row);
+                             });
+    }
+    chart::TPoint PixelOf(std::size_t row) const
+    {
+        const chart::TGraph& g = *chart.Graph(1);
+        const double x = unit.Points[row][0];
+        const double y = unit.Points[row][1];
+        return {chart::ClampPixel(g.PlotLeft + g.PlotWidth * (x - g.X.Lo) / (g.X.Hi - g.X.Lo)),
+                chart::ClampPixel(g.PlotBottom -
+                                  g.PlotHeight * (y - g.Y[0].Lo) / (g.Y[0].Hi - g.Y[0].Lo))};
+    }
+};
+
+TEST_F(QtChartTest, AxesAndDataLieWhereTheEngineMapsThem)
+{
+    const chart::TGraph& g = *chart.Graph(1);
+    const QImage& image = canvas.Image();
+    const std::set<QRgb> vertical = {qRgb(255, 0, 255), qRgb(255, 0, 0)};
+    for (int x = g.PlotLeft; x <= g.PlotRight(); ++x) {
+        const QRgb pixel = image.pixel(x, g.PlotBottom);
+        EXPECT_TRUE(pixel == Black || vertical.contains(pixel)) << "x axis at " << x;
+    }
+    for (int y = g.PlotTop(); y <= g.PlotBottom; ++y)
+        EXPECT_EQ(image.pixel(g.PlotLeft, y), Black) << "y axis at " << y;
+    EXPECT_EQ(image.pixel(g.PlotLeft + 1, g.PlotBottom - 1), White);
+    for (std::size_t row = 1; row < unit.Points.size(); ++row) {
+        const chart::TPoint p = PixelOf(row);
+        EXPECT_EQ(image.pixel(p.X, p.Y), Blue) << "frame " << row;
+    }
+    EXPECT_EQ(image.pixel(g.PlotLeft + 1, g.PlotTop() - 1), White);
+}
+
+TEST_F(QtChartTest, ReadoutCircleAppearsOnTheFrameAndLeavesNoTrace)
+{
+    const QImage before = canvas.Image().copy();
+    const chart::TPoint p = PixelOf(30);
+    chart.ChartMouseDown(chart::TMouseButton::Left, chart::LeftButton, p.X, p.Y - 50);
+    const QImage shown = canvas.Image().copy();
+    int changedInCircle = 0;
+    int changedElsewhere = 0;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x) {
+            if (shown.pixel(x, y) == before.pixel(x, y))
+                continue;
+            const bool inCircle = x >= p.X - 5 && x <= p.X + 5 && y >= p.Y - 5 && y <= p.Y + 5;
+            if (inCircle) {
+                ++changedInCircle;
+                EXPECT_EQ(shown.pixel(x, y), (before.pixel(x, y) ^ 0x007FFFFF));
+            } else {
+                ++changedElsewhere;
+                EXPECT_GE(y, 40); // the readout text
+                EXPECT_GE(x, 600 - 200);
+            }
+        }
+    EXPECT_GT(changedInCircle, 20);
+    EXPECT_GT(changedElsewhere, 20);
+
+    chart.ChartMouseMove(chart::LeftButton, PixelOf(31).X, p.Y);
+    chart.ChartMouseUp(chart::TMouseButton::Left, 0, PixelOf(31).X, p.Y);
+    EXPECT_EQ(canvas.Image(), before);
+}
+
+TEST_F(QtChartTest, ZoomRectangleLeavesNoTrace)
+{
+    const QImage before = canvas.Image().copy();
+    chart.ChartMouseDown(chart::TMouseButton::Left, chart::LeftButton | chart::CtrlKey, 100, 80);
+    chart.ChartMouseMove(chart::LeftButton | chart::CtrlKey, 300, 250);
+    EXPECT_EQ(canvas.Image().pixel(300, 250), before.pixel(300, 250) ^ 0x007FFFFF);
+    EXPECT_EQ(canvas.Image().pixel(100, 250), before.pixel(100, 250) ^ 0x007FFFFF);
+    chart.ChartMouseMove(chart::LeftButton | chart::CtrlKey, 350, 260);
+    chart.ChartMouseUp(chart::TMouseButton::Left, 0, 350, 260);
+    EXPECT_EQ(canvas.Image(), before);
+}
+
+} // namespace
+} // namespace korvid
