@@ -6,12 +6,13 @@
 namespace korvid::workunits {
 
 // One frame of a work unit as the log reports it.
+// Fields ordered for size: a long log holds millions of steps.
 struct TStep {
-    int Frame = -1;          // frame number or percentage; -1 while none was read
     double Date = 0;         // date-time of the step's line
     double PrevDate = 0;     // the unit's clock just before that line
-    bool RestartAfter = false;
+    int Frame = -1;          // frame number or percentage; -1 while none was read
     int Duration = 0;        // whole seconds from PrevDate to Date; 0 when unknown
+    bool RestartAfter = false;
     bool ConvergedAfter = false;
     bool operator==(const TStep&) const = default;
 };

@@ -1,6 +1,7 @@
 #include "workunits/wus.h"
 
 #include <cstring>
+#include <deque>
 #include <unordered_set>
 
 #include "util/dates.h"
@@ -84,46 +85,97 @@ THeader HeaderKind(std::string_view line)
     return THeader::None;
 }
 
+// Pass 1, read as pass 2 asks: the kept lines of a text, in order, with a short look ahead.
+// Lines end at CR LF, a lone CR or a lone LF.
+class TKeptLines {
+public:
+    TKeptLines(std::string_view text, std::string_view firstLine) : m_text(text)
+    {
+        if (!firstLine.empty())
+            m_ahead.push_back(firstLine);
+    }
+
+    // The next kept line; false at the end of the text.
+    bool Next(std::string_view& line)
+    {
+        if (!Fill(1))
+            return false;
+        line = m_ahead.front();
+        m_ahead.pop_front();
+        return true;
+    }
+
+    // The kept line k places after the one Next gave last (0 is the next one), if any.
+    [[nodiscard]] const std::string_view* Peek(std::size_t k)
+    {
+        return Fill(k + 1) ? &m_ahead[k] : nullptr;
+    }
+
+private:
+    bool Fill(std::size_t count)
+    {
+        while (m_ahead.size() < count)
+            if (!Scan())
+                return false;
+        return true;
+    }
+
+    // Finds one more kept line.
+    bool Scan()
+    {
+        const TLiteralSearch& candidates = KeepCandidates();
+        const char* data = m_text.data();
+        while (m_pos < m_text.size()) {
+            const auto match = candidates.Find(m_text, m_pos);
+            if (!match) {
+                m_pos = m_text.size();
+                return false;
+            }
+            // The line around the match: back to the last line end, on to the next one.
+            std::size_t start = m_pos;
+            for (const char end : {'\n', '\r'})
+                if (const void* at = memrchr(data + start, end, match->Pos - start))
+                    start = static_cast<std::size_t>(static_cast<const char*>(at) - data) + 1;
+            if (m_nextLf <= match->Pos) { // no literal starts with a line end
+                const void* at = std::memchr(data + match->Pos, '\n', m_text.size() - match->Pos);
+                m_nextLf = at == nullptr ? m_text.size()
+                                         : static_cast<std::size_t>(static_cast<const char*>(at) - data);
+            }
+            std::size_t end = m_nextLf;
+            if (const void* cr = std::memchr(data + match->Pos, '\r', end - match->Pos))
+                end = static_cast<std::size_t>(static_cast<const char*>(cr) - data);
+            const std::string_view line = m_text.substr(start, end - start);
+            m_pos = end;
+            if (m_pos < m_text.size())
+                m_pos += m_text[m_pos] == '\r' && m_pos + 1 < m_text.size() && m_text[m_pos + 1] == '\n' ? 2 : 1;
+            if (match->Literal != NeedsWholeTest || Keep(line)) {
+                m_ahead.push_back(line);
+                return true;
+            }
+        }
+        return false;
+    }
+
+    std::string_view m_text;
+    std::size_t m_pos = 0;    // always the start of a line
+    std::size_t m_nextLf = 0; // the first LF at or after the last match, or the end
+    std::deque<std::string_view> m_ahead;
+};
+
 // In a stored text, the header lines a unit was saved with: user name?, user ID?, machine ID?,
 // then the log-path line. Such a run begins a new unit even when the one before never closed.
-bool StartsHeaderRun(const std::vector<std::string_view>& lines, std::size_t i)
+bool StartsHeaderRun(THeader kind, TKeptLines& lines)
 {
-    for (THeader kind : {THeader::UserName, THeader::UserID, THeader::MachineID})
-        if (i < lines.size() && HeaderKind(lines[i]) == kind)
-            ++i;
-    return i < lines.size() && HeaderKind(lines[i]) == THeader::LogPath;
-}
-
-// Pass 1: the kept lines of text, in order. Lines end at CR LF, a lone CR or a lone LF.
-void KeptLines(std::string_view text, std::vector<std::string_view>& kept)
-{
-    const TLiteralSearch& candidates = KeepCandidates();
-    const char* data = text.data();
-    std::size_t pos = 0;                         // always the start of a line
-    std::size_t nextLf = 0;                      // the first LF at or after pos, or the end
-    while (pos < text.size()) {
-        const auto match = candidates.Find(text, pos);
-        if (!match)
-            break;
-        // The line around the match: back to the last line end, on to the next one.
-        std::size_t start = pos;
-        for (const char end : {'\n', '\r'})
-            if (const void* at = memrchr(data + start, end, match->Pos - start))
-                start = static_cast<const char*>(at) - data + 1;
-        if (nextLf <= match->Pos) { // no literal starts with a line end
-            const void* at = std::memchr(data + match->Pos, '\n', text.size() - match->Pos);
-            nextLf = at == nullptr ? text.size() : static_cast<const char*>(at) - data;
-        }
-        std::size_t end = nextLf;
-        if (const void* cr = std::memchr(data + match->Pos, '\r', end - match->Pos))
-            end = static_cast<const char*>(cr) - data;
-        const std::string_view line = text.substr(start, end - start);
-        if (match->Literal != NeedsWholeTest || Keep(line))
-            kept.push_back(line);
-        pos = end;
-        if (pos < text.size())
-            pos += text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n' ? 2 : 1;
+    std::size_t k = 0;
+    for (THeader expected : {THeader::UserName, THeader::UserID, THeader::MachineID}) {
+        if (kind != expected)
+            continue;
+        const std::string_view* next = lines.Peek(k++);
+        if (next == nullptr)
+            return false;
+        kind = HeaderKind(*next);
     }
+    return kind == THeader::LogPath;
 }
 
 } // namespace
@@ -133,20 +185,18 @@ TWUs::~TWUs() = default;
 TReadStats TWUs::ReadLog(std::string_view content, std::string_view logPath,
                          const util::IClock& clock)
 {
-    std::vector<std::string_view> kept;
     std::string pathLine;
     std::string joined;
     if (!logPath.empty()) {
         pathLine = "- FahLog Path: " + std::string(logPath);
-        if (pathLine.find_first_of("\r\n") == std::string::npos) {
-            kept.push_back(pathLine);
-        } else {
+        if (pathLine.find_first_of("\r\n") != std::string::npos) {
             // A path with a line break in it splits like any other text.
             joined = pathLine + "\r\n" + std::string(content);
             content = joined;
+            pathLine.clear();
         }
     }
-    KeptLines(content, kept);
+    TKeptLines lines(content, pathLine);
 
     TReadStats stats;
     std::unordered_set<const char*> unconverted;
@@ -170,10 +220,10 @@ TReadStats TWUs::ReadLog(std::string_view content, std::string_view logPath,
                 line = {};
     };
 
-    for (std::size_t i = 0; i < kept.size(); ++i) {
-        const std::string_view line = kept[i];
+    std::string_view line;
+    while (lines.Next(line)) {
         const THeader kind = HeaderKind(line);
-        if (storedText && current && kind != THeader::None && StartsHeaderRun(kept, i))
+        if (storedText && current && kind != THeader::None && StartsHeaderRun(kind, lines))
             close();
         if (kind != THeader::None)
             remembered[static_cast<int>(kind)] = line;
