@@ -15,6 +15,7 @@
 #include "chart/axis_scale.h"
 #include "chart/chart.h"
 #include "testing/sample_chart.h"
+#include "window/chart_paint.h"
 #include "window/qt_canvas.h"
 
 namespace {
@@ -55,10 +56,11 @@ int main(int argc, char** argv)
     const int runs = quick ? 3 : 51;
     const QSize size(1000, 700);
     const test::TSampleUnit unit = test::MakeSampleUnit(frames, frames);
+    const window::TChartPicture picture = test::SamplePicture(unit);
     window::TQtCanvas canvas(size);
     TNoCursor cursor;
     chart::TChart chart(cursor);
-    test::PaintUnitChart(chart, canvas, &unit); // fonts and caches warm
+    window::PaintChart(chart, canvas, &picture, {}); // fonts and caches warm
 
     const chart::TGraph& g = *chart.Graph(1);
     QPolygon points;
@@ -77,7 +79,7 @@ int main(int argc, char** argv)
     std::vector<double> ref;
     for (int i = 0; i < runs; ++i) {
         ours.push_back(Milliseconds([&] {
-            test::PaintUnitChart(chart, canvas, &unit);
+            window::PaintChart(chart, canvas, &picture, {});
             (void)canvas.Image();
         }));
         ref.push_back(Milliseconds([&] {

@@ -10,6 +10,7 @@
 
 #include "chart/chart.h"
 #include "testing/sample_chart.h"
+#include "window/chart_paint.h"
 #include "window/qt_canvas.h"
 
 namespace {
@@ -53,7 +54,8 @@ int main(int argc, char** argv)
             text = "Frame #" + std::to_string(row) + " : " +
                    std::to_string(static_cast<int>(unit.Points[row][1] * 60)) + " s";
     };
-    test::PaintUnitChart(chart, canvas, &unit, pointText);
+    const window::TChartPicture picture = test::SamplePicture(unit);
+    window::PaintChart(chart, canvas, &picture, pointText);
 
     if (const chart::TGraph* g = chart.Graph(1); g != nullptr && frames > 0) {
         const int x = g->PlotLeft + g->PlotWidth * 2 / 5;

@@ -7,11 +7,12 @@
 #include <vector>
 
 #include "chart/chart.h"
+#include "window/chart_paint.h"
 
 namespace korvid::test {
 
-// A work unit as the chart view hands it to the engine: the data array (header, then frame
-// number and minutes per frame), the converged line and the restart ticks.
+// A work unit as the chart view sees it: the data array (header, then frame number and minutes
+// per frame), the converged line and the restart ticks.
 struct TSampleUnit {
     std::string Title;
     int FramesExpected = 0;
@@ -46,35 +47,32 @@ inline TSampleUnit MakeSampleUnit(int frames, int framesExpected, std::uint32_t 
     return unit;
 }
 
+// What the chart view hands the engine for the sample unit.
+inline window::TChartPicture SamplePicture(const TSampleUnit& unit)
+{
+    window::TChartPicture picture;
+    picture.Title = unit.Title;
+    picture.XCaption = "Frame";
+    picture.YCaption = "Temps (mn)";
+    picture.XMax = static_cast<float>(unit.FramesExpected);
+    picture.YMax = unit.YMax;
+    picture.Points = &unit.Points;
+    if (unit.ConvergedX >= 0)
+        picture.ConvergedX = unit.ConvergedX;
+    picture.RestartFrames = unit.RestartFrames;
+    return picture;
+}
+
 // The chart view's paint sequence; no unit gives the blank chart.
 inline void PaintUnitChart(chart::TChart& chart, chart::ICanvas& canvas, const TSampleUnit* unit,
                            const chart::TPointText& pointText = {})
 {
-    chart.ChartInit(canvas, 0xFFFFFF, 0, 1.0F);
-    chart.ChartStartGraph(0, 100, 0, 100, 40, 20, 40, 40, false);
-    if (unit != nullptr) {
-        chart.ChartXAxis(0, "Frame", false, 0, static_cast<float>(unit->FramesExpected), 0, 0,
-                         false, false);
-        chart.ChartYAxis(0, "Temps (mn)", 1, 0, unit->YMax, 0, 0, false, false, false);
-        chart.ChartReadoutSetup(128, canvas.Width() - 200, 40, 1, 3);
-        chart.ChartFont("", 0, 0, 0, 3);
-        chart.ChartTitle(128, unit->Title);
-        chart.ChartFont("", 0, 0, 0, 0);
-        chart.ChartMarker(0, 0, 0);
-        chart.SetPenColor(0xFF0000);
-        chart.ChartPlotArray(unit->Points, 0, 1, pointText);
-        if (unit->ConvergedX >= 0) {
-            chart.SetPenColor(0xFF00FF);
-            chart.ChartMoveTo(unit->ConvergedX, 0);
-            chart.ChartDrawTo(unit->ConvergedX, unit->YMax);
-        }
-        for (const int frame : unit->RestartFrames) {
-            chart.SetPenColor(0x0000FF);
-            chart.ChartMoveTo(frame, 0);
-            chart.ChartDrawTo(frame, unit->YMax / 10.0);
-        }
+    if (unit == nullptr) {
+        window::PaintChart(chart, canvas, nullptr, pointText);
+        return;
     }
-    chart.ChartFinish();
+    const window::TChartPicture picture = SamplePicture(*unit);
+    window::PaintChart(chart, canvas, &picture, pointText);
 }
 
 } // namespace korvid::test

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QWidget>
+
+#include "chart/chart.h"
+#include "png/image.h"
+#include "window/chart_view.h"
+#include "window/exports.h"
+#include "window/qt_canvas.h"
+#include "window/qt_cursor.h"
+
+namespace korvid::window {
+
+// The chart surface: paints the chart view into an image of its own size and shows it, and
+// hands the mouse to the engine, which draws its readout and zoom frame into the same image
+// between paints.
+class TChartWidget final : public QWidget, public IChartImages {
+public:
+    TChartWidget(const translation::TTranslation& translation,
+                 const util::IRegionalSettings& regional, QWidget* parent = nullptr);
+
+    // Shows the unit (none: the blank chart) at its full ranges and paints it before returning.
+    // Also after a language change, for the axis captions.
+    void BuildPoints(const workunits::TWU* wu);
+    [[nodiscard]] const workunits::TWU* CurrentWU() const { return m_view.CurrentWU(); }
+    // Paints the chart again and shows it before returning; zoom and unit stay.
+    void RepaintChart();
+
+    [[nodiscard]] const chart::TChart& Chart() const { return m_chart; }
+
+    // IChartImages, for the PNG export.
+    [[nodiscard]] const workunits::TWU* ShownWU() const override { return CurrentWU(); }
+    void ShowWU(const workunits::TWU* wu) override { BuildPoints(wu); }
+    // The chart as the paint draws it at the widget's current size, without the mouse's
+    // figures; made off screen, so it works hidden or covered too.
+    [[nodiscard]] png::TImage RenderImage() override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    // The paint sequence into the image, sized to the widget.
+    void PaintCanvas();
+
+    TChartView m_view;
+    TQtCursor m_cursor;
+    chart::TChart m_chart;
+    TQtCanvas m_canvas;
+    // The image holds exactly the paint's picture: no readout or zoom frame drawn since.
+    bool m_clean = false;
+};
+
+} // namespace korvid::window

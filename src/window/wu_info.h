@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "translation/translation.h"
+#include "util/platform.h"
+#include "workunits/wu.h"
+
+namespace korvid::window {
+
+// The information block beside the chart: a title line and the memo's text.
+struct TWUInfo {
+    std::string Title;
+    // Lines separated by "\n"; no blank or line break at either end, the last line the log path.
+    std::string Memo;
+};
+
+// Labels from the catalogue, dates in the regional short date and time, durations as
+// DurationToText writes them, the validity with two decimals and the regional separator.
+[[nodiscard]] TWUInfo BuildWUInfo(const workunits::TWU& wu,
+                                  const translation::TTranslation& translation,
+                                  const util::IRegionalSettings& regional);
+
+// The core code as the block shows it: "?" for none and the placeholder, else hexadecimal with
+// at least two upper-case digits.
+[[nodiscard]] std::string CoreCodeText(std::uint16_t core);
+
+} // namespace korvid::window

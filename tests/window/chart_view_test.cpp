@@ -1,0 +1,285 @@
+#include "window/chart_view.h"
+
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "chart/axis_scale.h"
+#include "chart/chart.h"
+#include "testing/fake_cursor.h"
+#include "testing/recording_canvas.h"
+#include "window/chart_view_units.h"
+
+namespace korvid {
+namespace {
+
+using test::TCallKind;
+using workunits::core::Gromacs;
+using workunits::core::Tinker;
+
+// The recording canvas is 560 x 400: the plot runs from x 40 to 540 and from y 360 up to 40.
+class ChartViewTest : public ::testing::Test {
+protected:
+    translation::TTranslation catalogue = test::FrenchCatalogue();
+    util::TFixedRegionalSettings regional;
+    window::TChartView view{catalogue, regional};
+    test::TRecordingCanvas canvas;
+    test::TFakeCursor cursor;
+    chart::TChart chart{cursor};
+
+    void Paint()
+    {
+        canvas.Calls.clear();
+        view.Paint(chart, canvas);
+    }
+    chart::TPoint Pixel(double x, double y) const
+    {
+        const chart::TGraph& g = *chart.Graph(1);
+        return {chart::ClampPixel(g.PlotLeft + g.PlotWidth * (x - g.X.Lo) / (g.X.Hi - g.X.Lo)),
+                chart::ClampPixel(g.PlotBottom -
+                                  g.PlotHeight * (y - g.Y[0].Lo) / (g.Y[0].Hi - g.Y[0].Lo))};
+    }
+    // Vertical lines drawn with a pen of that colour, as (x, top, bottom).
+    std::vector<std::array<int, 3>> VerticalLines(chart::TColor color) const
+    {
+        std::vector<std::array<int, 3>> lines;
+        for (const test::TCall& call : canvas.Of(TCallKind::LineTo))
+            if (call.Pen.Color == color && call.At.X == call.To.X)
+                lines.push_back(
+                    {call.At.X, std::min(call.At.Y, call.To.Y), std::max(call.At.Y, call.To.Y)});
+        return lines;
+    }
+    std::set<int> BluePixelColumns() const
+    {
+        std::set<int> columns;
+        for (const test::TCall& call : canvas.Of(TCallKind::SetPixel))
+            if (call.Color == window::ChartData)
+                columns.insert(call.At.X);
+        return columns;
+    }
+};
+
+TEST_F(ChartViewTest, PointsHoldFrameAndMinutesAndSkipALeadingFrameZeroOfOtherCores)
+{
+    struct TRow {
+        const char* name;
+        std::uint16_t core;
+        std::vector<test::TStepSpec> steps;
+        chart::TDataArray points;
+    };
+    const std::vector<TRow> rows = {
+        {"Gromacs from frame 0 loses it",
+         Gromacs,
+         {{0, 30}, {1, 90}, {2, 150}},
+         {{0, 1}, {1, 1.5F}, {2, 2.5F}}},
+        {"Gromacs from frame 1 keeps all",
+         Gromacs,
+         {{1, 90}, {2, 150}},
+         {{0, 1}, {1, 1.5F}, {2, 2.5F}}},
+        {"Tinker keeps frame 0", Tinker, {{0, 30}, {1, 90}}, {{0, 1}, {0, 0.5F}, {1, 1.5F}}},
+        {"Gromacs without steps has no rows at all", Gromacs, {}, {}},
+        {"Tinker without steps has the header alone", Tinker, {}, {{0, 1}}},
+        {"only frame 0 leaves the header", Gromacs, {{0, 60}}, {{0, 1}}},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        const auto wu = test::MakeUnit("p1", row.core, 100, row.steps);
+        view.BuildPoints(wu.get());
+        EXPECT_EQ(view.Points(), row.points);
+    }
+}
+
+TEST_F(ChartViewTest, NoUnitLeavesThePointsAndPaintsABlankChart)
+{
+    const auto wu = test::MakeUnit("p1", Gromacs, 100, test::EvenSteps(1, 5, 60));
+    view.BuildPoints(wu.get());
+    const chart::TDataArray before = view.Points();
+    view.BuildPoints(nullptr);
+    EXPECT_EQ(view.CurrentWU(), nullptr);
+    EXPECT_EQ(view.Points(), before);
+    Paint();
+    EXPECT_EQ(canvas.DrawingCalls(), 1U);
+    EXPECT_EQ(canvas.Of(TCallKind::FillRect).at(0).Brush.Color, window::ChartBackground);
+}
+
+TEST_F(ChartViewTest, YAxisEndsAtTheLongestFrameInMinutesRoundedHalfToEvenPlusFive)
+{
+    struct TRow {
+        const char* name;
+        int longest;
+        float yMax;
+    };
+    const TRow rows[] = {
+        {"150 s is 2.5 min, rounds down to 2", 150, 7},
+        {"210 s is 3.5 min, rounds up to 4", 210, 9},
+        {"90 s is 1.5 min, rounds up to 2", 90, 7},
+        {"91 s rounds to 2", 91, 7},
+        {"30 s is half a minute, rounds to 0", 30, 5},
+        {"no duration", 0, 5},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        const auto wu = test::MakeUnit("p1", Gromacs, 100, {{1, 10}, {2, row.longest}, {3, 5}});
+        EXPECT_EQ(window::ChartYMax(*wu), row.yMax);
+        view.BuildPoints(wu.get());
+        Paint();
+        EXPECT_EQ(chart.Graph(1)->Y[0].Max, row.yMax);
+    }
+}
+
+TEST_F(ChartViewTest, PaintShowsTitleCaptionsDataAndTheFullExpectedRange)
+{
+    const auto wu = test::MakeUnit("p1234_abc", Gromacs, 100, test::EvenSteps(0, 20, 150));
+    view.BuildPoints(wu.get());
+    Paint();
+    const test::TCall* title = canvas.FindText("p1234_abc (Run 3, Clone 12, Gen 45)");
+    ASSERT_NE(title, nullptr);
+    EXPECT_EQ(title->Font.Color, window::ChartMaroon);
+    EXPECT_NE(canvas.FindText("Frame"), nullptr);
+    EXPECT_NE(canvas.FindText("Temps (mn)"), nullptr);
+    EXPECT_EQ(chart.Graph(1)->X.Max, 100); // fewer frames done than expected
+    std::set<int> expected;
+    for (int frame = 1; frame <= 20; ++frame)
+        expected.insert(Pixel(frame, 2.5).X);
+    EXPECT_EQ(BluePixelColumns(), expected);
+}
+
+TEST_F(ChartViewTest, ConvergedLineFollowsTheFirstConvergedStepUnlessItIsTheFirst)
+{
+    struct TRow {
+        const char* name;
+        int convergedIndex; // -1: none
+        std::optional<double> x;
+    };
+    const TRow rows[] = {
+        {"after frame 4", 4, 5.5},
+        {"after frame 1", 1, 2.5},
+        {"on the first step", 0, std::nullopt},
+        {"none", -1, std::nullopt},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::vector<test::TStepSpec> steps = test::EvenSteps(0, 20, 150);
+        if (row.convergedIndex >= 0)
+            steps[static_cast<std::size_t>(row.convergedIndex)].ConvergedAfter = true;
+        if (row.convergedIndex >= 0)
+            steps[8].ConvergedAfter = true; // only the first one counts
+        const auto wu = test::MakeUnit("p1", Gromacs, 100, steps);
+        view.BuildPoints(wu.get());
+        EXPECT_EQ(view.Picture()->ConvergedX, row.x);
+        Paint();
+        const auto lines = VerticalLines(window::ChartConverged);
+        if (!row.x) {
+            EXPECT_TRUE(lines.empty());
+            continue;
+        }
+        ASSERT_EQ(lines.size(), 1U);
+        const chart::TPoint bottom = Pixel(*row.x, 0);
+        EXPECT_NEAR(lines[0][0], bottom.X, 1);
+        EXPECT_EQ(lines[0][2], bottom.Y);
+        EXPECT_EQ(lines[0][1], chart.Graph(1)->PlotTop());
+    }
+}
+
+TEST_F(ChartViewTest, RestartTicksRiseATenthOfTheYRangeAtTheirFrames)
+{
+    std::vector<test::TStepSpec> steps = test::EvenSteps(1, 30, 60);
+    steps.push_back({31, 25 * 60 - 5 * 60}); // y axis 0..25
+    steps[11].RestartAfter = true;           // frame 12
+    steps[19].RestartAfter = true;           // frame 20
+    const auto wu = test::MakeUnit("p1", Gromacs, 40, steps);
+    view.BuildPoints(wu.get());
+    EXPECT_EQ(view.Picture()->RestartFrames, (std::vector<int>{12, 20}));
+    Paint();
+    const auto ticks = VerticalLines(window::ChartRestart);
+    ASSERT_EQ(ticks.size(), 2U);
+    for (std::size_t i = 0; i < ticks.size(); ++i) {
+        const double frame = i == 0 ? 12 : 20;
+        EXPECT_EQ(ticks[i][0], Pixel(frame, 0).X);
+        EXPECT_EQ(ticks[i][2], Pixel(frame, 0).Y);
+        EXPECT_EQ(ticks[i][1], Pixel(frame, 2.5).Y);
+    }
+}
+
+TEST_F(ChartViewTest, NoExpectedFramesDrawsNoDataButTheTitle)
+{
+    std::vector<test::TStepSpec> steps = test::EvenSteps(1, 10, 60);
+    steps[2].RestartAfter = true;
+    steps[4].ConvergedAfter = true;
+    const auto wu = test::MakeUnit("p1", Tinker, 0, steps);
+    view.BuildPoints(wu.get());
+    Paint();
+    EXPECT_NE(canvas.FindText("p1 (Run 3, Clone 12, Gen 45)"), nullptr);
+    EXPECT_TRUE(BluePixelColumns().empty());
+    EXPECT_TRUE(VerticalLines(window::ChartConverged).empty());
+    EXPECT_TRUE(VerticalLines(window::ChartRestart).empty());
+}
+
+TEST_F(ChartViewTest, PointHintNamesFrameTimeAndDuration)
+{
+    const auto wu = test::MakeUnit("p1", Gromacs, 100, test::EvenSteps(0, 10, 150));
+    std::string text = "engine";
+    view.PointHint(1, 1, text);
+    EXPECT_EQ(text, "engine") << "no unit yet";
+
+    view.BuildPoints(wu.get());
+    view.PointHint(5, 1, text); // frame 0 is skipped, so row 5 is frame 5, 6 x 150 s after 19:41
+    EXPECT_EQ(text, "Frame #5 @ 19:56 : 2 mn. 30 sec.");
+    EXPECT_EQ(view.PointStep(5), wu->FindStep(5));
+
+    struct TRow {
+        const char* name;
+        std::size_t row;
+    };
+    const TRow rows[] = {{"past the last row", 11}, {"far past it", 1000}};
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        text = "engine";
+        view.PointHint(row.row, 1, text);
+        EXPECT_EQ(text, "engine");
+        EXPECT_EQ(view.PointStep(row.row), nullptr);
+    }
+
+    const auto fromOne = test::MakeUnit("p1", Gromacs, 100, test::EvenSteps(1, 10, 150));
+    view.BuildPoints(fromOne.get());
+    text = "engine";
+    view.PointHint(0, 0, text); // the header's frame 0 has no step here
+    EXPECT_EQ(text, "engine");
+}
+
+TEST_F(ChartViewTest, ReadoutShowsTheNearestFramesText)
+{
+    const auto wu = test::MakeUnit("p1", Gromacs, 100, test::EvenSteps(0, 10, 150));
+    view.BuildPoints(wu.get());
+    Paint();
+    const chart::TPoint at = Pixel(5, 1);
+    canvas.Calls.clear();
+    chart.ChartMouseDown(chart::TMouseButton::Left, chart::LeftButton, at.X + 1, at.Y);
+    const test::TCall* text = canvas.FindText("Frame #5 @ 19:56 : 2 mn. 30 sec.");
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->At, (chart::TPoint{560 - 200, 40}));
+}
+
+TEST_F(ChartViewTest, ReadoutOverAUnitWithoutStepsShowsNoFrame)
+{
+    for (const std::uint16_t core : {Gromacs, Tinker}) {
+        SCOPED_TRACE(core);
+        const auto wu = test::MakeUnit("p1", core, 100, {});
+        view.BuildPoints(wu.get());
+        Paint();
+        canvas.Calls.clear();
+        chart.ChartMouseDown(chart::TMouseButton::Left, chart::LeftButton, 200, 200);
+        chart.ChartMouseMove(chart::LeftButton, 300, 200);
+        for (const std::string& drawn : canvas.TextsOut())
+            EXPECT_EQ(drawn.find("Frame #"), std::string::npos) << drawn;
+        chart.ChartMouseUp(chart::TMouseButton::Left, 0, 300, 200);
+    }
+}
+
+} // namespace
+} // namespace korvid

@@ -1,0 +1,144 @@
+#include "window/chart_widget.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QMouseEvent>
+
+#include <gtest/gtest.h>
+
+#include "testing/fake_cursor.h"
+#include "window/chart_view_units.h"
+#include "window/qt_canvas.h"
+
+namespace korvid {
+namespace {
+
+using workunits::core::Gromacs;
+
+class ChartWidgetTest : public ::testing::Test {
+protected:
+    translation::TTranslation catalogue = test::FrenchCatalogue();
+    util::TFixedRegionalSettings regional;
+    window::TChartWidget widget{catalogue, regional};
+    std::unique_ptr<workunits::TWU> wu =
+        test::MakeUnit("p1234_abc", Gromacs, 100, test::EvenSteps(0, 60, 150));
+    std::unique_ptr<workunits::TWU> other =
+        test::MakeUnit("p5678_xyz", Gromacs, 50, test::EvenSteps(0, 50, 400));
+
+    void SetUp() override
+    {
+        widget.resize(640, 420);
+        widget.show();
+        QApplication::processEvents();
+    }
+
+    // The unit painted by a view and engine of its own on an image of that size.
+    QImage Reference(const workunits::TWU* unit, QSize size)
+    {
+        window::TChartView view(catalogue, regional);
+        test::TFakeCursor cursor;
+        chart::TChart chart(cursor);
+        window::TQtCanvas canvas(size);
+        view.BuildPoints(unit);
+        view.Paint(chart, canvas);
+        return canvas.Image().copy();
+    }
+    QImage OnScreen() { return widget.grab().toImage().convertToFormat(QImage::Format_RGB32); }
+
+    void Mouse(QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons buttons,
+               Qt::KeyboardModifiers keys)
+    {
+        QMouseEvent event(type, QPointF(at), QPointF(widget.mapToGlobal(at)), button, buttons,
+                          keys);
+        QApplication::sendEvent(&widget, &event);
+    }
+    QPoint PlotPoint(double fx, double fy) const
+    {
+        const chart::TGraph& g = *widget.Chart().Graph(1);
+        return {g.PlotLeft + static_cast<int>(g.PlotWidth * fx),
+                g.PlotBottom - static_cast<int>(g.PlotHeight * fy)};
+    }
+};
+
+bool SameImage(const png::TImage& ours, const QImage& reference)
+{
+    if (ours.Width() != static_cast<std::uint32_t>(reference.width()) ||
+        ours.Height() != static_cast<std::uint32_t>(reference.height()))
+        return false;
+    for (std::uint32_t y = 0; y < ours.Height(); ++y)
+        for (std::uint32_t x = 0; x < ours.Width(); ++x)
+            if (ours.Pixel(x, y) !=
+                (reference.pixel(static_cast<int>(x), static_cast<int>(y)) | 0xFF000000U))
+                return false;
+    return true;
+}
+
+TEST_F(ChartWidgetTest, RenderImageIsThePaintAtTheWidgetsCurrentSizeAndOpaque)
+{
+    widget.BuildPoints(wu.get());
+    for (const QSize size : {QSize(640, 420), QSize(900, 500), QSize(300, 200)}) {
+        SCOPED_TRACE(size.width());
+        widget.resize(size);
+        const png::TImage image = widget.RenderImage();
+        EXPECT_EQ(image.Width(), static_cast<std::uint32_t>(size.width()));
+        EXPECT_EQ(image.Height(), static_cast<std::uint32_t>(size.height()));
+        bool opaque = true;
+        for (const std::uint32_t pixel : image.Pixels())
+            opaque = opaque && png::Alpha(pixel) == 255;
+        EXPECT_TRUE(opaque);
+        EXPECT_TRUE(SameImage(image, Reference(wu.get(), size)));
+    }
+}
+
+TEST_F(ChartWidgetTest, BuildPointsShowsTheUnitBeforeReturning)
+{
+    widget.BuildPoints(wu.get());
+    EXPECT_EQ(widget.CurrentWU(), wu.get());
+    EXPECT_EQ(OnScreen(), Reference(wu.get(), widget.size()));
+    widget.BuildPoints(nullptr);
+    EXPECT_EQ(widget.CurrentWU(), nullptr);
+    QImage white(widget.size(), QImage::Format_RGB32);
+    white.fill(Qt::white);
+    EXPECT_EQ(OnScreen(), white);
+}
+
+TEST_F(ChartWidgetTest, CtrlDragZoomsAndAnotherUnitResetsTheZoom)
+{
+    widget.BuildPoints(wu.get());
+    const QPoint from = PlotPoint(0.5, 1.0);
+    const QPoint to = PlotPoint(1.0, 0.0);
+    Mouse(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton, Qt::ControlModifier);
+    Mouse(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton, Qt::ControlModifier);
+    Mouse(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton, Qt::ControlModifier);
+    const chart::TZoomWindow zoom = widget.Chart().Zoom(1);
+    EXPECT_NEAR(zoom.X0, 0.5, 0.01);
+    EXPECT_NEAR(zoom.X1, 1.0, 1e-9);
+    EXPECT_NE(OnScreen(), Reference(wu.get(), widget.size())) << "the zoom is painted at once";
+
+    widget.BuildPoints(other.get());
+    EXPECT_EQ(widget.Chart().Zoom(1), chart::TZoomWindow{});
+    EXPECT_EQ(OnScreen(), Reference(other.get(), widget.size()));
+}
+
+TEST_F(ChartWidgetTest, ReadoutGoesAtReleaseUnlessShiftHoldsIt)
+{
+    widget.BuildPoints(wu.get());
+    const QImage clean = Reference(wu.get(), widget.size());
+    const QPoint at = PlotPoint(0.3, 0.2);
+
+    Mouse(QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    EXPECT_NE(OnScreen(), clean) << "the readout shows while the button is down";
+    Mouse(QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    EXPECT_FALSE(widget.Chart().ReadoutHeld());
+    EXPECT_EQ(OnScreen(), clean);
+
+    Mouse(QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    Mouse(QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton, Qt::ShiftModifier);
+    EXPECT_TRUE(widget.Chart().ReadoutHeld());
+    EXPECT_NE(OnScreen(), clean);
+    // The export still shows the chart alone.
+    EXPECT_TRUE(SameImage(widget.RenderImage(), clean));
+}
+
+} // namespace
+} // namespace korvid

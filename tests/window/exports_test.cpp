@@ -1,0 +1,374 @@
+#include "window/exports.h"
+
+#include <algorithm>
+#include <fstream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "testing/temp_dir.h"
+#include "translation/text_encoding.h"
+#include "util/error.h"
+#include "window/chart_view_units.h"
+#include "window/chart_widget.h"
+#include "workunits/csv_report.h"
+#include "workunits/wus.h"
+
+#ifdef KORVID_HAVE_LIBPNG
+#include "png/png_decode.h"
+#endif
+
+namespace korvid {
+namespace {
+
+namespace fs = std::filesystem;
+using workunits::TWU;
+using workunits::core::Gromacs;
+
+struct TProgramFolder final : util::IProgramFolder {
+    fs::path Folder;
+    [[nodiscard]] fs::path Path() const override { return Folder; }
+};
+
+// A chart whose image tells which unit it shows: one pixel per unit, its Run in the low bits.
+struct TFakeChart final : window::IChartImages {
+    const TWU* Shown = nullptr;
+    std::vector<const TWU*> Showed;
+    [[nodiscard]] const TWU* ShownWU() const override { return Shown; }
+    void ShowWU(const TWU* wu) override
+    {
+        Shown = wu;
+        Showed.push_back(wu);
+    }
+    [[nodiscard]] png::TImage RenderImage() override
+    {
+        return png::TImage(3, 2, 0xFF000000U | static_cast<std::uint32_t>(Shown->Run));
+    }
+};
+
+// Every file and folder under the root, relative to it.
+std::set<std::string> Tree(const fs::path& root)
+{
+    std::set<std::string> entries;
+    for (const auto& entry : fs::recursive_directory_iterator(root))
+        entries.insert(fs::relative(entry.path(), root).string());
+    return entries;
+}
+
+class ExportsTest : public ::testing::Test {
+protected:
+    test::TTempDir dir;
+    TProgramFolder program;
+    translation::TTranslation catalogue = test::FrenchCatalogue();
+    util::TFixedRegionalSettings regional;
+    window::TExports exports{program, catalogue, regional};
+    TFakeChart chart;
+    std::vector<std::unique_ptr<TWU>> owned;
+
+    void SetUp() override { program.Folder = dir.Path() / "Korvid"; }
+
+    const TWU* Unit(const std::string& protein, int run, int frames, int expected = 10)
+    {
+        auto wu = test::MakeUnit(protein, Gromacs, expected, test::EvenSteps(1, frames, 60));
+        wu->Run = run;
+        owned.push_back(std::move(wu));
+        return owned.back().get();
+    }
+    std::string CsvOf(const TWU& wu) const
+    {
+        return workunits::BuildCsvText(
+                   wu, [&](std::string_view key) { return catalogue.GetText("", key); }, regional) +
+               "\r\n";
+    }
+    std::set<std::string> Files(const char* folder) const
+    {
+        std::set<std::string> names;
+        if (fs::exists(program.Folder / folder))
+            for (const auto& entry : fs::directory_iterator(program.Folder / folder))
+                names.insert(entry.path().filename().string());
+        return names;
+    }
+    std::string Read(const fs::path& path) const { return test::ReadFileForTest(path); }
+};
+
+TEST_F(ExportsTest, FileNamesCarryIdentityAndStartMinuteBesideTheProgram)
+{
+    const TWU& wu = *Unit("p1234_abc", 3, 5);
+    EXPECT_EQ(exports.CsvFileName(wu),
+              program.Folder / "csv" / "p1234_abc(3,12,45)_20060629_1941.csv");
+    EXPECT_EQ(exports.PngFileName(wu),
+              program.Folder / "png" / "p1234_abc(3,12,45)_20060629_1941.png");
+}
+
+TEST_F(ExportsTest, HostileProteinNamesStayInsideTheFolders)
+{
+    struct TRow {
+        const char* name;
+        std::string protein;
+        const char* file; // before the identity
+    };
+    const std::vector<TRow> rows = {
+        {"parent folders", "../../x", ".._.._x"},
+        {"absolute path", "/etc/passwd", "_etc_passwd"},
+        {"backslash", "a\\b", "a_b"},
+        {"device-like with colon", "con:", "con_"},
+        {"line breaks", "line\r\nbreak", "line__break"},
+        {"tab and escape", "t\tx\x1b", "t_x_"},
+        {"NUL inside", std::string("nul\0in", 6), "nul_in"},
+        {"every forbidden character", "<>:\"/\\|?*", "_________"},
+        {"a dot alone", ".", "."},
+        {"empty", "", ""},
+        {"accents kept", "p9_caf\xC3\xA9", "p9_caf\xC3\xA9"},
+    };
+    int run = 0;
+    std::set<std::string> expected;
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        const TWU& wu = *Unit(row.protein, ++run, 5);
+        const std::string file =
+            std::string(row.file) + "(" + std::to_string(run) + ",12,45)_20060629_1941";
+        EXPECT_EQ(exports.CsvFileName(wu).filename().string(), file + ".csv");
+        exports.ExportWUCsv(&wu);
+        chart.ShowWU(&wu);
+        exports.SaveGraphPng(chart);
+        expected.insert("csv/" + file + ".csv");
+        expected.insert("png/" + file + ".png");
+    }
+    expected.insert("csv");
+    expected.insert("png");
+    EXPECT_EQ(Tree(program.Folder), expected);
+    EXPECT_EQ(Tree(dir.Path()).size(), expected.size() + 1) << "nothing beside the program folder";
+}
+
+TEST(SafeFileName, NeverGivesADotNameOrAnEmptyOne)
+{
+    struct TRow {
+        const char* name;
+        const char* in;
+        const char* out;
+    };
+    const TRow rows[] = {{"dot", ".", "_"},
+                         {"dot dot", "..", "__"},
+                         {"empty", "", "_"},
+                         {"three dots are a name", "...", "..."},
+                         {"slash dot", "/.", "_."}};
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(window::SafeFileName(row.in), row.out);
+    }
+}
+
+TEST_F(ExportsTest, OverlongProteinIsCutAtACharacterAndTheFileWritten)
+{
+    std::string protein;
+    for (int i = 0; i < 150; ++i)
+        protein += "\xC3\xA9"; // é, two bytes
+    const TWU& wu = *Unit(protein, 1, 5);
+    const std::string name = exports.CsvFileName(wu).filename().string();
+    EXPECT_LE(name.size(), window::MaxExportNameBytes);
+    EXPECT_TRUE(translation::IsValidUtf8(name));
+    EXPECT_TRUE(name.ends_with("(1,12,45)_20060629_1941.csv"));
+    exports.ExportWUCsv(&wu);
+    EXPECT_EQ(Read(exports.CsvFileName(wu)), CsvOf(wu));
+}
+
+TEST_F(ExportsTest, NoUnitWritesNothing)
+{
+    exports.ExportWUCsv(nullptr);
+    exports.SaveGraphPng(chart);
+    EXPECT_FALSE(fs::exists(program.Folder));
+}
+
+TEST_F(ExportsTest, CsvBatchWritesTheCompleteUnitsOrAllInCollectionOrder)
+{
+    const std::vector<const TWU*> units = {Unit("pA", 1, 10), Unit("pB", 2, 4), Unit("pC", 3, 12)};
+    const auto none = exports.ExportWUsCsv(std::vector<const TWU*>{units[1]}, true);
+    EXPECT_EQ(none.Written, 0);
+    EXPECT_FALSE(fs::exists(program.Folder)) << "no complete unit: nothing, not even the folder";
+
+    const auto complete = exports.ExportWUsCsv(units, true);
+    EXPECT_EQ(complete.Written, 2);
+    EXPECT_EQ(Files("csv"), (std::set<std::string>{"pA(1,12,45)_20060629_1941.csv",
+                                                   "pC(3,12,45)_20060629_1941.csv"}));
+    const auto all = exports.ExportWUsCsv(units, false);
+    EXPECT_EQ(all.Written, 3);
+    EXPECT_FALSE(all.Cancelled);
+    for (const TWU* wu : units)
+        EXPECT_EQ(Read(exports.CsvFileName(*wu)), CsvOf(*wu));
+}
+
+TEST_F(ExportsTest, CsvBatchOfALogWritesEachOfItsUnits)
+{
+    workunits::TWUs wus;
+    const std::string log =
+        test::ReadFileForTest(fs::path(KORVID_SOURCE_DIR) / "data/demo/FAHlog.txt");
+    (void)wus.ReadLog(log, "/fah/FAHlog.txt", test::TFakeClock());
+    ASSERT_GT(wus.Count(), 3);
+    std::set<std::string> names;
+    for (std::ptrdiff_t i = 0; i < wus.Count(); ++i)
+        names.insert(exports.CsvFileName(*wus.Items(i)).filename().string());
+    EXPECT_EQ(exports.ExportWUsCsv(wus, false).Written, wus.Count());
+    EXPECT_EQ(Files("csv"), names);
+    const TWU& last = *wus.Items(wus.Count() - 1);
+    EXPECT_EQ(Read(exports.CsvFileName(last)), CsvOf(last));
+}
+
+TEST_F(ExportsTest, SameNameIsReplacedByTheLaterUnit)
+{
+    const TWU* first = Unit("pA", 1, 3);
+    auto second = test::MakeUnit("pA", Gromacs, 10, test::EvenSteps(1, 7, 90),
+                                 test::At(2006, 6, 29, 19, 41, 30)); // same minute
+    second->Run = 1;
+    owned.push_back(std::move(second));
+    const std::vector<const TWU*> units = {first, owned.back().get()};
+    EXPECT_EQ(exports.ExportWUsCsv(units, false).Written, 2);
+    EXPECT_EQ(Files("csv"), (std::set<std::string>{"pA(1,12,45)_20060629_1941.csv"}));
+    EXPECT_EQ(Read(exports.CsvFileName(*first)), CsvOf(*units[1]));
+}
+
+TEST_F(ExportsTest, WriteErrorStopsTheCsvBatchAndNamesTheFile)
+{
+    const std::vector<const TWU*> units = {Unit("pA", 1, 10), Unit("pB", 2, 10), Unit("pC", 3, 10)};
+    fs::create_directories(exports.CsvFileName(*units[1])); // a folder where the file should go
+    try {
+        (void)exports.ExportWUsCsv(units, false);
+        ADD_FAILURE() << "no error";
+    } catch (const util::TError& error) {
+        EXPECT_NE(std::string(error.what()).find("pB(2,12,45)_20060629_1941.csv"),
+                  std::string::npos)
+            << error.what();
+    }
+    EXPECT_TRUE(fs::is_regular_file(exports.CsvFileName(*units[0])));
+    EXPECT_FALSE(fs::exists(exports.CsvFileName(*units[2])));
+}
+
+TEST_F(ExportsTest, FolderThatIsAFileIsReportedByName)
+{
+    fs::create_directories(program.Folder);
+    std::ofstream(program.Folder / "csv") << "not a folder";
+    try {
+        exports.ExportWUCsv(Unit("pA", 1, 10));
+        ADD_FAILURE() << "no error";
+    } catch (const util::TError& error) {
+        EXPECT_NE(std::string(error.what()).find((program.Folder / "csv").string()),
+                  std::string::npos)
+            << error.what();
+    }
+}
+
+TEST_F(ExportsTest, PngBatchFollowsTheDisplayOrderAndRestoresTheShownUnit)
+{
+    const TWU* shown = Unit("pShown", 9, 10);
+    const std::vector<const TWU*> order = {Unit("pC", 3, 10), Unit("pB", 2, 4), Unit("pA", 1, 10)};
+    chart.Shown = shown;
+    const auto result = exports.SaveGraphsPng(chart, order, true);
+    EXPECT_EQ(result.Written, 2);
+    EXPECT_EQ(chart.Showed, (std::vector<const TWU*>{order[0], order[2], shown}));
+    EXPECT_EQ(Files("png"), (std::set<std::string>{"pA(1,12,45)_20060629_1941.png",
+                                                   "pC(3,12,45)_20060629_1941.png"}));
+#ifdef KORVID_HAVE_LIBPNG
+    for (const TWU* wu : {order[0], order[2]}) {
+        const test::TDecodedPng png = test::DecodePng(Read(exports.PngFileName(*wu)));
+        EXPECT_EQ(png.Pixels,
+                  std::vector<std::uint32_t>(6, 0xFF000000U | static_cast<std::uint32_t>(wu->Run)));
+    }
+#endif
+    chart.Showed.clear();
+    EXPECT_EQ(exports.SaveGraphsPng(chart, order, false).Written, 3);
+    EXPECT_EQ(chart.Showed, (std::vector<const TWU*>{order[0], order[1], order[2], shown}));
+}
+
+TEST_F(ExportsTest, PngBatchRestoresTheShownUnitAfterAWriteError)
+{
+    const TWU* shown = Unit("pShown", 9, 10);
+    const std::vector<const TWU*> order = {Unit("pA", 1, 10), Unit("pB", 2, 10), Unit("pC", 3, 10)};
+    fs::create_directories(exports.PngFileName(*order[1]));
+    chart.Shown = shown;
+    EXPECT_THROW((void)exports.SaveGraphsPng(chart, order, false), util::TError);
+    EXPECT_EQ(chart.Shown, shown);
+    EXPECT_EQ(chart.Showed, (std::vector<const TWU*>{order[0], order[1], shown}));
+    EXPECT_TRUE(fs::is_regular_file(exports.PngFileName(*order[0])));
+    EXPECT_FALSE(fs::exists(exports.PngFileName(*order[2])));
+}
+
+TEST_F(ExportsTest, ProgressCountsTheFilesAndCancelStopsTheRest)
+{
+    const std::vector<const TWU*> order = {Unit("pA", 1, 10), Unit("pB", 2, 4), Unit("pC", 3, 10),
+                                           Unit("pD", 4, 10)};
+    std::vector<std::pair<int, int>> calls;
+    const auto all = exports.ExportWUsCsv(order, true, [&](int written, int total) {
+        calls.emplace_back(written, total);
+        return true;
+    });
+    EXPECT_EQ(all.Written, 3);
+    EXPECT_EQ(calls, (std::vector<std::pair<int, int>>{{0, 3}, {1, 3}, {2, 3}}));
+
+    struct TRow {
+        const char* name;
+        bool png;
+    };
+    for (const TRow row : {TRow{"csv", false}, TRow{"png", true}}) {
+        SCOPED_TRACE(row.name);
+        fs::remove_all(program.Folder);
+        chart.Shown = nullptr;
+        auto cancelAfterOne = [](int written, int) { return written < 1; };
+        const window::TBatchResult result =
+            row.png ? exports.SaveGraphsPng(chart, order, false, cancelAfterOne)
+                    : exports.ExportWUsCsv(order, false, cancelAfterOne);
+        EXPECT_EQ(result.Written, 1);
+        EXPECT_TRUE(result.Cancelled);
+        const std::string file = row.png ? exports.PngFileName(*order[0]).filename().string()
+                                         : exports.CsvFileName(*order[0]).filename().string();
+        EXPECT_EQ(Files(row.name), (std::set<std::string>{file}));
+        EXPECT_EQ(chart.Shown, nullptr);
+    }
+}
+
+#ifdef KORVID_HAVE_LIBPNG
+class ChartExportsTest : public ExportsTest {
+protected:
+    window::TChartWidget widget{catalogue, regional};
+    void SetUp() override
+    {
+        ExportsTest::SetUp();
+        widget.resize(520, 330);
+    }
+    void ExpectFileShows(const TWU& wu)
+    {
+        SCOPED_TRACE(wu.Protein);
+        const test::TDecodedPng png = test::DecodePng(Read(exports.PngFileName(wu)));
+        widget.ShowWU(&wu);
+        const png::TImage image = widget.RenderImage();
+        EXPECT_EQ(png.Width, image.Width());
+        EXPECT_EQ(png.Height, image.Height());
+        EXPECT_TRUE(std::equal(png.Pixels.begin(), png.Pixels.end(), image.Pixels().begin(),
+                               image.Pixels().end()));
+    }
+};
+
+TEST_F(ChartExportsTest, PngOfTheShownUnitIsItsChartPixelForPixel)
+{
+    auto wu = test::MakeUnit("p1234_abc", Gromacs, 100, test::EvenSteps(0, 80, 150));
+    wu->Steps.Items(20)->RestartAfter = true;
+    wu->Steps.Items(5)->ConvergedAfter = true;
+    widget.BuildPoints(wu.get());
+    exports.SaveGraphPng(widget);
+    ExpectFileShows(*wu);
+}
+
+TEST_F(ChartExportsTest, PngBatchFilesAreTheChartsOfTheirUnits)
+{
+    const std::vector<const TWU*> order = {Unit("pA", 1, 10), Unit("pB", 2, 4), Unit("pC", 3, 10)};
+    const TWU* shown = Unit("pShown", 9, 10);
+    widget.BuildPoints(shown);
+    EXPECT_EQ(exports.SaveGraphsPng(widget, order, false).Written, 3);
+    EXPECT_EQ(widget.CurrentWU(), shown);
+    for (const TWU* wu : order)
+        ExpectFileShows(*wu);
+}
+#endif
+
+} // namespace
+} // namespace korvid

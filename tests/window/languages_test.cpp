@@ -1,0 +1,123 @@
+#include "window/languages.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "testing/temp_dir.h"
+#include "translation/french_defaults.h"
+#include "translation/translation.h"
+
+namespace korvid {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path ShippedFolder = fs::path(KORVID_SOURCE_DIR) / "data" / "lang";
+
+// The keys of the built-in French block, in its order.
+std::vector<std::string> DefaultKeys()
+{
+    std::vector<std::string> keys;
+    const std::string_view text = translation::FrenchDefaults();
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        const std::string_view line = text.substr(start, end - start);
+        if (const std::size_t equals = line.find('='); equals != std::string_view::npos)
+            keys.emplace_back(line.substr(0, equals));
+        start = end + 1;
+    }
+    return keys;
+}
+
+std::size_t Count(const std::string& text, std::string_view what)
+{
+    std::size_t count = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++count;
+    return count;
+}
+
+TEST(ShippedLanguages, BothLoadAndGiveEveryDefaultKeyATextOfTheirOwn)
+{
+    const std::vector<std::string> keys = DefaultKeys();
+    ASSERT_GT(keys.size(), 50U);
+    translation::TTranslation french("Korvid");
+    french.SetDefaults(translation::FrenchDefaults());
+    for (const char* code : {"ENGLISH", "FRANCAIS"}) {
+        SCOPED_TRACE(code);
+        // No defaults here: every text must come from the file itself.
+        translation::TTranslation catalogue("Korvid");
+        catalogue.SetFolder(ShippedFolder);
+        ASSERT_EQ(catalogue.LoadLanguage(code), translation::TLanguageLoad::Loaded);
+        for (const std::string& key : keys) {
+            SCOPED_TRACE(key);
+            const std::string text = catalogue.GetText("", key);
+            EXPECT_FALSE(text.empty());
+            const std::string builtIn = french.GetText("", key);
+            EXPECT_EQ(Count(text, "%"), Count(builtIn, "%")) << text;
+            EXPECT_EQ(Count(text, "%d"), Count(builtIn, "%d")) << text;
+            if (std::string_view(code) == "FRANCAIS") {
+                EXPECT_EQ(text, builtIn);
+            }
+        }
+        EXPECT_EQ(catalogue.GetCharSet(), 1);
+        EXPECT_EQ(catalogue.GetFontSize(), 8);
+    }
+    translation::TTranslation english("Korvid");
+    english.SetFolder(ShippedFolder);
+    ASSERT_EQ(english.LoadLanguage("english"), translation::TLanguageLoad::Loaded);
+    EXPECT_EQ(english.GetText("frmMain", "tsHisto"), "History");
+    EXPECT_EQ(english.GetText("", "msgAxisY"), "Time (min)");
+}
+
+TEST(FindLanguages, OffersTheShippedFilesByCode)
+{
+    EXPECT_EQ(window::FindLanguages(ShippedFolder, "Korvid"),
+              (std::vector<window::TLanguageChoice>{{"ENGLISH", "English"},
+                                                    {"FRANCAIS", "Fran\xC3\xA7"
+                                                                 "ais"}}));
+}
+
+TEST(FindLanguages, SkipsWhatTheMenuCannotOfferAndSortsByCode)
+{
+    test::TTempDir dir;
+    dir.Write("Korvid.ZU.lng", "Language=Aaa first by name\r\n");
+    dir.Write("korvid.de.lng", "Language=Deutsch\r\n");                // name in any case
+    dir.Write("KORVID.ES.LNG", "Language=Espa\xF1ol\r\n");             // Windows-1252
+    dir.Write("Korvid.NL.lng", "\xEF\xBB\xBFLanguage=Nederlands\r\n"); // BOM dropped
+    dir.Write("Korvid.IT.lng", "CharSet=0\r\n");                       // no Language key
+    dir.Write("Korvid.EMPTY.lng", "Language=\r\n");                    // nothing to show
+    dir.Write("Korvid.EN.GB.lng", "Language=British\r\n");             // a point in the code
+    dir.Write("Korvid.PT-BR.lng", "Language=Portugues\r\n");           // a hyphen
+    dir.Write("Korvid.BIN.lng", std::string("Language=x\0\x01", 13));
+    dir.Write("Other.FR.lng", "Language=Fran\xC3\xA7"
+                              "ais\r\n"); // another program's
+    dir.Write("Korvid.FR.txt", "Language=Fran\xC3\xA7"
+                               "ais\r\n");
+    dir.Write("Korvid.lng", "Language=None\r\n");
+    fs::create_directory(dir / "Korvid.DIR.lng");
+    EXPECT_EQ(window::FindLanguages(dir.Path(), "Korvid"),
+              (std::vector<window::TLanguageChoice>{{"DE", "Deutsch"},
+                                                    {"ES", "Espa\xC3\xB1ol"},
+                                                    {"NL", "Nederlands"},
+                                                    {"ZU", "Aaa first by name"}}));
+}
+
+TEST(FindLanguages, OneEntryPerCodeAndNoneForAMissingFolder)
+{
+    test::TTempDir dir;
+    dir.Write("Korvid.de.lng", "Language=Deutsch (b)\r\n");
+    dir.Write("Korvid.DE.lng", "Language=Deutsch (a)\r\n");
+    EXPECT_EQ(window::FindLanguages(dir.Path(), "Korvid"),
+              (std::vector<window::TLanguageChoice>{{"DE", "Deutsch (a)"}}));
+    EXPECT_TRUE(window::FindLanguages(dir / "missing", "Korvid").empty());
+}
+
+} // namespace
+} // namespace korvid

@@ -1,0 +1,124 @@
+#include "window/wu_info.h"
+
+#include <gtest/gtest.h>
+
+#include "window/chart_view_units.h"
+
+namespace korvid {
+namespace {
+
+using workunits::core::Gromacs;
+using workunits::core::Tinker;
+
+class WUInfoTest : public ::testing::Test {
+protected:
+    translation::TTranslation catalogue = test::FrenchCatalogue();
+    util::TFixedRegionalSettings regional;
+
+    static void SetDonor(workunits::TWU& wu)
+    {
+        wu.UserName = "Korvid_Demo";
+        wu.UserID = "5A3C19E0";
+        wu.MachineID = 2;
+        wu.Team = 32;
+        wu.LogPath = "/home/u/fah/FAHlog.txt";
+    }
+};
+
+TEST_F(WUInfoTest, UnitWithStepsShowsFramesBenchmarkAndValidity)
+{
+    const auto wu = test::MakeUnit("p1234_abc", Gromacs, 100, test::EvenSteps(0, 4, 150));
+    SetDonor(*wu);
+    const window::TWUInfo info = window::BuildWUInfo(*wu, catalogue, regional);
+    EXPECT_EQ(info.Title, "p1234_abc (Run 3, Clone 12, Gen 45)");
+    EXPECT_EQ(info.Memo, "Protéine: p1234_abc\n"
+                         "Run: 3\n"
+                         "Clone: 12\n"
+                         "Gen: 45\n"
+                         "Core: Gromacs (78)\n"
+                         "Date début: 2006-06-29 19:41\n"
+                         "Date fin: 2006-06-29 19:53\n"
+                         "Temps écoulé: 12 mn. 30 sec.\n"
+                         "\n"
+                         "Frames attendues: 100\n"
+                         "Frames pliées: 4\n"
+                         "Temps de calcul: 10 mn.\n"
+                         "Benchmark (temps moyen): 2 mn. 30 sec.\n"
+                         "Validité du benchmark: 4.00%\n"
+                         "\n"
+                         "Compte: Korvid_Demo\n"
+                         "User ID: 5A3C19E0\n"
+                         "MachineID: 2\n"
+                         "Equipe: 32\n"
+                         "\n"
+                         "Chemin du fichier de log: /home/u/fah/FAHlog.txt");
+}
+
+TEST_F(WUInfoTest, UnitWithoutStepsGoesFromElapsedTimeToTheDonor)
+{
+    auto wu = test::MakeUnit("p1234_abc", Gromacs, 100, {});
+    wu->EndTime = test::At(2006, 6, 29, 20, 41);
+    wu->Run = -1; // never logged
+    SetDonor(*wu);
+    wu->LogPath.clear();
+    const window::TWUInfo info = window::BuildWUInfo(*wu, catalogue, regional);
+    EXPECT_EQ(info.Title, "p1234_abc (Run -1, Clone 12, Gen 45)");
+    EXPECT_EQ(info.Memo, "Protéine: p1234_abc\n"
+                         "Run: -1\n"
+                         "Clone: 12\n"
+                         "Gen: 45\n"
+                         "Core: Gromacs (78)\n"
+                         "Date début: 2006-06-29 19:41\n"
+                         "Date fin: 2006-06-29 20:41\n"
+                         "Temps écoulé: 1 h.\n"
+                         "\n"
+                         "Compte: Korvid_Demo\n"
+                         "User ID: 5A3C19E0\n"
+                         "MachineID: 2\n"
+                         "Equipe: 32\n"
+                         "\n"
+                         "Chemin du fichier de log:");
+}
+
+TEST_F(WUInfoTest, ValidityHasTwoDecimalsWithTheRegionalSeparator)
+{
+    struct TRow {
+        const char* name;
+        char decimal;
+        int expected;
+        int steps;
+        const char* line;
+    };
+    const TRow rows[] = {
+        {"87.5 under a French locale", ',', 8, 7, "Validité du benchmark: 87,50%"},
+        {"87.5 with a point", '.', 8, 7, "Validité du benchmark: 87.50%"},
+        {"a third", ',', 3, 1, "Validité du benchmark: 33,33%"},
+        {"complete", ',', 5, 5, "Validité du benchmark: 100,00%"},
+        {"nothing expected", ',', 0, 3, "Validité du benchmark: 0,00%"},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        regional.Decimal = row.decimal;
+        const auto wu =
+            test::MakeUnit("p1", Tinker, row.expected, test::EvenSteps(1, row.steps, 60));
+        const std::string memo = window::BuildWUInfo(*wu, catalogue, regional).Memo;
+        EXPECT_NE(memo.find(std::string(row.line) + "\n"), std::string::npos) << memo;
+    }
+}
+
+TEST(WUInfoCore, CodeIsQuestionMarkForNoneOrPlaceholderElseUpperHex)
+{
+    struct TRow {
+        std::uint16_t core;
+        const char* text;
+    };
+    const TRow rows[] = {{0, "?"},     {999, "?"},   {0x7A, "7A"}, {0x78, "78"},
+                         {0x65, "65"}, {0x05, "05"}, {0x96, "96"}, {0x1AB, "1AB"}};
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.core);
+        EXPECT_EQ(window::CoreCodeText(row.core), row.text);
+    }
+}
+
+} // namespace
+} // namespace korvid
