@@ -210,6 +210,8 @@ void TWU::AdvanceClock(std::string_view line)
 
 void TWU::ReadStepLine(std::string_view line, bool frameKind)
 {
+    if (Steps.Empty()) // one allocation for a unit that logs what it expects
+        Steps.Reserve(std::clamp(FramesExpected + 1, 8, 1024));
     TStep& step = Steps.Add();
     if (const auto time = LineTime(line)) {
         step.PrevDate = LastTime;
@@ -286,9 +288,6 @@ void TWU::ReadStartLine(std::string_view line, TParseContext& context)
 
 void TWU::ParseLine(std::string_view line, TParseContext& context)
 {
-    Text.append(line);
-    Text.append("\r\n");
-
     const TRowPattern* matched = nullptr;
     for (const TRowPattern& row : Patterns().Rows) {
         if (line.find(row.MustHold) == std::string_view::npos)

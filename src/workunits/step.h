@@ -35,6 +35,7 @@ public:
     // Removes the first n steps (all of them when n is larger).
     void DeleteFirst(std::ptrdiff_t n);
     void Clear() { m_items.clear(); }
+    void Reserve(std::ptrdiff_t count) { m_items.reserve(static_cast<std::size_t>(count)); }
     // Appends copies of the source's steps after the ones already here.
     void CopyFrom(const TSteps& source);
     // Average duration (single precision); ties keep the earlier step.

@@ -36,7 +36,8 @@ struct TParseContext {
 // One work unit as read from the client's log.
 class TWU {
 public:
-    std::string Text;          // every line given to the unit, each followed by CR LF
+    std::string Text;          // every line given to the unit, each followed by CR LF; the reader
+                               // writes it once, when the unit closes
     int Gen = -1;
     int Clone = -1;
     int Project = -1;
@@ -60,7 +61,7 @@ public:
     // False when the name holds "p_" with no digits to read.
     bool SetProtein(std::string_view name);
 
-    // Appends the line to Text and applies the first pattern it matches.
+    // Applies the first pattern the line matches. The reader keeps the lines for Text.
     void ParseLine(std::string_view line, TParseContext& context);
 
     [[nodiscard]] double StartDate() const;

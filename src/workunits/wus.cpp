@@ -206,13 +206,25 @@ TReadStats TWUs::ReadLog(std::string_view content, std::string_view logPath,
     std::string_view remembered[4];
     const bool storedText = logPath.empty();
 
+    std::vector<std::string_view> unitLines; // the current unit's lines, for its Text
     auto feed = [&](std::string_view line) {
+        unitLines.push_back(line);
         context.ConversionFailed = false;
         current->ParseLine(line, context);
         if (context.ConversionFailed)
             unconverted.insert(line.data());
     };
     auto close = [&] {
+        // Written once, at its final size: growing it line by line wasted a third of it.
+        std::size_t size = 0;
+        for (std::string_view unitLine : unitLines)
+            size += unitLine.size() + 2;
+        current->Text.reserve(size);
+        for (std::string_view unitLine : unitLines) {
+            current->Text += unitLine;
+            current->Text += "\r\n";
+        }
+        unitLines.clear();
         stats.Added += Close(std::move(current)) ? 1 : 0;
         // A stored unit gets back only its own header lines.
         if (storedText)
@@ -239,6 +251,7 @@ TReadStats TWUs::ReadLog(std::string_view content, std::string_view logPath,
         if (Holds(line, "Folding@home Core Shutdown")) {
             if (Holds(line, "CORE_OUTDATED")) {
                 current.reset();
+                unitLines.clear();
                 if (storedText)
                     for (auto& header : remembered)
                         header = {};
