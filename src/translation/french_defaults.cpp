@@ -75,6 +75,9 @@ msgWUDeleted=%d WU a été supprimée de l'historique
 msgWUsDeleted=%d WUs ont été supprimées de l'historique
 msgElapsedTime=Temps écoulé
 msgCalculationTime=Temps de calcul
+msgLineSkipped=%d ligne du fichier contient une valeur illisible, qui a été ignorée
+msgLinesSkipped=%d lignes du fichier contiennent des valeurs illisibles, qui ont été ignorées
+msgHistoOverwrite=Le fichier d'historique %s n'a pas pu être lu en entier. Le remplacer par l'historique affiché ?
 )";
     return Text;
 }

@@ -1,0 +1,231 @@
+// The window's start-up against the core's load of the same two files (Korvid.dat and the last
+// log), and FillTree of a 3,000-unit history against its budget. Offscreen unless a platform is
+// set. korvid_bench_window [--quick]
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <QAction>
+#include <QApplication>
+
+#include "bench_util.h"
+#include "history/compressed_text.h"
+#include "log_generator.h"
+#include "util/date_time.h"
+#include "window/frm_main.h"
+#include "window/qt_platform.h"
+#include "workunits/log_files.h"
+#include "workunits/wus.h"
+
+namespace {
+
+using namespace korvid;
+using Clock = std::chrono::steady_clock;
+
+struct TFixedFolder final : util::IProgramFolder {
+    std::filesystem::path Folder;
+    [[nodiscard]] std::filesystem::path Path() const override { return Folder; }
+};
+
+// Nobody answers during a benchmark.
+struct TSilentBoxes final : window::IMessageBox {
+    int Shown = 0;
+    void Inform(const std::string&) override { ++Shown; }
+    [[nodiscard]] bool Ask(const std::string&) override { return false; }
+    void ShowError(const std::string& text) override
+    {
+        std::fprintf(stderr, "error: %s\n", text.c_str());
+        ++Shown;
+    }
+};
+
+struct TNoDialog final : window::IFileDialog {
+    [[nodiscard]] std::optional<std::filesystem::path> ChooseLog(const std::string&) override
+    {
+        return std::nullopt;
+    }
+};
+
+void QuietHandler(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type == QtWarningMsg && message.startsWith(QLatin1String("This plugin does not support")))
+        return;
+    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+}
+
+void WriteFile(const std::filesystem::path& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// Units of the log first, as a user's history holds them, then older ones, up to the limit.
+std::string HistoryText(const workunits::TWUs& logUnits, std::size_t limit,
+                        const util::IClock& clock)
+{
+    bench::TLogOptions older;
+    older.Seed = 99;
+    older.StartYear = 2024;
+    older.Units = bench::UnitsForBytes(limit * 3, older);
+    workunits::TWUs olderUnits;
+    olderUnits.ReadLog(bench::GenerateLog(older), "/old/FAHlog.txt", clock);
+    std::string text;
+    for (const workunits::TWUs* wus : {&logUnits, static_cast<const workunits::TWUs*>(&olderUnits)})
+        for (std::ptrdiff_t i = 0; i < wus->Count(); ++i) {
+            const std::string& unit = wus->Items(i)->Text;
+            if (text.size() + unit.size() > limit)
+                return text;
+            text += unit;
+        }
+    return text;
+}
+
+struct TStartTimes {
+    double FirstPaint = 0; // the window drawn, before the log is read
+    double Whole = 0;      // the log read, the trees filled and the window painted again
+};
+
+// Notes when the first paint event of the run reaches a widget of the window.
+class TPaintWatch final : public QObject {
+public:
+    std::optional<Clock::time_point> First;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (!First && event->type() == QEvent::Paint)
+            First = Clock::now();
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+TStartTimes TimeStart(const window::TWindowSeams& seams)
+{
+    TPaintWatch watch;
+    qApp->installEventFilter(&watch);
+    const auto start = Clock::now();
+    TStartTimes times;
+    {
+        window::TfrmMain window(seams);
+        window.FormCreate();
+        window.repaint();
+        times.Whole = std::chrono::duration<double>(Clock::now() - start).count();
+        window.close();
+    }
+    qApp->removeEventFilter(&watch);
+    if (watch.First)
+        times.FirstPaint = std::chrono::duration<double>(*watch.First - start).count();
+    return times;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    bool quick = false;
+    for (int i = 1; i < argc; ++i)
+        quick = quick || std::string(argv[i]) == "--quick";
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(QuietHandler);
+    QApplication application(argc, argv);
+
+    const std::size_t logBytes = quick ? (std::size_t{1} << 20) : 50'000'000;
+    const std::size_t histoBytes = quick ? (std::size_t{256} << 10) : history::MaxHistoBytes;
+    const int treeUnits = quick ? 300 : 3000;
+    const int runs = quick ? 1 : 5;
+
+    const auto folder = std::filesystem::temp_directory_path() / "korvid-bench-window";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    window::TQtClock clock;
+    const window::TQtRegionalSettings regional;
+    TFixedFolder programFolder;
+    programFolder.Folder = folder;
+    TSilentBoxes boxes;
+    TNoDialog dialog;
+    const window::TWindowSeams seams{clock, regional, programFolder, boxes, dialog, "Korvid"};
+
+    bench::TLogOptions options;
+    options.Seed = 11;
+    options.StartYear = 2026;
+    options.Units = bench::UnitsForBytes(logBytes, options);
+    const auto logPath = folder / "FAHlog.txt";
+    WriteFile(logPath, bench::GenerateLog(options));
+    workunits::TWUs logUnits;
+    logUnits.ReadLog(workunits::ReadFahLogText(logPath), logPath.string(), clock);
+    const std::string histoText = HistoryText(logUnits, histoBytes, clock);
+    history::SaveCompressedText(histoText, folder / "Korvid.dat");
+    // The history is saved by the benchmark only.
+    auto settings = [&](bool autoAdd) {
+        WriteFile(folder / "Korvid.ini",
+                  "[General]\nLastFahLog=" + logPath.string() +
+                      "\nAutoSaveHisto=0\nAutoAddToHisto=" + (autoAdd ? "1" : "0") + "\n");
+    };
+
+    std::ptrdiff_t histoUnits = 0;
+    const double reference = bench::MedianSeconds(runs, [&] {
+        workunits::TWUs histo;
+        histo.ReadLog(history::ReadCompressedText(folder / "Korvid.dat").Text, {}, clock);
+        workunits::TWUs log;
+        log.ReadLog(workunits::ReadFahLogText(logPath), logPath.string(), clock);
+        histoUnits = histo.Count();
+    });
+    auto medianStart = [&] {
+        std::vector<double> firsts;
+        const double whole = bench::MedianSeconds(runs, [&] {
+            const TStartTimes times = TimeStart(seams);
+            firsts.push_back(times.FirstPaint);
+        });
+        std::sort(firsts.begin(), firsts.end());
+        return TStartTimes{firsts[firsts.size() / 2], whole};
+    };
+    // As configured by default: the log's complete units the history lacks are added too.
+    settings(true);
+    const TStartTimes adding = medianStart();
+    settings(false);
+    const TStartTimes plain = medianStart();
+
+    std::printf("%zu MiB history (%td WUs), %zu MB log (%td WUs)\n", histoText.size() >> 20,
+                histoUnits, logBytes / 1'000'000, logUnits.Count());
+    bench::Report("Start-up to first paint vs core load", adding.FirstPaint, reference, 1.5);
+    bench::Report("Start-up, log shown, vs core load", adding.Whole, reference, 1.5);
+    bench::Report("  the same without AutoAddToHisto", plain.Whole, reference, 1.5);
+    std::printf("%-36s ours %9.4f s  (<= 1.5 s)%s\n", "Start-up, log shown, absolute", adding.Whole,
+                adding.Whole <= 1.5 ? "" : "  MISSED");
+
+    // FillTree: both trees rebuilt by a change of grouping, the log empty, the history full.
+    bench::TLogOptions treeOptions;
+    treeOptions.Seed = 5;
+    treeOptions.Units = treeUnits;
+    treeOptions.FramesPerUnit = 20;
+    workunits::TWUs treeWUs;
+    treeWUs.ReadLog(bench::GenerateLog(treeOptions), "/logs/FAHlog.txt", clock);
+    history::SaveCompressedText(treeWUs.AllText(), folder / "Korvid.dat");
+    WriteFile(folder / "Korvid.ini", "[General]\nAutoSaveHisto=0\n");
+    {
+        window::TfrmMain window(seams);
+        window.FormCreate();
+        auto* byProject = window.findChild<QAction*>(QStringLiteral("mnuSortByProject"));
+        auto* byDate = window.findChild<QAction*>(QStringLiteral("mnuSortByDate"));
+        bool date = false;
+        const double fill = bench::MedianSeconds(runs * 2, [&] {
+            (date ? byProject : byDate)->trigger();
+            date = !date;
+        });
+        std::printf("%-36s ours %9.4f s  (<= 0.100 s)%s\n",
+                    ("FillTree " + std::to_string(window.WUsHisto().Count()) + " WUs").c_str(),
+                    fill, fill <= 0.1 ? "" : "  MISSED");
+        window.close();
+    }
+    if (std::getenv("KORVID_BENCH_KEEP") == nullptr)
+        std::filesystem::remove_all(folder);
+    return 0;
+}

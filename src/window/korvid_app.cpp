@@ -1,0 +1,100 @@
+#include "window/korvid_app.h"
+
+#include <cstdio>
+#include <exception>
+#include <optional>
+
+#include <QApplication>
+#include <QBuffer>
+#include <QPixmap>
+
+#include "util/error.h"
+#include "util/file_io.h"
+#include "window/frm_main.h"
+#include "window/qt_platform.h"
+
+namespace korvid::window {
+namespace {
+
+// The application's title: the caption of its message boxes.
+constexpr const char* AppTitle = "Korvid";
+
+// A screenshot run has nobody to answer: boxes go to the error stream, questions get No and
+// the file dialog is cancelled, so nothing waits for a click.
+struct TUnattendedMessageBox final : IMessageBox {
+    void Inform(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
+    [[nodiscard]] bool Ask(const std::string& text) override
+    {
+        std::fprintf(stderr, "%s No\n", text.c_str());
+        return false;
+    }
+    void ShowError(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
+};
+
+struct TUnattendedFileDialog final : IFileDialog {
+    [[nodiscard]] std::optional<std::filesystem::path> ChooseLog(const std::string&) override
+    {
+        return std::nullopt;
+    }
+};
+
+void WriteScreenshot(QWidget& window, const QString& file)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!window.grab().save(&buffer, "PNG"))
+        throw util::TError("Cannot write " + ToUtf8(file) + ": the window could not be encoded");
+    util::WriteFileAtomically(
+        ToPath(file), std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+}
+
+} // namespace
+
+int RunKorvid(int& argc, char** argv)
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QString::fromLatin1(AppTitle));
+
+    // Qt has taken its own options out already.
+    const QStringList arguments = QCoreApplication::arguments();
+    std::optional<QString> screenshot;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        if (arguments[i] == QLatin1String("--screenshot") && i + 1 < arguments.size() &&
+            !screenshot) {
+            screenshot = arguments[++i];
+            continue;
+        }
+        std::fprintf(stderr, "usage: %s [--screenshot FILE]\n", argv[0]);
+        return 2;
+    }
+
+    TQtClock clock;
+    TQtRegionalSettings regional;
+    TExecutableFolder folder;
+    TQtMessageBox messages(QString::fromLatin1(AppTitle));
+    TQtFileDialog dialog;
+    TUnattendedMessageBox unattendedMessages;
+    TUnattendedFileDialog unattendedDialog;
+    IMessageBox& boxes = screenshot ? static_cast<IMessageBox&>(unattendedMessages) : messages;
+    IFileDialog& chooser = screenshot ? static_cast<IFileDialog&>(unattendedDialog) : dialog;
+    TfrmMain window({clock, regional, folder, boxes, chooser, ExecutableBaseName()});
+    messages.SetParent(&window);
+    dialog.SetParent(&window);
+    window.FormCreate();
+    if (!screenshot)
+        return QApplication::exec();
+
+    QCoreApplication::processEvents();
+    int status = 0;
+    try {
+        WriteScreenshot(window, *screenshot);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        status = 1;
+    }
+    window.close();
+    return status;
+}
+
+} // namespace korvid::window

@@ -1,0 +1,11 @@
+# The main window; included from this folder's CMakeLists.txt.
+target_sources(korvid_window PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/frm_main.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/korvid_app.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/qt_platform.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/text_format.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/wu_images.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/wu_tree.cpp
+)
+target_link_libraries(korvid_window PUBLIC
+    korvid_workunits korvid_history korvid_translation korvid_util)

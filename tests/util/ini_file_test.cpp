@@ -1,0 +1,152 @@
+#include "util/ini_file.h"
+
+#include <climits>
+#include <optional>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "testing/temp_dir.h"
+#include "util/error.h"
+
+namespace korvid {
+
+TEST(ParseIniInteger, TakesDecimalDigitsWithAnOptionalSignOnly)
+{
+    const struct {
+        const char* name;
+        const char* text;
+        std::optional<int> expected;
+    } rows[] = {
+        {"plain digits", "640", 640},
+        {"minus sign", "-12", -12},
+        {"plus sign", "+7", 7},
+        {"blanks around", "  42\t", 42},
+        {"largest int", "2147483647", INT_MAX},
+        {"smallest int", "-2147483648", INT_MIN},
+        {"one above int", "2147483648", std::nullopt},
+        {"hexadecimal prefix", "0x1F", std::nullopt},
+        {"pascal hexadecimal", "$1F", std::nullopt},
+        {"fraction", "1.5", std::nullopt},
+        {"trailing letters", "12px", std::nullopt},
+        {"sign alone", "-", std::nullopt},
+        {"two signs", "+-3", std::nullopt},
+        {"empty", "", std::nullopt},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(util::ParseIniInteger(row.text), row.expected);
+    }
+}
+
+TEST(IniFile, MatchesSectionsAndKeysWithoutRegardToCase)
+{
+    util::TIniFile ini;
+    ini.SetText("[general]\r\nFORMWIDTH = 800\r\nLastFahLog=/logs/a b.txt \r\n");
+    EXPECT_EQ(ini.ReadInteger("General", "FormWidth", 640), 800);
+    EXPECT_EQ(ini.ReadString("GENERAL", "lastfahlog", ""), "/logs/a b.txt");
+    EXPECT_EQ(ini.ReadString("Other", "LastFahLog", "none"), "none");
+}
+
+TEST(IniFile, MissingKeysAndNonIntegersReadAsTheFallback)
+{
+    util::TIniFile ini;
+    ini.SetText("[General]\nSort=abc\nShowInfo=\n");
+    EXPECT_EQ(ini.ReadInteger("General", "Sort", 0), 0);
+    EXPECT_EQ(ini.ReadInteger("General", "ShowInfo", 1), 1);
+    EXPECT_EQ(ini.ReadInteger("General", "Absent", -3), -3);
+    EXPECT_EQ(ini.ReadString("General", "ShowInfo", "x"), "");
+}
+
+TEST(IniFile, FirstOfTwoEqualKeysAnswers)
+{
+    util::TIniFile ini;
+    ini.SetText("[General]\nSort=1\nsort=0\n[General]\nSort=5\n");
+    EXPECT_EQ(ini.ReadInteger("General", "Sort", 9), 1);
+}
+
+TEST(IniFile, WritingKeepsEveryOtherLineAndTheKeysPlace)
+{
+    util::TIniFile ini;
+    ini.SetText("; written by hand\n[General]\nformwidth=10\nMine=keep me\n\n[Other]\nX=1\n");
+    ini.WriteInteger("General", "FormWidth", 700);
+    ini.WriteInteger("General", "Sort", 1);
+    ini.WriteString("Other", "Y", "two");
+    ini.WriteString("New", "Lang", "ENGLISH");
+    EXPECT_EQ(ini.Text(), "; written by hand\n[General]\nformwidth=700\nMine=keep me\nSort=1\n\n"
+                          "[Other]\nX=1\nY=two\n[New]\nLang=ENGLISH\n");
+}
+
+TEST(IniFile, RefusesWhatCannotLiveOnOneLine)
+{
+    util::TIniFile ini;
+    ini.SetText("[General]\nLastFahLog=/old\n");
+    const struct {
+        const char* name;
+        const char* key;
+        const char* value;
+    } rows[] = {
+        {"line feed in the value", "LastFahLog", "/tmp/a\nSort=1"},
+        {"carriage return in the value", "LastFahLog", "/tmp/a\rSort=1"},
+        {"equals sign in the key", "A=B", "1"},
+        {"empty key", "", "1"},
+        {"key that is a section header", "[Evil]", "1"},
+        {"key with a blank around it", " Sort", "1"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_FALSE(ini.WriteString("General", row.key, row.value));
+    }
+    EXPECT_EQ(ini.Text(), "[General]\nLastFahLog=/old\n");
+}
+
+class IniFileOnDisk : public ::testing::Test {
+protected:
+    test::TTempDir dir;
+};
+
+TEST_F(IniFileOnDisk, WrittenValuesReadBackAfterReopening)
+{
+    dir.Write("Korvid.ini", "[General]\r\nUnknown=stays\r\n");
+    util::TIniFile ini(dir / "Korvid.ini");
+    EXPECT_EQ(ini.LoadOutcome(), util::TIniLoad::Loaded);
+    ini.WriteInteger("General", "FormTop", -20);
+    ini.WriteString("General", "LastFahLog", "/home/d\xC3\xA9j\xC3\xA0/FAHlog.txt");
+    ini.UpdateFile();
+
+    const util::TIniFile again(dir / "Korvid.ini");
+    EXPECT_EQ(again.ReadInteger("General", "FormTop", 0), -20);
+    EXPECT_EQ(again.ReadString("General", "LastFahLog", ""), "/home/d\xC3\xA9j\xC3\xA0/FAHlog.txt");
+    EXPECT_EQ(again.ReadString("General", "Unknown", ""), "stays");
+}
+
+TEST_F(IniFileOnDisk, MissingAndUnreadableFilesReadAsEmptyAndSaySo)
+{
+    const util::TIniFile missing(dir / "Korvid.ini");
+    EXPECT_EQ(missing.LoadOutcome(), util::TIniLoad::Missing);
+    EXPECT_EQ(missing.ReadInteger("General", "FormWidth", 640), 640);
+
+    std::filesystem::create_directory(dir / "Folder.ini");
+    EXPECT_EQ(util::TIniFile(dir / "Folder.ini").LoadOutcome(), util::TIniLoad::Failed);
+
+    dir.Write("Huge.ini", "[General]\nFormWidth=1\n" + std::string(util::MaxIniBytes, ';'));
+    const util::TIniFile huge(dir / "Huge.ini");
+    EXPECT_EQ(huge.LoadOutcome(), util::TIniLoad::Failed);
+    EXPECT_EQ(huge.ReadInteger("General", "FormWidth", 640), 640);
+}
+
+TEST_F(IniFileOnDisk, AFailedWriteThrowsNamingTheFileAndLeavesItAsItWas)
+{
+    std::filesystem::create_directory(dir / "Korvid.ini");
+    util::TIniFile ini(dir / "Korvid.ini");
+    ini.WriteInteger("General", "Sort", 1);
+    try {
+        ini.UpdateFile();
+        FAIL() << "a folder cannot be replaced by a file";
+    } catch (const util::TError& e) {
+        EXPECT_NE(std::string(e.what()).find("Korvid.ini"), std::string::npos);
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "Korvid.ini"));
+}
+
+} // namespace korvid

@@ -1,0 +1,625 @@
+#include "window/frm_main.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+
+#include <gtest/gtest.h>
+
+#include "history/compressed_text.h"
+#include "log_generator.h"
+#include "testing/fake_window_seams.h"
+#include "testing/fakes.h"
+#include "testing/temp_dir.h"
+#include "util/ini_file.h"
+#include "window_test_logs.h"
+
+namespace korvid {
+namespace {
+
+using test::TUnitSpec;
+
+TUnitSpec Unit(std::string protein, int day, int lastStep = 100)
+{
+    TUnitSpec unit;
+    unit.Protein = std::move(protein);
+    unit.Day = day;
+    unit.LastStep = lastStep;
+    return unit;
+}
+
+const TUnitSpec A = Unit("p10_a", 4);
+const TUnitSpec B = Unit("p20_b", 5);
+const TUnitSpec C = Unit("p30_c", 6, 40); // incomplete
+const TUnitSpec D = Unit("p40_d", 7, 60); // incomplete
+
+std::string Log(const std::vector<TUnitSpec>& units)
+{
+    std::string log = "--- Opening Log file [March 1 07:00:00]\r\n";
+    for (const TUnitSpec& unit : units)
+        log += test::UnitLog(unit);
+    return log;
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    test::TTempDir dir;
+    test::TFakeClock clock;
+    test::TFakeRegionalSettings regional;
+    test::TFakeProgramFolder folder;
+    test::TFakeMessageBox messages;
+    test::TFakeFileDialog dialog;
+    std::unique_ptr<window::TfrmMain> window;
+
+    MainWindowTest() { folder.Folder = dir.Path(); }
+    ~MainWindowTest() override
+    {
+        if (window)
+            window->close();
+    }
+
+    window::TfrmMain& Start()
+    {
+        window = std::make_unique<window::TfrmMain>(
+            window::TWindowSeams{clock, regional, folder, messages, dialog, "Korvid"});
+        window->FormCreate();
+        return *window;
+    }
+    void Close()
+    {
+        window->close();
+        window.reset();
+    }
+
+    void Settings(const std::string& lines) const
+    {
+        dir.Write("Korvid.ini", "[General]\n" + lines);
+    }
+    // The log as FAHlog.txt, remembered as the last one loaded, without automatic additions.
+    void LastLog(const std::vector<TUnitSpec>& units, const std::string& more = "") const
+    {
+        dir.Write("FAHlog.txt", Log(units));
+        Settings("LastFahLog=" + (dir / "FAHlog.txt").string() + "\nAutoAddToHisto=0\n" + more);
+    }
+    void History(const std::vector<TUnitSpec>& units) const
+    {
+        workunits::TWUs wus;
+        wus.ReadLog(Log(units), "/elsewhere/FAHlog.txt", clock);
+        history::SaveCompressedText(wus.AllText(), dir / "Korvid.dat");
+    }
+    [[nodiscard]] util::TIniFile SavedSettings() const
+    {
+        return util::TIniFile(dir / "Korvid.ini");
+    }
+
+    template <class T> T& Find(const char* name) const
+    {
+        T* found = window->findChild<T*>(QString::fromLatin1(name));
+        if (found == nullptr)
+            throw std::runtime_error(std::string("no widget ") + name);
+        return *found;
+    }
+    QTreeWidget& LogTree() const { return Find<QTreeWidget>("tvFahlog"); }
+    QTreeWidget& HistoTree() const { return Find<QTreeWidget>("tvHisto"); }
+    QTabWidget& Pages() const { return Find<QTabWidget>("pcPages"); }
+    void Trigger(const char* item) const { Find<QAction>(item).trigger(); }
+    // Clicks a button that opens a menu, and closes the menu again.
+    bool ItemShownByButton(const char* button, const char* menu, const char* item) const
+    {
+        Find<QToolButton>(button).click();
+        const bool visible = Find<QAction>(item).isVisible();
+        Find<QMenu>(menu).hide();
+        return visible;
+    }
+    void F5(Qt::KeyboardModifiers modifiers = Qt::NoModifier) const
+    {
+        QKeyEvent key(QEvent::KeyPress, Qt::Key_F5, modifiers);
+        QApplication::sendEvent(Pages().currentIndex() == 0 ? &LogTree() : &HistoTree(), &key);
+    }
+
+    static std::vector<std::string> GroupTexts(const QTreeWidget& tree)
+    {
+        std::vector<std::string> texts;
+        for (int i = 0; i < tree.topLevelItemCount(); ++i)
+            texts.push_back(tree.topLevelItem(i)->text(0).toStdString());
+        return texts;
+    }
+    static QTreeWidgetItem* UnitNode(const QTreeWidget& tree, const std::string& protein,
+                                     const workunits::TWUs& wus)
+    {
+        for (QTreeWidgetItemIterator it(const_cast<QTreeWidget*>(&tree)); *it != nullptr; ++it) {
+            const auto index = (*it)->data(0, window::tree_role::StateIndex).toLongLong();
+            if (index != -1 && wus.Items(index) != nullptr && wus.Items(index)->Protein == protein)
+                return *it;
+        }
+        return nullptr;
+    }
+    static int UnitNodes(const QTreeWidget& tree)
+    {
+        int count = 0;
+        for (int i = 0; i < tree.topLevelItemCount(); ++i)
+            count += tree.topLevelItem(i)->childCount();
+        return count;
+    }
+    static const QTreeWidgetItem* Selected(const QTreeWidget& tree)
+    {
+        return tree.selectedItems().value(0);
+    }
+};
+
+} // namespace
+
+TEST_F(MainWindowTest, StartsWithTheHistoryAndTheLastLogOfTheProgramFolder)
+{
+    dir.Write("FAHlog-Prev.txt", Log({A}));
+    LastLog({B, C});
+    History({D});
+    Start();
+
+    EXPECT_TRUE(dialog.Filters.empty());
+    EXPECT_EQ(messages.Count(), 0u);
+    EXPECT_EQ(Pages().currentIndex(), 0);
+    EXPECT_EQ(Pages().tabText(0).toStdString(), "FAHlog-Prev.txt + FAHlog.txt");
+    EXPECT_EQ(Pages().tabText(1).toStdString(), "Historique");
+    EXPECT_EQ(GroupTexts(LogTree()), (std::vector<std::string>{"p10_a", "p20_b", "p30_c"}));
+    EXPECT_EQ(GroupTexts(HistoTree()), std::vector<std::string>{"p40_d"});
+    EXPECT_EQ(window->LastFahLog(), dir / "FAHlog.txt");
+    EXPECT_EQ(window->WUsLog().Items(0)->LogPath, (dir / "FAHlog.txt").string());
+    EXPECT_EQ(window->windowTitle().toStdString(), "Korvid");
+}
+
+TEST_F(MainWindowTest, FirstStartHasTheDesignLayoutAndAsksForALog)
+{
+    Start();
+
+    ASSERT_EQ(dialog.Filters.size(), 1u);
+    EXPECT_EQ(dialog.Filters[0], "Fichiers de traces F@H (Fahlog*.txt)|Fahlog*.txt|"
+                                 "Tous les fichiers (*.*)|*.*");
+    const QRect screen = window->screen()->geometry();
+    EXPECT_EQ(window->size(), QSize(640, 498));
+    EXPECT_EQ(window->pos(), QPoint((screen.width() - 640) / 2, (screen.height() - 498) / 2));
+    EXPECT_EQ(Find<QWidget>("pnlTreeviews").height(), 182);
+    EXPECT_TRUE(Find<QWidget>("pnlWUInfoLeft").isVisible());
+    EXPECT_EQ(Find<QWidget>("pnlWUInfoLeft").width(), 249);
+    EXPECT_TRUE(Find<QAction>("mnuSortByProject").isChecked());
+    EXPECT_FALSE(Find<QAction>("mnuSortByDate").isChecked());
+    // Cancelled: the log page stays empty under its built-in caption.
+    EXPECT_EQ(Pages().tabText(0).toStdString(), "FahLog");
+    EXPECT_EQ(LogTree().topLevelItemCount(), 0);
+    EXPECT_EQ(Find<QToolButton>("sbLoadFahlog").toolTip().toStdString(),
+              "Charger un fichier FahLog");
+    Close();
+
+    const util::TIniFile ini = SavedSettings();
+    EXPECT_EQ(ini.ReadString("General", "LastFahLog", "absent"), "");
+    EXPECT_EQ(ini.ReadInteger("General", "FormWidth", 0), 640);
+    EXPECT_EQ(ini.ReadInteger("General", "TreeviewsHeight", 0), 182);
+    EXPECT_EQ(ini.ReadInteger("General", "InfoWidth", 0), 249);
+    EXPECT_EQ(ini.ReadInteger("General", "Sort", -1), 0);
+    EXPECT_EQ(ini.ReadInteger("General", "ShowInfo", -1), 1);
+    EXPECT_EQ(ini.ReadInteger("General", "AutoAddToHisto", -1), 1);
+    // The empty history was saved: four zero bytes inside.
+    const auto saved = history::ReadCompressedText(dir / "Korvid.dat");
+    EXPECT_EQ(saved.Outcome, history::THistoLoad::Loaded);
+    EXPECT_EQ(saved.Text, "");
+}
+
+TEST_F(MainWindowTest, SettingsAreReadAtStartAndWrittenBackAtClose)
+{
+    Settings("FormWidth=700\nFormHeight=520\nFormLeft=10\nFormTop=20\nTreeViewsHeight=150\n"
+             "InfoWidth=200\nSort=2\nAutoSaveHisto=2\nShowInfo=0\nLang=english\nUnknown=kept\n"
+             "LastFahLog=" +
+             (dir / "deleted.txt").string() + "\n");
+    Start();
+
+    EXPECT_EQ(window->pos(), QPoint(10, 20));
+    EXPECT_EQ(window->size(), QSize(700, 520));
+    EXPECT_EQ(Find<QWidget>("pnlTreeviews").height(), 150);
+    EXPECT_TRUE(Find<QAction>("mnuSortByDate").isChecked());
+    EXPECT_FALSE(Find<QToolButton>("sbFahLogWUInfo").isChecked());
+    EXPECT_FALSE(Find<QToolButton>("sbHistoWUInfo").isChecked());
+    EXPECT_FALSE(Find<QWidget>("pnlWUInfoLeft").isVisible());
+    EXPECT_FALSE(Find<QWidget>("pnlWUInfoTop").isVisible());
+    EXPECT_EQ(window->Language(), "ENGLISH");
+    // The saved log is gone: the dialog asks for another.
+    EXPECT_EQ(dialog.Filters.size(), 1u);
+    Close();
+
+    const util::TIniFile ini = SavedSettings();
+    EXPECT_EQ(ini.ReadInteger("General", "Sort", -1), 1);
+    EXPECT_EQ(ini.ReadInteger("General", "AutoSaveHisto", -1), 0);
+    EXPECT_EQ(ini.ReadInteger("General", "ShowInfo", -1), 0);
+    EXPECT_EQ(ini.ReadInteger("General", "TreeviewsHeight", 0), 150);
+    EXPECT_EQ(ini.ReadInteger("General", "InfoWidth", 0), 200);
+    EXPECT_EQ(ini.ReadInteger("General", "FormLeft", 0), 10);
+    EXPECT_EQ(ini.ReadString("General", "LastFahLog", "absent"), "");
+    EXPECT_EQ(ini.ReadString("General", "Lang", ""), "english");
+    EXPECT_EQ(ini.ReadString("General", "Unknown", ""), "kept");
+    // "AutoSaveHisto" of 2 is off.
+    EXPECT_FALSE(dir.Exists("Korvid.dat"));
+}
+
+TEST_F(MainWindowTest, ClosingMaximizedKeepsTheNormalGeometryInTheFile)
+{
+    Settings("FormWidth=600\nFormHeight=450\nFormLeft=5\nFormTop=6\nTreeViewsHeight=100\n");
+    Start();
+    window->showMaximized();
+    QCoreApplication::processEvents();
+    Close();
+
+    const util::TIniFile ini = SavedSettings();
+    EXPECT_EQ(ini.ReadInteger("General", "FormWidth", 0), 600);
+    EXPECT_EQ(ini.ReadInteger("General", "FormHeight", 0), 450);
+    EXPECT_EQ(ini.ReadInteger("General", "FormLeft", 0), 5);
+    EXPECT_EQ(ini.ReadInteger("General", "FormTop", 0), 6);
+    EXPECT_EQ(ini.ReadInteger("General", "TreeviewsHeight", 0), 100);
+    EXPECT_EQ(ini.ReadInteger("General", "Sort", -1), 0);
+}
+
+TEST_F(MainWindowTest, SettingsOutOfAnyScreenAreBoundedAndDoNotCrash)
+{
+    Settings("FormWidth=2147483647\nFormHeight=-5\nFormLeft=-2147483648\nTreeViewsHeight=99999999\n"
+             "InfoWidth=-7\n");
+    Start();
+    const QRect desktop = window->screen()->virtualGeometry();
+    EXPECT_LE(window->width(), std::max(desktop.width(), 640));
+    EXPECT_GT(window->height(), 0);
+    EXPECT_LT(Find<QWidget>("pnlTreeviews").height(), window->height());
+}
+
+TEST_F(MainWindowTest, DamagedHistoryIsReportedOnceAndNotSavedOverAtClose)
+{
+    dir.Write("Korvid.dat", "not a zlib stream");
+    dir.Write("FAHlog.txt", Log({A, B}));
+    Settings("LastFahLog=" + (dir / "FAHlog.txt").string() + "\n");
+    Start();
+
+    ASSERT_EQ(messages.Errors.size(), 1u);
+    EXPECT_NE(messages.Errors[0].find("Korvid.dat"), std::string::npos);
+    // The log's complete units were still added, in memory.
+    EXPECT_EQ(window->WUsHisto().Count(), 2);
+    EXPECT_EQ(messages.Notices, std::vector<std::string>{"2 WUs ont été ajoutées à l'historique"});
+    Close();
+
+    EXPECT_EQ(dir.Read("Korvid.dat"), "not a zlib stream");
+    EXPECT_FALSE(dir.Exists("Korvid.dat.bak"));
+}
+
+TEST_F(MainWindowTest, SavingOverADamagedHistoryAsksFirstAndKeepsItAsTheBackup)
+{
+    dir.Write("Korvid.dat", "not a zlib stream");
+    LastLog({A});
+    Start();
+    Trigger("mnuAddWUsToHisto");
+
+    messages.Answers = {false};
+    Find<QToolButton>("sbSaveHisto").click();
+    ASSERT_EQ(messages.Questions.size(), 1u);
+    EXPECT_NE(messages.Questions[0].find("Korvid.dat"), std::string::npos);
+    EXPECT_EQ(dir.Read("Korvid.dat"), "not a zlib stream");
+
+    messages.Answers = {true};
+    Find<QToolButton>("sbSaveHisto").click();
+    EXPECT_EQ(history::ReadCompressedText(dir / "Korvid.dat").Text, window->WUsHisto().AllText());
+    EXPECT_EQ(dir.Read("Korvid.dat.bak"), "not a zlib stream");
+
+    // Written by the user's choice, the file is ours again: later saves ask nothing.
+    Find<QToolButton>("sbSaveHisto").click();
+    EXPECT_EQ(messages.Questions.size(), 2u);
+}
+
+TEST_F(MainWindowTest, AnUnreadableLogLeavesThePreviousOneOnDisplay)
+{
+    LastLog({A, B});
+    Start();
+    std::filesystem::create_directory(dir / "folder.txt");
+    dialog.Choices = {dir / "folder.txt"};
+    Find<QToolButton>("sbLoadFahlog").click();
+
+    ASSERT_EQ(messages.Errors.size(), 1u);
+    EXPECT_NE(messages.Errors[0].find("folder.txt"), std::string::npos);
+    EXPECT_EQ(window->WUsLog().Count(), 2);
+    EXPECT_EQ(GroupTexts(LogTree()), (std::vector<std::string>{"p10_a", "p20_b"}));
+    EXPECT_EQ(Pages().tabText(0).toStdString(), "FAHlog.txt");
+    EXPECT_EQ(window->LastFahLog(), dir / "FAHlog.txt");
+}
+
+TEST_F(MainWindowTest, ALowerCaseLogNameIsReadWithoutThePreviousLog)
+{
+    dir.Write("FAHlog-Prev.txt", Log({A}));
+    dir.Write("fahlog.txt", Log({B}));
+    dialog.Choices = {dir / "fahlog.txt"};
+    Settings("AutoAddToHisto=0\n");
+    Start();
+    EXPECT_EQ(Pages().tabText(0).toStdString(), "fahlog.txt");
+    EXPECT_EQ(GroupTexts(LogTree()), std::vector<std::string>{"p20_b"});
+}
+
+TEST_F(MainWindowTest, UnconvertedLinesLoadAndAreCountedInOneNotice)
+{
+    std::string log = Log({Unit("p_odd", 4), B});
+    const std::string run = "(Run 1, Clone 2, Gen 3)";
+    log.replace(log.rfind(run), run.size(), "(Run 99999999999, Clone 2, Gen 3)");
+    dir.Write("FAHlog.txt", log);
+    Settings("LastFahLog=" + (dir / "FAHlog.txt").string() + "\nAutoAddToHisto=0\n");
+    Start();
+
+    EXPECT_EQ(window->WUsLog().Count(), 2);
+    EXPECT_EQ(messages.Notices,
+              std::vector<std::string>{"2 lignes du fichier contiennent des valeurs illisibles, "
+                                       "qui ont été ignorées"});
+}
+
+TEST_F(MainWindowTest, TreesGroupAndOrderUnitsAndFollowTheSortSetting)
+{
+    LastLog({B, Unit("p10_a", 6), Unit("p10_a", 4, 40)});
+    Start();
+
+    ASSERT_EQ(GroupTexts(LogTree()), (std::vector<std::string>{"p10_a", "p20_b"}));
+    const QTreeWidgetItem* group = LogTree().topLevelItem(0);
+    EXPECT_EQ(group->data(0, window::tree_role::Image).toInt(), 1);
+    EXPECT_EQ(group->data(0, window::tree_role::StateIndex).toInt(), -1);
+    ASSERT_EQ(group->childCount(), 2);
+    EXPECT_EQ(group->child(0)->text(0).toStdString(), "Run 1, Clone 2, Gen 3 [04/03/2026 08:00]");
+    EXPECT_EQ(group->child(0)->data(0, window::tree_role::Image).toInt(), 15);
+    EXPECT_EQ(group->child(1)->data(0, window::tree_role::Image).toInt(), 14);
+    EXPECT_TRUE(group->isExpanded());
+
+    LogTree().setCurrentItem(group->child(0));
+    ASSERT_NE(window->CurrentWU(), nullptr);
+    Trigger("mnuSortByDate");
+
+    EXPECT_EQ(window->CurrentWU(), nullptr);
+    EXPECT_EQ(window->SelLogWU(), nullptr);
+    EXPECT_EQ(Selected(LogTree()), nullptr);
+    EXPECT_EQ(GroupTexts(LogTree()),
+              (std::vector<std::string>{"04/03/2026", "05/03/2026", "06/03/2026"}));
+    EXPECT_EQ(LogTree().topLevelItem(0)->data(0, window::tree_role::Image).toInt(), 2);
+    EXPECT_EQ(LogTree().topLevelItem(0)->child(0)->text(0).toStdString(),
+              "[08:00] p10_a (R: 1, C: 2, G: 3) ");
+    Close();
+    EXPECT_EQ(SavedSettings().ReadInteger("General", "Sort", -1), 1);
+}
+
+TEST_F(MainWindowTest, TheSelectionOfTheActivePageIsTheUnitOnDisplay)
+{
+    LastLog({A, B});
+    History({C});
+    Start();
+
+    LogTree().setCurrentItem(LogTree().topLevelItem(0));
+    EXPECT_EQ(window->CurrentWU(), nullptr);
+    LogTree().setCurrentItem(UnitNode(LogTree(), "p20_b", window->WUsLog()));
+    ASSERT_NE(window->SelLogWU(), nullptr);
+    EXPECT_EQ(window->SelLogWU()->Protein, "p20_b");
+    EXPECT_EQ(window->CurrentWU(), window->SelLogWU());
+
+    Pages().setCurrentIndex(1);
+    EXPECT_EQ(window->CurrentWU(), nullptr);
+    HistoTree().setCurrentItem(UnitNode(HistoTree(), "p30_c", window->WUsHisto()));
+    EXPECT_EQ(window->CurrentWU()->Protein, "p30_c");
+    EXPECT_EQ(window->CurrentWU(), window->WUsHisto().Items(0));
+
+    Pages().setCurrentIndex(0);
+    EXPECT_EQ(window->CurrentWU()->Protein, "p20_b");
+
+    // The information toggles follow each other when the user turns the page.
+    Find<QToolButton>("sbFahLogWUInfo").click();
+    EXPECT_FALSE(Find<QWidget>("pnlWUInfoLeft").isVisible());
+    Pages().setCurrentIndex(1);
+    EXPECT_FALSE(Find<QToolButton>("sbHistoWUInfo").isChecked());
+    EXPECT_FALSE(Find<QWidget>("pnlWUInfoLeft").isVisible());
+    Close();
+    EXPECT_EQ(SavedSettings().ReadInteger("General", "ShowInfo", -1), 0);
+}
+
+TEST_F(MainWindowTest, ARightClickSelectsAndShowsAUnitButNotEmptySpace)
+{
+    LastLog({A});
+    Start();
+    QWidget* viewport = LogTree().viewport();
+    auto rightClick = [&](QPoint at) {
+        const QPointF global = viewport->mapToGlobal(QPointF(at));
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), global, Qt::RightButton,
+                          Qt::RightButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport, &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(at), global, Qt::RightButton,
+                            Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport, &release);
+    };
+
+    rightClick(QPoint(5, viewport->height() - 3));
+    EXPECT_EQ(Selected(LogTree()), nullptr);
+    EXPECT_EQ(window->CurrentWU(), nullptr);
+
+    QTreeWidgetItem* node = UnitNode(LogTree(), "p10_a", window->WUsLog());
+    rightClick(LogTree().visualItemRect(node).center());
+    EXPECT_EQ(Selected(LogTree()), node);
+    ASSERT_NE(window->CurrentWU(), nullptr);
+    EXPECT_EQ(window->CurrentWU(), window->SelLogWU());
+    EXPECT_EQ(window->CurrentWU()->Protein, "p10_a");
+}
+
+TEST_F(MainWindowTest, AddingTheShownUnitAsksForAnIncompleteOneAndRefusesADuplicate)
+{
+    LastLog({A, C});
+    Start();
+    EXPECT_FALSE(ItemShownByButton("sbAddToHisto", "popAddHisto", "mnuAddWUToHisto"));
+
+    LogTree().setCurrentItem(UnitNode(LogTree(), "p10_a", window->WUsLog()));
+    EXPECT_TRUE(ItemShownByButton("sbAddToHisto", "popAddHisto", "mnuAddWUToHisto"));
+    Trigger("mnuAddWUToHisto");
+    EXPECT_EQ(window->WUsHisto().Count(), 1);
+    EXPECT_EQ(messages.Count(), 0u);
+    EXPECT_EQ(GroupTexts(HistoTree()), std::vector<std::string>{"p10_a"});
+
+    Trigger("mnuAddWUToHisto");
+    EXPECT_EQ(messages.Notices,
+              std::vector<std::string>{"Cette WU existe déjà dans l'historique !"});
+    EXPECT_EQ(window->WUsHisto().Count(), 1);
+
+    LogTree().setCurrentItem(UnitNode(LogTree(), "p30_c", window->WUsLog()));
+    messages.Answers = {false, true};
+    Trigger("mnuAddWUToHisto");
+    EXPECT_EQ(window->WUsHisto().Count(), 1);
+    Trigger("mnuAddWUToHisto");
+    EXPECT_EQ(window->WUsHisto().Count(), 2);
+    EXPECT_EQ(messages.Questions,
+              std::vector<std::string>(2, "Cette WU n'est pas complète. Souhaitez-vous l'ajouter à "
+                                          "l'historique malgré tout ?"));
+    EXPECT_NE(window->WUsHisto().Items(1), window->WUsLog().Items(1));
+    EXPECT_EQ(window->WUsHisto().Items(1)->Text, window->WUsLog().Items(1)->Text);
+}
+
+TEST_F(MainWindowTest, AddingCompleteThenAllUnitsTellsHowManyWereAdded)
+{
+    LastLog({A, B, C});
+    Start();
+    Trigger("mnuAddCompletedWUToHisto");
+    EXPECT_EQ(window->WUsHisto().Count(), 2);
+    Trigger("mnuAddWUsToHisto");
+    EXPECT_EQ(window->WUsHisto().Count(), 3);
+    Trigger("mnuAddWUsToHisto");
+    EXPECT_EQ(messages.Notices, (std::vector<std::string>{"2 WUs ont été ajoutées à l'historique",
+                                                          "1 WU a été ajoutée à l'historique"}));
+    EXPECT_EQ(UnitNodes(HistoTree()), 3);
+    // None of this touches the file.
+    EXPECT_FALSE(dir.Exists("Korvid.dat"));
+}
+
+TEST_F(MainWindowTest, LoadingALogAddsItsNewCompleteUnitsOnce)
+{
+    dir.Write("FAHlog.txt", Log({A, B, C}));
+    Settings("LastFahLog=" + (dir / "FAHlog.txt").string() + "\n");
+    Start();
+    EXPECT_EQ(window->WUsHisto().Count(), 2);
+    F5();
+    EXPECT_EQ(window->WUsHisto().Count(), 2);
+    EXPECT_EQ(messages.Notices, std::vector<std::string>{"2 WUs ont été ajoutées à l'historique"});
+}
+
+TEST_F(MainWindowTest, RemovingUnitsFromTheHistory)
+{
+    History({A, B, C, D});
+    Settings("AutoAddToHisto=0\n");
+    Start();
+    const std::string file = dir.Read("Korvid.dat");
+    Pages().setCurrentIndex(1);
+
+    EXPECT_FALSE(ItemShownByButton("sbDelFromHisto", "popDelHisto", "mnuDelWUFromHisto"));
+    HistoTree().setCurrentItem(UnitNode(HistoTree(), "p20_b", window->WUsHisto()));
+    EXPECT_TRUE(ItemShownByButton("sbDelFromHisto", "popDelHisto", "mnuDelWUFromHisto"));
+    Trigger("mnuDelWUFromHisto");
+    EXPECT_EQ(window->WUsHisto().Count(), 3);
+    EXPECT_EQ(GroupTexts(HistoTree()), (std::vector<std::string>{"p10_a", "p30_c", "p40_d"}));
+    EXPECT_EQ(window->SelHistoWU(), nullptr);
+    EXPECT_EQ(window->CurrentWU(), nullptr);
+    EXPECT_EQ(messages.Count(), 0u);
+
+    Trigger("mnuDelIncompleteWUFromHisto");
+    EXPECT_EQ(GroupTexts(HistoTree()), std::vector<std::string>{"p10_a"});
+
+    // Nothing incomplete left: no message, and the selection stays.
+    QTreeWidgetItem* a = UnitNode(HistoTree(), "p10_a", window->WUsHisto());
+    HistoTree().setCurrentItem(a);
+    Trigger("mnuDelIncompleteWUFromHisto");
+    EXPECT_EQ(Selected(HistoTree()), a);
+    EXPECT_EQ(window->SelHistoWU(), window->WUsHisto().Items(0));
+
+    Trigger("mnuDelWUsFromHisto");
+    EXPECT_EQ(window->WUsHisto().Count(), 0);
+    EXPECT_EQ(HistoTree().topLevelItemCount(), 0);
+    EXPECT_EQ(window->CurrentWU(), nullptr);
+    Trigger("mnuDelWUsFromHisto");
+    EXPECT_EQ(messages.Notices,
+              (std::vector<std::string>{"2 WUs ont été supprimées de l'historique",
+                                        "1 WU a été supprimée de l'historique"}));
+    EXPECT_EQ(dir.Read("Korvid.dat"), file);
+}
+
+TEST_F(MainWindowTest, SavedHistoryReloadsWithF5AndKeepsTheSelectionByText)
+{
+    LastLog({A, B, C});
+    Start();
+    Trigger("mnuAddWUsToHisto");
+    Find<QToolButton>("sbSaveHisto").click();
+    EXPECT_TRUE(messages.Questions.empty());
+    const std::string first = dir.Read("Korvid.dat");
+    EXPECT_EQ(history::ReadCompressedText(dir / "Korvid.dat").Text, window->WUsHisto().AllText());
+
+    Pages().setCurrentIndex(1);
+    HistoTree().setCurrentItem(UnitNode(HistoTree(), "p30_c", window->WUsHisto()));
+    const QString text = Selected(HistoTree())->text(0);
+    // Loading replaces what memory holds.
+    Trigger("mnuDelWUsFromHisto");
+    ASSERT_EQ(window->WUsHisto().Count(), 0);
+    F5();
+    EXPECT_EQ(window->WUsHisto().Count(), 3);
+    EXPECT_EQ(Pages().currentIndex(), 1);
+
+    HistoTree().setCurrentItem(UnitNode(HistoTree(), "p30_c", window->WUsHisto()));
+    F5();
+    ASSERT_NE(Selected(HistoTree()), nullptr);
+    EXPECT_EQ(Selected(HistoTree())->text(0), text);
+    ASSERT_NE(window->SelHistoWU(), nullptr);
+    EXPECT_EQ(window->SelHistoWU()->Protein, "p30_c");
+
+    Find<QToolButton>("sbSaveHisto").click();
+    EXPECT_EQ(dir.Read("Korvid.dat.bak"), first);
+}
+
+TEST_F(MainWindowTest, F5RereadsTheLogAndKeepsTheSelectionButNotWithShift)
+{
+    LastLog({A});
+    Start();
+    LogTree().setCurrentItem(UnitNode(LogTree(), "p10_a", window->WUsLog()));
+    const QString text = Selected(LogTree())->text(0);
+    dir.Write("FAHlog.txt", Log({A, B}));
+
+    F5(Qt::ShiftModifier);
+    EXPECT_EQ(window->WUsLog().Count(), 1);
+    F5();
+    EXPECT_EQ(window->WUsLog().Count(), 2);
+    ASSERT_NE(Selected(LogTree()), nullptr);
+    EXPECT_EQ(Selected(LogTree())->text(0), text);
+    ASSERT_NE(window->SelLogWU(), nullptr);
+    EXPECT_EQ(window->SelLogWU()->Protein, "p10_a");
+    EXPECT_EQ(window->CurrentWU(), window->SelLogWU());
+}
+
+TEST_F(MainWindowTest, AHistoryOfThreeThousandUnits)
+{
+    bench::TLogOptions options;
+    options.Units = 3000;
+    options.FramesPerUnit = 4;
+    options.OutdatedCores = false;
+    options.UnfinishedLast = false;
+    workunits::TWUs units;
+    units.ReadLog(bench::GenerateLog(options), "/logs/FAHlog.txt", clock);
+    ASSERT_GE(units.Count(), 3000);
+    const std::string text = units.AllText();
+    history::SaveCompressedText(text, dir / "Korvid.dat");
+    Settings("AutoAddToHisto=0\n");
+    Start();
+
+    EXPECT_EQ(window->WUsHisto().Count(), units.Count());
+    EXPECT_EQ(UnitNodes(HistoTree()), units.Count());
+    EXPECT_EQ(Pages().currentIndex(), 0);
+    Trigger("mnuSortByDate");
+    EXPECT_EQ(UnitNodes(HistoTree()), units.Count());
+    Close();
+    EXPECT_EQ(history::ReadCompressedText(dir / "Korvid.dat").Text, text);
+}
+
+} // namespace korvid

@@ -1,0 +1,11 @@
+# The main window's tests; included from this folder's CMakeLists.txt.
+add_executable(korvid_main_window_tests
+    ${CMAKE_CURRENT_LIST_DIR}/main_window_tests_main.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/frm_main_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/qt_platform_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/text_format_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/wu_tree_test.cpp
+)
+target_link_libraries(korvid_main_window_tests PRIVATE
+    korvid_window korvid_testing korvid_loggen GTest::gtest)
+gtest_discover_tests(korvid_main_window_tests PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)

@@ -1,0 +1,166 @@
+#include "window/wu_tree.h"
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "testing/fake_window_seams.h"
+#include "testing/fakes.h"
+#include "window_test_logs.h"
+#include "workunits/wus.h"
+
+namespace korvid {
+namespace {
+
+using test::TUnitSpec;
+
+class WUTreeTest : public ::testing::Test {
+protected:
+    test::TFakeClock clock;
+    test::TFakeRegionalSettings regional;
+    workunits::TWUs wus;
+
+    void Read(const std::vector<TUnitSpec>& units)
+    {
+        std::string log;
+        for (const TUnitSpec& unit : units)
+            log += test::UnitLog(unit);
+        wus.ReadLog(log, "/logs/FAHlog.txt", clock);
+        ASSERT_EQ(wus.Count(), static_cast<std::ptrdiff_t>(units.size()));
+    }
+
+    static std::vector<std::string> Texts(const std::vector<window::TTreeNode>& nodes)
+    {
+        std::vector<std::string> texts;
+        for (const auto& node : nodes)
+            texts.push_back(node.Text);
+        return texts;
+    }
+};
+
+TUnitSpec Spec(std::string protein, std::string month, int day, int hour)
+{
+    TUnitSpec unit;
+    unit.Protein = std::move(protein);
+    unit.Month = std::move(month);
+    unit.Day = day;
+    unit.Hour = hour;
+    return unit;
+}
+
+} // namespace
+
+TEST_F(WUTreeTest, IconTellsTheCoreAndWhetherTheUnitIsComplete)
+{
+    const struct {
+        const char* name;
+        const char* core;
+        int first;
+        int last;
+        int image;
+        bool completeForCommands;
+    } rows[] = {
+        {"Tinker with every expected frame", "65", 1, 50, 4, true},
+        {"Tinker one frame short", "65", 1, 49, 5, false},
+        {"Double Gromacs with its frame-0 step", "79", 0, 100, 6, true},
+        {"Double Gromacs without the frame-0 step", "79", 1, 100, 7, true},
+        {"Amber", "82", 0, 100, 8, true},
+        {"QMD", "96", 0, 100, 10, true},
+        {"GB Gromacs", "7A", 0, 100, 12, true},
+        {"Gromacs", "78", 0, 100, 14, true},
+        {"Gromacs half done", "78", 0, 50, 15, false},
+        {"a core nobody knows", "A0", 0, 100, 16, true},
+        {"a core nobody knows, half done", "A0", 0, 50, 17, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        TUnitSpec unit;
+        unit.Core = row.core;
+        unit.FirstStep = row.first;
+        unit.LastStep = row.last;
+        workunits::TWUs one;
+        one.ReadLog(test::UnitLog(unit), "", clock);
+        ASSERT_EQ(one.Count(), 1);
+        EXPECT_EQ(window::WUImageIndex(*one.Items(0)), row.image);
+        EXPECT_EQ(window::IsComplete(*one.Items(0)), row.completeForCommands);
+    }
+}
+
+TEST(ProjectDigits, TakesTheFirstLetterPDigitsUnderscoreRun)
+{
+    const struct {
+        const char* name;
+        const char* text;
+        const char* digits; // none when null
+    } rows[] = {
+        {"usual name", "p2665_Rbc", "2665"},    {"capital letter", "P12_x", "12"},
+        {"a later run", "protein_p77_x", "77"}, {"first run has no digits", "xp_p123_", nullptr},
+        {"no underscore", "p2665", nullptr},    {"no p at all", "2665_x", nullptr},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const auto digits = window::ProjectDigits(row.text);
+        if (row.digits == nullptr)
+            EXPECT_FALSE(digits);
+        else
+            EXPECT_EQ(digits.value_or("none"), row.digits);
+    }
+}
+
+TEST(CompareProjectNumbers, ComparesNumbersOfAnyLengthAndLeavesTheRestUnordered)
+{
+    EXPECT_EQ(window::CompareProjectNumbers("p9_a", "p10_a"), -1);
+    EXPECT_EQ(window::CompareProjectNumbers("p10_a", "p9_a"), 1);
+    EXPECT_EQ(window::CompareProjectNumbers("p007_a", "P7_b"), 0);
+    EXPECT_EQ(window::CompareProjectNumbers("p99999999999999999999999_a", "p5_a"), 1);
+    EXPECT_EQ(window::CompareProjectNumbers("p_odd", "p5_a"), 0);
+    EXPECT_EQ(window::CompareProjectNumbers("p5_a", "noname"), 0);
+}
+
+TEST_F(WUTreeTest, ProjectGroupsAscendByNumberAndUnitsByStart)
+{
+    Read({Spec("p200_b", "March", 5, 8), Spec("p_odd", "March", 1, 8), Spec("p10_a", "March", 6, 8),
+          Spec("P10_A", "March", 4, 8)});
+    const auto tree = window::BuildTree(wus, window::TGrouping::ByProject, regional);
+    // The group without a number compares equal to every other and is left where merging puts it.
+    EXPECT_EQ(Texts(tree), (std::vector<std::string>{"p10_a", "p200_b", "p_odd"}));
+    for (const auto& group : tree)
+        EXPECT_EQ(group.Image, window::wu_image::Project);
+
+    // Letter case aside, one name is one group; it bears the first unit's name.
+    const auto& p10 = tree[0];
+    ASSERT_EQ(p10.Children.size(), 2u);
+    EXPECT_EQ(Texts(p10.Children),
+              (std::vector<std::string>{"Run 1, Clone 2, Gen 3 [04/03/2026 08:00]",
+                                        "Run 1, Clone 2, Gen 3 [06/03/2026 08:00]"}));
+    EXPECT_EQ(wus.Items(p10.Children[0].StateIndex)->Protein, "P10_A");
+    EXPECT_EQ(wus.Items(p10.Children[1].StateIndex)->Protein, "p10_a");
+    EXPECT_TRUE(p10.Children[0].IsWUNode());
+    EXPECT_FALSE(p10.IsWUNode());
+}
+
+TEST_F(WUTreeTest, DayGroupsAscendByDateEvenWhenTheirTextCannotBeReadBack)
+{
+    regional.MonthNames = true;
+    Read({Spec("p1_a", "March", 10, 9), Spec("p2_b", "March", 4, 10),
+          Spec("p3_c", "February", 9, 8), Spec("p4_d", "March", 4, 8)});
+    const auto tree = window::BuildTree(wus, window::TGrouping::ByDate, regional);
+    // Sorted as text, "10 March" would come first.
+    EXPECT_EQ(Texts(tree),
+              (std::vector<std::string>{"9 February 2026", "4 March 2026", "10 March 2026"}));
+    EXPECT_EQ(tree[1].Image, window::wu_image::Calendar);
+    EXPECT_EQ(Texts(tree[1].Children),
+              (std::vector<std::string>{"[08:00] p4_d (R: 1, C: 2, G: 3) ",
+                                        "[10:00] p2_b (R: 1, C: 2, G: 3) "}));
+}
+
+TEST_F(WUTreeTest, ProteinNamesShowAsUtf8WhateverTheLogsCodePage)
+{
+    Read({Spec("p5_\xE9t\xE9", "March", 4, 8)});
+    const auto tree = window::BuildTree(wus, window::TGrouping::ByProject, regional);
+    ASSERT_EQ(tree.size(), 1u);
+    EXPECT_EQ(tree[0].Text, "p5_\xC3\xA9t\xC3\xA9");
+}
+
+} // namespace korvid
