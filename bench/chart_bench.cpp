@@ -22,13 +22,6 @@ namespace {
 
 using namespace korvid;
 
-struct TNoCursor final : chart::ICursorServices {
-    void SetCursorShape(chart::TCursorShape) override {}
-    [[nodiscard]] chart::TPoint CursorPos() const override { return {}; }
-    void ConfineCursor(const chart::TRect&) override {}
-    void ReleaseCursor() override {}
-};
-
 double Median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
@@ -58,7 +51,7 @@ int main(int argc, char** argv)
     const test::TSampleUnit unit = test::MakeSampleUnit(frames, frames);
     const window::TChartPicture picture = test::SamplePicture(unit);
     window::TQtCanvas canvas(size);
-    TNoCursor cursor;
+    chart::TNoCursor cursor;
     chart::TChart chart(cursor);
     window::PaintChart(chart, canvas, &picture, {}); // fonts and caches warm
 

@@ -17,13 +17,6 @@ namespace {
 
 using namespace korvid;
 
-struct TNoCursor final : chart::ICursorServices {
-    void SetCursorShape(chart::TCursorShape) override {}
-    [[nodiscard]] chart::TPoint CursorPos() const override { return {}; }
-    void ConfineCursor(const chart::TRect&) override {}
-    void ReleaseCursor() override {}
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -47,7 +40,7 @@ int main(int argc, char** argv)
     // An unfinished unit: the x axis runs to the expected 100 frames.
     const test::TSampleUnit unit = test::MakeSampleUnit(frames, frames * 5 / 4);
     window::TQtCanvas canvas(QSize(width, height));
-    TNoCursor cursor;
+    chart::TNoCursor cursor;
     chart::TChart chart(cursor);
     const chart::TPointText pointText = [&](std::size_t row, std::size_t, std::string& text) {
         if (row >= 1 && row < unit.Points.size())

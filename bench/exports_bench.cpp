@@ -34,13 +34,6 @@ struct TFolder final : util::IProgramFolder {
     [[nodiscard]] std::filesystem::path Path() const override { return Folder; }
 };
 
-struct TNoCursor final : chart::ICursorServices {
-    void SetCursorShape(chart::TCursorShape) override {}
-    [[nodiscard]] chart::TPoint CursorPos() const override { return {}; }
-    void ConfineCursor(const chart::TRect&) override {}
-    void ReleaseCursor() override {}
-};
-
 png::TImage ToImage(const QImage& image)
 {
     png::TImage result(static_cast<std::uint32_t>(image.width()),
@@ -94,7 +87,7 @@ int main(int argc, char** argv)
     const window::TExports exports(program, catalogue, regional);
 
     window::TChartView view(catalogue, regional);
-    TNoCursor cursor;
+    chart::TNoCursor cursor;
     chart::TChart chart(cursor);
     window::TQtCanvas canvas(size);
     const double ref = bench::MedianSeconds(runs, [&] {

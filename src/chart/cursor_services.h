@@ -17,4 +17,12 @@ struct ICursorServices {
     virtual void ReleaseCursor() = 0;
 };
 
+// For charts painted off screen, where no mouse reads them.
+struct TNoCursor final : ICursorServices {
+    void SetCursorShape(TCursorShape) override {}
+    [[nodiscard]] TPoint CursorPos() const override { return {}; }
+    void ConfineCursor(const TRect&) override {}
+    void ReleaseCursor() override {}
+};
+
 } // namespace korvid::chart
