@@ -1,4 +1,4 @@
-#include "inspect.h"
+#include "log_report.h"
 
 #include <charconv>
 #include <cstdio>

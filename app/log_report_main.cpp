@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "inspect.h"
+#include "log_report.h"
 
 int main(int argc, char** argv)
 {
