@@ -9,16 +9,19 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QSplitter>
 #include <QTabWidget>
+#include <QTextCursor>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
@@ -28,8 +31,11 @@
 #include "util/dates.h"
 #include "util/error.h"
 #include "util/ini_file.h"
+#include "window/languages.h"
 #include "window/qt_platform.h"
 #include "window/text_format.h"
+#include "window/translate_form.h"
+#include "window/wu_info.h"
 #include "workunits/log_files.h"
 
 namespace korvid::window {
@@ -39,6 +45,11 @@ using workunits::TWU;
 using workunits::TWUs;
 
 constexpr const char* FormName = "frmMain";
+// The language items keep their own names in every language.
+constexpr std::string_view TranslateExclusions = "frmMain=mnuLang_";
+constexpr const char* LanguageItemPrefix = "mnuLang_";
+// Batches longer than this show their progress and may be cancelled.
+constexpr int QuietBatchUnits = 20;
 constexpr int StateIndexRole = tree_role::StateIndex;
 constexpr int ImageRole = tree_role::Image;
 
@@ -62,6 +73,42 @@ public:
     ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
     TBusyCursor(const TBusyCursor&) = delete;
     TBusyCursor& operator=(const TBusyCursor&) = delete;
+};
+
+// A long batch shows how far it is and may be cancelled; the files written stay.
+class TBatchProgress {
+public:
+    explicit TBatchProgress(QWidget& parent) : m_parent(parent) {}
+    TBatchProgress(const TBatchProgress&) = delete;
+    TBatchProgress& operator=(const TBatchProgress&) = delete;
+
+    bool operator()(int written, int total)
+    {
+        if (total <= QuietBatchUnits)
+            return true;
+        if (!m_dialog) {
+            m_dialog = std::make_unique<QProgressDialog>(&m_parent);
+            m_dialog->setWindowTitle(m_parent.windowTitle());
+            m_dialog->setWindowModality(Qt::WindowModal);
+            m_dialog->setAutoClose(false);
+            m_dialog->setAutoReset(false);
+            m_dialog->setMinimumDuration(0);
+            m_dialog->setRange(0, total);
+            m_dialog->show();
+        }
+        m_dialog->setValue(written);
+        // The only moment the user can reach the Cancel button.
+        QCoreApplication::processEvents();
+        return !m_dialog->wasCanceled();
+    }
+    [[nodiscard]] TExportProgress Callback()
+    {
+        return [this](int written, int total) { return (*this)(written, total); };
+    }
+
+private:
+    QWidget& m_parent;
+    std::unique_ptr<QProgressDialog> m_dialog;
 };
 
 // Tab captions take "&" as a mnemonic; a file name may hold one.
@@ -101,8 +148,8 @@ TfrmMain::TfrmMain(const TWindowSeams& seams)
     : m_clock(seams.Clock), m_regional(seams.Regional), m_programFolder(seams.ProgramFolder.Path()),
       m_messages(seams.Messages), m_fileDialog(seams.FileDialog),
       m_baseName(seams.ExecutableBaseName), m_translation(seams.ExecutableBaseName),
-      m_wusLog(std::make_unique<TWUs>()), m_wusHisto(std::make_unique<TWUs>()),
-      m_store(m_programFolder), m_ilWUs(WUImages())
+      m_exports(seams.ProgramFolder, m_translation, m_regional), m_wusLog(std::make_unique<TWUs>()),
+      m_wusHisto(std::make_unique<TWUs>()), m_store(m_programFolder), m_ilWUs(WUImages())
 {
     setObjectName(FormName);
     BuildLayout();
@@ -127,7 +174,11 @@ std::filesystem::path TfrmMain::SettingsPath() const
 // Qt widgets belong to their parent, which deletes them: hence the plain new below.
 void TfrmMain::BuildLayout()
 {
-    setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    // The design font where the platform has it, else the system's, at the design size.
+    TLanguageFont design;
+    if (QFontDatabase::hasFamily(QStringLiteral("MS Sans Serif")))
+        design.Face = QStringLiteral("MS Sans Serif");
+    setFont(WithLanguageFont(font(), design));
     resize(DesignWidth, DesignHeight);
 
     m_splTreeview = new QSplitter(Qt::Vertical, this);
@@ -159,6 +210,8 @@ void TfrmMain::BuildLayout()
     m_pnlWUInfoTop->setObjectName(QStringLiteral("pnlWUInfoTop"));
     m_pnlWUInfoTop->setFixedHeight(18);
     m_pnlWUInfoTop->setAlignment(Qt::AlignCenter);
+    // The title comes from the log: a protein name is never read as markup.
+    m_pnlWUInfoTop->setTextFormat(Qt::PlainText);
     m_pnlWUInfoTop->setAutoFillBackground(true);
     QPalette titlePalette = m_pnlWUInfoTop->palette();
     titlePalette.setColor(QPalette::Window, QColor(0, 0, 128));
@@ -188,12 +241,7 @@ void TfrmMain::BuildLayout()
     infoLeftLayout->addWidget(m_memWUInfo);
     m_pnlWUInfoLeft->hide();
 
-    m_pbGraph = new QWidget(m_splInfos);
-    m_pbGraph->setObjectName(QStringLiteral("pbGraph"));
-    m_pbGraph->setAutoFillBackground(true);
-    QPalette graphPalette = m_pbGraph->palette();
-    graphPalette.setColor(QPalette::Window, Qt::white);
-    m_pbGraph->setPalette(graphPalette);
+    m_pbGraph = new TChartWidget(m_translation, m_regional, m_splInfos);
 
     m_splInfos->addWidget(m_pnlWUInfoLeft);
     m_splInfos->addWidget(m_pbGraph);
@@ -291,8 +339,7 @@ QWidget* TfrmMain::BuildPage(TPage page)
         m_sbFahLogWUInfo->setCheckable(true);
         connect(m_sbLoadFahlog, &QToolButton::clicked, this,
                 [this] { Run([this] { LoadFahLog({}); }); });
-        connect(m_sbFahLogWUInfo, &QToolButton::clicked, this,
-                [this] { ShowWUInfoPanel(TPage::Log); });
+        connect(m_sbFahLogWUInfo, &QToolButton::clicked, this, [this] { WUInfoClick(TPage::Log); });
         popup(m_sbFahlogLang, &TfrmMain::m_popLang);
         popup(m_sbFahlogSort, &TfrmMain::m_popSort);
         popupWhenSelected(m_sbAddToHisto, &TfrmMain::m_popAddHisto, &TfrmMain::m_mnuAddWUToHisto,
@@ -332,7 +379,7 @@ QWidget* TfrmMain::BuildPage(TPage page)
         connect(m_sbSaveHisto, &QToolButton::clicked, this,
                 [this] { RunBusy([this] { SaveHisto(TSave::Asked); }); });
         connect(m_sbHistoWUInfo, &QToolButton::clicked, this,
-                [this] { ShowWUInfoPanel(TPage::Histo); });
+                [this] { WUInfoClick(TPage::Histo); });
         popup(m_sbHistoLang, &TfrmMain::m_popLang);
         popup(m_sbHistoSort, &TfrmMain::m_popSort);
         popupWhenSelected(m_sbDelFromHisto, &TfrmMain::m_popDelHisto,
@@ -399,15 +446,17 @@ void TfrmMain::BuildMenus()
     }
     m_mnuSortByProject->setChecked(true);
 
-    // The exports and the language menu act through these items.
     m_popExcel = menu("popExcel");
     m_mnuExcelWU = MenuItem(*m_popExcel, "mnuExcelWU");
-    MenuItem(*m_popExcel, "mnuExcelComplete");
-    MenuItem(*m_popExcel, "mnuExcelWUs");
+    command(m_mnuExcelWU, [this] { m_exports.ExportWUCsv(m_currentWU); });
+    command(MenuItem(*m_popExcel, "mnuExcelComplete"), [this] { ExportWUsCsv(true); });
+    command(MenuItem(*m_popExcel, "mnuExcelWUs"), [this] { ExportWUsCsv(false); });
     m_popBitmap = menu("popBitmap");
     m_mnuBitmapWU = MenuItem(*m_popBitmap, "mnuBitmapWU");
-    MenuItem(*m_popBitmap, "mnuBitmapComplete");
-    MenuItem(*m_popBitmap, "mnuBitmapWUs");
+    command(m_mnuBitmapWU, [this] { SaveGraphPng(); });
+    command(MenuItem(*m_popBitmap, "mnuBitmapComplete"), [this] { SaveGraphsPng(true); });
+    command(MenuItem(*m_popBitmap, "mnuBitmapWUs"), [this] { SaveGraphsPng(false); });
+    // Filled with the language files found at start-up.
     m_popLang = menu("popLang");
 }
 
@@ -433,10 +482,8 @@ void TfrmMain::FormCreate()
 {
     try {
         LoadSettings();
-        // The language menu lists the language files beside the program; with none, the language
-        // buttons have nothing to offer.
-        m_sbFahlogLang->setVisible(!m_popLang->isEmpty());
-        m_sbHistoLang->setVisible(!m_popLang->isEmpty());
+        BuildLanguageMenu();
+        ApplyStartLanguage();
         LoadHisto();
         SetActivePage(TPage::Log);
         PagesChange(false);
@@ -598,9 +645,12 @@ void TfrmMain::LoadFahLog(const std::filesystem::path& requested)
     if (m_currentWU == m_selLogWU)
         m_currentWU = nullptr;
     m_selLogWU = nullptr;
+    ReleaseChart(*m_wusLog);
     m_wusLog = std::move(fresh);
     SetActivePage(TPage::Log);
     FillTree(*m_tvFahlog, *m_wusLog);
+    // Whoever opens a log wants to see a chart: its first unit in the tree is shown.
+    SelectFirstUnit(TPage::Log);
     PagesChange(false);
 
     if (stats.UnconvertedLines > 0)
@@ -627,6 +677,7 @@ void TfrmMain::LoadHisto()
     auto fresh = std::make_unique<TWUs>();
     fresh->ReadLog(result.Text, {}, m_clock);
     ClearHistoSelection();
+    ReleaseChart(*m_wusHisto);
     m_wusHisto = std::move(fresh);
     // A text cut at a zero byte loads, but the file holds more than we could read.
     m_histoFileGuarded = !result.Message.empty();
@@ -691,11 +742,14 @@ int TfrmMain::DelWUsFromHisto(bool onlyIncomplete)
         for (std::ptrdiff_t i = m_wusHisto->Count() - 1; i >= 0; --i) {
             if (IsComplete(*m_wusHisto->Items(i)))
                 continue;
+            if (m_pbGraph->CurrentWU() == m_wusHisto->Items(i))
+                m_pbGraph->BuildPoints(nullptr);
             m_wusHisto->Delete(i);
             ++removed;
         }
     } else {
         removed = static_cast<int>(m_wusHisto->Count());
+        ReleaseChart(*m_wusHisto);
         m_wusHisto->Clear();
     }
     if (removed > 0 || !onlyIncomplete) {
@@ -729,6 +783,8 @@ void TfrmMain::DelCurrentWUFromHisto()
         return;
     m_currentWU = nullptr;
     m_selHistoWU = nullptr;
+    if (m_pbGraph->CurrentWU() == m_wusHisto->Items(index))
+        m_pbGraph->BuildPoints(nullptr);
     m_wusHisto->Delete(index);
     HistoChanged();
 }
@@ -806,6 +862,45 @@ void TfrmMain::PagesChange(bool bySender)
     // The toggles follow each other only when the user turns the page.
     if (bySender)
         InfoToggle(page).setChecked(InfoToggle(other).isChecked());
+    if (InfoToggle(page).isChecked())
+        UpdateWUInfo();
+    ShowWUInfoPanel(page);
+    BuildPoints();
+}
+
+void TfrmMain::ShowCurrentWU()
+{
+    if (InfoToggle(ActivePage()).isChecked())
+        UpdateWUInfo();
+    BuildPoints();
+}
+
+void TfrmMain::BuildPoints()
+{
+    m_pbGraph->BuildPoints(m_currentWU);
+}
+
+void TfrmMain::ReleaseChart(const TWUs& wus)
+{
+    if (const TWU* shown = m_pbGraph->CurrentWU(); shown != nullptr && wus.IndexOf(shown) >= 0)
+        m_pbGraph->BuildPoints(nullptr);
+}
+
+void TfrmMain::UpdateWUInfo()
+{
+    if (m_currentWU == nullptr)
+        return;
+    const TWUInfo info = BuildWUInfo(*m_currentWU, m_translation, m_regional);
+    m_pnlWUInfoTop->setText(FromUtf8(info.Title));
+    m_memWUInfo->setPlainText(FromUtf8(info.Memo));
+    m_memWUInfo->moveCursor(QTextCursor::Start);
+    m_memWUInfo->ensureCursorVisible();
+}
+
+void TfrmMain::WUInfoClick(TPage page)
+{
+    if (InfoToggle(page).isChecked())
+        UpdateWUInfo();
     ShowWUInfoPanel(page);
 }
 
@@ -863,6 +958,7 @@ void TfrmMain::TreeMouse(TPage page, const QMouseEvent& event)
     if (const TWU* wu = Collection(page).Items(m_popupNode->StateIndex)) {
         (page == TPage::Log ? m_selLogWU : m_selHistoWU) = wu;
         m_currentWU = wu;
+        ShowCurrentWU();
     }
 }
 
@@ -909,6 +1005,19 @@ bool TfrmMain::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
             SelectNodeByText(tree, text);
     });
     return true;
+}
+
+void TfrmMain::SelectFirstUnit(TPage page)
+{
+    QTreeWidget& tree = Tree(page);
+    for (QTreeWidgetItemIterator it(&tree); *it != nullptr; ++it) {
+        if (const TWU* wu = NodeWU(*it, page)) {
+            const QSignalBlocker blocker(&tree);
+            tree.setCurrentItem(*it);
+            (page == TPage::Log ? m_selLogWU : m_selHistoWU) = wu;
+            return;
+        }
+    }
 }
 
 void TfrmMain::SelectNodeByText(QTreeWidget& tree, const QString& text)
@@ -964,6 +1073,110 @@ void TfrmMain::Notify(std::string_view oneKey, std::string_view manyKey, int cou
         m_messages.Inform(FormatText(Message(oneKey), {1LL}));
     else if (count > 1)
         m_messages.Inform(FormatText(Message(manyKey), {static_cast<long long>(count)}));
+}
+
+// The PNG export's view of the chart: the unit it shows is the window's, so the page's
+// selection and FCurrentWU follow each unit of a batch and come back with the one shown before.
+class TfrmMain::TChartFollower final : public IChartImages {
+public:
+    TChartFollower(TfrmMain& window, TPage page) : m_window(window), m_page(page) {}
+    [[nodiscard]] const TWU* ShownWU() const override { return m_window.m_currentWU; }
+    void ShowWU(const TWU* wu) override
+    {
+        (m_page == TPage::Log ? m_window.m_selLogWU : m_window.m_selHistoWU) = wu;
+        m_window.m_currentWU = wu;
+        m_window.BuildPoints();
+    }
+    [[nodiscard]] png::TImage RenderImage() override { return m_window.m_pbGraph->RenderImage(); }
+
+private:
+    TfrmMain& m_window;
+    TPage m_page;
+};
+
+std::vector<const TWU*> TfrmMain::DisplayOrder(TPage page) const
+{
+    std::vector<const TWU*> units;
+    units.reserve(static_cast<std::size_t>(Collection(page).Count()));
+    for (QTreeWidgetItemIterator it(&Tree(page)); *it != nullptr; ++it)
+        if (const TWU* wu = NodeWU(*it, page))
+            units.push_back(wu);
+    return units;
+}
+
+void TfrmMain::ExportWUsCsv(bool onlyComplete)
+{
+    TBatchProgress progress(*this);
+    m_exports.ExportWUsCsv(Collection(ActivePage()), onlyComplete, progress.Callback());
+}
+
+void TfrmMain::SaveGraphPng()
+{
+    TChartFollower chart(*this, ActivePage());
+    m_exports.SaveGraphPng(chart);
+}
+
+void TfrmMain::SaveGraphsPng(bool onlyComplete)
+{
+    const TPage page = ActivePage();
+    TChartFollower chart(*this, page);
+    TBatchProgress progress(*this);
+    m_exports.SaveGraphsPng(chart, DisplayOrder(page), onlyComplete, progress.Callback());
+}
+
+void TfrmMain::BuildLanguageMenu()
+{
+    for (const TLanguageChoice& choice : FindLanguages(m_programFolder, m_baseName)) {
+        const QString name = QString::fromLatin1(LanguageItemPrefix) + FromUtf8(choice.Code);
+        auto click = [this](QAction* item) { Run([this, item] { LanguageItemClick(item); }); };
+        if (AddLanguageMenuItem(*m_popLang, name, FromUtf8(choice.Name), click,
+                                choice.Code == m_language))
+            m_languages.Add(choice.Code);
+    }
+}
+
+void TfrmMain::ApplyStartLanguage()
+{
+    const QList<QAction*> items = m_popLang->actions();
+    if (items.size() >= 2) {
+        m_translation.LoadLanguage(m_language);
+        TranslateForm(*this, m_translation, TranslateExclusions);
+        return;
+    }
+    // One language or none: nothing to choose from.
+    if (items.size() == 1)
+        LanguageItemClick(items.front());
+    m_sbFahlogLang->hide();
+    m_sbHistoLang->hide();
+}
+
+void TfrmMain::LanguageItemClick(QAction* item)
+{
+    if (item == nullptr)
+        return;
+    item->setChecked(true);
+    const std::string* code = m_languages.Items(m_popLang->actions().indexOf(item));
+    if (code == nullptr)
+        return;
+    m_language = *code;
+
+    // Saved at the moment of the choice; settings that cannot be written are no reason to stop.
+    util::TIniFile ini(SettingsPath());
+    if (ini.LoadOutcome() != util::TIniLoad::Failed) {
+        ini.WriteString(settings_key::Section, "Lang", m_language);
+        try {
+            ini.UpdateFile();
+        } catch (const util::TError&) {
+        }
+    }
+
+    m_translation.LoadLanguage(m_language);
+    // The log page's caption names the loaded log, not a text of the language.
+    const QString logCaption = m_pcPages->tabText(0);
+    TranslateForm(*this, m_translation, TranslateExclusions);
+    m_pcPages->setTabText(0, logCaption);
+    UpdateWUInfo();
+    BuildPoints();
 }
 
 } // namespace korvid::window

@@ -15,6 +15,8 @@
 #include "translation/language.h"
 #include "translation/translation.h"
 #include "util/platform.h"
+#include "window/chart_widget.h"
+#include "window/exports.h"
 #include "window/window_seams.h"
 #include "window/wu_images.h"
 #include "window/wu_tree.h"
@@ -86,6 +88,8 @@ public:
     [[nodiscard]] const translation::TTranslation& Translation() const { return m_translation; }
     // The "Lang" setting, upper case.
     [[nodiscard]] const std::string& Language() const { return m_language; }
+    // The codes the language menu offers, in its order.
+    [[nodiscard]] const translation::TLanguage& Languages() const { return m_languages; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -93,6 +97,7 @@ protected:
 
 private:
     enum class TSave { Asked, AtShutdown };
+    class TChartFollower;
     struct TPopupNode {
         TPage Page = TPage::Log;
         int Image = -1;
@@ -127,11 +132,28 @@ private:
     void TreeChange(TPage page);
     void PagesChange(bool bySender);
     void ShowWUInfoPanel(TPage page);
+    void WUInfoClick(TPage page);
+    void UpdateWUInfo();
+    // The chart, and the information while shown, follow FCurrentWU.
+    void BuildPoints();
+    void ShowCurrentWU();
+    // The chart points at the unit it shows: it lets go before the unit is destroyed.
+    void ReleaseChart(const workunits::TWUs& wus);
     void SortByClick(QAction* item);
     void TreeMouse(TPage page, const QMouseEvent& event);
     bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
+    void SelectFirstUnit(TPage page);
     void SelectNodeByText(QTreeWidget& tree, const QString& text);
     void PopupAtButton(QMenu& menu, QToolButton& button);
+
+    void BuildLanguageMenu();
+    void ApplyStartLanguage();
+    void LanguageItemClick(QAction* item);
+
+    void ExportWUsCsv(bool onlyComplete);
+    void SaveGraphPng();
+    void SaveGraphsPng(bool onlyComplete);
+    [[nodiscard]] std::vector<const workunits::TWU*> DisplayOrder(TPage page) const;
 
     [[nodiscard]] TPage ActivePage() const;
     void SetActivePage(TPage page);
@@ -154,6 +176,7 @@ private:
     translation::TTranslation m_translation;
     translation::TLanguage m_languages;
     std::string m_language;
+    TExports m_exports;
     std::unique_ptr<workunits::TWUs> m_wusLog;
     std::unique_ptr<workunits::TWUs> m_wusHisto;
     const workunits::TWU* m_selLogWU = nullptr;
@@ -185,7 +208,7 @@ private:
     QWidget* m_pnlWUInfoLeft = nullptr;
     QPlainTextEdit* m_memWUInfo = nullptr;
     QSplitter* m_splInfos = nullptr;
-    QWidget* m_pbGraph = nullptr;
+    TChartWidget* m_pbGraph = nullptr;
 
     QToolButton* m_sbLoadFahlog = nullptr;
     QToolButton* m_sbFahlogLang = nullptr;

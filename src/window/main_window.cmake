@@ -4,6 +4,7 @@ target_sources(korvid_window PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/korvid_app.cpp
     ${CMAKE_CURRENT_LIST_DIR}/qt_platform.cpp
     ${CMAKE_CURRENT_LIST_DIR}/text_format.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/translate_form.cpp
     ${CMAKE_CURRENT_LIST_DIR}/wu_images.cpp
     ${CMAKE_CURRENT_LIST_DIR}/wu_tree.cpp
 )

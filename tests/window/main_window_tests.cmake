@@ -2,6 +2,7 @@
 add_executable(korvid_main_window_tests
     ${CMAKE_CURRENT_LIST_DIR}/main_window_tests_main.cpp
     ${CMAKE_CURRENT_LIST_DIR}/frm_main_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/frm_main_wiring_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/qt_platform_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/text_format_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/wu_tree_test.cpp

@@ -1,0 +1,305 @@
+// The main window with its chart, information block, languages and exports wired in.
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProgressDialog>
+
+#include <gtest/gtest.h>
+
+#include "main_window_fixture.h"
+#include "window/chart_widget.h"
+
+namespace korvid {
+namespace {
+
+const std::string English = "Language=English\n"
+                            "FontSize=11\n"
+                            "FontFace=No Such Face 4711\n"
+                            "frmMain.tsHisto=History\n"
+                            "frmMain.tsFahlog=Log\n"
+                            "frmMain.sbLoadFahlog.Hint=Load a FahLog file\n"
+                            "frmMain.mnuExcelWU=Export this WU as .csv\n"
+                            "msgAxisX=Frame number\n"
+                            "msgAxisY=Minutes\n"
+                            "msgProtein=Protein\n";
+
+bool HasInk(const png::TImage& image)
+{
+    const auto pixels = image.Pixels();
+    return std::any_of(pixels.begin(), pixels.end(),
+                       [](std::uint32_t p) { return p != 0xFFFFFFFFU; });
+}
+
+std::vector<std::string> Files(const std::filesystem::path& folder)
+{
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Width and height from a PNG file's header chunk.
+std::pair<int, int> PngSize(const std::string& bytes)
+{
+    auto number = [&](std::size_t at) {
+        int value = 0;
+        for (std::size_t i = at; i < at + 4; ++i)
+            value = value * 256 + static_cast<unsigned char>(bytes.at(i));
+        return value;
+    };
+    return {number(16), number(20)};
+}
+
+// Presses Cancel as soon as a progress dialog appears.
+class TCancelOnShow final : public QObject {
+public:
+    TCancelOnShow() { qApp->installEventFilter(this); }
+    ~TCancelOnShow() override { qApp->removeEventFilter(this); }
+    int Shown = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (auto* dialog = qobject_cast<QProgressDialog*>(watched);
+            dialog != nullptr && event->type() == QEvent::Show) {
+            ++Shown;
+            QMetaObject::invokeMethod(dialog, &QProgressDialog::cancel, Qt::QueuedConnection);
+        }
+        return false;
+    }
+};
+
+class MainWindowWiringTest : public MainWindowTest {
+protected:
+    window::TChartWidget& Chart() const { return Find<window::TChartWidget>("pbGraph"); }
+    void Select(const char* protein, bool history = false) const
+    {
+        QTreeWidget& tree = history ? HistoTree() : LogTree();
+        tree.setCurrentItem(
+            UnitNode(tree, protein, history ? window->WUsHisto() : window->WUsLog()));
+    }
+    std::string Title() const { return Find<QLabel>("pnlWUInfoTop").text().toStdString(); }
+    std::string Memo() const
+    {
+        return Find<QPlainTextEdit>("memWUInfo").toPlainText().toStdString();
+    }
+};
+
+} // namespace
+
+TEST_F(MainWindowWiringTest, TheChartShowsTheUnitOnDisplayAndLetsGoOfRemovedOnes)
+{
+    LastLog({A, B});
+    History({C});
+    Start();
+
+    // A log just loaded shows its first unit.
+    ASSERT_NE(window->CurrentWU(), nullptr);
+    EXPECT_EQ(window->CurrentWU()->Protein, "p10_a");
+    EXPECT_EQ(Chart().CurrentWU(), window->CurrentWU());
+    EXPECT_TRUE(HasInk(Chart().RenderImage()));
+
+    Select("p20_b");
+    EXPECT_EQ(Chart().CurrentWU(), window->WUsLog().Items(1));
+    LogTree().setCurrentItem(LogTree().topLevelItem(0));
+    EXPECT_EQ(Chart().CurrentWU(), nullptr);
+    EXPECT_FALSE(HasInk(Chart().RenderImage()));
+    Select("p20_b");
+
+    Pages().setCurrentIndex(1);
+    EXPECT_EQ(Chart().CurrentWU(), nullptr);
+    Select("p30_c", true);
+    EXPECT_EQ(Chart().CurrentWU(), window->WUsHisto().Items(0));
+    Trigger("mnuDelWUFromHisto");
+    EXPECT_EQ(Chart().CurrentWU(), nullptr);
+    EXPECT_FALSE(HasInk(Chart().RenderImage()));
+
+    Pages().setCurrentIndex(0);
+    EXPECT_EQ(Chart().CurrentWU(), window->WUsLog().Items(1));
+    // Reloading replaces the units: the chart follows the reselected one.
+    F5();
+    ASSERT_NE(window->SelLogWU(), nullptr);
+    EXPECT_EQ(window->SelLogWU()->Protein, "p20_b");
+    EXPECT_EQ(Chart().CurrentWU(), window->SelLogWU());
+    EXPECT_TRUE(HasInk(Chart().RenderImage()));
+}
+
+TEST_F(MainWindowWiringTest, InformationFollowsTheUnitOnlyWhileShown)
+{
+    LastLog({A, B});
+    Start();
+    EXPECT_EQ(Title(), "p10_a (Run 1, Clone 2, Gen 3)");
+    EXPECT_EQ(Memo().rfind("Protéine: p10_a\nRun: 1\n", 0), 0u) << Memo();
+    EXPECT_EQ(Find<QPlainTextEdit>("memWUInfo").textCursor().position(), 0);
+
+    Find<QToolButton>("sbFahLogWUInfo").click();
+    EXPECT_FALSE(Find<QWidget>("pnlWUInfoTop").isVisible());
+    Select("p20_b");
+    EXPECT_EQ(Title(), "p10_a (Run 1, Clone 2, Gen 3)");
+
+    Find<QToolButton>("sbFahLogWUInfo").click();
+    EXPECT_TRUE(Find<QWidget>("pnlWUInfoLeft").isVisible());
+    EXPECT_EQ(Title(), "p20_b (Run 1, Clone 2, Gen 3)");
+    EXPECT_EQ(Memo().rfind("Protéine: p20_b\n", 0), 0u);
+
+    LogTree().setCurrentItem(LogTree().topLevelItem(0));
+    EXPECT_EQ(Title(), "");
+    EXPECT_EQ(Memo(), "");
+}
+
+TEST_F(MainWindowWiringTest, ALanguageChosenAtRunTimeChangesTheWindowAndIsRemembered)
+{
+    dir.Write("Korvid.EN.lng", English);
+    dir.Write("Korvid.ES.lng", "Language=Español\nfrmMain.tsHisto=Historial\n");
+    dir.Write("Korvid.XX.lng", "frmMain.tsHisto=No name, no language\n");
+    dir.Write("Korvid.BIN.lng", std::string("Language=Bin\0ary\n", 17));
+    dir.Write("Korvid.EN.GB.lng", "Language=British\n");
+    LastLog({A});
+    Start();
+
+    const QMenu& popLang = Find<QMenu>("popLang");
+    ASSERT_EQ(popLang.actions().size(), 2);
+    EXPECT_EQ(popLang.actions()[0]->objectName().toStdString(), "mnuLang_EN");
+    EXPECT_EQ(popLang.actions()[1]->text().toStdString(), "Español");
+    // The saved default, FRANCAIS, has no file here: the built-in texts stay, nothing checked.
+    EXPECT_FALSE(popLang.actions()[0]->isChecked() || popLang.actions()[1]->isChecked());
+    EXPECT_TRUE(Find<QToolButton>("sbFahlogLang").isVisibleTo(window.get()));
+    EXPECT_EQ(Pages().tabText(1).toStdString(), "Historique");
+    const png::TImage french = Chart().RenderImage();
+
+    Trigger("mnuLang_EN");
+    EXPECT_EQ(window->Language(), "EN");
+    EXPECT_TRUE(Find<QAction>("mnuLang_EN").isChecked());
+    EXPECT_EQ(SavedSettings().ReadString("General", "Lang", ""), "EN");
+    EXPECT_EQ(Pages().tabText(0).toStdString(), "FAHlog.txt");
+    EXPECT_EQ(Pages().tabText(1).toStdString(), "History");
+    EXPECT_EQ(Find<QToolButton>("sbLoadFahlog").toolTip().toStdString(), "Load a FahLog file");
+    EXPECT_EQ(Find<QAction>("mnuExcelWU").text().toStdString(), "Export this WU as .csv");
+    EXPECT_EQ(Find<QAction>("mnuLang_ES").text().toStdString(), "Español");
+    EXPECT_EQ(Title(), "p10_a (Run 1, Clone 2, Gen 3)");
+    EXPECT_EQ(Memo().rfind("Protein: p10_a\n", 0), 0u);
+    // The axis captions changed, so the picture did.
+    const png::TImage english = Chart().RenderImage();
+    EXPECT_TRUE(HasInk(english));
+    EXPECT_FALSE(std::ranges::equal(french.Pixels(), english.Pixels()));
+    // The file's face is not installed: the system's stands in, at the file's size.
+    EXPECT_EQ(Find<QToolButton>("sbLoadFahlog").font().pointSize(), 11);
+    EXPECT_NE(window->font().family().toStdString(), "No Such Face 4711");
+    Close();
+
+    Start();
+    EXPECT_EQ(window->Language(), "EN");
+    EXPECT_TRUE(Find<QAction>("mnuLang_EN").isChecked());
+    EXPECT_EQ(Pages().tabText(1).toStdString(), "History");
+    EXPECT_EQ(Find<QToolButton>("sbLoadFahlog").toolTip().toStdString(), "Load a FahLog file");
+}
+
+TEST_F(MainWindowWiringTest, WithOneLanguageOrNoneThereIsNoLanguageButton)
+{
+    struct TRow {
+        const char* name;
+        bool englishFile;
+        const char* hint;
+        const char* savedLang;
+    };
+    const TRow rows[] = {
+        {"no language file: the built-in texts", false, "Charger un fichier FahLog", ""},
+        {"one file: applied and saved", true, "Load a FahLog file", "EN"},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::filesystem::remove(dir / "Korvid.EN.lng");
+        if (row.englishFile)
+            dir.Write("Korvid.EN.lng", English);
+        Settings("AutoAddToHisto=0\n");
+        Start();
+        EXPECT_EQ(Find<QToolButton>("sbLoadFahlog").toolTip().toStdString(), row.hint);
+        EXPECT_FALSE(Find<QToolButton>("sbFahlogLang").isVisibleTo(window.get()));
+        EXPECT_FALSE(Find<QToolButton>("sbHistoLang").isVisibleTo(window.get()));
+        EXPECT_EQ(SavedSettings().ReadString("General", "Lang", ""), row.savedLang);
+        Close();
+    }
+}
+
+TEST_F(MainWindowWiringTest, CsvExportsOfOneCompleteAndAllUnitsOfThePage)
+{
+    LastLog({A, B, C});
+    History({D});
+    Start();
+    Select("p20_b");
+    Trigger("mnuExcelWU");
+    EXPECT_EQ(Files(dir / "csv"), std::vector<std::string>{"p20_b(1,2,3)_20260305_0800.csv"});
+    Trigger("mnuExcelComplete");
+    EXPECT_EQ(Files(dir / "csv").size(), 2u);
+    Trigger("mnuExcelWUs");
+    EXPECT_EQ(Files(dir / "csv"), (std::vector<std::string>{"p10_a(1,2,3)_20260304_0800.csv",
+                                                            "p20_b(1,2,3)_20260305_0800.csv",
+                                                            "p30_c(1,2,3)_20260306_0800.csv"}));
+    EXPECT_NE(dir.Read("csv/p30_c(1,2,3)_20260306_0800.csv").find("p30_c"), std::string::npos);
+
+    Pages().setCurrentIndex(1);
+    Trigger("mnuExcelComplete");
+    EXPECT_EQ(Files(dir / "csv").size(), 3u);
+    Trigger("mnuExcelWUs");
+    EXPECT_EQ(Files(dir / "csv").size(), 4u);
+    EXPECT_TRUE(dir.Exists("csv/p40_d(1,2,3)_20260307_0800.csv"));
+    EXPECT_EQ(messages.Count(), 0u);
+}
+
+TEST_F(MainWindowWiringTest, PngExportsFollowTheTreeAndGiveTheShownUnitBack)
+{
+    LastLog({A, B, C});
+    Start();
+    Select("p20_b");
+    const QTreeWidgetItem* selected = Selected(LogTree());
+    Trigger("mnuBitmapWU");
+    const std::string b = "p20_b(1,2,3)_20260305_0800.png";
+    ASSERT_EQ(Files(dir / "png"), std::vector<std::string>{b});
+    EXPECT_EQ(PngSize(dir.Read("png/" + b)), std::make_pair(Chart().width(), Chart().height()));
+
+    Trigger("mnuBitmapComplete");
+    EXPECT_EQ(Files(dir / "png").size(), 2u);
+    Trigger("mnuBitmapWUs");
+    EXPECT_EQ(Files(dir / "png").size(), 3u);
+    EXPECT_TRUE(dir.Exists("png/p30_c(1,2,3)_20260306_0800.png"));
+    EXPECT_EQ(window->SelLogWU(), window->WUsLog().Items(1));
+    EXPECT_EQ(window->CurrentWU(), window->SelLogWU());
+    EXPECT_EQ(Chart().CurrentWU(), window->CurrentWU());
+    EXPECT_EQ(Selected(LogTree()), selected);
+
+    // A batch that fails is reported once and still gives the shown unit back.
+    std::filesystem::remove_all(dir / "png");
+    dir.Write("png", "a file where the folder should be");
+    Trigger("mnuBitmapWUs");
+    ASSERT_EQ(messages.Errors.size(), 1u);
+    EXPECT_NE(messages.Errors[0].find("png"), std::string::npos);
+    EXPECT_EQ(Chart().CurrentWU(), window->WUsLog().Items(1));
+    EXPECT_EQ(window->CurrentWU(), window->WUsLog().Items(1));
+}
+
+TEST_F(MainWindowWiringTest, ALongPngBatchCanBeCancelled)
+{
+    std::vector<test::TUnitSpec> units;
+    for (int i = 0; i < 21; ++i)
+        units.push_back(Unit("p" + std::to_string(100 + i) + "_x", 1 + i, 5));
+    LastLog(units);
+    Start();
+    const workunits::TWU* shown = window->CurrentWU();
+    ASSERT_NE(shown, nullptr);
+
+    const TCancelOnShow cancel;
+    Trigger("mnuBitmapWUs");
+    EXPECT_EQ(cancel.Shown, 1);
+    EXPECT_TRUE(Files(dir / "png").empty());
+    EXPECT_EQ(messages.Count(), 0u);
+    EXPECT_EQ(window->CurrentWU(), shown);
+    EXPECT_EQ(Chart().CurrentWU(), shown);
+}
+
+} // namespace korvid

@@ -1,0 +1,160 @@
+#pragma once
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+
+#include <gtest/gtest.h>
+
+#include "history/compressed_text.h"
+#include "testing/fake_window_seams.h"
+#include "testing/fakes.h"
+#include "testing/temp_dir.h"
+#include "util/ini_file.h"
+#include "window/frm_main.h"
+#include "window_test_logs.h"
+
+// The main window started on a temporary program folder, with fakes for every box and dialog.
+namespace korvid {
+
+using test::TUnitSpec;
+
+inline TUnitSpec Unit(std::string protein, int day, int lastStep = 100)
+{
+    TUnitSpec unit;
+    unit.Protein = std::move(protein);
+    unit.Day = day;
+    unit.LastStep = lastStep;
+    return unit;
+}
+
+inline const TUnitSpec A = Unit("p10_a", 4);
+inline const TUnitSpec B = Unit("p20_b", 5);
+inline const TUnitSpec C = Unit("p30_c", 6, 40); // incomplete
+inline const TUnitSpec D = Unit("p40_d", 7, 60); // incomplete
+
+inline std::string Log(const std::vector<TUnitSpec>& units)
+{
+    std::string log = "--- Opening Log file [March 1 07:00:00]\r\n";
+    for (const TUnitSpec& unit : units)
+        log += test::UnitLog(unit);
+    return log;
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    test::TTempDir dir;
+    test::TFakeClock clock;
+    test::TFakeRegionalSettings regional;
+    test::TFakeProgramFolder folder;
+    test::TFakeMessageBox messages;
+    test::TFakeFileDialog dialog;
+    std::unique_ptr<window::TfrmMain> window;
+
+    MainWindowTest() { folder.Folder = dir.Path(); }
+    ~MainWindowTest() override
+    {
+        if (window)
+            window->close();
+    }
+
+    window::TfrmMain& Start()
+    {
+        window = std::make_unique<window::TfrmMain>(
+            window::TWindowSeams{clock, regional, folder, messages, dialog, "Korvid"});
+        window->FormCreate();
+        return *window;
+    }
+    void Close()
+    {
+        window->close();
+        window.reset();
+    }
+
+    void Settings(const std::string& lines) const
+    {
+        dir.Write("Korvid.ini", "[General]\n" + lines);
+    }
+    // The log as FAHlog.txt, remembered as the last one loaded, without automatic additions.
+    void LastLog(const std::vector<TUnitSpec>& units, const std::string& more = "") const
+    {
+        dir.Write("FAHlog.txt", Log(units));
+        Settings("LastFahLog=" + (dir / "FAHlog.txt").string() + "\nAutoAddToHisto=0\n" + more);
+    }
+    void History(const std::vector<TUnitSpec>& units) const
+    {
+        workunits::TWUs wus;
+        wus.ReadLog(Log(units), "/elsewhere/FAHlog.txt", clock);
+        history::SaveCompressedText(wus.AllText(), dir / "Korvid.dat");
+    }
+    [[nodiscard]] util::TIniFile SavedSettings() const
+    {
+        return util::TIniFile(dir / "Korvid.ini");
+    }
+
+    template <class T> T& Find(const char* name) const
+    {
+        T* found = window->findChild<T*>(QString::fromLatin1(name));
+        if (found == nullptr)
+            throw std::runtime_error(std::string("no widget ") + name);
+        return *found;
+    }
+    QTreeWidget& LogTree() const { return Find<QTreeWidget>("tvFahlog"); }
+    QTreeWidget& HistoTree() const { return Find<QTreeWidget>("tvHisto"); }
+    QTabWidget& Pages() const { return Find<QTabWidget>("pcPages"); }
+    void Trigger(const char* item) const { Find<QAction>(item).trigger(); }
+    // Clicks a button that opens a menu, and closes the menu again.
+    bool ItemShownByButton(const char* button, const char* menu, const char* item) const
+    {
+        Find<QToolButton>(button).click();
+        const bool visible = Find<QAction>(item).isVisible();
+        Find<QMenu>(menu).hide();
+        return visible;
+    }
+    void F5(Qt::KeyboardModifiers modifiers = Qt::NoModifier) const
+    {
+        QKeyEvent key(QEvent::KeyPress, Qt::Key_F5, modifiers);
+        QApplication::sendEvent(Pages().currentIndex() == 0 ? &LogTree() : &HistoTree(), &key);
+    }
+
+    static std::vector<std::string> GroupTexts(const QTreeWidget& tree)
+    {
+        std::vector<std::string> texts;
+        for (int i = 0; i < tree.topLevelItemCount(); ++i)
+            texts.push_back(tree.topLevelItem(i)->text(0).toStdString());
+        return texts;
+    }
+    static QTreeWidgetItem* UnitNode(const QTreeWidget& tree, const std::string& protein,
+                                     const workunits::TWUs& wus)
+    {
+        for (QTreeWidgetItemIterator it(const_cast<QTreeWidget*>(&tree)); *it != nullptr; ++it) {
+            const auto index = (*it)->data(0, window::tree_role::StateIndex).toLongLong();
+            if (index != -1 && wus.Items(index) != nullptr && wus.Items(index)->Protein == protein)
+                return *it;
+        }
+        return nullptr;
+    }
+    static int UnitNodes(const QTreeWidget& tree)
+    {
+        int count = 0;
+        for (int i = 0; i < tree.topLevelItemCount(); ++i)
+            count += tree.topLevelItem(i)->childCount();
+        return count;
+    }
+    static const QTreeWidgetItem* Selected(const QTreeWidget& tree)
+    {
+        return tree.selectedItems().value(0);
+    }
+};
+
+} // namespace korvid
