@@ -69,7 +69,7 @@ TEST_F(ChartViewTest, PointsHoldFrameAndMinutesAndSkipALeadingFrameZeroOfOtherCo
     struct TRow {
         const char* name;
         std::uint16_t core;
-        std::vector<test::TStepSpec> steps;
+        std::vector<test::TStepPlan> steps;
         chart::TDataArray points;
     };
     const std::vector<TRow> rows = {
@@ -164,7 +164,7 @@ TEST_F(ChartViewTest, ConvergedLineFollowsTheFirstConvergedStepUnlessItIsTheFirs
     };
     for (const TRow& row : rows) {
         SCOPED_TRACE(row.name);
-        std::vector<test::TStepSpec> steps = test::EvenSteps(0, 20, 150);
+        std::vector<test::TStepPlan> steps = test::EvenSteps(0, 20, 150);
         if (row.convergedIndex >= 0)
             steps[static_cast<std::size_t>(row.convergedIndex)].ConvergedAfter = true;
         if (row.convergedIndex >= 0)
@@ -188,7 +188,7 @@ TEST_F(ChartViewTest, ConvergedLineFollowsTheFirstConvergedStepUnlessItIsTheFirs
 
 TEST_F(ChartViewTest, RestartTicksRiseATenthOfTheYRangeAtTheirFrames)
 {
-    std::vector<test::TStepSpec> steps = test::EvenSteps(1, 30, 60);
+    std::vector<test::TStepPlan> steps = test::EvenSteps(1, 30, 60);
     steps.push_back({31, 25 * 60 - 5 * 60}); // y axis 0..25
     steps[11].RestartAfter = true;           // frame 12
     steps[19].RestartAfter = true;           // frame 20
@@ -208,7 +208,7 @@ TEST_F(ChartViewTest, RestartTicksRiseATenthOfTheYRangeAtTheirFrames)
 
 TEST_F(ChartViewTest, NoExpectedFramesDrawsNoDataButTheTitle)
 {
-    std::vector<test::TStepSpec> steps = test::EvenSteps(1, 10, 60);
+    std::vector<test::TStepPlan> steps = test::EvenSteps(1, 10, 60);
     steps[2].RestartAfter = true;
     steps[4].ConvergedAfter = true;
     const auto wu = test::MakeUnit("p1", Tinker, 0, steps);

@@ -12,7 +12,7 @@
 
 namespace korvid::test {
 
-struct TStepSpec {
+struct TStepPlan {
     int Frame = 0;
     int Duration = 0; // seconds
     bool RestartAfter = false;
@@ -22,7 +22,7 @@ struct TStepSpec {
 // A unit as the reader would leave it: steps one after the other from the start time.
 inline std::unique_ptr<workunits::TWU> MakeUnit(const std::string& protein, std::uint16_t core,
                                                 int framesExpected,
-                                                const std::vector<TStepSpec>& steps,
+                                                const std::vector<TStepPlan>& steps,
                                                 double start = At(2006, 6, 29, 19, 41))
 {
     auto wu = std::make_unique<workunits::TWU>();
@@ -35,24 +35,24 @@ inline std::unique_ptr<workunits::TWU> MakeUnit(const std::string& protein, std:
     wu->FramesExpected = framesExpected;
     wu->StartTime = start;
     double clock = start;
-    for (const TStepSpec& spec : steps) {
+    for (const TStepPlan& plan : steps) {
         workunits::TStep& step = wu->Steps.Add();
-        step.Frame = spec.Frame;
+        step.Frame = plan.Frame;
         step.PrevDate = clock;
-        clock += spec.Duration / 86400.0;
+        clock += plan.Duration / 86400.0;
         step.Date = clock;
-        step.Duration = spec.Duration;
-        step.RestartAfter = spec.RestartAfter;
-        step.ConvergedAfter = spec.ConvergedAfter;
+        step.Duration = plan.Duration;
+        step.RestartAfter = plan.RestartAfter;
+        step.ConvergedAfter = plan.ConvergedAfter;
     }
     wu->LastTime = wu->EndTime = clock;
     return wu;
 }
 
 // Frames first..last, each taking the given seconds.
-inline std::vector<TStepSpec> EvenSteps(int first, int last, int seconds)
+inline std::vector<TStepPlan> EvenSteps(int first, int last, int seconds)
 {
-    std::vector<TStepSpec> steps;
+    std::vector<TStepPlan> steps;
     for (int frame = first; frame <= last; ++frame)
         steps.push_back({frame, seconds});
     return steps;

@@ -285,7 +285,7 @@ TEST_F(MainWindowWiringTest, PngExportsFollowTheTreeAndGiveTheShownUnitBack)
 
 TEST_F(MainWindowWiringTest, ALongPngBatchCanBeCancelled)
 {
-    std::vector<test::TUnitSpec> units;
+    std::vector<test::TUnitPlan> units;
     for (int i = 0; i < 21; ++i)
         units.push_back(Unit("p" + std::to_string(100 + i) + "_x", 1 + i, 5));
     LastLog(units);

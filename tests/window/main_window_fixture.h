@@ -27,26 +27,26 @@
 // The main window started on a temporary program folder, with fakes for every box and dialog.
 namespace korvid {
 
-using test::TUnitSpec;
+using test::TUnitPlan;
 
-inline TUnitSpec Unit(std::string protein, int day, int lastStep = 100)
+inline TUnitPlan Unit(std::string protein, int day, int lastStep = 100)
 {
-    TUnitSpec unit;
+    TUnitPlan unit;
     unit.Protein = std::move(protein);
     unit.Day = day;
     unit.LastStep = lastStep;
     return unit;
 }
 
-inline const TUnitSpec A = Unit("p10_a", 4);
-inline const TUnitSpec B = Unit("p20_b", 5);
-inline const TUnitSpec C = Unit("p30_c", 6, 40); // incomplete
-inline const TUnitSpec D = Unit("p40_d", 7, 60); // incomplete
+inline const TUnitPlan A = Unit("p10_a", 4);
+inline const TUnitPlan B = Unit("p20_b", 5);
+inline const TUnitPlan C = Unit("p30_c", 6, 40); // incomplete
+inline const TUnitPlan D = Unit("p40_d", 7, 60); // incomplete
 
-inline std::string Log(const std::vector<TUnitSpec>& units)
+inline std::string Log(const std::vector<TUnitPlan>& units)
 {
     std::string log = "--- Opening Log file [March 1 07:00:00]\r\n";
-    for (const TUnitSpec& unit : units)
+    for (const TUnitPlan& unit : units)
         log += test::UnitLog(unit);
     return log;
 }
@@ -86,12 +86,12 @@ protected:
         dir.Write("Korvid.ini", "[General]\n" + lines);
     }
     // The log as FAHlog.txt, remembered as the last one loaded, without automatic additions.
-    void LastLog(const std::vector<TUnitSpec>& units, const std::string& more = "") const
+    void LastLog(const std::vector<TUnitPlan>& units, const std::string& more = "") const
     {
         dir.Write("FAHlog.txt", Log(units));
         Settings("LastFahLog=" + (dir / "FAHlog.txt").string() + "\nAutoAddToHisto=0\n" + more);
     }
-    void History(const std::vector<TUnitSpec>& units) const
+    void History(const std::vector<TUnitPlan>& units) const
     {
         workunits::TWUs wus;
         wus.ReadLog(Log(units), "/elsewhere/FAHlog.txt", clock);

@@ -6,7 +6,7 @@
 namespace korvid::test {
 
 // One work unit as the client logs it, with what the window's tests vary.
-struct TUnitSpec {
+struct TUnitPlan {
     std::string Core = "78"; // two hexadecimal characters after FahCore_
     std::string Protein = "p1234_test";
     int Project = 1234;
@@ -30,7 +30,7 @@ inline std::string Stamp(int minutes)
 }
 
 // The unit starts at Month Day Hour:00 and logs one step a minute.
-inline std::string UnitLog(const TUnitSpec& unit)
+inline std::string UnitLog(const TUnitPlan& unit)
 {
     const int start = unit.Hour * 60;
     std::string log;

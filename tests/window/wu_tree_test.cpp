@@ -13,7 +13,7 @@
 namespace korvid {
 namespace {
 
-using test::TUnitSpec;
+using test::TUnitPlan;
 
 class WUTreeTest : public ::testing::Test {
 protected:
@@ -21,10 +21,10 @@ protected:
     test::TFakeRegionalSettings regional;
     workunits::TWUs wus;
 
-    void Read(const std::vector<TUnitSpec>& units)
+    void Read(const std::vector<TUnitPlan>& units)
     {
         std::string log;
-        for (const TUnitSpec& unit : units)
+        for (const TUnitPlan& unit : units)
             log += test::UnitLog(unit);
         wus.ReadLog(log, "/logs/FAHlog.txt", clock);
         ASSERT_EQ(wus.Count(), static_cast<std::ptrdiff_t>(units.size()));
@@ -39,9 +39,9 @@ protected:
     }
 };
 
-TUnitSpec Spec(std::string protein, std::string month, int day, int hour)
+TUnitPlan Plan(std::string protein, std::string month, int day, int hour)
 {
-    TUnitSpec unit;
+    TUnitPlan unit;
     unit.Protein = std::move(protein);
     unit.Month = std::move(month);
     unit.Day = day;
@@ -75,7 +75,7 @@ TEST_F(WUTreeTest, IconTellsTheCoreAndWhetherTheUnitIsComplete)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        TUnitSpec unit;
+        TUnitPlan unit;
         unit.Core = row.core;
         unit.FirstStep = row.first;
         unit.LastStep = row.last;
@@ -120,8 +120,8 @@ TEST(CompareProjectNumbers, ComparesNumbersOfAnyLengthAndLeavesTheRestUnordered)
 
 TEST_F(WUTreeTest, ProjectGroupsAscendByNumberAndUnitsByStart)
 {
-    Read({Spec("p200_b", "March", 5, 8), Spec("p_odd", "March", 1, 8), Spec("p10_a", "March", 6, 8),
-          Spec("P10_A", "March", 4, 8)});
+    Read({Plan("p200_b", "March", 5, 8), Plan("p_odd", "March", 1, 8), Plan("p10_a", "March", 6, 8),
+          Plan("P10_A", "March", 4, 8)});
     const auto tree = window::BuildTree(wus, window::TGrouping::ByProject, regional);
     // The group without a number compares equal to every other and is left where merging puts it.
     EXPECT_EQ(Texts(tree), (std::vector<std::string>{"p10_a", "p200_b", "p_odd"}));
@@ -143,8 +143,8 @@ TEST_F(WUTreeTest, ProjectGroupsAscendByNumberAndUnitsByStart)
 TEST_F(WUTreeTest, DayGroupsAscendByDateEvenWhenTheirTextCannotBeReadBack)
 {
     regional.MonthNames = true;
-    Read({Spec("p1_a", "March", 10, 9), Spec("p2_b", "March", 4, 10),
-          Spec("p3_c", "February", 9, 8), Spec("p4_d", "March", 4, 8)});
+    Read({Plan("p1_a", "March", 10, 9), Plan("p2_b", "March", 4, 10),
+          Plan("p3_c", "February", 9, 8), Plan("p4_d", "March", 4, 8)});
     const auto tree = window::BuildTree(wus, window::TGrouping::ByDate, regional);
     // Sorted as text, "10 March" would come first.
     EXPECT_EQ(Texts(tree),
@@ -157,7 +157,7 @@ TEST_F(WUTreeTest, DayGroupsAscendByDateEvenWhenTheirTextCannotBeReadBack)
 
 TEST_F(WUTreeTest, ProteinNamesShowAsUtf8WhateverTheLogsCodePage)
 {
-    Read({Spec("p5_\xE9t\xE9", "March", 4, 8)});
+    Read({Plan("p5_\xE9t\xE9", "March", 4, 8)});
     const auto tree = window::BuildTree(wus, window::TGrouping::ByProject, regional);
     ASSERT_EQ(tree.size(), 1u);
     EXPECT_EQ(tree[0].Text, "p5_\xC3\xA9t\xC3\xA9");
