@@ -34,19 +34,6 @@ struct TFolder final : util::IProgramFolder {
     [[nodiscard]] std::filesystem::path Path() const override { return Folder; }
 };
 
-png::TImage ToImage(const QImage& image)
-{
-    png::TImage result(static_cast<std::uint32_t>(image.width()),
-                       static_cast<std::uint32_t>(image.height()));
-    for (int y = 0; y < image.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        auto row = result.Row(static_cast<std::uint32_t>(y));
-        for (int x = 0; x < image.width(); ++x)
-            row[static_cast<std::size_t>(x)] = line[x] | 0xFF000000U;
-    }
-    return result;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -95,7 +82,7 @@ int main(int argc, char** argv)
             view.BuildPoints(wu);
             chart.ChartResetZoom(0);
             view.Paint(chart, canvas);
-            (void)png::EncodePng(ToImage(canvas.Image()), png::TFilterMode::None, true);
+            (void)png::EncodePng(window::ToPngImage(canvas.Image()), png::TFilterMode::None, true);
         }
     });
     int written = 0;

@@ -82,7 +82,11 @@ png::TImage TChartWidget::RenderImage()
         PaintCanvas();
         update();
     }
-    const QImage& image = m_canvas.Image();
+    return ToPngImage(m_canvas.Image());
+}
+
+png::TImage ToPngImage(const QImage& image)
+{
     const auto w = static_cast<std::uint32_t>(std::max(0, image.width()));
     const auto h = static_cast<std::uint32_t>(std::max(0, image.height()));
     png::TImage result(w, h);

@@ -53,4 +53,7 @@ private:
     bool m_clean = false;
 };
 
+// A 32-bit image of the canvas's pixels, every alpha 255, as the PNG export writes it.
+[[nodiscard]] png::TImage ToPngImage(const QImage& image);
+
 } // namespace korvid::window
