@@ -67,13 +67,6 @@ TEST(ChooseSteps, AlwaysEndsWithTwoLabelsOnAwkwardAxes)
     }
 }
 
-TEST(ChooseSteps, RequestedStepIsAFloorForBothSteps)
-{
-    const chart::TAxisSteps steps = chart::ChooseSteps(0, 100, 500, 30, 45);
-    EXPECT_DOUBLE_EQ(steps.Major, 50);
-    EXPECT_DOUBLE_EQ(steps.Minor, 50);
-}
-
 TEST(RoundStep, GivesOneTwoOrFiveTimesAPowerOfTen)
 {
     const std::vector<std::pair<double, double>> rows = {{3, 2},    {4, 5},   {1.5, 2}, {0.3, 0.2},

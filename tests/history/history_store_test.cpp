@@ -15,11 +15,6 @@
 namespace korvid {
 namespace {
 
-struct TFixedProgramFolder final : util::IProgramFolder {
-    std::filesystem::path Folder;
-    std::filesystem::path Path() const override { return Folder; }
-};
-
 std::set<std::string> FileNames(const std::filesystem::path& folder)
 {
     std::set<std::string> names;
@@ -37,22 +32,18 @@ protected:
     history::THistoStore store{dir.Path()};
 };
 
-TEST_F(HistoryStoreTest, FileNamesComeFromTheProgramFolder)
-{
-    TFixedProgramFolder folder;
-    folder.Folder = dir / "bin";
-    const history::THistoStore fromSeam(folder);
-    EXPECT_EQ(fromSeam.HistoPath(), dir / "bin" / "Korvid.dat");
-    EXPECT_EQ(fromSeam.BackupPath(), dir / "bin" / "Korvid.dat.bak");
-}
-
 TEST_F(HistoryStoreTest, SaveThenLoadGivesTheSameText)
 {
-    store.SaveHisto(SecondText);
-    const auto result = store.LoadHisto();
-    EXPECT_EQ(result.Outcome, history::THistoLoad::Loaded);
-    EXPECT_EQ(result.Text, SecondText);
-    EXPECT_TRUE(store.MayAutoSave());
+    for (const std::string& text : {SecondText, std::string()}) {
+        SCOPED_TRACE(text.size());
+        store.SaveHisto(text);
+        const auto result = store.LoadHisto();
+        EXPECT_EQ(result.Outcome, history::THistoLoad::Loaded);
+        EXPECT_EQ(result.Text, text);
+        EXPECT_TRUE(store.MayAutoSave());
+    }
+    // The empty history is its four zero bytes of length.
+    EXPECT_EQ(test::Uncompress(dir.Read("Korvid.dat"), 64), std::string(4, '\0'));
 }
 
 TEST_F(HistoryStoreTest, MissingFileIsNoErrorAndAllowsAutoSave)
@@ -62,15 +53,6 @@ TEST_F(HistoryStoreTest, MissingFileIsNoErrorAndAllowsAutoSave)
     EXPECT_EQ(result.Message, "");
     EXPECT_TRUE(store.MayAutoSave());
     EXPECT_FALSE(dir.Exists("Korvid.dat"));
-}
-
-TEST_F(HistoryStoreTest, EmptyHistorySavesAFileThatInflatesToFourZeroBytes)
-{
-    store.SaveHisto("");
-    EXPECT_EQ(test::Uncompress(dir.Read("Korvid.dat"), 64), std::string(4, '\0'));
-    const auto result = store.LoadHisto();
-    EXPECT_EQ(result.Outcome, history::THistoLoad::Loaded);
-    EXPECT_EQ(result.Text, "");
 }
 
 TEST_F(HistoryStoreTest, DamagedFileIsReportedAndNotAutoSavedOver)
@@ -137,14 +119,15 @@ TEST_F(HistoryStoreTest, ExplicitSaveKeepsTheDamagedFileAsBackup)
     EXPECT_FALSE(store.MayAutoSave());
 }
 
-TEST_F(HistoryStoreTest, ZeroByteCutsTheTextAndStopsAutoSave)
+TEST_F(HistoryStoreTest, ZeroByteCutsTheTextAndIsReportedAndStopsAutoSave)
 {
     store.SaveHisto(FirstText + std::string(1, '\0') + SecondText);
     const auto result = store.LoadHisto();
     EXPECT_EQ(result.Outcome, history::THistoLoad::Loaded);
     EXPECT_EQ(result.Text, FirstText);
-    EXPECT_NE(result.Message, "");
+    EXPECT_NE(result.Message.find(store.HistoPath().string()), std::string::npos);
     EXPECT_FALSE(store.MayAutoSave());
+    EXPECT_EQ(history::LoadCompressedText(store.HistoPath()), FirstText);
 }
 
 TEST_F(HistoryStoreTest, SavingTwiceWithBackupsKeepsTheFirstFileAsBackup)

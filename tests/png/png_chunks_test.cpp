@@ -70,13 +70,6 @@ TEST(TBlocIDAT, IsOneZlibStreamWithAPartialFlushAfterEvery32768Bytes)
     }
 }
 
-TEST(TBloc, EmptyIENDHasThePublishedCrc)
-{
-    std::string stream;
-    png::WriteIEND(stream);
-    EXPECT_EQ(stream, std::string("\0\0\0\0IEND\xAE\x42\x60\x82", 12));
-}
-
 TEST(ChooseFilter, CheapestUnsignedSumWinsAndTiesGoToTheLowerType)
 {
     const struct {

@@ -16,34 +16,6 @@ TImage Row(std::initializer_list<std::uint32_t> pixels)
     return image;
 }
 
-TEST(NbColors, CountsWhatTheFlagsCompareAndStopsAt257)
-{
-    TImage many(300, 4);
-    for (std::uint32_t x = 0; x < 300; ++x)
-        many.SetPixel(x, 3, 0xFF000000 | x);
-    // Transparent and opaque red, transparent green, opaque blue, half-transparent blue.
-    const TImage mixed = Row({0x00FF0000, 0xFFFF0000, 0x0000FF00, 0xFF0000FF, 0x800000FF});
-    const struct {
-        const char* name;
-        const TImage& image;
-        bool withAlpha, keepTransparentRGB;
-        std::size_t count;
-    } rows[] = {
-        {"300 colours count as 257", many, false, false, 257},
-        {"without alpha only red, green and blue count", mixed, false, true, 3},
-        {"with alpha every word counts", mixed, true, true, 5},
-        {"transparent pixels merge without keepTransparentRGB", mixed, true, false, 4},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        EXPECT_EQ(png::NbColors(row.image, row.withAlpha, row.keepTransparentRGB), row.count);
-        EXPECT_EQ(png::ColorList(row.image, row.withAlpha, row.keepTransparentRGB).size(),
-                  row.count);
-    }
-    EXPECT_EQ(png::ColorList(mixed, true, false),
-              (png::TMyPalette{0x00FFFFFF, 0xFFFF0000, 0xFF0000FF, 0x800000FF}));
-}
-
 TEST(Transparence, TellsOpaqueFromBinaryFromPartial)
 {
     const struct {

@@ -11,7 +11,6 @@ namespace {
 TEST(FrenchDefaults, AreUtf8LinesWithoutFontOrLanguageKeys)
 {
     ASSERT_TRUE(translation::IsValidUtf8(translation::FrenchDefaults()));
-    EXPECT_EQ(translation::TLanguageLines::Parse(translation::FrenchDefaults()).Count(), 64u); // the built-in block and the three messages our mends added
     translation::TTranslation catalogue("Korvid");
     catalogue.SetDefaults(translation::FrenchDefaults());
     EXPECT_EQ(catalogue.GetText("frmMain", ""), "Korvid");

@@ -164,16 +164,5 @@ TEST_F(TranslationTest, LanguageInfoOffersExactlyTheFilesThatLoad)
     }
 }
 
-TEST(TTranslation, SetFolderEndsThePathWithOneSeparator)
-{
-    TTranslation catalogue("Korvid");
-    catalogue.SetFolder("/opt/korvid");
-    EXPECT_EQ(catalogue.Folder(), "/opt/korvid/");
-    catalogue.SetFolder("/opt/korvid/");
-    EXPECT_EQ(catalogue.Folder(), "/opt/korvid/");
-    catalogue.SetFolder("");
-    EXPECT_EQ(catalogue.Folder(), "");
-}
-
 } // namespace
 } // namespace korvid
