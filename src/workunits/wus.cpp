@@ -37,23 +37,6 @@ bool Holds(std::string_view line, std::string_view literal)
     return line.find(literal) != std::string_view::npos;
 }
 
-// The lines that matter; every other line of the log is dropped for good.
-bool Keep(std::string_view line)
-{
-    static constexpr std::string_view Literals[] = {
-        " STEPS ",     "FINISHED A FRAME (",   "CORE REQUIRED",  "GOT A SIGTERM SIGNAL",
-        "WORKING ON UNIT", "FOLDING@HOME CLIENT SHUTDOWN", "- USER NAME", "- USER ID",
-        "- MACHINE ID", "- FAHLOG PATH",       "PROJECT: ",      "PROTEIN: ",
-        "- RUN: ",     "- FRAMES COMPLETED: ", "TINKER: ",       "SYSTEM: ",
-        "WF CONVERGED, JUMPING TO MD"};
-    for (std::string_view literal : Literals)
-        if (HoldsNoCase(line, literal))
-            return true;
-    // A core shutdown that was interrupted is no end: the unit goes on after the restart.
-    return HoldsNoCase(line, "FOLDING@HOME") && HoldsNoCase(line, "CORE") &&
-           !HoldsNoCase(line, "INTERRUPTED");
-}
-
 // Everything Keep accepts holds one of these; all but the last are its own tests, so a line
 // found by one of them is kept without testing it again.
 const TLiteralSearch& KeepCandidates()
@@ -66,6 +49,20 @@ const TLiteralSearch& KeepCandidates()
     return search;
 }
 constexpr std::size_t NeedsWholeTest = 16; // "FOLDING@HOME" alone decides nothing
+
+// Whether a line holding "Folding@Home" is kept: any other test of the filter, "Folding@Home
+// Client Shutdown", or a core line that was not interrupted.
+bool KeepFoldingAtHomeLine(std::string_view line)
+{
+    for (auto match = KeepCandidates().Find(line); match;
+         match = KeepCandidates().Find(line, match->Pos + 1))
+        if (match->Literal != NeedsWholeTest)
+            return true;
+    if (HoldsNoCase(line, "FOLDING@HOME CLIENT SHUTDOWN"))
+        return true;
+    // A core shutdown that was interrupted is no end: the unit goes on after the restart.
+    return HoldsNoCase(line, "CORE") && !HoldsNoCase(line, "INTERRUPTED");
+}
 
 enum class THeader { UserName, UserID, MachineID, LogPath, None };
 
@@ -148,7 +145,7 @@ private:
             m_pos = end;
             if (m_pos < m_text.size())
                 m_pos += m_text[m_pos] == '\r' && m_pos + 1 < m_text.size() && m_text[m_pos + 1] == '\n' ? 2 : 1;
-            if (match->Literal != NeedsWholeTest || Keep(line)) {
+            if (match->Literal != NeedsWholeTest || KeepFoldingAtHomeLine(line)) {
                 m_ahead.push_back(line);
                 return true;
             }
