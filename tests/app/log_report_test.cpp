@@ -69,10 +69,6 @@ TEST_F(InspectTest, ExitCodesTellUnreadableFilesFromBadUsage)
     EXPECT_EQ(out.str(), "");
 }
 
-} // namespace korvid
-
-namespace korvid {
-
 TEST_F(InspectTest, SavesLogsAsAHistoryAndReadsItBack)
 {
     bench::TLogOptions options;

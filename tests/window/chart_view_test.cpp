@@ -232,17 +232,12 @@ TEST_F(ChartViewTest, PointHintNamesFrameTimeAndDuration)
     EXPECT_EQ(text, "Frame #5 @ 19:56 : 2 mn. 30 sec.");
     EXPECT_EQ(view.PointStep(5), wu->FindStep(5));
 
-    struct TRow {
-        const char* name;
-        std::size_t row;
-    };
-    const TRow rows[] = {{"past the last row", 11}, {"far past it", 1000}};
-    for (const TRow& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const std::size_t pastTheLast : {11U, 1000U}) {
+        SCOPED_TRACE(pastTheLast);
         text = "engine";
-        view.PointHint(row.row, 1, text);
+        view.PointHint(pastTheLast, 1, text);
         EXPECT_EQ(text, "engine");
-        EXPECT_EQ(view.PointStep(row.row), nullptr);
+        EXPECT_EQ(view.PointStep(pastTheLast), nullptr);
     }
 
     const auto fromOne = test::MakeUnit("p1", Gromacs, 100, test::EvenSteps(1, 10, 150));

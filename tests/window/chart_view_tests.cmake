@@ -1,7 +1,7 @@
 # The chart view, its widget, the information text, the exports and the language files. The PNG
 # exports are decoded back with libpng, so those tests need it.
 add_executable(korvid_chart_view_tests
-    ${CMAKE_CURRENT_LIST_DIR}/chart_view_tests_main.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/qt_tests_main.cpp
     ${CMAKE_CURRENT_LIST_DIR}/chart_view_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/chart_widget_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/wu_info_test.cpp

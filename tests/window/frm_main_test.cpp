@@ -1,30 +1,8 @@
-#include "window/frm_main.h"
-
-#include <memory>
-#include <string>
-#include <vector>
-
-#include <QAction>
-#include <QApplication>
-#include <QKeyEvent>
-#include <QMenu>
 #include <QMouseEvent>
 #include <QScreen>
-#include <QTabWidget>
-#include <QToolButton>
-#include <QTreeWidget>
-#include <QTreeWidgetItemIterator>
 
-#include <gtest/gtest.h>
-
-#include "history/compressed_text.h"
 #include "log_generator.h"
 #include "main_window_fixture.h"
-#include "testing/fake_window_seams.h"
-#include "testing/fakes.h"
-#include "testing/temp_dir.h"
-#include "util/ini_file.h"
-#include "window_test_logs.h"
 
 namespace korvid {
 
@@ -39,45 +17,27 @@ TEST_F(MainWindowTest, StartsWithTheHistoryAndTheLastLogOfTheProgramFolder)
     EXPECT_EQ(messages.Count(), 0u);
     EXPECT_EQ(Pages().currentIndex(), 0);
     EXPECT_EQ(Pages().tabText(0).toStdString(), "FAHlog-Prev.txt + FAHlog.txt");
-    EXPECT_EQ(Pages().tabText(1).toStdString(), "Historique");
     EXPECT_EQ(GroupTexts(LogTree()), (std::vector<std::string>{"p10_a", "p20_b", "p30_c"}));
     EXPECT_EQ(GroupTexts(HistoTree()), std::vector<std::string>{"p40_d"});
     EXPECT_EQ(window->LastFahLog(), dir / "FAHlog.txt");
     EXPECT_EQ(window->WUsLog().Items(0)->LogPath, (dir / "FAHlog.txt").string());
-    EXPECT_EQ(window->windowTitle().toStdString(), "Korvid");
 }
 
-TEST_F(MainWindowTest, FirstStartHasTheDesignLayoutAndAsksForALog)
+TEST_F(MainWindowTest, FirstStartAsksForALogAndSavesTheDefaultsAndAnEmptyHistory)
 {
     Start();
-
     ASSERT_EQ(dialog.Filters.size(), 1u);
-    EXPECT_EQ(dialog.Filters[0], "Fichiers de traces F@H (Fahlog*.txt)|Fahlog*.txt|"
-                                 "Tous les fichiers (*.*)|*.*");
-    const QRect screen = window->screen()->geometry();
-    EXPECT_EQ(window->size(), QSize(640, 498));
-    EXPECT_EQ(window->pos(), QPoint((screen.width() - 640) / 2, (screen.height() - 498) / 2));
-    EXPECT_EQ(Find<QWidget>("pnlTreeviews").height(), 182);
-    EXPECT_TRUE(Find<QWidget>("pnlWUInfoLeft").isVisible());
-    EXPECT_EQ(Find<QWidget>("pnlWUInfoLeft").width(), 249);
-    EXPECT_TRUE(Find<QAction>("mnuSortByProject").isChecked());
-    EXPECT_FALSE(Find<QAction>("mnuSortByDate").isChecked());
+    EXPECT_NE(dialog.Filters[0].find("Fahlog*.txt"), std::string::npos);
     // Cancelled: the log page stays empty under its built-in caption.
     EXPECT_EQ(Pages().tabText(0).toStdString(), "FahLog");
     EXPECT_EQ(LogTree().topLevelItemCount(), 0);
-    EXPECT_EQ(Find<QToolButton>("sbLoadFahlog").toolTip().toStdString(),
-              "Charger un fichier FahLog");
     Close();
 
     const util::TIniFile ini = SavedSettings();
     EXPECT_EQ(ini.ReadString("General", "LastFahLog", "absent"), "");
-    EXPECT_EQ(ini.ReadInteger("General", "FormWidth", 0), 640);
-    EXPECT_EQ(ini.ReadInteger("General", "TreeviewsHeight", 0), 182);
-    EXPECT_EQ(ini.ReadInteger("General", "InfoWidth", 0), 249);
     EXPECT_EQ(ini.ReadInteger("General", "Sort", -1), 0);
     EXPECT_EQ(ini.ReadInteger("General", "ShowInfo", -1), 1);
     EXPECT_EQ(ini.ReadInteger("General", "AutoAddToHisto", -1), 1);
-    // The empty history was saved: four zero bytes inside.
     const auto saved = history::ReadCompressedText(dir / "Korvid.dat");
     EXPECT_EQ(saved.Outcome, history::THistoLoad::Loaded);
     EXPECT_EQ(saved.Text, "");
@@ -132,7 +92,6 @@ TEST_F(MainWindowTest, ClosingMaximizedKeepsTheNormalGeometryInTheFile)
     EXPECT_EQ(ini.ReadInteger("General", "FormLeft", 0), 5);
     EXPECT_EQ(ini.ReadInteger("General", "FormTop", 0), 6);
     EXPECT_EQ(ini.ReadInteger("General", "TreeviewsHeight", 0), 100);
-    EXPECT_EQ(ini.ReadInteger("General", "Sort", -1), 0);
 }
 
 TEST_F(MainWindowTest, SettingsOutOfAnyScreenAreBoundedAndDoNotCrash)
@@ -203,17 +162,6 @@ TEST_F(MainWindowTest, AnUnreadableLogLeavesThePreviousOneOnDisplay)
     EXPECT_EQ(window->LastFahLog(), dir / "FAHlog.txt");
 }
 
-TEST_F(MainWindowTest, ALowerCaseLogNameIsReadWithoutThePreviousLog)
-{
-    dir.Write("FAHlog-Prev.txt", Log({A}));
-    dir.Write("fahlog.txt", Log({B}));
-    dialog.Choices = {dir / "fahlog.txt"};
-    Settings("AutoAddToHisto=0\n");
-    Start();
-    EXPECT_EQ(Pages().tabText(0).toStdString(), "fahlog.txt");
-    EXPECT_EQ(GroupTexts(LogTree()), std::vector<std::string>{"p20_b"});
-}
-
 TEST_F(MainWindowTest, UnconvertedLinesLoadAndAreCountedInOneNotice)
 {
     std::string log = Log({Unit("p_odd", 4), B});
@@ -229,67 +177,24 @@ TEST_F(MainWindowTest, UnconvertedLinesLoadAndAreCountedInOneNotice)
                                        "qui ont été ignorées"});
 }
 
-TEST_F(MainWindowTest, TreesGroupAndOrderUnitsAndFollowTheSortSetting)
+TEST_F(MainWindowTest, ChangingTheSortRebuildsTheTreesDropsTheSelectionAndIsSaved)
 {
     LastLog({B, Unit("p10_a", 6), Unit("p10_a", 4, 40)});
     Start();
-
     ASSERT_EQ(GroupTexts(LogTree()), (std::vector<std::string>{"p10_a", "p20_b"}));
-    const QTreeWidgetItem* group = LogTree().topLevelItem(0);
-    EXPECT_EQ(group->data(0, window::tree_role::Image).toInt(), 1);
-    EXPECT_EQ(group->data(0, window::tree_role::StateIndex).toInt(), -1);
-    ASSERT_EQ(group->childCount(), 2);
-    EXPECT_EQ(group->child(0)->text(0).toStdString(), "Run 1, Clone 2, Gen 3 [04/03/2026 08:00]");
-    EXPECT_EQ(group->child(0)->data(0, window::tree_role::Image).toInt(), 15);
-    EXPECT_EQ(group->child(1)->data(0, window::tree_role::Image).toInt(), 14);
-    EXPECT_TRUE(group->isExpanded());
+    EXPECT_EQ(LogTree().topLevelItem(0)->childCount(), 2);
+    EXPECT_TRUE(LogTree().topLevelItem(0)->isExpanded());
 
-    LogTree().setCurrentItem(group->child(0));
+    LogTree().setCurrentItem(LogTree().topLevelItem(0)->child(0));
     ASSERT_NE(window->CurrentWU(), nullptr);
     Trigger("mnuSortByDate");
-
     EXPECT_EQ(window->CurrentWU(), nullptr);
     EXPECT_EQ(window->SelLogWU(), nullptr);
     EXPECT_EQ(Selected(LogTree()), nullptr);
     EXPECT_EQ(GroupTexts(LogTree()),
               (std::vector<std::string>{"04/03/2026", "05/03/2026", "06/03/2026"}));
-    EXPECT_EQ(LogTree().topLevelItem(0)->data(0, window::tree_role::Image).toInt(), 2);
-    EXPECT_EQ(LogTree().topLevelItem(0)->child(0)->text(0).toStdString(),
-              "[08:00] p10_a (R: 1, C: 2, G: 3) ");
     Close();
     EXPECT_EQ(SavedSettings().ReadInteger("General", "Sort", -1), 1);
-}
-
-TEST_F(MainWindowTest, TheSelectionOfTheActivePageIsTheUnitOnDisplay)
-{
-    LastLog({A, B});
-    History({C});
-    Start();
-
-    LogTree().setCurrentItem(LogTree().topLevelItem(0));
-    EXPECT_EQ(window->CurrentWU(), nullptr);
-    LogTree().setCurrentItem(UnitNode(LogTree(), "p20_b", window->WUsLog()));
-    ASSERT_NE(window->SelLogWU(), nullptr);
-    EXPECT_EQ(window->SelLogWU()->Protein, "p20_b");
-    EXPECT_EQ(window->CurrentWU(), window->SelLogWU());
-
-    Pages().setCurrentIndex(1);
-    EXPECT_EQ(window->CurrentWU(), nullptr);
-    HistoTree().setCurrentItem(UnitNode(HistoTree(), "p30_c", window->WUsHisto()));
-    EXPECT_EQ(window->CurrentWU()->Protein, "p30_c");
-    EXPECT_EQ(window->CurrentWU(), window->WUsHisto().Items(0));
-
-    Pages().setCurrentIndex(0);
-    EXPECT_EQ(window->CurrentWU()->Protein, "p20_b");
-
-    // The information toggles follow each other when the user turns the page.
-    Find<QToolButton>("sbFahLogWUInfo").click();
-    EXPECT_FALSE(Find<QWidget>("pnlWUInfoLeft").isVisible());
-    Pages().setCurrentIndex(1);
-    EXPECT_FALSE(Find<QToolButton>("sbHistoWUInfo").isChecked());
-    EXPECT_FALSE(Find<QWidget>("pnlWUInfoLeft").isVisible());
-    Close();
-    EXPECT_EQ(SavedSettings().ReadInteger("General", "ShowInfo", -1), 0);
 }
 
 TEST_F(MainWindowTest, ARightClickSelectsAndShowsAUnitButNotEmptySpace)

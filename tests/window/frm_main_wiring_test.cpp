@@ -22,7 +22,6 @@ const std::string English = "Language=English\n"
                             "frmMain.tsHisto=History\n"
                             "frmMain.tsFahlog=Log\n"
                             "frmMain.sbLoadFahlog.Hint=Load a FahLog file\n"
-                            "frmMain.mnuExcelWU=Export this WU as .csv\n"
                             "msgAxisX=Frame number\n"
                             "msgAxisY=Minutes\n"
                             "msgProtein=Protein\n";
@@ -93,40 +92,45 @@ protected:
 
 } // namespace
 
-TEST_F(MainWindowWiringTest, TheChartShowsTheUnitOnDisplayAndLetsGoOfRemovedOnes)
+// The unit on display is the selection of the active page, and the chart shows it.
+TEST_F(MainWindowWiringTest, TheChartShowsTheSelectionOfTheActivePageAndLetsGoOfRemovedOnes)
 {
     LastLog({A, B});
     History({C});
     Start();
+    auto shown = [&] {
+        EXPECT_EQ(Chart().CurrentWU(), window->CurrentWU());
+        return window->CurrentWU();
+    };
 
     // A log just loaded shows its first unit.
-    ASSERT_NE(window->CurrentWU(), nullptr);
-    EXPECT_EQ(window->CurrentWU()->Protein, "p10_a");
-    EXPECT_EQ(Chart().CurrentWU(), window->CurrentWU());
+    ASSERT_NE(shown(), nullptr);
+    EXPECT_EQ(shown()->Protein, "p10_a");
     EXPECT_TRUE(HasInk(Chart().RenderImage()));
 
     Select("p20_b");
-    EXPECT_EQ(Chart().CurrentWU(), window->WUsLog().Items(1));
+    EXPECT_EQ(shown(), window->WUsLog().Items(1));
+    EXPECT_EQ(window->SelLogWU(), window->WUsLog().Items(1));
     LogTree().setCurrentItem(LogTree().topLevelItem(0));
-    EXPECT_EQ(Chart().CurrentWU(), nullptr);
+    EXPECT_EQ(shown(), nullptr);
     EXPECT_FALSE(HasInk(Chart().RenderImage()));
     Select("p20_b");
 
     Pages().setCurrentIndex(1);
-    EXPECT_EQ(Chart().CurrentWU(), nullptr);
+    EXPECT_EQ(shown(), nullptr);
     Select("p30_c", true);
-    EXPECT_EQ(Chart().CurrentWU(), window->WUsHisto().Items(0));
+    EXPECT_EQ(shown(), window->WUsHisto().Items(0));
     Trigger("mnuDelWUFromHisto");
-    EXPECT_EQ(Chart().CurrentWU(), nullptr);
+    EXPECT_EQ(shown(), nullptr);
     EXPECT_FALSE(HasInk(Chart().RenderImage()));
 
     Pages().setCurrentIndex(0);
-    EXPECT_EQ(Chart().CurrentWU(), window->WUsLog().Items(1));
+    EXPECT_EQ(shown(), window->WUsLog().Items(1));
     // Reloading replaces the units: the chart follows the reselected one.
     F5();
     ASSERT_NE(window->SelLogWU(), nullptr);
     EXPECT_EQ(window->SelLogWU()->Protein, "p20_b");
-    EXPECT_EQ(Chart().CurrentWU(), window->SelLogWU());
+    EXPECT_EQ(shown(), window->SelLogWU());
     EXPECT_TRUE(HasInk(Chart().RenderImage()));
 }
 
@@ -151,15 +155,20 @@ TEST_F(MainWindowWiringTest, InformationFollowsTheUnitOnlyWhileShown)
     LogTree().setCurrentItem(LogTree().topLevelItem(0));
     EXPECT_EQ(Title(), "");
     EXPECT_EQ(Memo(), "");
+
+    // The two pages' toggles follow each other, and the choice is saved.
+    Find<QToolButton>("sbFahLogWUInfo").click();
+    Pages().setCurrentIndex(1);
+    EXPECT_FALSE(Find<QToolButton>("sbHistoWUInfo").isChecked());
+    EXPECT_FALSE(Find<QWidget>("pnlWUInfoLeft").isVisible());
+    Close();
+    EXPECT_EQ(SavedSettings().ReadInteger("General", "ShowInfo", -1), 0);
 }
 
 TEST_F(MainWindowWiringTest, ALanguageChosenAtRunTimeChangesTheWindowAndIsRemembered)
 {
     dir.Write("Korvid.EN.lng", English);
     dir.Write("Korvid.ES.lng", "Language=Español\nfrmMain.tsHisto=Historial\n");
-    dir.Write("Korvid.XX.lng", "frmMain.tsHisto=No name, no language\n");
-    dir.Write("Korvid.BIN.lng", std::string("Language=Bin\0ary\n", 17));
-    dir.Write("Korvid.EN.GB.lng", "Language=British\n");
     LastLog({A});
     Start();
 
@@ -180,8 +189,6 @@ TEST_F(MainWindowWiringTest, ALanguageChosenAtRunTimeChangesTheWindowAndIsRememb
     EXPECT_EQ(Pages().tabText(0).toStdString(), "FAHlog.txt");
     EXPECT_EQ(Pages().tabText(1).toStdString(), "History");
     EXPECT_EQ(Find<QToolButton>("sbLoadFahlog").toolTip().toStdString(), "Load a FahLog file");
-    EXPECT_EQ(Find<QAction>("mnuExcelWU").text().toStdString(), "Export this WU as .csv");
-    EXPECT_EQ(Find<QAction>("mnuLang_ES").text().toStdString(), "Español");
     EXPECT_EQ(Title(), "p10_a (Run 1, Clone 2, Gen 3)");
     EXPECT_EQ(Memo().rfind("Protein: p10_a\n", 0), 0u);
     // The axis captions changed, so the picture did.

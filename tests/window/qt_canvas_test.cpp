@@ -207,17 +207,5 @@ TEST_F(QtChartTest, ReadoutCircleAppearsOnTheFrameAndLeavesNoTrace)
     EXPECT_EQ(canvas.Image(), before);
 }
 
-TEST_F(QtChartTest, ZoomRectangleLeavesNoTrace)
-{
-    const QImage before = canvas.Image().copy();
-    chart.ChartMouseDown(chart::TMouseButton::Left, chart::LeftButton | chart::CtrlKey, 100, 80);
-    chart.ChartMouseMove(chart::LeftButton | chart::CtrlKey, 300, 250);
-    EXPECT_EQ(canvas.Image().pixel(300, 250), before.pixel(300, 250) ^ 0x007FFFFF);
-    EXPECT_EQ(canvas.Image().pixel(100, 250), before.pixel(100, 250) ^ 0x007FFFFF);
-    chart.ChartMouseMove(chart::LeftButton | chart::CtrlKey, 350, 260);
-    chart.ChartMouseUp(chart::TMouseButton::Left, 0, 350, 260);
-    EXPECT_EQ(canvas.Image(), before);
-}
-
 } // namespace
 } // namespace korvid

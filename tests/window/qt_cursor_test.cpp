@@ -7,22 +7,6 @@
 namespace korvid {
 namespace {
 
-TEST(QtCursor, ShapesSetAndUnsetTheWidgetCursor)
-{
-    QWidget widget;
-    window::TQtCursor cursor(widget);
-    const std::pair<chart::TCursorShape, Qt::CursorShape> rows[] = {
-        {chart::TCursorShape::Hand, Qt::PointingHandCursor},
-        {chart::TCursorShape::Cross, Qt::CrossCursor},
-        {chart::TCursorShape::Hidden, Qt::BlankCursor}};
-    for (const auto& [shape, qtShape] : rows) {
-        cursor.SetCursorShape(shape);
-        EXPECT_EQ(widget.cursor().shape(), qtShape);
-    }
-    cursor.SetCursorShape(chart::TCursorShape::Default);
-    EXPECT_EQ(widget.cursor().shape(), Qt::ArrowCursor);
-}
-
 TEST(QtCursor, ConfinementLastsUntilReleased)
 {
     QWidget widget;

@@ -10,6 +10,9 @@ namespace {
 using workunits::core::Gromacs;
 using workunits::core::Tinker;
 
+const std::string Donor = "Compte: Korvid_Demo\nUser ID: 5A3C19E0\nMachineID: 2\nEquipe: 32\n\n"
+                          "Chemin du fichier de log";
+
 class WUInfoTest : public ::testing::Test {
 protected:
     translation::TTranslation catalogue = test::FrenchCatalogue();
@@ -45,13 +48,8 @@ TEST_F(WUInfoTest, UnitWithStepsShowsFramesBenchmarkAndValidity)
                          "Temps de calcul: 10 mn.\n"
                          "Benchmark (temps moyen): 2 mn. 30 sec.\n"
                          "Validité du benchmark: 4.00%\n"
-                         "\n"
-                         "Compte: Korvid_Demo\n"
-                         "User ID: 5A3C19E0\n"
-                         "MachineID: 2\n"
-                         "Equipe: 32\n"
-                         "\n"
-                         "Chemin du fichier de log: /home/u/fah/FAHlog.txt");
+                         "\n" +
+                             Donor + ": /home/u/fah/FAHlog.txt");
 }
 
 TEST_F(WUInfoTest, UnitWithoutStepsGoesFromElapsedTimeToTheDonor)
@@ -71,13 +69,8 @@ TEST_F(WUInfoTest, UnitWithoutStepsGoesFromElapsedTimeToTheDonor)
                          "Date début: 2006-06-29 19:41\n"
                          "Date fin: 2006-06-29 20:41\n"
                          "Temps écoulé: 1 h.\n"
-                         "\n"
-                         "Compte: Korvid_Demo\n"
-                         "User ID: 5A3C19E0\n"
-                         "MachineID: 2\n"
-                         "Equipe: 32\n"
-                         "\n"
-                         "Chemin du fichier de log:");
+                         "\n" +
+                             Donor + ":");
 }
 
 TEST_F(WUInfoTest, ValidityHasTwoDecimalsWithTheRegionalSeparator)

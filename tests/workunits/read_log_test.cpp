@@ -1,5 +1,7 @@
 #include "workunits/wus.h"
 
+#include <tuple>
+
 #include <gtest/gtest.h>
 
 #include "testing/fakes.h"
@@ -24,9 +26,11 @@ protected:
     }
 };
 
-const std::string WorkedExample = Lines({
+const std::string WorkedDonor = Lines({
     "[08:00:00] - User name: donor (Team 12)",
     "[08:00:00] - Machine ID: 1",
+});
+const std::string WorkedUnit = Lines({
     "[08:00:05] Core required: FahCore_78.exe",
     "[08:00:05] Working on Unit 01 [March 4 08:00:05]",
     "[08:00:06] Project: 2665 (Run 1, Clone 2, Gen 3)",
@@ -38,29 +42,15 @@ const std::string WorkedExample = Lines({
 
 TEST_F(ReadLogTest, ReadsTheWorkedExample)
 {
-    const auto stats = wus.ReadLog(WorkedExample, "C:\\Client\\FAHlog.txt", clock);
+    const auto stats = wus.ReadLog(WorkedDonor + WorkedUnit, "C:\\Client\\FAHlog.txt", clock);
     EXPECT_EQ(stats.Added, 1);
     EXPECT_EQ(stats.UnconvertedLines, 0);
     const TWU& wu = Only();
-    EXPECT_EQ(wu.Text, Lines({"[08:00:00] - User name: donor (Team 12)", "[08:00:00] - Machine ID: 1",
-                              "- FahLog Path: C:\\Client\\FAHlog.txt",
-                              "[08:00:05] Core required: FahCore_78.exe",
-                              "[08:00:05] Working on Unit 01 [March 4 08:00:05]",
-                              "[08:00:06] Project: 2665 (Run 1, Clone 2, Gen 3)",
-                              "[08:00:10] Completed 0 out of 500 steps  (0%)",
-                              "[08:30:10] Completed 5 out of 500 steps  (1%)",
-                              "[09:00:40] Completed 10 out of 500 steps  (2%)",
-                              "[09:00:41] Folding@home Core Shutdown: DONE"}));
-    EXPECT_EQ(wu.UserName, "donor");
-    EXPECT_EQ(wu.Team, 12);
-    EXPECT_EQ(wu.MachineID, 1);
-    EXPECT_EQ(wu.LogPath, "C:\\Client\\FAHlog.txt");
-    EXPECT_EQ(wu.Core, 0x78);
-    EXPECT_EQ(wu.FramesExpected, 100);
-    EXPECT_EQ(wu.Project, 2665);
-    EXPECT_EQ(wu.Run, 1);
-    EXPECT_EQ(wu.Clone, 2);
-    EXPECT_EQ(wu.Gen, 3);
+    EXPECT_EQ(wu.Text, WorkedDonor + "- FahLog Path: C:\\Client\\FAHlog.txt\r\n" + WorkedUnit);
+    EXPECT_EQ(std::tie(wu.UserName, wu.Team, wu.MachineID, wu.LogPath),
+              std::make_tuple("donor", 12, 1, "C:\\Client\\FAHlog.txt"));
+    EXPECT_EQ(std::tie(wu.Core, wu.FramesExpected), std::make_tuple(0x78, 100));
+    EXPECT_EQ(std::tie(wu.Project, wu.Run, wu.Clone, wu.Gen), std::make_tuple(2665, 1, 2, 3));
     EXPECT_EQ(wu.StartTime, At(2026, 3, 4, 8, 0, 5));
     EXPECT_EQ(wu.ShutdownLine, "[09:00:41] Folding@home Core Shutdown: DONE");
     ASSERT_EQ(wu.Steps.Count(), 3);
@@ -236,15 +226,10 @@ TEST_F(ReadLogTest, ReadsDonorAndProteinLines)
                        "[08:00:08] WF converged, jumping to MD"}),
                 "", clock);
     const TWU& wu = Only();
-    EXPECT_EQ(wu.UserName, "Some One");
-    EXPECT_EQ(wu.Team, 32);
-    EXPECT_EQ(wu.UserID, "1A2B3C4D");
-    EXPECT_EQ(wu.MachineID, 7);
+    EXPECT_EQ(std::tie(wu.UserName, wu.Team, wu.UserID, wu.MachineID),
+              std::make_tuple("Some One", 32, "1A2B3C4D", 7));
     EXPECT_EQ(wu.Protein, "p2665_Rbc in water");
-    EXPECT_EQ(wu.Project, 2665);
-    EXPECT_EQ(wu.Run, 4);
-    EXPECT_EQ(wu.Clone, 5);
-    EXPECT_EQ(wu.Gen, 6);
+    EXPECT_EQ(std::tie(wu.Project, wu.Run, wu.Clone, wu.Gen), std::make_tuple(2665, 4, 5, 6));
 }
 
 TEST_F(ReadLogTest, SigtermGivesAnUndatedStepTheClockTime)

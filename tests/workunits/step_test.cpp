@@ -21,8 +21,6 @@ TEST(TSteps, ItemsOutsideTheListAreNone)
     EXPECT_EQ(steps.Items(2), nullptr);
     ASSERT_NE(steps.Items(1), nullptr);
     EXPECT_EQ(steps.Items(1)->Duration, 2);
-    EXPECT_EQ(steps.Items(0)->Frame, -1); // a new step has read nothing yet
-    EXPECT_EQ(steps.Items(0)->Date, 0);
 }
 
 TEST(TSteps, DurationStatsKeepTheEarlierStepOnTies)
@@ -48,15 +46,6 @@ TEST(TSteps, CopyFromAppendsAfterTheStepsAlreadyThere)
     ASSERT_EQ(steps.Count(), 5);
     EXPECT_EQ(steps.Items(0)->Duration, 1);
     EXPECT_EQ(steps.Items(4)->Duration, 5);
-}
-
-TEST(TSteps, FirstConvergedFindsTheFirstMark)
-{
-    TSteps steps = WithDurations({1, 2, 3});
-    EXPECT_EQ(steps.FirstConverged(), -1);
-    steps.Items(2)->ConvergedAfter = true;
-    steps.Items(1)->ConvergedAfter = true;
-    EXPECT_EQ(steps.FirstConverged(), 1);
 }
 
 } // namespace korvid

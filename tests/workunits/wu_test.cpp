@@ -79,20 +79,6 @@ TEST(TWU, ConvergedMarkDropsTheWaveFunctionPhaseAndOneFrameMore)
     EXPECT_EQ(first.Benchmark().Kept, 2);
 }
 
-TEST(TWU, BenchmarkOfAMillionFramesStaysFast)
-{
-    TWU wu;
-    wu.SetCore(core::Gromacs);
-    for (int frame = 1; frame <= 1'000'000; ++frame) {
-        auto& step = wu.Steps.Add();
-        step.Frame = frame;
-        step.Duration = frame % 2 == 0 ? 60 : 60 + frame % 1000; // many outliers to drop
-    }
-    const auto benchmark = wu.Benchmark();
-    EXPECT_GT(benchmark.Kept, 0);
-    EXPECT_GT(benchmark.Average, 0.0F);
-}
-
 TEST(TWU, DerivedValuesOfAnEmptyUnitFallBackToItsClock)
 {
     TWU wu;
@@ -118,23 +104,6 @@ TEST(TWU, StartAndEndComeFromTheSteps)
     EXPECT_EQ(wu.FindStep(1), wu.Steps.Items(1)); // the first step of that frame
 }
 
-TEST(TWU, CoreNameNamesOnlyTheKnownCores)
-{
-    struct Row {
-        std::uint16_t code;
-        const char* name;
-    };
-    const Row rows[] = {{0x65, "Tinker"}, {0x78, "Gromacs"}, {0x79, "Double Gromacs"},
-                        {0x7A, "GB Gromacs"}, {0x82, "Amber"}, {0x96, "QMD"},
-                        {0, "?"}, {999, "?"}, {0xA2, "?"}};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.code);
-        TWU wu;
-        wu.Core = row.code;
-        EXPECT_EQ(wu.CoreName(), row.name);
-    }
-}
-
 TEST(TWU, SetProteinTakesTheProjectNumberOnlyWhileNoneIsKnown)
 {
     TWU wu;
@@ -152,16 +121,6 @@ TEST(TWU, SetProteinTakesTheProjectNumberOnlyWhileNoneIsKnown)
     EXPECT_FALSE(empty.SetProtein("p_villin")); // nothing to read: reported, left at -1
     EXPECT_EQ(empty.Project, -1);
     EXPECT_EQ(empty.Protein, "p_villin");
-}
-
-TEST(TWU, SetCoreExpectsAHundredFramesExceptForTinker)
-{
-    TWU wu;
-    wu.FramesExpected = 7;
-    wu.SetCore(core::Tinker);
-    EXPECT_EQ(wu.FramesExpected, 7);
-    wu.SetCore(core::Placeholder);
-    EXPECT_EQ(wu.FramesExpected, 100);
 }
 
 } // namespace korvid

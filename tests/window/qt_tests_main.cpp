@@ -1,3 +1,4 @@
+// The one main of the Qt test executables: one QApplication for every test.
 #include <cstdio>
 
 #include <QApplication>
