@@ -158,8 +158,8 @@ std::optional<double> ParseNow(const std::string& text)
 {
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
     char tail = 0;
-    if (std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%c", &year, &month, &day, &hour,
-                    &minute, &second, &tail) != 6)
+    if (std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%c", &year, &month, &day, &hour, &minute,
+                    &second, &tail) != 6)
         return std::nullopt;
     const auto date = util::EncodeDate(year, month, day);
     const auto time = util::EncodeTime(hour, minute, second);

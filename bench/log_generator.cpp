@@ -26,9 +26,9 @@ private:
     std::uint64_t m_state;
 };
 
-constexpr const char* MonthNames[] = {"January", "February", "March",     "April",
-                                      "May",     "June",     "July",      "August",
-                                      "September", "October", "November", "December"};
+constexpr const char* MonthNames[] = {"January",   "February", "March",    "April",
+                                      "May",       "June",     "July",     "August",
+                                      "September", "October",  "November", "December"};
 
 bool Leap(int y)
 {
@@ -46,7 +46,7 @@ enum class TKind { Gromacs, Amber, Tinker, QMD };
 struct TProject {
     int Number;
     TKind Kind;
-    const char* Core;    // the two characters after FahCore_
+    const char* Core; // the two characters after FahCore_
     const char* Protein;
     int FrameSeconds;
 };
@@ -240,8 +240,8 @@ private:
         }
         const int steps = 500000;
         Line("Writing local files");
-        std::snprintf(text, sizeof text, "Completed %d out of %d steps  (%d%%)", steps / frames * frame,
-                      steps, frame * 100 / frames);
+        std::snprintf(text, sizeof text, "Completed %d out of %d steps  (%d%%)",
+                      steps / frames * frame, steps, frame * 100 / frames);
         Line(text);
     }
 

@@ -8,14 +8,14 @@ namespace korvid::bench {
 
 struct TLogOptions {
     std::uint64_t Seed = 1;
-    int Units = 20;                  // units to write (the last may stay unfinished)
-    int FramesPerUnit = 100;         // progress lines per Gromacs-type unit
-    int StartYear = 2026;            // the first unit starts on 2 January of this year
-    bool Restarts = true;            // client restarts inside units (INTERRUPTED, checkpoint)
-    bool UnfinishedLast = true;      // the last unit is still running at the end
-    bool OtherCores = true;          // Tinker frame lines, QMD with its converged line
-    bool HighBytes = false;          // protein names with bytes of 0x80 and above
-    bool OutdatedCores = true;       // now and then a CORE_OUTDATED unit retried
+    int Units = 20;             // units to write (the last may stay unfinished)
+    int FramesPerUnit = 100;    // progress lines per Gromacs-type unit
+    int StartYear = 2026;       // the first unit starts on 2 January of this year
+    bool Restarts = true;       // client restarts inside units (INTERRUPTED, checkpoint)
+    bool UnfinishedLast = true; // the last unit is still running at the end
+    bool OtherCores = true;     // Tinker frame lines, QMD with its converged line
+    bool HighBytes = false;     // protein names with bytes of 0x80 and above
+    bool OutdatedCores = true;  // now and then a CORE_OUTDATED unit retried
 };
 
 // A client log in the v5/v6 style, the same bytes for the same options. CR LF line ends.

@@ -1,4 +1,5 @@
-// Writes a realistic client log: korvid-loggen [--seed N] [--units N | --bytes N] [--high-bytes] OUT
+// Writes a realistic client log: korvid-loggen [--seed N] [--units N | --bytes N] [--high-bytes]
+// OUT
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -25,12 +26,15 @@ int main(int argc, char** argv)
         else if (arg[0] != '-' && out.empty())
             out = arg;
         else {
-            std::fprintf(stderr, "usage: korvid-loggen [--seed N] [--units N | --bytes N] [--high-bytes] OUT\n");
+            std::fprintf(
+                stderr,
+                "usage: korvid-loggen [--seed N] [--units N | --bytes N] [--high-bytes] OUT\n");
             return 2;
         }
     }
     if (out.empty()) {
-        std::fprintf(stderr, "usage: korvid-loggen [--seed N] [--units N | --bytes N] [--high-bytes] OUT\n");
+        std::fprintf(
+            stderr, "usage: korvid-loggen [--seed N] [--units N | --bytes N] [--high-bytes] OUT\n");
         return 2;
     }
     if (bytes > 0)

@@ -19,7 +19,8 @@ namespace {
 
 using namespace korvid;
 
-std::filesystem::path WriteLog(const std::filesystem::path& folder, std::size_t bytes, std::uint64_t seed)
+std::filesystem::path WriteLog(const std::filesystem::path& folder, std::size_t bytes,
+                               std::uint64_t seed)
 {
     bench::TLogOptions options;
     options.Seed = seed;
@@ -27,7 +28,8 @@ std::filesystem::path WriteLog(const std::filesystem::path& folder, std::size_t 
     options.Units = bench::UnitsForBytes(bytes, options);
     const auto path = folder / ("FAHlog-" + std::to_string(bytes >> 20) + "MB.txt");
     const std::string log = bench::GenerateLog(options);
-    std::ofstream(path, std::ios::binary).write(log.data(), static_cast<std::streamsize>(log.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(log.data(), static_cast<std::streamsize>(log.size()));
     return path;
 }
 
@@ -60,10 +62,24 @@ double TimeReadLogCold(const std::filesystem::path& path, int runs)
 
 double TimeGrep(const std::filesystem::path& path, int runs)
 {
-    static const char* literals[] = {" steps ", "Finished a frame (", "Core required",
-        "Got a SIGTERM Signal", "Working on unit", "Folding@Home", "Folding@Home Client Shutdown",
-        "- User name", "- User ID", "- Machine ID", "- FahLog Path", "Project: ", "Protein: ",
-        "- Run: ", "- Frames Completed: ", "TINKER: ", "System: ", "WF converged, jumping to MD"};
+    static const char* literals[] = {" steps ",
+                                     "Finished a frame (",
+                                     "Core required",
+                                     "Got a SIGTERM Signal",
+                                     "Working on unit",
+                                     "Folding@Home",
+                                     "Folding@Home Client Shutdown",
+                                     "- User name",
+                                     "- User ID",
+                                     "- Machine ID",
+                                     "- FahLog Path",
+                                     "Project: ",
+                                     "Protein: ",
+                                     "- Run: ",
+                                     "- Frames Completed: ",
+                                     "TINKER: ",
+                                     "System: ",
+                                     "WF converged, jumping to MD"};
     std::string command = "LC_ALL=C grep -c -i -F";
     for (const char* literal : literals)
         command += std::string(" -e '") + literal + "'";
@@ -103,7 +119,8 @@ int main(int argc, char** argv)
     const double cold2 = TimeReadLogCold(two, runs);
     const std::string size = std::to_string(megabytes) + " MB";
     const std::string size2 = std::to_string(2 * megabytes) + " MB";
-    bench::Report("ReadLog " + size + " (" + std::to_string(units) + " units) vs grep", ours, grep, 2.0);
+    bench::Report("ReadLog " + size + " (" + std::to_string(units) + " units) vs grep", ours, grep,
+                  2.0);
     bench::Report("ReadLog " + size + " fresh process vs grep", cold, grep, 2.0);
     bench::Report("ReadLog " + size2 + " vs " + size + ", fresh processes", cold2, cold, 2.2);
     if (std::getenv("KORVID_BENCH_KEEP") == nullptr)

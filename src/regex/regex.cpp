@@ -62,9 +62,10 @@ std::optional<TMatch> TRegex::Find(std::string_view subject, std::size_t from) c
         return std::nullopt;
     pcre2_match_data* data = ThreadMatchData();
     const auto* bytes = reinterpret_cast<PCRE2_SPTR>(subject.data());
-    const int rc = m_impl->Jit
-                       ? pcre2_jit_match(m_impl->Code.get(), bytes, subject.size(), from, 0, data, nullptr)
-                       : pcre2_match(m_impl->Code.get(), bytes, subject.size(), from, 0, data, nullptr);
+    const int rc =
+        m_impl->Jit
+            ? pcre2_jit_match(m_impl->Code.get(), bytes, subject.size(), from, 0, data, nullptr)
+            : pcre2_match(m_impl->Code.get(), bytes, subject.size(), from, 0, data, nullptr);
     if (rc < 0)
         return std::nullopt;
     const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(data);

@@ -8,8 +8,8 @@
 namespace korvid::regex {
 
 struct TMatch {
-    std::size_t Pos = 0;    // offset of the match in the subject
-    std::string_view Text;  // the matched bytes, a view into the subject
+    std::size_t Pos = 0;   // offset of the match in the subject
+    std::string_view Text; // the matched bytes, a view into the subject
     [[nodiscard]] std::size_t Length() const { return Text.size(); }
     [[nodiscard]] std::size_t End() const { return Pos + Text.size(); }
 };
@@ -31,7 +31,8 @@ public:
     [[nodiscard]] std::optional<TMatch> Find(std::string_view subject, std::size_t from = 0) const;
     // The next match, searched from the end of the previous one (one byte further after an empty
     // match, so a loop always ends).
-    [[nodiscard]] std::optional<TMatch> FindNext(std::string_view subject, const TMatch& previous) const;
+    [[nodiscard]] std::optional<TMatch> FindNext(std::string_view subject,
+                                                 const TMatch& previous) const;
     [[nodiscard]] bool IsMatch(std::string_view subject) const { return Find(subject).has_value(); }
 
 private:

@@ -76,9 +76,9 @@ std::optional<double> EncodeDate(int year, int month, int day)
 {
     if (year < 1 || year > 9999 || day < 1 || day > DaysInMonth(year, month))
         return std::nullopt;
-    return static_cast<double>(DaysFromCivil(year, static_cast<unsigned>(month),
-                                             static_cast<unsigned>(day)) +
-                               OriginShift);
+    return static_cast<double>(
+        DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) +
+        OriginShift);
 }
 
 std::optional<double> EncodeTime(int hour, int minute, int second)

@@ -17,9 +17,9 @@ bool EqualsNoCase(std::string_view a, std::string_view b)
 
 int MonthFromName(std::string_view name)
 {
-    static constexpr std::string_view Months[] = {
-        "January", "February", "March",     "April",   "May",      "June",
-        "July",    "August",   "September", "October", "November", "December"};
+    static constexpr std::string_view Months[] = {"January",   "February", "March",    "April",
+                                                  "May",       "June",     "July",     "August",
+                                                  "September", "October",  "November", "December"};
     for (int i = 0; i < 12; ++i)
         if (EqualsNoCase(name, Months[i]))
             return i + 1;

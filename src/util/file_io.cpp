@@ -44,9 +44,9 @@ std::string Describe(const std::filesystem::path& path, int errorNumber)
 class TTempFile {
 public:
     explicit TTempFile(const std::filesystem::path& target)
-        : m_name((target.parent_path().empty() ? std::filesystem::path(".")
-                                               : target.parent_path()) /
-                 ("." + target.filename().string() + ".XXXXXX"))
+        : m_name(
+              (target.parent_path().empty() ? std::filesystem::path(".") : target.parent_path()) /
+              ("." + target.filename().string() + ".XXXXXX"))
     {
         std::string pattern = m_name.string();
         const int fd = ::mkstemp(pattern.data());
@@ -122,8 +122,8 @@ TFileReadResult ReadFileShared(const std::filesystem::path& path, std::size_t ma
     const auto announced = static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 0);
     if (announced > maxBytes) {
         result.Outcome = TFileRead::Failed;
-        result.Message = path.string() + ": the file is too large (" +
-                         std::to_string(announced) + " bytes)";
+        result.Message =
+            path.string() + ": the file is too large (" + std::to_string(announced) + " bytes)";
         return result;
     }
     // The client appends while we read: take what is there now, never wait for more.
@@ -204,8 +204,8 @@ void WriteFileAtomically(const std::filesystem::path& target, std::string_view b
     if (::rename(temp.Name().c_str(), target.c_str()) != 0)
         throw TError("Cannot write " + Describe(target, errno));
     temp.Renamed();
-    const auto folder = target.parent_path().empty() ? std::filesystem::path(".")
-                                                     : target.parent_path();
+    const auto folder =
+        target.parent_path().empty() ? std::filesystem::path(".") : target.parent_path();
     TFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.Get() >= 0)
         ::fsync(dir.Get());

@@ -17,7 +17,8 @@ double TSystemClock::Now() const
     const std::time_t seconds = tv.tv_sec;
     localtime_r(&seconds, &local);
     const auto date = EncodeDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
-    const auto time = EncodeTime(local.tm_hour, local.tm_min, local.tm_sec > 59 ? 59 : local.tm_sec);
+    const auto time =
+        EncodeTime(local.tm_hour, local.tm_min, local.tm_sec > 59 ? 59 : local.tm_sec);
     return date.value_or(0) + time.value_or(0) + static_cast<double>(tv.tv_usec) / 1e6 / 86400.0;
 }
 

@@ -477,7 +477,6 @@ void TfrmMain::ApplyDesignTexts()
                 item->setText(text(item->objectName()));
 }
 
-
 void TfrmMain::FormCreate()
 {
     try {
@@ -613,7 +612,6 @@ void TfrmMain::closeEvent(QCloseEvent* event)
     FormDestroy();
     event->accept();
 }
-
 
 void TfrmMain::LoadFahLog(const std::filesystem::path& requested)
 {
@@ -788,7 +786,6 @@ void TfrmMain::DelCurrentWUFromHisto()
     m_wusHisto->Delete(index);
     HistoChanged();
 }
-
 
 TGrouping TfrmMain::Grouping() const
 {

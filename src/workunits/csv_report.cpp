@@ -38,7 +38,8 @@ public:
     {
         if (!std::isfinite(value))
             return "0" + std::string(1, m_regional.DecimalSeparator()) + "00";
-        const auto cents = static_cast<long long>(std::llround(std::fmin(std::fabs(value), 9e15) * 100.0));
+        const auto cents =
+            static_cast<long long>(std::llround(std::fmin(std::fabs(value), 9e15) * 100.0));
         char text[48];
         std::snprintf(text, sizeof text, "%s%lld%c%02lld", value < 0 && cents != 0 ? "-" : "",
                       cents / 100, m_regional.DecimalSeparator(), cents % 100);
@@ -67,7 +68,8 @@ private:
     {
         if (separated)
             m_text += m_separator;
-        if (value.find_first_of(std::string{m_separator, '"', '\r', '\n'}) == std::string_view::npos) {
+        if (value.find_first_of(std::string{m_separator, '"', '\r', '\n'}) ==
+            std::string_view::npos) {
             m_text += value;
             return;
         }
@@ -97,7 +99,8 @@ std::string CoreCode(std::uint16_t core)
 
 } // namespace
 
-std::string BuildCsvText(const TWU& wu, const TLabels& labels, const util::IRegionalSettings& regional)
+std::string BuildCsvText(const TWU& wu, const TLabels& labels,
+                         const util::IRegionalSettings& regional)
 {
     TCsvWriter csv(labels, regional);
     csv.Line("msgProject").Field(wu.Project);
@@ -122,7 +125,8 @@ std::string BuildCsvText(const TWU& wu, const TLabels& labels, const util::IRegi
     const int frames = std::min(wu.FramesExpected, MaxCsvFrames);
     std::vector<const TStep*> byFrame(static_cast<std::size_t>(std::max(frames, 0)) + 1, nullptr);
     for (const TStep& step : wu.Steps)
-        if (step.Frame >= 1 && step.Frame <= frames && byFrame[static_cast<std::size_t>(step.Frame)] == nullptr)
+        if (step.Frame >= 1 && step.Frame <= frames &&
+            byFrame[static_cast<std::size_t>(step.Frame)] == nullptr)
             byFrame[static_cast<std::size_t>(step.Frame)] = &step;
     csv.Line("msgAxisX");
     for (int i = 1; i <= frames; ++i)

@@ -25,7 +25,8 @@ TLiteralSearch::TLiteralSearch(std::vector<std::string> literals)
         const std::string& literal = m_literals[k];
         for (std::size_t j = 1; j < m_min; ++j) {
             const std::size_t block = Block(literal.data() + j - 1);
-            m_shift[block] = std::min<std::uint8_t>(m_shift[block], static_cast<std::uint8_t>(m_min - 1 - j));
+            m_shift[block] =
+                std::min<std::uint8_t>(m_shift[block], static_cast<std::uint8_t>(m_min - 1 - j));
         }
         m_ends[Block(literal.data() + m_min - 2)].push_back(static_cast<std::uint16_t>(k));
     }
@@ -37,7 +38,8 @@ std::size_t TLiteralSearch::Block(const char* at) const
            m_fold[static_cast<unsigned char>(at[1])];
 }
 
-std::optional<TLiteralSearch::TMatch> TLiteralSearch::Find(std::string_view text, std::size_t from) const
+std::optional<TLiteralSearch::TMatch> TLiteralSearch::Find(std::string_view text,
+                                                           std::size_t from) const
 {
     if (from > text.size() || text.size() - from < m_min)
         return std::nullopt;

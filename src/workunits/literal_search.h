@@ -33,8 +33,8 @@ private:
     std::vector<std::string> m_literals; // upper case
     std::size_t m_min = 0;               // length of the shortest literal
     std::array<std::uint8_t, 256> m_fold{};
-    std::vector<std::uint8_t> m_shift;               // by block of the window's last two bytes
-    std::vector<std::vector<std::uint16_t>> m_ends;  // literals whose prefix ends with that block
+    std::vector<std::uint8_t> m_shift;              // by block of the window's last two bytes
+    std::vector<std::vector<std::uint16_t>> m_ends; // literals whose prefix ends with that block
 };
 
 } // namespace korvid::workunits

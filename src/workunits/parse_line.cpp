@@ -62,8 +62,7 @@ struct TPatterns {
         {TRow::UserID, "- User ID: ", TRegex(KORVID_STAMP "- User ID: [A-F0-9]+")},
         {TRow::MachineID, "- Machine ID: ", TRegex(KORVID_STAMP "- Machine ID: [0-9]+")},
         {TRow::LogPath, "- FahLog Path: ", TRegex("- FahLog Path: ")},
-        {TRow::Run, "- Run: ",
-         TRegex(KORVID_STAMP "- Run: [0-9]+ \\(Clone [0-9]+, Gen [0-9]+\\)")},
+        {TRow::Run, "- Run: ", TRegex(KORVID_STAMP "- Run: [0-9]+ \\(Clone [0-9]+, Gen [0-9]+\\)")},
         {TRow::Project, "Project: ",
          TRegex(KORVID_STAMP "Project: [0-9]+ \\(Run [0-9]+, Clone [0-9]+, Gen [0-9]+\\)")},
         {TRow::FramesCompleted, "- Frames Completed: ",
@@ -112,7 +111,8 @@ std::string_view After(std::string_view text, std::string_view literal)
 std::optional<int> ToInt(std::string_view digits, int base = 10)
 {
     int value = 0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value, base);
+    const auto [end, error] =
+        std::from_chars(digits.data(), digits.data() + digits.size(), value, base);
     if (digits.empty() || error != std::errc{} || end != digits.data() + digits.size())
         return std::nullopt;
     return value;
@@ -229,10 +229,12 @@ void TWU::ReadStepLine(std::string_view line, bool frameKind)
         TStep& previous = *Steps.Items(Steps.Count() - 2);
         const TStep added = Steps.Back();
         if (added.Frame == previous.Frame) {
-            // A client resuming from a checkpoint logs the frame again: one step for both stretches.
+            // A client resuming from a checkpoint logs the frame again: one step for both
+            // stretches.
             previous.Date = added.Date;
-            previous.Duration = static_cast<int>(std::clamp<std::int64_t>(
-                std::int64_t{previous.Duration} + added.Duration, 0, std::numeric_limits<int>::max()));
+            previous.Duration = static_cast<int>(
+                std::clamp<std::int64_t>(std::int64_t{previous.Duration} + added.Duration, 0,
+                                         std::numeric_limits<int>::max()));
             previous.RestartAfter = previous.RestartAfter || added.RestartAfter;
             Steps.Delete(Steps.Count() - 1);
         } else if (added.Frame < previous.Frame) {

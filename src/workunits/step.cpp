@@ -50,7 +50,8 @@ TDurationStats TSteps::DurationStats() const
             stats.Longest = static_cast<std::ptrdiff_t>(i);
         sum = static_cast<float>(static_cast<double>(sum) + duration);
     }
-    stats.Average = static_cast<float>(static_cast<double>(sum) / static_cast<double>(m_items.size()));
+    stats.Average =
+        static_cast<float>(static_cast<double>(sum) / static_cast<double>(m_items.size()));
     return stats;
 }
 

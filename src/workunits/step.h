@@ -8,10 +8,10 @@ namespace korvid::workunits {
 // One frame of a work unit as the log reports it.
 // Fields ordered for size: a long log holds millions of steps.
 struct TStep {
-    double Date = 0;         // date-time of the step's line
-    double PrevDate = 0;     // the unit's clock just before that line
-    int Frame = -1;          // frame number or percentage; -1 while none was read
-    int Duration = 0;        // whole seconds from PrevDate to Date; 0 when unknown
+    double Date = 0;     // date-time of the step's line
+    double PrevDate = 0; // the unit's clock just before that line
+    int Frame = -1;      // frame number or percentage; -1 while none was read
+    int Duration = 0;    // whole seconds from PrevDate to Date; 0 when unknown
     bool RestartAfter = false;
     bool ConvergedAfter = false;
     bool operator==(const TStep&) const = default;
@@ -29,7 +29,10 @@ public:
     TStep& Add();
     [[nodiscard]] const TStep* Items(std::ptrdiff_t i) const;
     [[nodiscard]] TStep* Items(std::ptrdiff_t i);
-    [[nodiscard]] std::ptrdiff_t Count() const { return static_cast<std::ptrdiff_t>(m_items.size()); }
+    [[nodiscard]] std::ptrdiff_t Count() const
+    {
+        return static_cast<std::ptrdiff_t>(m_items.size());
+    }
     [[nodiscard]] bool Empty() const { return m_items.empty(); }
     void Delete(std::ptrdiff_t i);
     // Removes the first n steps (all of them when n is larger).

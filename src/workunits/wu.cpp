@@ -152,7 +152,9 @@ TBenchmark TWU::Benchmark() const
     TBenchmark result;
     result.Kept = static_cast<int>(hi - lo);
     result.Average = average;
-    result.Validity = expected > 0 ? static_cast<float>(result.Kept / static_cast<double>(expected) * 100.0) : 0.0F;
+    result.Validity = expected > 0
+                          ? static_cast<float>(result.Kept / static_cast<double>(expected) * 100.0)
+                          : 0.0F;
     return result;
 }
 

@@ -21,23 +21,23 @@ constexpr std::uint16_t Placeholder = 999; // a project or progress line came be
 } // namespace core
 
 struct TBenchmark {
-    int Kept = 0;        // frames left after dropping outliers
-    float Average = 0;   // seconds per frame
-    float Validity = 0;  // kept frames against expected frames, percent
+    int Kept = 0;       // frames left after dropping outliers
+    float Average = 0;  // seconds per frame
+    float Validity = 0; // kept frames against expected frames, percent
     bool operator==(const TBenchmark&) const = default;
 };
 
 // What one line taught the unit, for the reader's bookkeeping.
 struct TParseContext {
-    double Now = 0;              // local date-time for the year of "Working on Unit" dates
+    double Now = 0;                // local date-time for the year of "Working on Unit" dates
     bool ConversionFailed = false; // a value in the line could not be converted and was left
 };
 
 // One work unit as read from the client's log.
 class TWU {
 public:
-    std::string Text;          // every line given to the unit, each followed by CR LF; the reader
-                               // writes it once, when the unit closes
+    std::string Text; // every line given to the unit, each followed by CR LF; the reader
+                      // writes it once, when the unit closes
     int Gen = -1;
     int Clone = -1;
     int Project = -1;
@@ -50,8 +50,8 @@ public:
     int MachineID = 0;
     std::string LogPath;
     TSteps Steps;
-    double LastTime = 0;       // the unit's clock: date-time of the last dated line
-    double StartTime = 0;      // the last "Working on Unit" date
+    double LastTime = 0;  // the unit's clock: date-time of the last dated line
+    double StartTime = 0; // the last "Working on Unit" date
     double EndTime = 0;
     int FramesExpected = 0;
     std::string ShutdownLine;

@@ -41,11 +41,11 @@ bool Holds(std::string_view line, std::string_view literal)
 // found by one of them is kept without testing it again.
 const TLiteralSearch& KeepCandidates()
 {
-    static const TLiteralSearch search({" STEPS ", "FINISHED A FRAME (", "CORE REQUIRED",
-                                        "GOT A SIGTERM SIGNAL", "WORKING ON UNIT", "- USER NAME",
-                                        "- USER ID", "- MACHINE ID", "- FAHLOG PATH", "PROJECT: ",
-                                        "PROTEIN: ", "- RUN: ", "- FRAMES COMPLETED: ", "TINKER: ",
-                                        "SYSTEM: ", "WF CONVERGED, JUMPING TO MD", "FOLDING@HOME"});
+    static const TLiteralSearch search(
+        {" STEPS ", "FINISHED A FRAME (", "CORE REQUIRED", "GOT A SIGTERM SIGNAL",
+         "WORKING ON UNIT", "- USER NAME", "- USER ID", "- MACHINE ID", "- FAHLOG PATH",
+         "PROJECT: ", "PROTEIN: ", "- RUN: ", "- FRAMES COMPLETED: ", "TINKER: ", "SYSTEM: ",
+         "WF CONVERGED, JUMPING TO MD", "FOLDING@HOME"});
     return search;
 }
 constexpr std::size_t NeedsWholeTest = 16; // "FOLDING@HOME" alone decides nothing
@@ -135,8 +135,9 @@ private:
                     start = static_cast<std::size_t>(static_cast<const char*>(at) - data) + 1;
             if (m_nextLf <= match->Pos) { // no literal starts with a line end
                 const void* at = std::memchr(data + match->Pos, '\n', m_text.size() - match->Pos);
-                m_nextLf = at == nullptr ? m_text.size()
-                                         : static_cast<std::size_t>(static_cast<const char*>(at) - data);
+                m_nextLf = at == nullptr
+                               ? m_text.size()
+                               : static_cast<std::size_t>(static_cast<const char*>(at) - data);
             }
             std::size_t end = m_nextLf;
             if (const void* cr = std::memchr(data + match->Pos, '\r', end - match->Pos))
@@ -144,7 +145,10 @@ private:
             const std::string_view line = m_text.substr(start, end - start);
             m_pos = end;
             if (m_pos < m_text.size())
-                m_pos += m_text[m_pos] == '\r' && m_pos + 1 < m_text.size() && m_text[m_pos + 1] == '\n' ? 2 : 1;
+                m_pos +=
+                    m_text[m_pos] == '\r' && m_pos + 1 < m_text.size() && m_text[m_pos + 1] == '\n'
+                        ? 2
+                        : 1;
             if (match->Literal != NeedsWholeTest || KeepFoldingAtHomeLine(line)) {
                 m_ahead.push_back(line);
                 return true;

@@ -14,8 +14,8 @@
 namespace korvid::workunits {
 
 struct TReadStats {
-    int Added = 0;             // units appended to the collection
-    int UnconvertedLines = 0;  // lines with a value that could not be converted and was left
+    int Added = 0;            // units appended to the collection
+    int UnconvertedLines = 0; // lines with a value that could not be converted and was left
 };
 
 // An ordered collection that owns its work units and never holds two equal ones.
@@ -28,7 +28,8 @@ public:
 
     // Reads a client log (or a stored history text, with an empty path) and appends the units
     // that are new here, in the order they close. The clock gives the year of dated lines.
-    TReadStats ReadLog(std::string_view content, std::string_view logPath, const util::IClock& clock);
+    TReadStats ReadLog(std::string_view content, std::string_view logPath,
+                       const util::IClock& clock);
 
     // True when a unit equal to this one (same text less the log-path line) is here.
     [[nodiscard]] bool Contains(const TWU& wu) const;
@@ -36,7 +37,10 @@ public:
     [[nodiscard]] std::string AllText() const;
 
     [[nodiscard]] const TWU* Items(std::ptrdiff_t i) const;
-    [[nodiscard]] std::ptrdiff_t Count() const { return static_cast<std::ptrdiff_t>(m_items.size()); }
+    [[nodiscard]] std::ptrdiff_t Count() const
+    {
+        return static_cast<std::ptrdiff_t>(m_items.size());
+    }
     [[nodiscard]] std::ptrdiff_t IndexOf(const TWU* wu) const;
     void Delete(std::ptrdiff_t i);
     void Clear();

@@ -32,8 +32,9 @@ TEST_F(InspectTest, PrintsEachUnitAsOneJsonObject)
     EXPECT_TRUE(json.starts_with("{\"units\": [\n{\"project\": -1, \"run\": -1")) << json;
     EXPECT_TRUE(json.ends_with("}\n]}\n"));
     EXPECT_NE(json.find("\"userName\": \"\\\"q\\\"\\\\ \\u00e9\""), std::string::npos) << json;
-    EXPECT_NE(json.find("\"startTime\": \"2026-03-04 08:00:05\", \"endTime\": \"2026-03-04 08:30:10\""),
-              std::string::npos);
+    EXPECT_NE(
+        json.find("\"startTime\": \"2026-03-04 08:00:05\", \"endTime\": \"2026-03-04 08:30:10\""),
+        std::string::npos);
     EXPECT_NE(json.find("\"endDate\": \"2026-03-04 08:30:10\""), std::string::npos);
     EXPECT_NE(json.find("\"benchmark\": {\"kept\": 1, \"average\": 1800, \"validity\": 1}"),
               std::string::npos);

@@ -13,7 +13,8 @@ using regex::TRegex;
 
 TEST(Regex, FindsTheLeftmostGreedyMatch)
 {
-    const TRegex stamp("\\[[[0-9]{2}:[0-9]{2}:[0-9]{2}\\] Completed [0-9]+ out of [0-9]+ steps[ ]+\\([0-9]+[%]{0,1}\\)");
+    const TRegex stamp("\\[[[0-9]{2}:[0-9]{2}:[0-9]{2}\\] Completed [0-9]+ out of [0-9]+ steps[ "
+                       "]+\\([0-9]+[%]{0,1}\\)");
     const std::string line = "x [08:00:10] Completed 5 out of 500 steps  (1%) tail";
     const auto match = stamp.Find(line);
     ASSERT_TRUE(match);
@@ -44,7 +45,8 @@ TEST(Regex, TreatsEveryByteAsACharacter)
 {
     const TRegex any("a.c");
     EXPECT_TRUE(any.IsMatch(std::string("a\0c", 3)));
-    EXPECT_TRUE(any.IsMatch("a\xFF" "c"));
+    EXPECT_TRUE(any.IsMatch("a\xFF"
+                            "c"));
     EXPECT_TRUE(any.IsMatch("a\nc"));
     const TRegex caseless("folding@home", regex::TCase::Ignore);
     EXPECT_TRUE(caseless.IsMatch("FOLDING@Home"));

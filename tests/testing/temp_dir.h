@@ -15,7 +15,10 @@ public:
     TTempDir& operator=(const TTempDir&) = delete;
 
     [[nodiscard]] const std::filesystem::path& Path() const { return m_path; }
-    [[nodiscard]] std::filesystem::path operator/(std::string_view name) const { return m_path / name; }
+    [[nodiscard]] std::filesystem::path operator/(std::string_view name) const
+    {
+        return m_path / name;
+    }
     void Write(std::string_view name, std::string_view bytes) const;
     [[nodiscard]] std::string Read(std::string_view name) const;
     [[nodiscard]] bool Exists(std::string_view name) const;

@@ -62,7 +62,8 @@ TEST(DateTime, SecondsBetweenRoundsToTheNearest)
 TEST(DateTime, FormatsRoundedToTheSecond)
 {
     EXPECT_EQ(util::FormatIso(test::At(2026, 3, 4, 8, 0, 5)), "2026-03-04 08:00:05");
-    EXPECT_EQ(util::FormatIso(test::At(2026, 3, 4, 23, 59, 59) + 0.6 / 86400), "2026-03-05 00:00:00");
+    EXPECT_EQ(util::FormatIso(test::At(2026, 3, 4, 23, 59, 59) + 0.6 / 86400),
+              "2026-03-05 00:00:00");
     EXPECT_EQ(util::FormatIso(0.5), "1899-12-30 12:00:00");
     EXPECT_EQ(util::FormatFileStamp(test::At(2026, 3, 4, 8, 7, 5)), "20260304_0807");
 }

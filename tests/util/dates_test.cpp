@@ -10,9 +10,9 @@ TEST(MonthFromName, MatchesWholeEnglishNamesInAnyCase)
         const char* name;
         int month;
     };
-    const Row rows[] = {{"January", 1}, {"MAY", 5},    {"may", 5},       {"mAy", 5},
-                        {"December", 12}, {"Sept", -1}, {" May", -1},     {"May ", -1},
-                        {"", -1},        {"Mai", -1},  {"Septembre", -1}, {"\xC9t\xE9", -1}};
+    const Row rows[] = {{"January", 1},   {"MAY", 5},   {"may", 5},        {"mAy", 5},
+                        {"December", 12}, {"Sept", -1}, {" May", -1},      {"May ", -1},
+                        {"", -1},         {"Mai", -1},  {"Septembre", -1}, {"\xC9t\xE9", -1}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         EXPECT_EQ(util::MonthFromName(row.name), row.month);
@@ -33,11 +33,11 @@ TEST(DurationToText, WritesOnlyTheShownParts)
         {3660, "1 h. 1 mn."},
         {90061, "1 j. 1 h. 1 mn. 1 sec."},
         {86400, "1 j."},
-        {31536000, "1 an 0 j."},          // whole years are followed by 0 j.
+        {31536000, "1 an 0 j."}, // whole years are followed by 0 j.
         {63072000, "2 ans 0 j."},
         {31536000 + 86400 + 5, "1 an 1 j. 5 sec."},
-        {754.9, "12 mn. 34 sec."},        // fractions are dropped, not rounded
-        {-61, "-1 mn. 1 sec."},           // a negative duration keeps its sign in front
+        {754.9, "12 mn. 34 sec."}, // fractions are dropped, not rounded
+        {-61, "-1 mn. 1 sec."},    // a negative duration keeps its sign in front
         {-0.5, ""},
     };
     for (const Row& row : rows) {

@@ -117,9 +117,12 @@ TEST(BuildCsvText, FollowsTheRegionalSeparatorsAndQuotesWhatWouldBreakAField)
                                    "[08:01:35] Completed 5 out of 500 steps  (1%)"}));
     wu.UserName = "line\nbreak";
     const TCommaRegional regional;
-    const std::string text = workunits::BuildCsvText(wu, [](std::string_view key) {
-        return key == "msgProject" ? std::string("Projet") : std::string();
-    }, regional);
+    const std::string text = workunits::BuildCsvText(
+        wu,
+        [](std::string_view key) {
+            return key == "msgProject" ? std::string("Projet") : std::string();
+        },
+        regional);
     EXPECT_TRUE(text.starts_with("Projet;12\r\n;\"p12_a;b \"\"c\"\" \xE9\"\r\n")) << text;
     const auto rows = Parse(text, ';');
     EXPECT_EQ(rows[5], (std::vector<std::string>{"", "GB Gromacs", "7A"}));

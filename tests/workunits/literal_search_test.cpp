@@ -11,8 +11,8 @@ namespace korvid {
 using workunits::TLiteralSearch;
 
 // The leftmost-ending match found the slow way.
-std::optional<TLiteralSearch::TMatch> Naive(const std::vector<std::string>& literals, std::string_view text,
-                                            std::size_t from)
+std::optional<TLiteralSearch::TMatch> Naive(const std::vector<std::string>& literals,
+                                            std::string_view text, std::size_t from)
 {
     for (std::size_t end = from; end <= text.size(); ++end)
         for (std::size_t k = 0; k < literals.size(); ++k) {
@@ -31,7 +31,8 @@ std::optional<TLiteralSearch::TMatch> Naive(const std::vector<std::string>& lite
 
 TEST(TLiteralSearch, AgreesWithANaiveSearchOnRandomText)
 {
-    const std::vector<std::string> literals = {" steps ", "Core required", "- Run: ", "FOLDING@HOME", "ab"};
+    const std::vector<std::string> literals = {" steps ", "Core required",
+                                               "- Run: ", "FOLDING@HOME", "ab"};
     const TLiteralSearch search(literals);
     std::mt19937 random(42);
     const std::string alphabet = "abAB -:stepsSTEPRUNrun\r\nF@HOMEfolding";
@@ -48,7 +49,8 @@ TEST(TLiteralSearch, AgreesWithANaiveSearchOnRandomText)
             ASSERT_EQ(found.has_value(), expected.has_value()) << text << " from " << from;
             if (found) {
                 EXPECT_EQ(found->Pos + found->Length, expected->Pos + expected->Length) << text;
-                EXPECT_EQ(text.substr(found->Pos, found->Length).size(), literals[found->Literal].size());
+                EXPECT_EQ(text.substr(found->Pos, found->Length).size(),
+                          literals[found->Literal].size());
             }
         }
     }

@@ -195,7 +195,8 @@ TEST_F(ReadLogTest, InfersTheCoreFromTheLinesItSees)
         {"frame line: Tinker",
          Lines({"[08:00:00] Core required: FahCore_", "[08:00:01] Finished a frame (3)"}), 0x65, 0},
         {"progress line: placeholder",
-         Lines({"[08:00:00] Core required: x", "[08:00:01] Completed 1 out of 5 steps (20%)"}), 999, 100},
+         Lines({"[08:00:00] Core required: x", "[08:00:01] Completed 1 out of 5 steps (20%)"}), 999,
+         100},
         {"system line: QMD",
          Lines({"[08:00:00] Core required: x", "[08:00:01] Project: 1 (Run 2, Clone 3, Gen 4)",
                 "[08:00:02] System: p1_x"}),
@@ -217,14 +218,12 @@ TEST_F(ReadLogTest, InfersTheCoreFromTheLinesItSees)
 
 TEST_F(ReadLogTest, ReadsDonorAndProteinLines)
 {
-    wus.ReadLog(Lines({"[08:00:00] - User name: Some One (Team 32)",
-                       "[08:00:00] - User ID: 1A2B3C4D",
-                       "[08:00:00] - Machine ID: 7",
-                       "[08:00:05] Core required: FahCore_78.exe",
-                       "[08:00:06] Protein: p2665_Rbc in water",
-                       "[08:00:07] - Run: 4 (Clone 5, Gen 6)",
-                       "[08:00:08] WF converged, jumping to MD"}),
-                "", clock);
+    wus.ReadLog(
+        Lines({"[08:00:00] - User name: Some One (Team 32)", "[08:00:00] - User ID: 1A2B3C4D",
+               "[08:00:00] - Machine ID: 7", "[08:00:05] Core required: FahCore_78.exe",
+               "[08:00:06] Protein: p2665_Rbc in water", "[08:00:07] - Run: 4 (Clone 5, Gen 6)",
+               "[08:00:08] WF converged, jumping to MD"}),
+        "", clock);
     const TWU& wu = Only();
     EXPECT_EQ(std::tie(wu.UserName, wu.Team, wu.UserID, wu.MachineID),
               std::make_tuple("Some One", 32, "1A2B3C4D", 7));
@@ -265,13 +264,13 @@ TEST_F(ReadLogTest, ValuesThatCannotBeConvertedAreLeftAndReadingGoesOn)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         TWUs one;
-        const auto stats = one.ReadLog(
-            Lines({"[08:00:00] Core required: FahCore_78.exe",
-                   "[08:00:00] Working on Unit 01 [March 4 08:00:00]",
-                   "[08:00:00] Completed 0 out of 100 steps  (0%)", row.line,
-                   "[08:10:00] Completed 1 out of 100 steps  (1%)",
-                   "[08:10:01] Folding@home Core Shutdown: FINISHED_UNIT"}),
-            "", clock);
+        const auto stats =
+            one.ReadLog(Lines({"[08:00:00] Core required: FahCore_78.exe",
+                               "[08:00:00] Working on Unit 01 [March 4 08:00:00]",
+                               "[08:00:00] Completed 0 out of 100 steps  (0%)", row.line,
+                               "[08:10:00] Completed 1 out of 100 steps  (1%)",
+                               "[08:10:01] Folding@home Core Shutdown: FINISHED_UNIT"}),
+                        "", clock);
         EXPECT_EQ(stats.UnconvertedLines, 1);
         ASSERT_EQ(one.Count(), 1);
         const TWU& wu = *one.Items(0);
@@ -340,7 +339,7 @@ TEST_F(ReadLogTest, AnyBytesAreReadWithoutHarm)
     log += std::string("[08:10:00] Completed 1 out of 100 steps \0\xFF (1%)\r\n", 47);
     log += "[08:10:00] Protein: \x80\x81\xFE\r\n";
     log += "x\r\ny\r\n\r\n";
-    log += std::string(10 << 20, '[') + " steps \r\n";              // a 10 MB line
+    log += std::string(10 << 20, '[') + " steps \r\n";                  // a 10 MB line
     log += "Working on Unit 01 [" + std::string(1 << 20, '[') + "\r\n"; // nothing to close it
     log += std::string("\0\0\0 steps \0", 11);
     wus.ReadLog(log, "", clock);

@@ -28,16 +28,23 @@ TEST(TWU, BenchmarkDropsTheFartherOutlierOnePerPass)
         workunits::TBenchmark expected;
     };
     Row rows[] = {
-        {"300 s is dropped, 60 61 59 stay", Unit(core::Gromacs, {{1, 60}, {2, 61}, {3, 59}, {4, 300}}),
+        {"300 s is dropped, 60 61 59 stay",
+         Unit(core::Gromacs, {{1, 60}, {2, 61}, {3, 59}, {4, 300}}),
          {3, 60, 3}},
-        {"100 and 130 lie within 15 % of 115", Unit(core::Gromacs, {{1, 100}, {2, 130}}), {2, 115, 2}},
-        {"equal deviations on both sides stop the loop", Unit(core::Gromacs, {{1, 1800}, {2, 1830}}),
+        {"100 and 130 lie within 15 % of 115",
+         Unit(core::Gromacs, {{1, 100}, {2, 130}}),
+         {2, 115, 2}},
+        {"equal deviations on both sides stop the loop",
+         Unit(core::Gromacs, {{1, 1800}, {2, 1830}}),
          {2, 1815, 2}},
-        {"the leading 0 % step is no frame", Unit(core::Gromacs, {{0, 5}, {1, 1800}, {2, 1830}}),
+        {"the leading 0 % step is no frame",
+         Unit(core::Gromacs, {{0, 5}, {1, 1800}, {2, 1830}}),
          {2, 1815, 2}},
-        {"a short outlier goes too", Unit(core::Amber, {{1, 100}, {2, 100}, {3, 100}, {4, 10}}),
+        {"a short outlier goes too",
+         Unit(core::Amber, {{1, 100}, {2, 100}, {3, 100}, {4, 10}}),
          {3, 100, 3}},
-        {"every frame 0 s: nothing dropped, average 0", Unit(core::Gromacs, {{1, 0}, {2, 0}, {3, 0}}),
+        {"every frame 0 s: nothing dropped, average 0",
+         Unit(core::Gromacs, {{1, 0}, {2, 0}, {3, 0}}),
          {3, 0, 3}},
         {"no steps", Unit(core::Gromacs, {}), {0, 0, 0}},
     };
@@ -65,8 +72,8 @@ TEST(TWU, TinkerCountsItsFirstStepAndExpectsWhatTheLogSays)
 
 TEST(TWU, ConvergedMarkDropsTheWaveFunctionPhaseAndOneFrameMore)
 {
-    TWU wu = Unit(core::QMD, {{0, 1}, {1, 500}, {2, 500}, {3, 500}, {4, 500}, {5, 100}, {6, 100},
-                              {7, 100}});
+    TWU wu = Unit(core::QMD,
+                  {{0, 1}, {1, 500}, {2, 500}, {3, 500}, {4, 500}, {5, 100}, {6, 100}, {7, 100}});
     wu.Steps.Items(4)->ConvergedAfter = true; // index 3 once the 0 % step is gone
     const auto benchmark = wu.Benchmark();
     EXPECT_EQ(benchmark.Kept, 2);
