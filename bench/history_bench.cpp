@@ -13,73 +13,33 @@
 #include <zlib.h>
 
 #include "history/history_store.h"
+#include "log_generator.h"
+#include "util/platform.h"
+#include "workunits/wus.h"
 
 namespace {
 
 using namespace korvid;
 
-// Seeded, so two runs time the same bytes.
-class TRandom {
-public:
-    explicit TRandom(std::uint64_t seed) : m_state(seed) {}
-    int Below(int n)
-    {
-        m_state = m_state * 6364136223846793005ull + 1442695040888963407ull;
-        return static_cast<int>((m_state >> 33) % static_cast<std::uint64_t>(n));
-    }
-
-private:
-    std::uint64_t m_state;
-};
-
-std::string Stamp(int seconds)
-{
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "[%02d:%02d:%02d]", seconds / 3600 % 24, seconds / 60 % 60,
-                  seconds % 60);
-    return buffer;
-}
-
-// Work-unit texts as the log reader keeps them: header lines, the unit's opening lines, one
-// progress line per frame, the shutdown line; CR LF after each.
+// What a donor's history holds: the stored texts of generated client logs' units, as the log
+// reader keeps them, up to the size asked for.
 std::string GenerateHistory(std::size_t bytes, std::uint64_t seed)
 {
-    static const char* const Months[] = {"January",   "February", "March",    "April",
-                                         "May",       "June",     "July",     "August",
-                                         "September", "October",  "November", "December"};
-    TRandom random(seed);
+    bench::TLogOptions options;
+    options.Seed = seed;
+    options.Units = bench::UnitsForBytes(2 * bytes, options); // about half a log is kept
+    const util::TSystemClock clock;
+    workunits::TWUs wus;
+    wus.ReadLog(bench::GenerateLog(options), "C:\\FAH\\FAHlog.txt", clock);
     std::string text;
-    text.reserve(bytes + 16384);
-    for (int unit = 0;; ++unit) {
-        std::string wu;
-        int clock = random.Below(86400);
-        const int project = 2600 + random.Below(900);
-        const int frames = 100;
-        const int stepsPerFrame = 2500 * (1 + random.Below(4));
-        wu += "[00:00:00] - User name: folder" + std::to_string(random.Below(50)) +
-              " (Team 3213)\r\n";
-        wu += "[00:00:00] - User ID: 1A2B3C4D5E6F7081\r\n";
-        wu += "[00:00:00] - Machine ID: " + std::to_string(1 + random.Below(8)) + "\r\n";
-        wu += Stamp(clock) + " Working on Unit 0" + std::to_string(random.Below(10)) + " [" +
-              Months[random.Below(12)] + " " + std::to_string(1 + random.Below(28)) + " " +
-              Stamp(clock).substr(1, 8) + "]\r\n";
-        wu += Stamp(clock) + " Core required: FahCore_78.exe\r\n";
-        wu += Stamp(clock += 2) + " Project: " + std::to_string(project) + " (Run " +
-              std::to_string(random.Below(50)) + ", Clone " + std::to_string(random.Below(100)) +
-              ", Gen " + std::to_string(random.Below(200)) + ")\r\n";
-        wu += Stamp(clock += 1) + " Protein: p" + std::to_string(project) + "_Protein_" +
-              std::to_string(random.Below(1000)) + "\r\n";
-        for (int frame = 1; frame <= frames; ++frame) {
-            clock += 300 + random.Below(240);
-            wu += Stamp(clock) + " Completed " + std::to_string(frame * stepsPerFrame) +
-                  " out of " + std::to_string(frames * stepsPerFrame) + " steps  (" +
-                  std::to_string(frame) + "%)\r\n";
-        }
-        wu += Stamp(clock += 5) + " Folding@home Core Shutdown: FINISHED_UNIT\r\n";
-        if (text.size() + wu.size() > bytes)
-            return text;
-        text += wu;
+    text.reserve(bytes);
+    for (std::ptrdiff_t i = 0; i < wus.Count(); ++i) {
+        const std::string& unit = wus.Items(i)->Text;
+        if (text.size() + unit.size() > bytes)
+            break;
+        text += unit;
     }
+    return text;
 }
 
 double Seconds(const auto& job)
