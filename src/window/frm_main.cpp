@@ -737,14 +737,11 @@ int TfrmMain::DelWUsFromHisto(bool onlyIncomplete)
 {
     int removed = 0;
     if (onlyIncomplete) {
-        for (std::ptrdiff_t i = m_wusHisto->Count() - 1; i >= 0; --i) {
-            if (IsComplete(*m_wusHisto->Items(i)))
-                continue;
-            if (m_pbGraph->CurrentWU() == m_wusHisto->Items(i))
-                m_pbGraph->BuildPoints(nullptr);
-            m_wusHisto->Delete(i);
-            ++removed;
-        }
+        if (const TWU* shown = m_pbGraph->CurrentWU();
+            shown != nullptr && m_wusHisto->IndexOf(shown) >= 0 && !IsComplete(*shown))
+            m_pbGraph->BuildPoints(nullptr);
+        removed = static_cast<int>(
+            m_wusHisto->DeleteWhere([](const TWU& wu) { return !IsComplete(wu); }));
     } else {
         removed = static_cast<int>(m_wusHisto->Count());
         ReleaseChart(*m_wusHisto);

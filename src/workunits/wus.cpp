@@ -332,6 +332,28 @@ void TWUs::Delete(std::ptrdiff_t i)
     m_items.erase(m_items.begin() + i);
 }
 
+std::ptrdiff_t TWUs::DeleteWhere(const std::function<bool(const TWU&)>& pick)
+{
+    std::ptrdiff_t removed = 0;
+    auto kept = m_items.begin();
+    for (auto& wu : m_items) {
+        if (!pick(*wu)) {
+            *kept++ = std::move(wu);
+            continue;
+        }
+        const auto [first, last] = m_byIdentity.equal_range(IdentityOf(wu->Text).Hash());
+        for (auto it = first; it != last; ++it)
+            if (it->second == wu.get()) {
+                m_byIdentity.erase(it);
+                break;
+            }
+        wu.reset();
+        ++removed;
+    }
+    m_items.erase(kept, m_items.end());
+    return removed;
+}
+
 void TWUs::Clear()
 {
     m_byIdentity.clear();

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -43,6 +44,9 @@ public:
     }
     [[nodiscard]] std::ptrdiff_t IndexOf(const TWU* wu) const;
     void Delete(std::ptrdiff_t i);
+    // Deletes every unit the predicate picks, in one pass; the others keep their order.
+    // Returns how many went.
+    std::ptrdiff_t DeleteWhere(const std::function<bool(const TWU&)>& pick);
     void Clear();
 
 private:

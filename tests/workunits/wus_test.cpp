@@ -118,3 +118,20 @@ TEST_F(CollectionTest, DeleteForgetsTheUnitSoItCanComeBack)
 }
 
 } // namespace korvid
+
+namespace korvid {
+
+TEST_F(CollectionTest, DeleteWhereRemovesThePickedUnitsInOnePassAndForgetsThem)
+{
+    TWUs wus;
+    wus.ReadLog(Unit(1) + Unit(2) + Unit(3) + Unit(4), "", clock);
+    const auto* second = wus.Items(1);
+    const auto* fourth = wus.Items(3);
+    EXPECT_EQ(wus.DeleteWhere([](const workunits::TWU& wu) { return wu.Project % 2 == 1; }), 2);
+    ASSERT_EQ(wus.Count(), 2);
+    EXPECT_EQ(wus.Items(0), second); // order and addresses of the others stay
+    EXPECT_EQ(wus.Items(1), fourth);
+    EXPECT_EQ(wus.ReadLog(Unit(1) + Unit(2), "", clock).Added, 1); // 1 is forgotten, 2 is not
+}
+
+} // namespace korvid
