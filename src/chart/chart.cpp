@@ -228,6 +228,19 @@ void TChart::DefineAxis(TAxis& axis, TColor color, float min, float max, float m
     ApplyFont();
 }
 
+// Steps and decimals for an axis of that many pixels whose labels need labelRoom pixels each;
+// a step the host asked for caps the label decimals.
+void TChart::ScaleAxis(TAxis& a, int pixels, int labelRoom, float step)
+{
+    TAxisSteps steps = ChooseSteps(a.Lo, a.Hi, pixels, labelRoom, step);
+    if (step > 0)
+        steps.Decimals = std::min(steps.Decimals, Decimals(RoundStep(step)));
+    a.Major = steps.Major;
+    a.Minor = steps.Minor;
+    a.LabelDecimals = steps.Decimals;
+    a.ReadoutDecimals = Decimals((a.Hi - a.Lo) / pixels);
+}
+
 void TChart::DottedLine(TPoint from, int dx, int dy, int count, int style)
 {
     if (style < 0)
@@ -274,13 +287,7 @@ void TChart::DrawXAxis(TGraph& g, std::string_view caption, bool grid, float ste
     }
 
     const int suffixWidth = suffix.empty() ? 0 : m_canvas->TextWidth(suffix);
-    TAxisSteps steps = ChooseSteps(a.Lo, a.Hi, g.PlotWidth, 5 * m_charWidth + suffixWidth, step);
-    if (step > 0)
-        steps.Decimals = std::min(steps.Decimals, Decimals(RoundStep(step)));
-    a.Major = steps.Major;
-    a.Minor = steps.Minor;
-    a.LabelDecimals = steps.Decimals;
-    a.ReadoutDecimals = Decimals((a.Hi - a.Lo) / g.PlotWidth);
+    ScaleAxis(a, g.PlotWidth, 5 * m_charWidth + suffixWidth, step);
 
     if (a.Visible) {
         auto pixel = [&](double v) {
@@ -379,13 +386,7 @@ void TChart::DrawYAxis(TGraph& g, TAxis& a, std::string_view caption, bool grid,
         m_canvas->LineTo(axisX, top - 1);
     }
 
-    TAxisSteps steps = ChooseSteps(a.Lo, a.Hi, g.PlotHeight, 2 * m_charHeight, step);
-    if (step > 0)
-        steps.Decimals = std::min(steps.Decimals, Decimals(RoundStep(step)));
-    a.Major = steps.Major;
-    a.Minor = steps.Minor;
-    a.LabelDecimals = steps.Decimals;
-    a.ReadoutDecimals = Decimals((a.Hi - a.Lo) / g.PlotHeight);
+    ScaleAxis(a, g.PlotHeight, 2 * m_charHeight, step);
     if (!a.Visible)
         return;
 

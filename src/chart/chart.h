@@ -201,6 +201,7 @@ private:
     [[nodiscard]] int MajorTick() const { return m_charWidth + 1; }
     [[nodiscard]] int MinorTick() const { return MajorTick() / 2 + 1; }
 
+    void ScaleAxis(TAxis& a, int pixels, int labelRoom, float step);
     void DefineAxis(TAxis& axis, TColor color, float min, float max, float minZoomSpan, double z0,
                     double z1);
     void DrawXAxis(TGraph& g, std::string_view caption, bool grid, float step);
