@@ -132,16 +132,16 @@ TBenchmark TWU::Benchmark() const
         const auto ds = static_cast<float>(std::fabs(shortest - a) / a);
         if (shortest == longest) {
             // One step is both the shortest and the longest.
-            if (ds > 0.15) {
+            if (ds > 0.15F) {
                 sum -= durations[lo++];
                 continue;
             }
             break;
         }
         const auto dl = static_cast<float>(std::fabs(longest - a) / a);
-        if (ds > dl && ds > 0.15)
+        if (ds > dl && ds > 0.15F)
             sum -= durations[lo++];
-        else if (dl > ds && dl > 0.15)
+        else if (dl > ds && dl > 0.15F)
             sum -= durations[--hi];
         else
             break;

@@ -46,6 +46,9 @@ TEST(TWU, BenchmarkDropsTheFartherOutlierOnePerPass)
         {"every frame 0 s: nothing dropped, average 0",
          Unit(core::Gromacs, {{1, 0}, {2, 0}, {3, 0}}),
          {3, 0, 3}},
+        {"a deviation of exactly 15 % is kept (compared in single precision)",
+         Unit(core::Gromacs, {{1, 0}, {2, 37}, {3, 37}, {4, 46}}),
+         {3, 40, 3}},
         {"no steps", Unit(core::Gromacs, {}), {0, 0, 0}},
     };
     for (Row& row : rows) {
