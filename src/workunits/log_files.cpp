@@ -13,6 +13,7 @@ std::string ReadLogFile(const std::filesystem::path& path)
     auto result = util::ReadFileShared(path, MaxLogBytes);
     switch (result.Outcome) {
     case util::TFileRead::Read:
+        EndLinesAtZeroRuns(result.Bytes);
         return std::move(result.Bytes);
     case util::TFileRead::Missing:
     case util::TFileRead::Failed:
@@ -22,6 +23,23 @@ std::string ReadLogFile(const std::filesystem::path& path)
 }
 
 } // namespace
+
+void EndLinesAtZeroRuns(std::string& text)
+{
+    std::size_t out = text.find('\0');
+    if (out == std::string::npos)
+        return;
+    for (std::size_t in = out; in < text.size();) {
+        if (text[in] == '\0') {
+            while (in < text.size() && text[in] == '\0')
+                ++in;
+            text[out++] = '\n'; // after the run: out may equal where it began
+        } else {
+            text[out++] = text[in++];
+        }
+    }
+    text.resize(out);
+}
 
 std::string ReadFahLogText(const std::filesystem::path& chosen)
 {

@@ -35,4 +35,31 @@ TEST(ReadFahLogText, NamesTheFileItCouldNotRead)
     EXPECT_EQ(workunits::ReadFahLogText(dir / "FAHlog.txt"), "new"); // a folder is no previous log
 }
 
+TEST(ReadFahLogText, TakesEachRunOfZeroBytesAsOneLineEnd)
+{
+    using namespace std::string_literals;
+    struct Row {
+        const char* name;
+        std::string in;
+        std::string out;
+    };
+    const Row rows[] = {
+        {"none", "a\r\nb", "a\r\nb"},
+        {"a block after a line", "a\r\n"s + std::string(4096, '\0') + "b\r\n", "a\r\n\nb\r\n"},
+        {"inside a line", "a\0\0\0b"s, "a\nb"},
+        {"several runs, first and last", "\0a\0b\0\0"s, "\na\nb\n"},
+        {"only zeros", std::string(3, '\0'), "\n"},
+    };
+    test::TTempDir dir;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        dir.Write("log.txt", row.in);
+        EXPECT_EQ(workunits::ReadFahLogText(dir / "log.txt"), row.out);
+    }
+    // Both files of a pair.
+    dir.Write("FAHlog-Prev.txt", "old\0"s);
+    dir.Write("FAHlog.txt", "\0\0new"s);
+    EXPECT_EQ(workunits::ReadFahLogText(dir / "FAHlog.txt"), "old\n\r\n\nnew");
+}
+
 } // namespace korvid
