@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "chart/axis_scale.h"
-#include "util/dates.h"
+#include "util/ascii_case.h"
 
 namespace korvid::chart {
 

@@ -40,12 +40,12 @@ constexpr TShiftState MiddleButton = 32;
 constexpr int MaxGraphs = 8;
 constexpr int MaxYAxes = 4;
 
-// ChartReadoutSetup flags beside the mode (flags AND 7).
+// ChartReadoutSetup flags beside the mode (`flags & 7`).
 constexpr int ReadoutSnapX = 8;
 constexpr int ReadoutSnapY = 16;
 constexpr int ReadoutIgnoreData = 64;
 
-// ChartPlotArray style flags beside the snapping kind (flags AND 7).
+// ChartPlotArray style flags beside the snapping kind (`flags & 7`).
 constexpr int PlotNoReadout = 8;
 
 struct TAxis {

@@ -79,7 +79,7 @@ TEST(QtCanvas, ExclusiveOrFiguresDrawnTwiceLeaveNoTrace)
     const QImage shown = canvas.Image().copy();
     EXPECT_EQ(shown.pixel(5, 5), Maroon); // every corner painted once
     EXPECT_EQ(shown.pixel(30, 25), Maroon);
-    EXPECT_EQ(shown.pixel(5, 15), qRgb(0x7F, 0xFF, 0)); // blue XOR 0x7FFFFF
+    EXPECT_EQ(shown.pixel(5, 15), qRgb(0x7F, 0xFF, 0)); // blue ^ 0x7FFFFF
     figure();
     EXPECT_EQ(canvas.Image(), before);
 }
