@@ -12,8 +12,8 @@
 #include <QPolygon>
 
 #include "bench_util.h"
-#include "chart/axis_scale.h"
 #include "chart/chart.h"
+#include "chart/plot_geometry.h"
 #include "sample_chart.h"
 #include "window/chart_paint.h"
 #include "window/qt_canvas.h"
@@ -59,10 +59,7 @@ int main(int argc, char** argv)
     for (std::size_t r = 1; r < unit.Points.size(); ++r) {
         const double x = unit.Points[r][0];
         const double y = unit.Points[r][1];
-        points.append(
-            QPoint(chart::ClampPixel(g.PlotLeft + g.PlotWidth * (x - g.X.Lo) / (g.X.Hi - g.X.Lo)),
-                   chart::ClampPixel(g.PlotBottom -
-                                     g.PlotHeight * (y - g.Y[0].Lo) / (g.Y[0].Hi - g.Y[0].Lo))));
+        points.append(QPoint(chart::XPixel(g, x), chart::YPixel(g, g.Y[0], y)));
     }
     QImage reference(size, QImage::Format_RGB32);
     reference.fill(Qt::white);
