@@ -2,12 +2,29 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace korvid::bench {
+
+// The short run ctest makes: "--quick" among the arguments.
+inline bool QuickRun(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i)
+        if (std::string_view(argv[i]) == "--quick")
+            return true;
+    return false;
+}
+
+// Qt benchmarks paint off screen unless the caller chose a platform; call before QApplication.
+inline void PaintOffScreen()
+{
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+}
 
 // Median wall time of several runs, in seconds.
 inline double MedianSeconds(int runs, const std::function<void()>& work)

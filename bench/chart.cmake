@@ -2,12 +2,10 @@
 # sample chart as PNG. Both need the Qt canvas.
 if(TARGET korvid_window)
     add_executable(korvid_bench_chart ${CMAKE_CURRENT_LIST_DIR}/chart_bench.cpp)
-    target_include_directories(korvid_bench_chart PRIVATE ${PROJECT_SOURCE_DIR}/tests)
-    target_link_libraries(korvid_bench_chart PRIVATE korvid_window)
+    target_link_libraries(korvid_bench_chart PRIVATE korvid_window korvid_loggen)
     add_test(NAME korvid_bench_chart_quick COMMAND korvid_bench_chart --quick)
     set_tests_properties(korvid_bench_chart_quick PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)
 
     add_executable(korvid_chart_sample ${CMAKE_CURRENT_LIST_DIR}/chart_sample.cpp)
-    target_include_directories(korvid_chart_sample PRIVATE ${PROJECT_SOURCE_DIR}/tests)
-    target_link_libraries(korvid_chart_sample PRIVATE korvid_window)
+    target_link_libraries(korvid_chart_sample PRIVATE korvid_window korvid_loggen)
 endif()

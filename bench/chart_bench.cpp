@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <vector>
 
 #include <QApplication>
@@ -12,9 +11,10 @@
 #include <QPainter>
 #include <QPolygon>
 
-#include "chart/axis_scale.h"
+#include "bench_util.h"
 #include "chart/chart.h"
-#include "testing/sample_chart.h"
+#include "chart/plot_geometry.h"
+#include "sample_chart.h"
 #include "window/chart_paint.h"
 #include "window/qt_canvas.h"
 
@@ -40,16 +40,15 @@ template <class F> double Milliseconds(F&& work)
 
 int main(int argc, char** argv)
 {
-    const bool quick = argc > 1 && std::strcmp(argv[1], "--quick") == 0;
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const bool quick = bench::QuickRun(argc, argv);
+    bench::PaintOffScreen();
     QApplication application(argc, argv);
 
     const int frames = quick ? 200 : 5000;
     const int runs = quick ? 3 : 51;
     const QSize size(1000, 700);
-    const test::TSampleUnit unit = test::MakeSampleUnit(frames, frames);
-    const window::TChartPicture picture = test::SamplePicture(unit);
+    const loggen::TSampleUnit unit = loggen::MakeSampleUnit(frames, frames);
+    const window::TChartPicture picture = loggen::SamplePicture(unit);
     window::TQtCanvas canvas(size);
     chart::TNoCursor cursor;
     chart::TChart chart(cursor);
@@ -60,10 +59,7 @@ int main(int argc, char** argv)
     for (std::size_t r = 1; r < unit.Points.size(); ++r) {
         const double x = unit.Points[r][0];
         const double y = unit.Points[r][1];
-        points.append(
-            QPoint(chart::ClampPixel(g.PlotLeft + g.PlotWidth * (x - g.X.Lo) / (g.X.Hi - g.X.Lo)),
-                   chart::ClampPixel(g.PlotBottom -
-                                     g.PlotHeight * (y - g.Y[0].Lo) / (g.Y[0].Hi - g.Y[0].Lo))));
+        points.append(QPoint(chart::XPixel(g, x), chart::YPixel(g, g.Y[0], y)));
     }
     QImage reference(size, QImage::Format_RGB32);
     reference.fill(Qt::white);

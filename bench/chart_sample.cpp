@@ -8,8 +8,9 @@
 #include <QApplication>
 #include <QImage>
 
+#include "bench_util.h"
 #include "chart/chart.h"
-#include "testing/sample_chart.h"
+#include "sample_chart.h"
 #include "window/chart_paint.h"
 #include "window/qt_canvas.h"
 
@@ -25,8 +26,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: %s <file.png> [width height frames]\n", argv[0]);
         return 2;
     }
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::PaintOffScreen();
     QApplication application(argc, argv);
     const int width = argc == 5 ? std::atoi(argv[2]) : 1000;
     const int height = argc == 5 ? std::atoi(argv[3]) : 700;
@@ -38,7 +38,7 @@ int main(int argc, char** argv)
     }
 
     // An unfinished unit: the x axis runs to the expected 100 frames.
-    const test::TSampleUnit unit = test::MakeSampleUnit(frames, frames * 5 / 4);
+    const loggen::TSampleUnit unit = loggen::MakeSampleUnit(frames, frames * 5 / 4);
     window::TQtCanvas canvas(QSize(width, height));
     chart::TNoCursor cursor;
     chart::TChart chart(cursor);
@@ -47,7 +47,7 @@ int main(int argc, char** argv)
             text = "Frame #" + std::to_string(row) + " : " +
                    std::to_string(static_cast<int>(unit.Points[row][1] * 60)) + " s";
     };
-    const window::TChartPicture picture = test::SamplePicture(unit);
+    const window::TChartPicture picture = loggen::SamplePicture(unit);
     window::PaintChart(chart, canvas, &picture, pointText);
 
     if (const chart::TGraph* g = chart.Graph(1); g != nullptr && frames > 0) {

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -38,17 +37,16 @@ struct TFolder final : util::IProgramFolder {
 
 int main(int argc, char** argv)
 {
-    const bool quick = argc > 1 && std::strcmp(argv[1], "--quick") == 0;
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const bool quick = bench::QuickRun(argc, argv);
+    bench::PaintOffScreen();
     QApplication application(argc, argv);
 
-    bench::TLogOptions options;
+    loggen::TLogOptions options;
     options.Seed = 11;
     options.Units = quick ? 4 : 500;
     const util::TSystemClock clock;
     workunits::TWUs wus;
-    (void)wus.ReadLog(bench::GenerateLog(options), "/fah/FAHlog.txt", clock);
+    (void)wus.ReadLog(loggen::GenerateLog(options), "/fah/FAHlog.txt", clock);
     std::vector<const workunits::TWU*> order;
     for (std::ptrdiff_t i = 0; i < wus.Count(); ++i)
         order.push_back(wus.Items(i));

@@ -12,6 +12,7 @@
 
 #include <zlib.h>
 
+#include "bench_util.h"
 #include "history/history_store.h"
 #include "log_generator.h"
 #include "util/platform.h"
@@ -25,12 +26,12 @@ using namespace korvid;
 // reader keeps them, up to the size asked for.
 std::string GenerateHistory(std::size_t bytes, std::uint64_t seed)
 {
-    bench::TLogOptions options;
+    loggen::TLogOptions options;
     options.Seed = seed;
-    options.Units = bench::UnitsForBytes(2 * bytes, options); // about half a log is kept
+    options.Units = loggen::UnitsForBytes(2 * bytes, options); // about half a log is kept
     const util::TSystemClock clock;
     workunits::TWUs wus;
-    wus.ReadLog(bench::GenerateLog(options), "C:\\FAH\\FAHlog.txt", clock);
+    wus.ReadLog(loggen::GenerateLog(options), "C:\\FAH\\FAHlog.txt", clock);
     std::string text;
     text.reserve(bytes);
     for (std::ptrdiff_t i = 0; i < wus.Count(); ++i) {
@@ -87,7 +88,7 @@ std::string ReadPlain(const std::filesystem::path& path)
 
 int main(int argc, char** argv)
 {
-    const bool quick = argc > 1 && std::string_view(argv[1]) == "--quick";
+    const bool quick = bench::QuickRun(argc, argv);
     const std::size_t size = quick ? 64 * 1024 : history::MaxHistoBytes;
     const int runs = quick ? 1 : 5;
 

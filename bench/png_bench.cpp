@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <random>
 #include <stdexcept>
 #include <string>
@@ -168,7 +167,7 @@ void Measure(const char* name, const TImage& image, TFilterMode mode, int runs)
 
 int main(int argc, char** argv)
 {
-    const bool quick = argc > 1 && std::strcmp(argv[1], "--quick") == 0;
+    const bool quick = korvid::bench::QuickRun(argc, argv);
     const std::uint32_t width = quick ? 100 : 1000, height = quick ? 70 : 700;
     const int runs = quick ? 3 : 9;
     const TImage chart = ChartImage(width, height);

@@ -22,12 +22,12 @@ using namespace korvid;
 std::filesystem::path WriteLog(const std::filesystem::path& folder, std::size_t bytes,
                                std::uint64_t seed)
 {
-    bench::TLogOptions options;
+    loggen::TLogOptions options;
     options.Seed = seed;
     options.HighBytes = true;
-    options.Units = bench::UnitsForBytes(bytes, options);
+    options.Units = loggen::UnitsForBytes(bytes, options);
     const auto path = folder / ("FAHlog-" + std::to_string(bytes >> 20) + "MB.txt");
-    const std::string log = bench::GenerateLog(options);
+    const std::string log = loggen::GenerateLog(options);
     std::ofstream(path, std::ios::binary)
         .write(log.data(), static_cast<std::streamsize>(log.size()));
     return path;

@@ -70,12 +70,12 @@ void WriteFile(const std::filesystem::path& path, const std::string& bytes)
 std::string HistoryText(const workunits::TWUs& logUnits, std::size_t limit,
                         const util::IClock& clock)
 {
-    bench::TLogOptions older;
+    loggen::TLogOptions older;
     older.Seed = 99;
     older.StartYear = 2024;
-    older.Units = bench::UnitsForBytes(limit * 3, older);
+    older.Units = loggen::UnitsForBytes(limit * 3, older);
     workunits::TWUs olderUnits;
-    olderUnits.ReadLog(bench::GenerateLog(older), "/old/FAHlog.txt", clock);
+    olderUnits.ReadLog(loggen::GenerateLog(older), "/old/FAHlog.txt", clock);
     std::string text;
     for (const workunits::TWUs* wus : {&logUnits, static_cast<const workunits::TWUs*>(&olderUnits)})
         for (std::ptrdiff_t i = 0; i < wus->Count(); ++i) {
@@ -129,11 +129,8 @@ TStartTimes TimeStart(const window::TWindowSeams& seams)
 
 int main(int argc, char** argv)
 {
-    bool quick = false;
-    for (int i = 1; i < argc; ++i)
-        quick = quick || std::string(argv[i]) == "--quick";
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const bool quick = bench::QuickRun(argc, argv);
+    bench::PaintOffScreen();
     qInstallMessageHandler(QuietHandler);
     QApplication application(argc, argv);
 
@@ -153,12 +150,12 @@ int main(int argc, char** argv)
     TNoDialog dialog;
     const window::TWindowSeams seams{clock, regional, programFolder, boxes, dialog, "Korvid"};
 
-    bench::TLogOptions options;
+    loggen::TLogOptions options;
     options.Seed = 11;
     options.StartYear = 2026;
-    options.Units = bench::UnitsForBytes(logBytes, options);
+    options.Units = loggen::UnitsForBytes(logBytes, options);
     const auto logPath = folder / "FAHlog.txt";
-    WriteFile(logPath, bench::GenerateLog(options));
+    WriteFile(logPath, loggen::GenerateLog(options));
     workunits::TWUs logUnits;
     logUnits.ReadLog(workunits::ReadFahLogText(logPath), logPath.string(), clock);
     const std::string histoText = HistoryText(logUnits, histoBytes, clock);
@@ -202,12 +199,12 @@ int main(int argc, char** argv)
                 adding.Whole <= 1.5 ? "" : "  MISSED");
 
     // FillTree: both trees rebuilt by a change of grouping, the log empty, the history full.
-    bench::TLogOptions treeOptions;
+    loggen::TLogOptions treeOptions;
     treeOptions.Seed = 5;
     treeOptions.Units = treeUnits;
     treeOptions.FramesPerUnit = 20;
     workunits::TWUs treeWUs;
-    treeWUs.ReadLog(bench::GenerateLog(treeOptions), "/logs/FAHlog.txt", clock);
+    treeWUs.ReadLog(loggen::GenerateLog(treeOptions), "/logs/FAHlog.txt", clock);
     history::SaveCompressedText(treeWUs.AllText(), folder / "Korvid.dat");
     WriteFile(folder / "Korvid.ini", "[General]\nAutoSaveHisto=0\n");
     {

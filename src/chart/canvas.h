@@ -27,7 +27,7 @@ struct TRect {
 };
 
 enum class TPenStyle { Solid, Clear };
-// Xor: each painted pixel becomes pixel XOR pen colour, so drawing a figure twice removes it.
+// Xor: each painted pixel becomes pixel ^ pen colour, so drawing a figure twice removes it.
 enum class TPenMode { Copy, Xor };
 enum class TBrushStyle { Solid, Clear };
 

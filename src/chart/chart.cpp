@@ -2,18 +2,16 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
 
 #include "chart/axis_scale.h"
-#include "util/dates.h"
+#include "chart/plot_geometry.h"
+#include "util/ascii_case.h"
 
 namespace korvid::chart {
 
 namespace {
 
 constexpr int MaxFontSize = 1000;
-// Far more ticks than any axis holds; ends the loop when a step is lost in a huge offset.
-constexpr int MaxTicks = 100000;
 constexpr int GridMajorStyle = 4; // four pixels on, four off
 constexpr int GridMinorStyle = 7; // one pixel in eight
 
@@ -24,9 +22,23 @@ int FontSize(double points)
     return points > MaxFontSize ? MaxFontSize : static_cast<int>(std::nearbyint(points));
 }
 
-int ClampInt(std::int64_t v)
+// ChartFont's -1 and 1 turn a style off, 2 on; 0 and anything else keep it.
+TFontStyleChoice StyleChoice(int setting)
 {
-    return static_cast<int>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
+    switch (setting) {
+    case -1:
+    case 1:
+        return TFontStyleChoice::Off;
+    case 2:
+        return TFontStyleChoice::On;
+    default:
+        return TFontStyleChoice::Keep;
+    }
+}
+
+TFontScope Scope(int scope)
+{
+    return scope >= 0 && scope <= 3 ? static_cast<TFontScope>(scope) : TFontScope::None;
 }
 
 } // namespace
@@ -49,29 +61,6 @@ TGraph* TChart::CurrentGraph()
         return nullptr;
     TGraph& g = m_graphs[m_current - 1];
     return g.AreaValid ? &g : nullptr;
-}
-
-int TChart::XPixel(const TGraph& g, double v) const
-{
-    const TAxis& a = g.X;
-    return ClampPixel(g.PlotLeft + g.PlotWidth * (v * a.Direction - a.Lo) / (a.Hi - a.Lo));
-}
-
-int TChart::YPixel(const TGraph& g, const TAxis& axis, double v) const
-{
-    return ClampPixel(g.PlotBottom -
-                      g.PlotHeight * (v * axis.Direction - axis.Lo) / (axis.Hi - axis.Lo));
-}
-
-double TChart::XValue(const TGraph& g, int px) const
-{
-    const TAxis& a = g.X;
-    return (a.Lo + (a.Hi - a.Lo) * (px - g.PlotLeft) / g.PlotWidth) * a.Direction;
-}
-
-double TChart::YValue(const TGraph& g, const TAxis& axis, int py) const
-{
-    return (axis.Lo + (axis.Hi - axis.Lo) * (g.PlotBottom - py) / g.PlotHeight) * axis.Direction;
 }
 
 void TChart::ApplyPen()
@@ -123,12 +112,13 @@ void TChart::ChartInit(ICanvas& surface, TColor background, TColor foreground, f
     ApplyPen();
     m_canvas->FillRect(0, 0, m_width, m_height);
 
-    const bool keepName = !m_storedFontName.empty() && m_fontScope >= 1;
-    const bool keepSize = m_storedFontSize >= 1 && m_fontScope >= 2;
-    m_font.Name = keepName ? m_storedFontName : "Arial";
-    m_font.Size = FontSize((keepSize ? m_storedFontSize : 8.0 * m_scale) * Mult);
-    m_font.Italic = m_storedItalic == 2;
-    m_font.Bold = m_storedBold == 2;
+    const TFontRequest& asked = m_fontRequest;
+    const bool keepName = !asked.Name.empty() && asked.Scope >= TFontScope::Name;
+    const bool keepSize = asked.Size >= 1 && asked.Scope >= TFontScope::NameAndSize;
+    m_font.Name = keepName ? asked.Name : "Arial";
+    m_font.Size = FontSize((keepSize ? asked.Size : 8.0 * m_scale) * Mult);
+    m_font.Italic = asked.Italic == TFontStyleChoice::On;
+    m_font.Bold = asked.Bold == TFontStyleChoice::On;
     m_font.Color = m_foreground;
     ApplyFont();
     MeasureFont();
@@ -161,36 +151,8 @@ void TChart::ChartStartGraph(double x1, double x2, double y1, double y2, int lef
     ++m_count;
     m_current = m_count;
     TGraph& g = m_graphs[m_current - 1];
-    g = TGraph{};
-
-    auto order = [](double& lo, double& hi) {
-        if (std::isnan(lo))
-            lo = 0;
-        if (std::isnan(hi))
-            hi = 100;
-        if (hi < lo)
-            std::swap(lo, hi);
-        lo = std::max(lo, 0.0);
-        hi = std::min(hi, 100.0);
-    };
-    order(x1, x2);
-    order(y1, y2);
-    auto at = [](double percent, int size) {
-        return static_cast<int>(std::nearbyint(std::clamp(percent, 0.0, 100.0) / 100 * size));
-    };
-    g.Outer = {at(x1, m_width), at(y1, m_height), at(x2, m_width), at(y2, m_height)};
-
-    const std::int64_t left = std::int64_t{g.Outer.Left} + std::int64_t{leftMargin} * Mult;
-    const std::int64_t right = std::int64_t{g.Outer.Right} - std::int64_t{rightMargin} * Mult;
-    const std::int64_t top = std::int64_t{g.Outer.Top} + std::int64_t{topMargin} * Mult;
-    const std::int64_t bottom = std::int64_t{g.Outer.Bottom} - std::int64_t{bottomMargin} * Mult;
-    g.AreaValid = right > left && bottom > top;
-    if (g.AreaValid) {
-        g.PlotLeft = ClampInt(left);
-        g.PlotBottom = ClampInt(bottom);
-        g.PlotWidth = ClampInt(right - left);
-        g.PlotHeight = ClampInt(bottom - top);
-    }
+    g = LayOutGraph(x1, x2, y1, y2, leftMargin, rightMargin, topMargin, bottomMargin, m_width,
+                    m_height, Mult);
     g.Clip = !(noClip && m_zoom[m_current - 1] == TZoomWindow{});
 
     m_pen.Style = TPenStyle::Solid;
@@ -204,23 +166,8 @@ void TChart::ChartStartGraph(double x1, double x2, double y1, double y2, int lef
     m_selectedY = 0;
 }
 
-void TChart::DefineAxis(TAxis& axis, TColor color, float min, float max, float minZoomSpan,
-                        double z0, double z1)
+void TChart::UseAxisColor(const TAxis& axis)
 {
-    axis = TAxis{};
-    axis.Defined = true;
-    axis.Color = color & ColorMask;
-    axis.Visible = axis.Color != m_background;
-    axis.Min = min;
-    axis.Max = max;
-    axis.Direction = min > max ? -1 : 1;
-    const double lo = axis.Min * axis.Direction;
-    const double hi = axis.Max * axis.Direction;
-    axis.Lo = (hi - lo) * z0 + lo;
-    axis.Hi = (hi - lo) * z1 + lo;
-    const double span = std::isfinite(minZoomSpan) ? minZoomSpan / (hi - lo) : 0;
-    axis.MinZoomSpan = std::clamp(span, 0.0, 1.0);
-
     m_pen.Color = axis.Visible ? axis.Color : m_foreground;
     m_pen.Style = TPenStyle::Solid;
     m_font.Color = m_pen.Color;
@@ -265,7 +212,8 @@ void TChart::ChartXAxis(TColor color, std::string_view caption, bool grid, float
     if (g == nullptr || !std::isfinite(min) || !std::isfinite(max) || min == max)
         return;
     const TZoomWindow& zoom = m_zoom[m_current - 1];
-    DefineAxis(g->X, color, min, max, minZoomSpan, zoom.X0, zoom.X1);
+    g->X = DefineAxis(color, m_background, min, max, minZoomSpan, zoom.X0, zoom.X1);
+    UseAxisColor(g->X);
     g->X.MinZoomSpan = std::max(g->X.MinZoomSpan, 0.001);
     DrawXAxis(*g, caption, grid, step);
 }
@@ -290,18 +238,11 @@ void TChart::DrawXAxis(TGraph& g, std::string_view caption, bool grid, float ste
     ScaleAxis(a, g.PlotWidth, 5 * m_charWidth + suffixWidth, step);
 
     if (a.Visible) {
-        auto pixel = [&](double v) {
-            return ClampPixel(left + g.PlotWidth * (v - a.Lo) / (a.Hi - a.Lo));
-        };
-        const int minors = std::clamp(static_cast<int>(std::nearbyint(a.Major / a.Minor)), 1, 100);
         const int majorTick = MajorTick() * Mult;
         const int minorTick = MinorTick() * Mult;
-        double v = std::trunc(a.Lo / a.Major - 1) * a.Major;
-        for (int i = 0; i < MaxTicks; ++i) {
-            const int px = pixel(v);
-            if (px > right)
-                break;
-            if (px >= left) {
+        WalkTicks(
+            a, left, right, [&](double v) { return XPixelDirected(g, v); },
+            [&](int px, double v) {
                 m_canvas->MoveTo(px, bottom);
                 m_canvas->LineTo(px, bottom + majorTick);
                 std::string label = LabelText(v * a.Direction, a.LabelDecimals, a.Major);
@@ -309,21 +250,13 @@ void TChart::DrawXAxis(TGraph& g, std::string_view caption, bool grid, float ste
                 Text(px - m_canvas->TextWidth(label) / 2, bottom + majorTick + Mult - 1, label);
                 if (grid && px != left)
                     DottedLine({px, bottom}, 0, -1, g.PlotHeight + 1, GridMajorStyle);
-            }
-            for (int k = 1; k < minors; ++k) {
-                const int pm = pixel(v + k * a.Minor);
-                if (pm < left || pm > right)
-                    continue;
+            },
+            [&](int pm) {
                 m_canvas->MoveTo(pm, bottom);
                 m_canvas->LineTo(pm, bottom + minorTick);
                 if (grid && pm != left)
                     DottedLine({pm, bottom}, 0, -1, g.PlotHeight + 1, GridMinorStyle);
-            }
-            const double next = v + a.Major;
-            if (next == v)
-                break;
-            v = next;
-        }
+            });
         if (!caption.empty())
             Text(left + g.PlotWidth / 2 - m_canvas->TextWidth(caption) / 2,
                  bottom + majorTick + m_charHeight, caption);
@@ -343,7 +276,8 @@ void TChart::ChartYAxis(TColor color, std::string_view caption, int position, fl
     const int number = (position - 1) % MaxYAxes + 1;
     TAxis& a = g->Y[number - 1];
     const TZoomWindow& zoom = m_zoom[m_current - 1];
-    DefineAxis(a, color, min, max, minZoomSpan, zoom.Y0, zoom.Y1);
+    a = DefineAxis(color, m_background, min, max, minZoomSpan, zoom.Y0, zoom.Y1);
+    UseAxisColor(a);
     // The y ranges are single precision.
     a.Lo = static_cast<float>(a.Lo);
     a.Hi = static_cast<float>(a.Hi);
@@ -390,19 +324,12 @@ void TChart::DrawYAxis(TGraph& g, TAxis& a, std::string_view caption, bool grid,
     if (!a.Visible)
         return;
 
-    auto pixel = [&](double v) {
-        return ClampPixel(bottom - g.PlotHeight * (v - a.Lo) / (a.Hi - a.Lo));
-    };
-    const int minors = std::clamp(static_cast<int>(std::nearbyint(a.Major / a.Minor)), 1, 100);
     const int majorTick = MajorTick() * Mult;
     const int minorTick = MinorTick() * Mult;
     int widest = 0;
-    double v = std::trunc(a.Lo / a.Major - 1) * a.Major;
-    for (int i = 0; i < MaxTicks; ++i) {
-        const int py = pixel(v);
-        if (py < top)
-            break;
-        if (py <= bottom) {
+    WalkTicks(
+        a, bottom, top, [&](double v) { return YPixelDirected(g, a, v); },
+        [&](int py, double v) {
             m_canvas->MoveTo(axisX, py);
             m_canvas->LineTo(axisX + direction * majorTick, py);
             const std::string label = LabelText(v * a.Direction, a.LabelDecimals, a.Major);
@@ -413,21 +340,13 @@ void TChart::DrawYAxis(TGraph& g, TAxis& a, std::string_view caption, bool grid,
             Text(labelX, py - m_charHeight / 2, label);
             if (py != bottom && (grid || std::abs(v) < a.Major / 2))
                 DottedLine({left, py}, 1, 0, g.PlotWidth + 1, GridMajorStyle);
-        }
-        for (int k = 1; k < minors; ++k) {
-            const int pm = pixel(v + k * a.Minor);
-            if (pm < top || pm > bottom)
-                continue;
+        },
+        [&](int pm) {
             m_canvas->MoveTo(axisX, pm);
             m_canvas->LineTo(axisX + direction * minorTick, pm);
             if (grid && pm != bottom)
                 DottedLine({left, pm}, 1, 0, g.PlotWidth + 1, GridMinorStyle);
-        }
-        const double next = v + a.Major;
-        if (next == v)
-            break;
-        v = next;
-    }
+        });
 
     int captionTop = top - m_charHeight - m_charHeight / 2;
     if (!caption.empty() && caption.front() == '@') {
@@ -459,27 +378,24 @@ void TChart::DrawYAxis(TGraph& g, TAxis& a, std::string_view caption, bool grid,
 
 void TChart::ChartFont(std::string_view name, int size, int italic, int bold, int scope)
 {
-    m_fontScope = scope >= 0 && scope <= 3 ? scope : 0;
+    TFontRequest& asked = m_fontRequest;
+    asked.Scope = Scope(scope);
     if (!name.empty()) {
-        m_storedFontName = util::EqualsNoCase(name, "DEF") ? "Arial" : std::string(name);
-        m_font.Name = m_storedFontName;
+        asked.Name = util::EqualsNoCase(name, "DEF") ? "Arial" : std::string(name);
+        m_font.Name = asked.Name;
     }
     if (size != 0) {
-        m_storedFontSize = size;
+        asked.Size = size;
         m_font.Size = FontSize(size > 0 ? size : 8.0 * m_scale);
     }
-    auto style = [](int setting, bool& on, int& stored) {
-        if (setting < -1 || setting > 2)
-            setting = 0;
-        if (setting == 2)
-            on = true;
-        else if (setting != 0)
-            on = false;
-        if (setting != 0)
-            stored = setting;
+    auto style = [](TFontStyleChoice choice, bool& on, TFontStyleChoice& stored) {
+        if (choice == TFontStyleChoice::Keep)
+            return;
+        on = choice == TFontStyleChoice::On;
+        stored = choice;
     };
-    style(italic, m_font.Italic, m_storedItalic);
-    style(bold, m_font.Bold, m_storedBold);
+    style(StyleChoice(italic), m_font.Italic, asked.Italic);
+    style(StyleChoice(bold), m_font.Bold, asked.Bold);
     ApplyFont();
     MeasureFont();
 }
@@ -490,7 +406,7 @@ void TChart::ChartTitle(TColor color, std::string_view text)
     if (g == nullptr)
         return;
     const TFont saved = m_font;
-    if (m_fontScope < 3) {
+    if (m_fontRequest.Scope != TFontScope::All) {
         m_font.Size = FontSize(m_font.Size * 1.2);
         m_font.Bold = true;
     }

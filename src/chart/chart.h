@@ -40,13 +40,27 @@ constexpr TShiftState MiddleButton = 32;
 constexpr int MaxGraphs = 8;
 constexpr int MaxYAxes = 4;
 
-// ChartReadoutSetup flags beside the mode (flags AND 7).
+// ChartReadoutSetup flags beside the mode (`flags & 7`).
 constexpr int ReadoutSnapX = 8;
 constexpr int ReadoutSnapY = 16;
 constexpr int ReadoutIgnoreData = 64;
 
-// ChartPlotArray style flags beside the snapping kind (flags AND 7).
+// ChartPlotArray style flags beside the snapping kind (`flags & 7`).
 constexpr int PlotNoReadout = 8;
+
+// How much of the ChartFont request outlives ChartInit (scope 0..3); All also leaves the title
+// in the font as set instead of larger and bold.
+enum class TFontScope { None, Name, NameAndSize, All };
+// A style ChartFont turns on or off, or leaves as it is.
+enum class TFontStyleChoice { Keep, Off, On };
+
+struct TFontRequest {
+    std::string Name; // empty: none asked for
+    int Size = 0;     // 0: none asked for; negative: the default size
+    TFontStyleChoice Italic = TFontStyleChoice::Keep;
+    TFontStyleChoice Bold = TFontStyleChoice::Keep;
+    TFontScope Scope = TFontScope::None;
+};
 
 struct TAxis {
     bool Defined = false;
@@ -189,10 +203,6 @@ private:
 
     [[nodiscard]] TGraph* CurrentGraph();
     [[nodiscard]] TGraph* DrawingGraph();
-    [[nodiscard]] int XPixel(const TGraph& g, double v) const;
-    [[nodiscard]] int YPixel(const TGraph& g, const TAxis& axis, double v) const;
-    [[nodiscard]] double XValue(const TGraph& g, int px) const;
-    [[nodiscard]] double YValue(const TGraph& g, const TAxis& axis, int py) const;
 
     void ApplyPen();
     void ApplyBrush();
@@ -202,8 +212,8 @@ private:
     [[nodiscard]] int MinorTick() const { return MajorTick() / 2 + 1; }
 
     void ScaleAxis(TAxis& a, int pixels, int labelRoom, float step);
-    void DefineAxis(TAxis& axis, TColor color, float min, float max, float minZoomSpan, double z0,
-                    double z1);
+    // Axis lines, ticks and labels take the axis colour; a hidden axis leaves the foreground.
+    void UseAxisColor(const TAxis& axis);
     void DrawXAxis(TGraph& g, std::string_view caption, bool grid, float step);
     void DrawYAxis(TGraph& g, TAxis& axis, std::string_view caption, bool grid, float step);
     void DottedLine(TPoint from, int dx, int dy, int count, int style);
@@ -244,11 +254,7 @@ private:
     TPen m_pen;
     TBrush m_brush;
     TFont m_font;
-    std::string m_storedFontName;
-    int m_storedFontSize = 0;
-    int m_storedItalic = 0;
-    int m_storedBold = 0;
-    int m_fontScope = 0;
+    TFontRequest m_fontRequest;
     int m_charWidth = 0;
     int m_charHeight = 0;
 

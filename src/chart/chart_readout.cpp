@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "chart/axis_scale.h"
+#include "chart/plot_geometry.h"
 
 namespace korvid::chart {
 

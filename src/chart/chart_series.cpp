@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "chart/axis_scale.h"
+#include "chart/plot_geometry.h"
 
 namespace korvid::chart {
 

@@ -173,11 +173,6 @@ TInflateResult Broken(TFill fill, const TInflater& inflater)
     return Refused(TInflate::Damaged, "InflateStream: damaged data");
 }
 
-std::string CannotRead(const std::filesystem::path& path, std::string_view cause)
-{
-    return "Cannot read " + path.string() + ": " + std::string(cause);
-}
-
 THistoLoadResult LoadFailure(THistoLoad outcome, std::string message)
 {
     THistoLoadResult result;
@@ -261,9 +256,9 @@ void SaveCompressedText(std::string_view text, const std::filesystem::path& path
                         const util::TAtomicWriteHooks& hooks)
 {
     if (text.size() > MaxHistoBytes)
-        throw util::TError("Cannot write " + path.string() + ": the history holds " +
-                           std::to_string(text.size()) + " bytes, more than the " +
-                           std::to_string(MaxHistoBytes) + " a history file can give back");
+        throw util::TError(util::CannotWrite(util::FileCause(
+            path, "the history holds " + std::to_string(text.size()) + " bytes, more than the " +
+                      std::to_string(MaxHistoBytes) + " a history file can give back")));
     util::WriteFileAtomically(path, DeflateStream(text), hooks);
 }
 
@@ -281,21 +276,25 @@ THistoLoadResult ReadCompressedText(const std::filesystem::path& path)
         if (!ec && size > MaxStreamBytes)
             return LoadFailure(
                 THistoLoad::TooLarge,
-                CannotRead(path, "the file is too large (" + std::to_string(size) + " bytes)"));
-        return LoadFailure(THistoLoad::Damaged, "Cannot read " + file.Message);
+                util::CannotRead(util::FileCause(path, "the file is too large (" +
+                                                           std::to_string(size) + " bytes)")));
+        return LoadFailure(THistoLoad::Damaged, util::CannotRead(file.Message));
     }
     }
     if (file.Bytes.empty())
-        return LoadFailure(THistoLoad::Damaged, CannotRead(path, "the file is empty"));
+        return LoadFailure(THistoLoad::Damaged,
+                           util::CannotRead(util::FileCause(path, "the file is empty")));
 
     auto inflated = TryInflateStream(file.Bytes);
     switch (inflated.Outcome) {
     case TInflate::Inflated:
         break;
     case TInflate::Damaged:
-        return LoadFailure(THistoLoad::Damaged, CannotRead(path, inflated.Error));
+        return LoadFailure(THistoLoad::Damaged,
+                           util::CannotRead(util::FileCause(path, inflated.Error)));
     case TInflate::TooLarge:
-        return LoadFailure(THistoLoad::TooLarge, CannotRead(path, inflated.Error));
+        return LoadFailure(THistoLoad::TooLarge,
+                           util::CannotRead(util::FileCause(path, inflated.Error)));
     }
 
     THistoLoadResult result;
@@ -303,10 +302,10 @@ THistoLoadResult ReadCompressedText(const std::filesystem::path& path)
     result.Text = std::move(inflated.Bytes);
     // The text ends at its first zero byte; say so, since whatever follows is not loaded.
     if (const auto zero = result.Text.find('\0'); zero != std::string::npos) {
-        result.Message = path.string() + ": the history holds a zero byte at offset " +
-                         std::to_string(zero) + "; the " +
-                         std::to_string(result.Text.size() - zero) +
-                         " bytes from there on were not loaded";
+        result.Message = util::FileCause(path, "the history holds a zero byte at offset " +
+                                                   std::to_string(zero) + "; the " +
+                                                   std::to_string(result.Text.size() - zero) +
+                                                   " bytes from there on were not loaded");
         result.Text.resize(zero);
     }
     return result;
@@ -319,7 +318,7 @@ std::string LoadCompressedText(const std::filesystem::path& path)
     case THistoLoad::Loaded:
         return std::move(result.Text);
     case THistoLoad::Missing:
-        throw util::TError(CannotRead(path, util::ErrorText(ENOENT)));
+        throw util::TError(util::CannotRead(util::FileCause(path, ENOENT)));
     case THistoLoad::Damaged:
     case THistoLoad::TooLarge:
         break;

@@ -15,11 +15,6 @@ namespace {
 // Only where hard links are missing is the backup a real copy; no history file is near this.
 constexpr std::size_t MaxBackupCopyBytes = 256u << 20;
 
-std::string Describe(const std::filesystem::path& path, int errorNumber)
-{
-    return path.string() + ": " + util::ErrorText(errorNumber);
-}
-
 } // namespace
 
 THistoStore::THistoStore(const util::IProgramFolder& programFolder)
@@ -77,7 +72,7 @@ void BackUpFile(const std::filesystem::path& from, const std::filesystem::path& 
                 return;
             const int error = errno;
             ::unlink(temp.c_str());
-            throw util::TError("Cannot write " + Describe(to, error));
+            throw util::TError(util::CannotWrite(util::FileCause(to, error)));
         }
         if (errno == EEXIST)
             continue;
@@ -94,7 +89,7 @@ void BackUpFile(const std::filesystem::path& from, const std::filesystem::path& 
     case util::TFileRead::Missing:
         return;
     case util::TFileRead::Failed:
-        throw util::TError("Cannot write " + to.string() + ": cannot copy " + old.Message);
+        throw util::TError(util::CannotWrite(util::FileCause(to, "cannot copy " + old.Message)));
     }
     util::WriteFileAtomically(to, old.Bytes);
 }

@@ -210,9 +210,9 @@ void SaveToFilePng(const TImage& image, const std::filesystem::path& fileName,
     try {
         bytes = EncodePng(image, format, filterMode);
     } catch (const util::TError& error) {
-        throw util::TError("Cannot write " + fileName.string() + ": " + error.what());
+        throw util::TError(util::CannotWrite(util::FileCause(fileName, error.what())));
     } catch (const std::bad_alloc&) {
-        throw util::TError("Cannot write " + fileName.string() + ": not enough memory");
+        throw util::TError(util::CannotWrite(util::FileCause(fileName, "not enough memory")));
     }
     util::WriteFileAtomically(fileName, bytes, hooks);
 }

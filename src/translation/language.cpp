@@ -2,25 +2,17 @@
 
 #include <algorithm>
 
-#include "util/dates.h"
+#include "util/ascii_case.h"
 
 namespace korvid::translation {
 namespace {
-
-bool LessNoCase(std::string_view a, std::string_view b)
-{
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return static_cast<unsigned char>(util::UpperAscii(x)) <
-               static_cast<unsigned char>(util::UpperAscii(y));
-    });
-}
 
 std::vector<std::string>::const_iterator Place(const std::vector<std::string>& codes,
                                                std::string_view code)
 {
     return std::lower_bound(
         codes.begin(), codes.end(), code,
-        [](const std::string& a, std::string_view b) { return LessNoCase(a, b); });
+        [](const std::string& a, std::string_view b) { return util::CompareNoCase(a, b) < 0; });
 }
 
 } // namespace

@@ -4,31 +4,11 @@
 #include <system_error>
 
 #include "translation/text_encoding.h"
-#include "util/dates.h"
+#include "util/ascii_case.h"
 #include "util/file_io.h"
 
 namespace korvid::translation {
 namespace {
-
-std::string UpperKey(std::string_view key)
-{
-    std::string upper(key);
-    std::transform(upper.begin(), upper.end(), upper.begin(), util::UpperAscii);
-    return upper;
-}
-
-// Byte order after folding ASCII letters: the order of a sorted, case-blind list of lines.
-int CompareNoCase(std::string_view a, std::string_view b)
-{
-    const std::size_t n = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        const auto x = static_cast<unsigned char>(util::UpperAscii(a[i]));
-        const auto y = static_cast<unsigned char>(util::UpperAscii(b[i]));
-        if (x != y)
-            return x < y ? -1 : 1;
-    }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
 
 } // namespace
 
@@ -53,14 +33,14 @@ void TLanguageLines::Add(std::string_view key, std::string_view value)
     // Files have always been kept as a list sorted by whole line without regard to case, where
     // the first line with a key answers and a line equal to one already there is dropped. Among
     // lines of one key that is the smallest value, and the earlier line when values tie.
-    auto [it, added] = m_values.try_emplace(UpperKey(key), value);
-    if (!added && CompareNoCase(value, it->second) < 0)
+    auto [it, added] = m_values.try_emplace(util::UpperAscii(key), value);
+    if (!added && util::CompareNoCase(value, it->second) < 0)
         it->second = value;
 }
 
 const std::string* TLanguageLines::Find(std::string_view key) const
 {
-    const auto it = m_values.find(UpperKey(key));
+    const auto it = m_values.find(util::UpperAscii(key));
     return it == m_values.end() ? nullptr : &it->second;
 }
 

@@ -4,7 +4,7 @@
 #include <system_error>
 #include <utility>
 
-#include "util/dates.h"
+#include "util/ascii_case.h"
 
 namespace korvid::translation {
 namespace {
@@ -28,22 +28,14 @@ std::uint8_t LowByteOrDefault(const std::string* text, std::uint8_t fallback)
     return static_cast<std::uint8_t>(static_cast<std::uint32_t>(value) & 0xFFu);
 }
 
-std::string UpperAscii(std::string_view text)
-{
-    std::string upper(text);
-    for (char& c : upper)
-        c = util::UpperAscii(c);
-    return upper;
-}
-
 // Only the leading "<BASE NAME>." goes: the code must name the same file again when loaded, so
 // Korvid.Korvid.de.lng is KORVID.DE, not DE.
 std::string LanguageCode(std::string_view fileName, std::string_view executableBaseName)
 {
     if (const std::size_t dot = fileName.rfind('.'); dot != std::string_view::npos)
         fileName = fileName.substr(0, dot);
-    const std::string code = UpperAscii(fileName);
-    const std::string lead = UpperAscii(executableBaseName) + ".";
+    const std::string code = util::UpperAscii(fileName);
+    const std::string lead = util::UpperAscii(executableBaseName) + ".";
     return code.compare(0, lead.size(), lead) == 0 ? code.substr(lead.size()) : code;
 }
 

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <limits>
 
+#include "util/ascii_case.h"
+
 namespace korvid::util {
 namespace {
 
@@ -148,6 +150,17 @@ std::string FormatFileStamp(double dateTime)
     std::snprintf(text, sizeof text, "%04d%02d%02d_%02d%02d", date.Year, date.Month, date.Day,
                   time.Hour, time.Minute);
     return text;
+}
+
+int MonthFromName(std::string_view name)
+{
+    static constexpr std::string_view Months[] = {"January",   "February", "March",    "April",
+                                                  "May",       "June",     "July",     "August",
+                                                  "September", "October",  "November", "December"};
+    for (int i = 0; i < 12; ++i)
+        if (EqualsNoCase(name, Months[i]))
+            return i + 1;
+    return -1;
 }
 
 } // namespace korvid::util

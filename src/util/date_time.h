@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace korvid::util {
 
@@ -23,6 +24,8 @@ struct TTimeOfDay {
     bool operator==(const TTimeOfDay&) const = default;
 };
 
+// 1 to 12 for the English month names in any letter case; -1 for anything else.
+[[nodiscard]] int MonthFromName(std::string_view name);
 [[nodiscard]] bool IsLeapYear(int year);
 [[nodiscard]] int DaysInMonth(int year, int month);
 // None when the month or day does not exist (years 1..9999).

@@ -35,11 +35,6 @@ private:
     int m_fd;
 };
 
-std::string Describe(const std::filesystem::path& path, int errorNumber)
-{
-    return path.string() + ": " + ErrorText(errorNumber);
-}
-
 // Removes the temporary file unless it was renamed over the target.
 class TTempFile {
 public:
@@ -51,7 +46,7 @@ public:
         std::string pattern = m_name.string();
         const int fd = ::mkstemp(pattern.data());
         if (fd < 0)
-            throw TError("Cannot write " + Describe(target, errno));
+            throw TError(CannotWrite(FileCause(target, errno)));
         m_fd = std::make_unique<TFd>(fd);
         m_name = pattern;
     }
@@ -92,38 +87,31 @@ void AdviseHugePages(std::string& buffer, std::size_t bytes)
 
 } // namespace
 
-std::string ErrorText(int errorNumber)
-{
-    char buffer[256];
-    // The GNU strerror_r returns the text, which may or may not be the buffer.
-    return ::strerror_r(errorNumber, buffer, sizeof buffer);
-}
-
 TFileReadResult ReadFileShared(const std::filesystem::path& path, std::size_t maxBytes)
 {
     TFileReadResult result;
     TFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.Get() < 0) {
         result.Outcome = errno == ENOENT ? TFileRead::Missing : TFileRead::Failed;
-        result.Message = Describe(path, errno);
+        result.Message = FileCause(path, errno);
         return result;
     }
     struct stat info {};
     if (::fstat(fd.Get(), &info) != 0) {
         result.Outcome = TFileRead::Failed;
-        result.Message = Describe(path, errno);
+        result.Message = FileCause(path, errno);
         return result;
     }
     if (S_ISDIR(info.st_mode)) {
         result.Outcome = TFileRead::Failed;
-        result.Message = Describe(path, EISDIR);
+        result.Message = FileCause(path, EISDIR);
         return result;
     }
     const auto announced = static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 0);
     if (announced > maxBytes) {
         result.Outcome = TFileRead::Failed;
         result.Message =
-            path.string() + ": the file is too large (" + std::to_string(announced) + " bytes)";
+            FileCause(path, "the file is too large (" + std::to_string(announced) + " bytes)");
         return result;
     }
     // The client appends while we read: take what is there now, never wait for more.
@@ -141,7 +129,7 @@ TFileReadResult ReadFileShared(const std::filesystem::path& path, std::size_t ma
             if (errno == EINTR)
                 continue;
             result.Outcome = TFileRead::Failed;
-            result.Message = Describe(path, errno);
+            result.Message = FileCause(path, errno);
             return result;
         }
         if (got == 0)
@@ -149,7 +137,7 @@ TFileReadResult ReadFileShared(const std::filesystem::path& path, std::size_t ma
         if (!inPlace) {
             if (have + static_cast<std::size_t>(got) > maxBytes) {
                 result.Outcome = TFileRead::Failed;
-                result.Message = path.string() + ": the file is too large";
+                result.Message = FileCause(path, "the file is too large");
                 return result;
             }
             bytes.resize(have); // the file grew since it was sized
@@ -171,9 +159,9 @@ std::string ReadWholeFile(const std::filesystem::path& path)
         return std::move(result.Bytes);
     case TFileRead::Missing:
     case TFileRead::Failed:
-        throw TError("Cannot read " + result.Message);
+        throw TError(CannotRead(result.Message));
     }
-    throw TError("Cannot read " + path.string());
+    throw TError(CannotRead(path.string()));
 }
 
 void WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes,
@@ -188,7 +176,7 @@ void WriteFileAtomically(const std::filesystem::path& target, std::string_view b
         if (put < 0) {
             if (errno == EINTR)
                 continue;
-            throw TError("Cannot write " + Describe(target, errno));
+            throw TError(CannotWrite(FileCause(target, errno)));
         }
         done += static_cast<std::size_t>(put);
         if (hooks.AfterChunk)
@@ -196,13 +184,13 @@ void WriteFileAtomically(const std::filesystem::path& target, std::string_view b
     }
     // The bytes reach the disk before the name points at them.
     if (::fsync(temp.Fd()) != 0 || ::fchmod(temp.Fd(), 0644) != 0)
-        throw TError("Cannot write " + Describe(target, errno));
+        throw TError(CannotWrite(FileCause(target, errno)));
     if (temp.Close() != 0)
-        throw TError("Cannot write " + Describe(target, errno));
+        throw TError(CannotWrite(FileCause(target, errno)));
     if (hooks.BeforeRename)
         hooks.BeforeRename();
     if (::rename(temp.Name().c_str(), target.c_str()) != 0)
-        throw TError("Cannot write " + Describe(target, errno));
+        throw TError(CannotWrite(FileCause(target, errno)));
     temp.Renamed();
     const auto folder =
         target.parent_path().empty() ? std::filesystem::path(".") : target.parent_path();

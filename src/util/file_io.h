@@ -37,7 +37,4 @@ struct TAtomicWriteHooks {
 void WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes,
                          const TAtomicWriteHooks& hooks = {});
 
-// Human text for an errno value.
-[[nodiscard]] std::string ErrorText(int errorNumber);
-
 } // namespace korvid::util

@@ -3,7 +3,7 @@
 #include <charconv>
 #include <utility>
 
-#include "util/dates.h"
+#include "util/ascii_case.h"
 #include "util/file_io.h"
 
 namespace korvid::util {

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "util/dates.h"
+#include "util/duration_text.h"
 
 namespace korvid::window {
 

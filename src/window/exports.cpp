@@ -53,7 +53,7 @@ void EnsureFolder(const std::filesystem::path& folder)
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     if (ec)
-        throw util::TError("Cannot create the folder " + folder.string() + ": " + ec.message());
+        throw util::TError("Cannot create the folder " + util::FileCause(folder, ec.message()));
 }
 
 template <class TAction>

@@ -28,7 +28,7 @@
 #include <QVBoxLayout>
 
 #include "translation/french_defaults.h"
-#include "util/dates.h"
+#include "util/ascii_case.h"
 #include "util/error.h"
 #include "util/ini_file.h"
 #include "window/languages.h"

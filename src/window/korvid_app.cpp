@@ -44,7 +44,8 @@ void WriteScreenshot(QWidget& window, const QString& file)
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     if (!window.grab().save(&buffer, "PNG"))
-        throw util::TError("Cannot write " + ToUtf8(file) + ": the window could not be encoded");
+        throw util::TError(
+            util::CannotWrite(util::FileCause(ToPath(file), "the window could not be encoded")));
     util::WriteFileAtomically(
         ToPath(file), std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }

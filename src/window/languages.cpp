@@ -4,23 +4,15 @@
 #include <system_error>
 
 #include "translation/translation.h"
-#include "util/dates.h"
+#include "util/ascii_case.h"
 
 namespace korvid::window {
 namespace {
 
-std::string Upper(std::string_view text)
-{
-    std::string upper(text);
-    for (char& c : upper)
-        c = util::UpperAscii(c);
-    return upper;
-}
-
 // <base name>.*.lng without regard to case.
 bool LooksLikeLanguageFile(const std::string& fileName, const std::string& upperBase)
 {
-    const std::string name = Upper(fileName);
+    const std::string name = util::UpperAscii(fileName);
     const std::string lead = upperBase + ".";
     constexpr std::string_view tail = ".LNG";
     return name.size() >= lead.size() + tail.size() && name.starts_with(lead) &&
@@ -42,7 +34,7 @@ bool IsMenuLanguageCode(std::string_view code)
 std::vector<TLanguageChoice> FindLanguages(const std::filesystem::path& folder,
                                            std::string_view executableBaseName)
 {
-    const std::string upperBase = Upper(executableBaseName);
+    const std::string upperBase = util::UpperAscii(executableBaseName);
     std::vector<TLanguageChoice> found;
     std::error_code ec;
     const std::filesystem::path where = folder.empty() ? std::filesystem::path(".") : folder;

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <system_error>
 
-#include "util/dates.h"
+#include "util/duration_text.h"
 
 namespace korvid::window {
 namespace {

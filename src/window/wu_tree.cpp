@@ -6,7 +6,7 @@
 
 #include "translation/text_encoding.h"
 #include "util/date_time.h"
-#include "util/dates.h"
+#include "util/ascii_case.h"
 #include "window/text_format.h"
 
 namespace korvid::window {
@@ -39,14 +39,6 @@ template <class T, class Compare> void StableSort(std::vector<T>& items, Compare
         }
         items.swap(merged);
     }
-}
-
-std::string UpperKey(std::string_view text)
-{
-    std::string key(text);
-    for (char& c : key)
-        c = util::UpperAscii(c);
-    return key;
 }
 
 // Numbers as digit strings, so no length of number can overflow.
@@ -177,7 +169,7 @@ std::vector<TTreeNode> BuildTree(const workunits::TWUs& wus, TGrouping grouping,
         const std::string key = grouping == TGrouping::ByProject
                                     ? DisplayText(wu.Protein)
                                     : regional.FormatShortDate(wu.StartDate());
-        const auto [at, added] = byKey.try_emplace(UpperKey(key), groups.size());
+        const auto [at, added] = byKey.try_emplace(util::UpperAscii(key), groups.size());
         if (added) {
             TSortedNode& group = groups.emplace_back();
             group.Node.Text = key;

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "util/dates.h"
+#include "util/duration_text.h"
 #include "util/file_io.h"
 
 namespace korvid::workunits {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cassert>
 
-#include "util/dates.h"
+#include "util/ascii_case.h"
 
 namespace korvid::workunits {
 

@@ -19,7 +19,7 @@ std::string ReadLogFile(const std::filesystem::path& path)
     case util::TFileRead::Failed:
         break;
     }
-    throw util::TError("Cannot read " + result.Message);
+    throw util::TError(util::CannotRead(result.Message));
 }
 
 } // namespace

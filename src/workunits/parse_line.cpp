@@ -9,7 +9,6 @@
 
 #include "regex/regex.h"
 #include "util/date_time.h"
-#include "util/dates.h"
 
 namespace korvid::workunits {
 namespace {

@@ -4,7 +4,7 @@
 #include <deque>
 #include <unordered_set>
 
-#include "util/dates.h"
+#include "util/ascii_case.h"
 #include "workunits/identity.h"
 #include "workunits/literal_search.h"
 
@@ -18,7 +18,7 @@ bool HoldsNoCase(std::string_view line, std::string_view upperLiteral)
     if (upperLiteral.size() > line.size())
         return false;
     const char first = upperLiteral.front();
-    const char lower = first >= 'A' && first <= 'Z' ? static_cast<char>(first - 'A' + 'a') : first;
+    const char lower = util::LowerAscii(first);
     const std::size_t last = line.size() - upperLiteral.size();
     for (std::size_t i = 0; i <= last; ++i) {
         if (line[i] != first && line[i] != lower)

@@ -72,9 +72,9 @@ TEST_F(InspectTest, ExitCodesTellUnreadableFilesFromBadUsage)
 
 TEST_F(InspectTest, SavesLogsAsAHistoryAndReadsItBack)
 {
-    bench::TLogOptions options;
+    loggen::TLogOptions options;
     options.Units = 5;
-    dir.Write("FAHlog.txt", bench::GenerateLog(options));
+    dir.Write("FAHlog.txt", loggen::GenerateLog(options));
     const auto history = (dir / "Korvid.dat").string();
     ASSERT_EQ(Run({"--save-history", history, (dir / "FAHlog.txt").string()}), 0) << err.str();
     ASSERT_EQ(Run({(dir / "FAHlog.txt").string()}), 0);

@@ -7,7 +7,7 @@
 
 #include "testing/fake_cursor.h"
 #include "testing/recording_canvas.h"
-#include "testing/sample_chart.h"
+#include "sample_chart.h"
 
 namespace korvid {
 namespace {
@@ -41,13 +41,13 @@ TEST_F(ChartTest, BlankOrTooSmallChartIsTheBackgroundAlone)
                          {"80 high", 560, 80, true},
                          {"0 x 0", 0, 0, true},
                          {"1 x 1", 1, 1, true}};
-    const test::TSampleUnit unit = test::MakeSampleUnit(50, 60);
+    const loggen::TSampleUnit unit = loggen::MakeSampleUnit(50, 60);
     for (const TRow& row : rows) {
         SCOPED_TRACE(row.name);
         canvas.SurfaceWidth = row.width;
         canvas.SurfaceHeight = row.height;
         canvas.Calls.clear();
-        test::PaintUnitChart(chart, canvas, row.withUnit ? &unit : nullptr);
+        loggen::PaintUnitChart(chart, canvas, row.withUnit ? &unit : nullptr);
         ASSERT_EQ(canvas.DrawingCalls(), 1U);
         const test::TCall fill = canvas.Of(TCallKind::FillRect).at(0);
         EXPECT_EQ(fill.At, (chart::TPoint{0, 0}));
@@ -188,7 +188,7 @@ TEST_F(ChartTest, UndefinedAxesDrawNothingOfTheirOwn)
     for (const TRow& row : rows) {
         SCOPED_TRACE(row.name);
         canvas.Calls.clear();
-        test::TSampleUnit unit = test::MakeSampleUnit(50, 60);
+        loggen::TSampleUnit unit = loggen::MakeSampleUnit(50, 60);
         Start();
         chart.ChartXAxis(row.xColor, "Frame", false, 0, row.xMax, 0, 0, false, false);
         chart.ChartYAxis(0, "Temps (mn)", 1, 0, row.yMax, 0, 0, false, false, false);

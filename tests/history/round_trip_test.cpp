@@ -15,11 +15,11 @@ using workunits::TWUs;
 void GatherHistory(TWUs& history, const util::IClock& clock)
 {
     for (std::uint64_t seed = 1; seed <= 4; ++seed) {
-        bench::TLogOptions options;
+        loggen::TLogOptions options;
         options.Seed = seed;
         options.Units = 12;
         options.HighBytes = true;
-        std::string log = bench::GenerateLog(options);
+        std::string log = loggen::GenerateLog(options);
         if (seed == 3) // no user name, user ID or machine ID lines
             log = log.substr(log.find("Loaded queue successfully."));
         TWUs read;

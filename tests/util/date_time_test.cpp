@@ -68,4 +68,19 @@ TEST(DateTime, FormatsRoundedToTheSecond)
     EXPECT_EQ(util::FormatFileStamp(test::At(2026, 3, 4, 8, 7, 5)), "20260304_0807");
 }
 
+TEST(MonthFromName, MatchesWholeEnglishNamesInAnyCase)
+{
+    struct Row {
+        const char* name;
+        int month;
+    };
+    const Row rows[] = {{"January", 1},   {"MAY", 5},   {"may", 5},        {"mAy", 5},
+                        {"December", 12}, {"Sept", -1}, {" May", -1},      {"May ", -1},
+                        {"", -1},         {"Mai", -1},  {"Septembre", -1}, {"\xC9t\xE9", -1}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(util::MonthFromName(row.name), row.month);
+    }
+}
+
 } // namespace korvid

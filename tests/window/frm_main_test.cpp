@@ -374,13 +374,13 @@ TEST_F(MainWindowTest, F5RereadsTheLogAndKeepsTheSelectionButNotWithShift)
 
 TEST_F(MainWindowTest, AHistoryOfThreeThousandUnits)
 {
-    bench::TLogOptions options;
+    loggen::TLogOptions options;
     options.Units = 3000;
     options.FramesPerUnit = 4;
     options.OutdatedCores = false;
     options.UnfinishedLast = false;
     workunits::TWUs units;
-    units.ReadLog(bench::GenerateLog(options), "/logs/FAHlog.txt", clock);
+    units.ReadLog(loggen::GenerateLog(options), "/logs/FAHlog.txt", clock);
     ASSERT_GE(units.Count(), 3000);
     const std::string text = units.AllText();
     history::SaveCompressedText(text, dir / "Korvid.dat");

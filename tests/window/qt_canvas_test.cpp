@@ -9,7 +9,7 @@
 #include "chart/axis_scale.h"
 #include "chart/chart.h"
 #include "testing/fake_cursor.h"
-#include "testing/sample_chart.h"
+#include "sample_chart.h"
 
 namespace korvid {
 namespace {
@@ -79,7 +79,7 @@ TEST(QtCanvas, ExclusiveOrFiguresDrawnTwiceLeaveNoTrace)
     const QImage shown = canvas.Image().copy();
     EXPECT_EQ(shown.pixel(5, 5), Maroon); // every corner painted once
     EXPECT_EQ(shown.pixel(30, 25), Maroon);
-    EXPECT_EQ(shown.pixel(5, 15), qRgb(0x7F, 0xFF, 0)); // blue XOR 0x7FFFFF
+    EXPECT_EQ(shown.pixel(5, 15), qRgb(0x7F, 0xFF, 0)); // blue ^ 0x7FFFFF
     figure();
     EXPECT_EQ(canvas.Image(), before);
 }
@@ -106,8 +106,8 @@ TEST(QtCanvas, EmptyAndTinySurfacesTakeEveryCall)
         window::TQtCanvas canvas(size);
         test::TFakeCursor cursor;
         chart::TChart chart(cursor);
-        const test::TSampleUnit unit = test::MakeSampleUnit(30, 40);
-        test::PaintUnitChart(chart, canvas, &unit);
+        const loggen::TSampleUnit unit = loggen::MakeSampleUnit(30, 40);
+        loggen::PaintUnitChart(chart, canvas, &unit);
         chart.ChartMouseDown(chart::TMouseButton::Left, chart::LeftButton, 0, 0);
         EXPECT_EQ(canvas.Image().size(), size.isEmpty() ? QSize(0, 0) : size);
     }
@@ -118,9 +118,9 @@ TEST(QtCanvas, TitleWiderThanTheSurfaceCoversItEdgeToEdge)
     window::TQtCanvas canvas(QSize(300, 200));
     test::TFakeCursor cursor;
     chart::TChart chart(cursor);
-    test::TSampleUnit unit = test::MakeSampleUnit(10, 10);
+    loggen::TSampleUnit unit = loggen::MakeSampleUnit(10, 10);
     unit.Title = std::string(100000, 'x');
-    test::PaintUnitChart(chart, canvas, &unit);
+    loggen::PaintUnitChart(chart, canvas, &unit);
     const QImage& image = canvas.Image();
     auto titleIn = [&](int x0, int x1) {
         for (int y = 0; y < 30; ++y)
@@ -138,11 +138,11 @@ protected:
     window::TQtCanvas canvas{QSize(600, 400)};
     test::TFakeCursor cursor;
     chart::TChart chart{cursor};
-    test::TSampleUnit unit = test::MakeSampleUnit(60, 60);
+    loggen::TSampleUnit unit = loggen::MakeSampleUnit(60, 60);
 
     void SetUp() override
     {
-        test::PaintUnitChart(chart, canvas, &unit,
+        loggen::PaintUnitChart(chart, canvas, &unit,
                              [](std::size_t row, std::size_t, std::string& t) {
                                  t = "Frame #" + std::to_string(row);
                              });

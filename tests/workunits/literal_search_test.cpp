@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "util/dates.h"
+#include "util/ascii_case.h"
 
 namespace korvid {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-namespace korvid::bench {
+namespace korvid::loggen {
 
 struct TLogOptions {
     std::uint64_t Seed = 1;
@@ -24,4 +24,4 @@ struct TLogOptions {
 // Units enough to make roughly this many bytes with the given options.
 [[nodiscard]] int UnitsForBytes(std::size_t bytes, const TLogOptions& options);
 
-} // namespace korvid::bench
+} // namespace korvid::loggen

@@ -9,7 +9,7 @@
 
 int main(int argc, char** argv)
 {
-    korvid::bench::TLogOptions options;
+    korvid::loggen::TLogOptions options;
     std::size_t bytes = 0;
     std::string out;
     for (int i = 1; i < argc; ++i) {
@@ -38,8 +38,8 @@ int main(int argc, char** argv)
         return 2;
     }
     if (bytes > 0)
-        options.Units = korvid::bench::UnitsForBytes(bytes, options);
-    const std::string log = korvid::bench::GenerateLog(options);
+        options.Units = korvid::loggen::UnitsForBytes(bytes, options);
+    const std::string log = korvid::loggen::GenerateLog(options);
     std::ofstream file(out, std::ios::binary | std::ios::trunc);
     file.write(log.data(), static_cast<std::streamsize>(log.size()));
     if (!file) {

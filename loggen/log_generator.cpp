@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string_view>
 
-namespace korvid::bench {
+namespace korvid::loggen {
 namespace {
 
 // splitmix64: small, fast, and the same everywhere.
@@ -361,4 +361,4 @@ int UnitsForBytes(std::size_t bytes, const TLogOptions& options)
     return static_cast<int>(bytes / (per == 0 ? 1 : per)) + 1;
 }
 
-} // namespace korvid::bench
+} // namespace korvid::loggen

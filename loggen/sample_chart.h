@@ -9,7 +9,7 @@
 #include "chart/chart.h"
 #include "window/chart_paint.h"
 
-namespace korvid::test {
+namespace korvid::loggen {
 
 // A work unit as the chart view sees it: the data array (header, then frame number and minutes
 // per frame), the converged line and the restart ticks.
@@ -75,4 +75,4 @@ inline void PaintUnitChart(chart::TChart& chart, chart::ICanvas& canvas, const T
     window::PaintChart(chart, canvas, &picture, pointText);
 }
 
-} // namespace korvid::test
+} // namespace korvid::loggen
