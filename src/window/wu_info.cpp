@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "util/dates.h"
+#include "window/wu_tree.h"
 
 namespace korvid::window {
 namespace {
@@ -72,8 +73,8 @@ TWUInfo BuildWUInfo(const workunits::TWU& wu, const translation::TTranslation& t
     const std::string gen = std::to_string(wu.Gen);
 
     TWUInfo info;
-    info.Title = wu.Protein + " (" + label("msgRun") + " " + run + ", " + label("msgClone") + " " +
-                 clone + ", " + label("msgGen") + " " + gen + ")";
+    info.Title = ProteinText(wu) + " (" + label("msgRun") + " " + run + ", " + label("msgClone") +
+                 " " + clone + ", " + label("msgGen") + " " + gen + ")";
 
     item("msgProtein", wu.Protein);
     item("msgRun", run);

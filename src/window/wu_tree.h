@@ -21,7 +21,10 @@ constexpr int Project = 1;
 constexpr int Calendar = 2;
 constexpr int Arrow = 3;
 constexpr int FirstWU = 4;
-constexpr int Count = 18;
+constexpr int Unknown = 16; // and 17
+constexpr int Gpu = 18;     // and 19: the GPU cores
+constexpr int Cpu = 20;     // and 21: the SMP and later CPU cores
+constexpr int Count = 22;
 } // namespace wu_image
 
 // What the tree's icon calls complete: as many steps as frames expected, the frame-0 step of
@@ -30,6 +33,9 @@ constexpr int Count = 18;
 // What the history commands and the exports call complete: at least FramesExpected steps.
 [[nodiscard]] bool IsComplete(const workunits::TWU& wu);
 [[nodiscard]] int WUImageIndex(const workunits::TWU& wu);
+// The protein as logged (bytes), or, for a unit whose log names none (the GPU cores), its project
+// number as "p1234".
+[[nodiscard]] std::string ProteinText(const workunits::TWU& wu);
 
 // A node is a work-unit node when its image is a work-unit picture and it carries an index.
 struct TTreeNode {

@@ -70,8 +70,12 @@ TEST_F(WUTreeTest, IconTellsTheCoreAndWhetherTheUnitIsComplete)
         {"GB Gromacs", "7A", 0, 100, 12, true},
         {"Gromacs", "78", 0, 100, 14, true},
         {"Gromacs half done", "78", 0, 50, 15, false},
-        {"a core nobody knows", "A0", 0, 100, 16, true},
-        {"a core nobody knows, half done", "A0", 0, 50, 17, false},
+        {"a core nobody knows", "5F", 0, 100, 16, true},
+        {"a core nobody knows, half done", "5F", 0, 50, 17, false},
+        {"a GPU core", "11", 0, 100, 18, true},
+        {"a GPU core, half done", "15", 0, 50, 19, false},
+        {"an SMP core", "a3", 0, 100, 20, true},
+        {"ProtoMol, half done", "b4", 0, 50, 21, false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
