@@ -159,6 +159,18 @@ TEST_F(WUTreeTest, DayGroupsAscendByDateEvenWhenTheirTextCannotBeReadBack)
                                         "[10:00] p2_b (R: 1, C: 2, G: 3) "}));
 }
 
+TEST_F(WUTreeTest, AUnitWithoutProteinShowsItsProjectNumber)
+{
+    TUnitPlan gpu = Plan("", "March", 4, 8); // GPU cores log no protein line
+    gpu.Project = 5781;
+    Read({gpu, Plan("p6000_b", "March", 4, 9), Plan("p200_a", "March", 4, 10)});
+    const auto byProject = window::BuildTree(wus, window::TGrouping::ByProject, regional);
+    EXPECT_EQ(Texts(byProject), (std::vector<std::string>{"p200_a", "p5781", "p6000_b"}));
+    const auto byDate = window::BuildTree(wus, window::TGrouping::ByDate, regional);
+    ASSERT_EQ(byDate.size(), 1u);
+    EXPECT_EQ(byDate[0].Children[0].Text, "[08:00] p5781 (R: 1, C: 2, G: 3) ");
+}
+
 TEST_F(WUTreeTest, ProteinNamesShowAsUtf8WhateverTheLogsCodePage)
 {
     Read({Plan("p5_\xE9t\xE9", "March", 4, 8)});
