@@ -57,9 +57,7 @@ TWUInfo BuildWUInfo(const workunits::TWU& wu, const translation::TTranslation& t
                     const util::IRegionalSettings& regional)
 {
     auto label = [&](std::string_view key) { return translation.GetText("", key); };
-    auto dateTime = [&](double value) {
-        return regional.FormatShortDate(value) + " " + regional.FormatShortTime(value);
-    };
+    auto dateTime = [&](double value) { return DateTimeText(value, regional); };
     std::string memo;
     auto line = [&memo](const std::string& text) {
         memo += text;

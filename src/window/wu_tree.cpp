@@ -75,13 +75,12 @@ std::string WUText(const TWU& wu, TGrouping grouping, const util::IRegionalSetti
     const double start = wu.StartDate();
     switch (grouping) {
     case TGrouping::ByProject:
-        return FormatText("Run %d, Clone %d, Gen %d [%s]", {wu.Run, wu.Clone, wu.Gen,
-                                                            regional.FormatShortDate(start) + " " +
-                                                                regional.FormatShortTime(start)});
+        return FormatText("Run %d, Clone %d, Gen %d [%s]",
+                          {wu.Run, wu.Clone, wu.Gen, DateTimeText(start, regional)});
     case TGrouping::ByDate:
         return FormatText("[%s] %s (R: %d, C: %d, G: %d) ",
-                          {regional.FormatShortTime(start), DisplayText(ProteinText(wu)), wu.Run,
-                           wu.Clone, wu.Gen});
+                          {start < 1 ? std::string() : regional.FormatShortTime(start),
+                           DisplayText(ProteinText(wu)), wu.Run, wu.Clone, wu.Gen});
     }
     return {};
 }
@@ -136,6 +135,13 @@ int WUImageIndex(const TWU& wu)
         break;
     }
     return IsCompleteForIcon(wu) ? complete : complete + 1;
+}
+
+std::string DateTimeText(double dateTime, const util::IRegionalSettings& regional)
+{
+    if (dateTime < 1)
+        return {};
+    return regional.FormatShortDate(dateTime) + " " + regional.FormatShortTime(dateTime);
 }
 
 std::string ProteinText(const TWU& wu)

@@ -58,6 +58,9 @@ struct TTreeNode {
 [[nodiscard]] std::optional<std::string_view> ProjectDigits(std::string_view text);
 // As numbers, of any length; 0 when either text has none.
 [[nodiscard]] int CompareProjectNumbers(std::string_view a, std::string_view b);
+// Short date, a space and short time; empty for a date-time on day 0 (not set, or times read
+// before any dated line): a log that begins inside a unit gives it no day.
+[[nodiscard]] std::string DateTimeText(double dateTime, const util::IRegionalSettings& regional);
 // 0 when either date-time is not set.
 [[nodiscard]] int CompareDates(double a, double b);
 

@@ -171,6 +171,21 @@ TEST_F(WUTreeTest, AUnitWithoutProteinShowsItsProjectNumber)
     EXPECT_EQ(byDate[0].Children[0].Text, "[08:00] p5781 (R: 1, C: 2, G: 3) ");
 }
 
+TEST_F(WUTreeTest, AUnitWithoutADayShowsNoDate)
+{
+    // Its log began inside it: the time stamps alone give no day.
+    wus.ReadLog("[08:00:00] Core required: FahCore_a2.exe\r\n"
+                "[08:01:00] Project: 1 (Run 2, Clone 3, Gen 4)\r\n"
+                "[08:02:00] Completed 5000 out of 250000 steps  (2%)\r\n",
+                "", clock);
+    const auto byProject = window::BuildTree(wus, window::TGrouping::ByProject, regional);
+    ASSERT_EQ(byProject.size(), 1u);
+    EXPECT_EQ(byProject[0].Children[0].Text, "Run 2, Clone 3, Gen 4 []");
+    const auto byDate = window::BuildTree(wus, window::TGrouping::ByDate, regional);
+    EXPECT_EQ(byDate[0].Children[0].Text, "[] p1 (R: 2, C: 3, G: 4) ");
+    EXPECT_EQ(window::DateTimeText(0.35, regional), "");
+}
+
 TEST_F(WUTreeTest, ProteinNamesShowAsUtf8WhateverTheLogsCodePage)
 {
     Read({Plan("p5_\xE9t\xE9", "March", 4, 8)});
