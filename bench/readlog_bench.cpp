@@ -79,7 +79,10 @@ double TimeGrep(const std::filesystem::path& path, int runs)
                                      "- Frames Completed: ",
                                      "TINKER: ",
                                      "System: ",
-                                     "WF converged, jumping to MD"};
+                                     "WF converged, jumping to MD",
+                                     "Working on queue slot",
+                                     "--- Opening Log file",
+                                     "] Completed "};
     std::string command = "LC_ALL=C grep -c -i -F";
     for (const char* literal : literals)
         command += std::string(" -e '") + literal + "'";

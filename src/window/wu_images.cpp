@@ -52,6 +52,31 @@ void DrawQuestionMark(QPainter& p)
     p.drawText(QRectF(0, 0, ImageSize, ImageSize), Qt::AlignCenter, QStringLiteral("?"));
 }
 
+// In the upper left corner, clear of the red incomplete mark: a card with its fan.
+void DrawGraphicsCard(QPainter& p)
+{
+    p.setPen(QPen(QColor(30, 30, 30), 1));
+    p.setBrush(QColor(60, 60, 60));
+    p.drawRect(QRectF(0.5, 0.5, 9, 6));
+    p.setBrush(QColor(200, 200, 200));
+    p.drawEllipse(QPointF(4, 3.5), 2, 2);
+    p.setPen(QPen(QColor(230, 190, 40), 1));
+    p.drawLine(QPointF(2, 7.5), QPointF(7, 7.5)); // the contacts
+}
+
+// A chip with pins on every side, in the upper left corner.
+void DrawProcessor(QPainter& p)
+{
+    p.setPen(QPen(QColor(200, 200, 200), 1));
+    for (double at = 2.5; at < 8; at += 2) {
+        p.drawLine(QPointF(at, 0), QPointF(at, 9));
+        p.drawLine(QPointF(0, at), QPointF(9, at));
+    }
+    p.setPen(QPen(QColor(20, 20, 20), 1));
+    p.setBrush(QColor(50, 50, 50));
+    p.drawRect(QRectF(1.5, 1.5, 6, 6));
+}
+
 void DrawMolecule(QPainter& p)
 {
     const QPointF atoms[] = {{5, 5}, {12, 4}, {9, 10}, {4, 14}, {14, 14}};
@@ -138,6 +163,10 @@ QColor WUImageColour(int index)
         return QColor(230, 210, 30); // GB Gromacs
     case 5:
         return QColor(40, 200, 210); // Gromacs
+    case 7:
+        return QColor(245, 140, 20); // GPU cores
+    case 8:
+        return QColor(120, 70, 200); // SMP and later CPU cores
     default:
         return QColor(255, 255, 255); // unknown
     }
@@ -153,11 +182,17 @@ std::vector<QIcon> WUImages()
     images.push_back(Picture(ImageSize, DrawArrow));
     for (int index = wu_image::FirstWU; index < wu_image::Count; ++index) {
         const bool incomplete = (index - wu_image::FirstWU) % 2 == 1;
-        const bool unknown = index >= wu_image::Count - 2;
+        const bool unknown = index == wu_image::Unknown || index == wu_image::Unknown + 1;
+        const bool gpu = index == wu_image::Gpu || index == wu_image::Gpu + 1;
+        const bool cpu = index == wu_image::Cpu || index == wu_image::Cpu + 1;
         images.push_back(Picture(ImageSize, [&](QPainter& p) {
             DrawBlob(p, WUImageColour(index));
             if (unknown)
                 DrawQuestionMark(p);
+            if (gpu)
+                DrawGraphicsCard(p);
+            if (cpu)
+                DrawProcessor(p);
             if (incomplete) {
                 p.setPen(QPen(QColor(120, 0, 0), 1));
                 p.setBrush(QColor(230, 0, 0));

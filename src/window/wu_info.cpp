@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "util/duration_text.h"
+#include "window/wu_tree.h"
 
 namespace korvid::window {
 namespace {
@@ -56,9 +57,7 @@ TWUInfo BuildWUInfo(const workunits::TWU& wu, const translation::TTranslation& t
                     const util::IRegionalSettings& regional)
 {
     auto label = [&](std::string_view key) { return translation.GetText("", key); };
-    auto dateTime = [&](double value) {
-        return regional.FormatShortDate(value) + " " + regional.FormatShortTime(value);
-    };
+    auto dateTime = [&](double value) { return DateTimeText(value, regional); };
     std::string memo;
     auto line = [&memo](const std::string& text) {
         memo += text;
@@ -72,8 +71,8 @@ TWUInfo BuildWUInfo(const workunits::TWU& wu, const translation::TTranslation& t
     const std::string gen = std::to_string(wu.Gen);
 
     TWUInfo info;
-    info.Title = wu.Protein + " (" + label("msgRun") + " " + run + ", " + label("msgClone") + " " +
-                 clone + ", " + label("msgGen") + " " + gen + ")";
+    info.Title = ProteinText(wu) + " (" + label("msgRun") + " " + run + ", " + label("msgClone") +
+                 " " + clone + ", " + label("msgGen") + " " + gen + ")";
 
     item("msgProtein", wu.Protein);
     item("msgRun", run);

@@ -67,13 +67,12 @@ std::string WUText(const TWU& wu, TGrouping grouping, const util::IRegionalSetti
     const double start = wu.StartDate();
     switch (grouping) {
     case TGrouping::ByProject:
-        return FormatText("Run %d, Clone %d, Gen %d [%s]", {wu.Run, wu.Clone, wu.Gen,
-                                                            regional.FormatShortDate(start) + " " +
-                                                                regional.FormatShortTime(start)});
+        return FormatText("Run %d, Clone %d, Gen %d [%s]",
+                          {wu.Run, wu.Clone, wu.Gen, DateTimeText(start, regional)});
     case TGrouping::ByDate:
-        return FormatText(
-            "[%s] %s (R: %d, C: %d, G: %d) ",
-            {regional.FormatShortTime(start), DisplayText(wu.Protein), wu.Run, wu.Clone, wu.Gen});
+        return FormatText("[%s] %s (R: %d, C: %d, G: %d) ",
+                          {start < 1 ? std::string() : regional.FormatShortTime(start),
+                           DisplayText(ProteinText(wu)), wu.Run, wu.Clone, wu.Gen});
     }
     return {};
 }
@@ -115,9 +114,33 @@ int WUImageIndex(const TWU& wu)
         complete = 14;
         break;
     default:
+        switch (workunits::CoreFamily(wu.Core)) {
+        case workunits::TCoreFamily::Gpu:
+            complete = wu_image::Gpu;
+            break;
+        case workunits::TCoreFamily::Cpu:
+            complete = wu_image::Cpu;
+            break;
+        default:
+            break;
+        }
         break;
     }
     return IsCompleteForIcon(wu) ? complete : complete + 1;
+}
+
+std::string DateTimeText(double dateTime, const util::IRegionalSettings& regional)
+{
+    if (dateTime < 1)
+        return {};
+    return regional.FormatShortDate(dateTime) + " " + regional.FormatShortTime(dateTime);
+}
+
+std::string ProteinText(const TWU& wu)
+{
+    if (!wu.Protein.empty() || wu.Project < 0)
+        return wu.Protein;
+    return "p" + std::to_string(wu.Project);
 }
 
 std::optional<std::string_view> ProjectDigits(std::string_view text)
@@ -167,7 +190,7 @@ std::vector<TTreeNode> BuildTree(const workunits::TWUs& wus, TGrouping grouping,
     for (std::ptrdiff_t i = 0; i < wus.Count(); ++i) {
         const TWU& wu = *wus.Items(i);
         const std::string key = grouping == TGrouping::ByProject
-                                    ? DisplayText(wu.Protein)
+                                    ? DisplayText(ProteinText(wu))
                                     : regional.FormatShortDate(wu.StartDate());
         const auto [at, added] = byKey.try_emplace(util::UpperAscii(key), groups.size());
         if (added) {
@@ -180,6 +203,8 @@ std::vector<TTreeNode> BuildTree(const workunits::TWUs& wus, TGrouping grouping,
             group.Date = util::DateOf(wu.StartDate());
             if (const auto digits = ProjectDigits(key))
                 group.Digits = std::string(*digits);
+            else if (wu.Protein.empty() && wu.Project >= 0)
+                group.Digits = std::to_string(wu.Project);
             children.emplace_back();
         }
         TSortedNode& child = children[at->second].emplace_back();

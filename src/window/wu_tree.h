@@ -21,7 +21,10 @@ constexpr int Project = 1;
 constexpr int Calendar = 2;
 constexpr int Arrow = 3;
 constexpr int FirstWU = 4;
-constexpr int Count = 18;
+constexpr int Unknown = 16; // and 17
+constexpr int Gpu = 18;     // and 19: the GPU cores
+constexpr int Cpu = 20;     // and 21: the SMP and later CPU cores
+constexpr int Count = 22;
 } // namespace wu_image
 
 // What the tree's icon calls complete: as many steps as frames expected, the frame-0 step of
@@ -30,6 +33,9 @@ constexpr int Count = 18;
 // What the history commands and the exports call complete: at least FramesExpected steps.
 [[nodiscard]] bool IsComplete(const workunits::TWU& wu);
 [[nodiscard]] int WUImageIndex(const workunits::TWU& wu);
+// The protein as logged (bytes), or, for a unit whose log names none (the GPU cores), its project
+// number as "p1234".
+[[nodiscard]] std::string ProteinText(const workunits::TWU& wu);
 
 // A node is a work-unit node when its image is a work-unit picture and it carries an index.
 struct TTreeNode {
@@ -52,6 +58,9 @@ struct TTreeNode {
 [[nodiscard]] std::optional<std::string_view> ProjectDigits(std::string_view text);
 // As numbers, of any length; 0 when either text has none.
 [[nodiscard]] int CompareProjectNumbers(std::string_view a, std::string_view b);
+// Short date, a space and short time; empty for a date-time on day 0 (not set, or times read
+// before any dated line): a log that begins inside a unit gives it no day.
+[[nodiscard]] std::string DateTimeText(double dateTime, const util::IRegionalSettings& regional);
 // 0 when either date-time is not set.
 [[nodiscard]] int CompareDates(double a, double b);
 

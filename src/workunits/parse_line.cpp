@@ -35,6 +35,11 @@ enum class TRow {
     Converged,
     Tinker,
     Shutdown,
+    QueueSlot,
+    OpeningLog,
+    ProgressPercent,
+    ProgressSpaced,
+    CoreRequiredInLine,
 };
 
 struct TRowPattern {
@@ -45,7 +50,7 @@ struct TRowPattern {
 };
 
 struct TPatterns {
-    TRowPattern Rows[17] = {
+    TRowPattern Rows[22] = {
         {TRow::Progress, " out of ",
          TRegex(KORVID_STAMP "Completed [0-9]+ out of [0-9]+ steps[ ]+\\([0-9]+[%]{0,1}\\)")},
         {TRow::Frame, "Finished a frame (", TRegex(KORVID_STAMP "Finished a frame \\([0-9]+\\)")},
@@ -72,8 +77,23 @@ struct TPatterns {
          TRegex(KORVID_STAMP "TINKER: Software Tools for Molecular Design")},
         {TRow::Shutdown, "Folding@home Core Shutdown: ",
          TRegex(KORVID_STAMP "Folding@home Core Shutdown: [A-Za-z_]+")},
+        // Later clients: tried after every row above, so the lines those read stay as they were.
+        {TRow::QueueSlot, "Working on queue slot ",
+         TRegex(KORVID_STAMP "Working on queue slot [0-9]{2} \\[")},
+        {TRow::OpeningLog, "--- Opening Log file [", TRegex("--- Opening Log file \\[")},
+        // GPU cores: "Completed 12%".
+        {TRow::ProgressPercent, "Completed ", TRegex(KORVID_STAMP "Completed [0-9]+%")},
+        // GPU3 cores and the "(N percent)" form: the frame is the number in the parentheses.
+        {TRow::ProgressSpaced, " out of ",
+         TRegex(KORVID_STAMP "Completed[ ]+[0-9]+ out of [0-9]+ steps[ ]+\\([0-9]+")},
+        // SMP clients glue a warning in front: "At least 4 processors must be requested.Core
+        // required: FahCore_a2.exe".
+        {TRow::CoreRequiredInLine, "Core required: FahCore_",
+         TRegex("Core required: FahCore_[A-Za-z0-9]{2}.exe")},
     };
     TRegex DateBracket{"\\[[A-Za-z]* [0-9]* [0-9]{2}:[0-9]{2}:[0-9]{2}\\]"};
+    // Clients from 6.2 on write the zone before the bracket closes.
+    TRegex UtcDateBracket{"\\[[A-Za-z]* [0-9]* [0-9]{2}:[0-9]{2}:[0-9]{2} UTC\\]"};
     TRegex DayInBracket{" [0-9]* "};
     TRegex CoreChars{"[A-Za-z0-9]{2}"};
     TRegex UserIDChars{"[A-F0-9]+"};
@@ -99,6 +119,11 @@ std::string_view From(std::string_view text, std::string_view literal)
 {
     const auto at = text.find(literal);
     return at == std::string_view::npos ? std::string_view{} : text.substr(at);
+}
+
+std::string_view LastEight(std::string_view line)
+{
+    return line.substr(line.size() > 8 ? line.size() - 8 : 0);
 }
 
 std::string_view After(std::string_view text, std::string_view literal)
@@ -207,8 +232,9 @@ void TWU::AdvanceClock(std::string_view line)
     EndTime = LastTime;
 }
 
-void TWU::ReadStepLine(std::string_view line, bool frameKind)
+void TWU::ReadStepLine(std::string_view line, bool frameKind, std::string_view frameText)
 {
+    m_startingUp = false;
     if (Steps.Empty()) // one allocation for a unit that logs what it expects
         Steps.Reserve(std::clamp(FramesExpected + 1, 8, 1024));
     TStep& step = Steps.Add();
@@ -220,7 +246,7 @@ void TWU::ReadStepLine(std::string_view line, bool frameKind)
         LastTime = step.Date;
         EndTime = LastTime;
     }
-    TDigitRuns frameDigits(line.substr(line.size() > 8 ? line.size() - 8 : 0));
+    TDigitRuns frameDigits(frameText);
     if (const auto frame = ToInt(frameDigits.Next()))
         step.Frame = *frame;
 
@@ -249,19 +275,17 @@ void TWU::ReadStepLine(std::string_view line, bool frameKind)
     }
 }
 
-void TWU::ReadStartLine(std::string_view line, TParseContext& context)
+namespace {
+
+// The date-time of a bracket like [January 3 16:21:49] or [January 3 16:21:49 UTC], in the
+// year of the current date unless that puts it more than a day ahead.
+std::optional<double> BracketDate(const regex::TMatch& bracket, TParseContext& context)
 {
     const TPatterns& patterns = Patterns();
-    const auto bracket = patterns.DateBracket.Find(line);
-    if (!bracket)
-        return;
-    if (!Steps.Empty())
-        Steps.Back().RestartAfter = true;
-
-    const std::string_view b = bracket->Text;
+    const std::string_view b = bracket.Text;
     const auto dayMatch = patterns.DayInBracket.Find(b);
     if (!dayMatch)
-        return;
+        return std::nullopt;
     const std::string_view day = dayMatch->Text.substr(1, dayMatch->Length() - 2);
     const std::size_t p = dayMatch->Pos; // the leftmost blank, day, blank
     std::string_view monthName = b.substr(1, p - 1);
@@ -277,29 +301,66 @@ void TWU::ReadStartLine(std::string_view line, TParseContext& context)
     const auto date = dayNumber ? util::EncodeDate(year, month, *dayNumber) : std::nullopt;
     if (!date || !time) {
         context.ConversionFailed = true;
-        return;
+        return std::nullopt;
     }
-    LastTime = *date + *time;
+    double dateTime = *date + *time;
     // A log from December read in January keeps its year.
-    if (LastTime > context.Now + 1)
-        LastTime = util::IncYear(LastTime, -1);
+    if (dateTime > context.Now + 1)
+        dateTime = util::IncYear(dateTime, -1);
+    return dateTime;
+}
+
+std::optional<regex::TMatch> FindDateBracket(std::string_view line)
+{
+    if (auto plain = Patterns().DateBracket.Find(line))
+        return plain;
+    return Patterns().UtcDateBracket.Find(line);
+}
+
+} // namespace
+
+void TWU::ReadStartLine(std::string_view line, TParseContext& context)
+{
+    m_startingUp = true;
+    const auto bracket = FindDateBracket(line);
+    if (!bracket)
+        return;
+    if (!Steps.Empty())
+        Steps.Back().RestartAfter = true;
+    const auto date = BracketDate(*bracket, context);
+    if (!date)
+        return;
+    LastTime = *date;
     StartTime = LastTime;
     EndTime = LastTime;
+}
+
+void TWU::ReadOpeningLine(std::string_view line, TParseContext& context)
+{
+    const auto bracket = FindDateBracket(line);
+    if (!bracket)
+        return;
+    if (const auto date = BracketDate(*bracket, context)) {
+        LastTime = *date;
+        EndTime = LastTime;
+    }
 }
 
 void TWU::ParseLine(std::string_view line, TParseContext& context)
 {
     const TRowPattern* matched = nullptr;
+    std::size_t matchEnd = 0;
     for (const TRowPattern& row : Patterns().Rows) {
         if (line.find(row.MustHold) == std::string_view::npos)
             continue;
         if (const auto match = row.Pattern.Find(line)) {
-            if (row.Row == TRow::StartLine) {
+            if (row.Row == TRow::StartLine || row.Row == TRow::QueueSlot) {
                 const auto close = line.rfind(']');
                 if (close == std::string_view::npos || close < match->End())
                     continue;
             }
             matched = &row;
+            matchEnd = match->End();
             break;
         }
     }
@@ -308,15 +369,31 @@ void TWU::ParseLine(std::string_view line, TParseContext& context)
 
     switch (matched->Row) {
     case TRow::Progress:
-        ReadStepLine(line, false);
+        ReadStepLine(line, false, LastEight(line));
         break;
     case TRow::Frame:
-        ReadStepLine(line, true);
+        ReadStepLine(line, true, LastEight(line));
+        break;
+    case TRow::ProgressPercent:
+        ReadStepLine(line, false, After(line, "Completed "));
+        break;
+    case TRow::ProgressSpaced: {
+        const std::size_t open = line.rfind('(', matchEnd - 1); // the match ends "(digits"
+        ReadStepLine(line, false, line.substr(open + 1, matchEnd - open - 1));
+        break;
+    }
+    case TRow::QueueSlot:
+        ReadStartLine(line, context);
+        break;
+    case TRow::OpeningLog:
+        ReadOpeningLine(line, context);
         break;
     case TRow::StartLine:
         ReadStartLine(line, context);
         break;
     case TRow::CoreRequired:
+    case TRow::CoreRequiredInLine:
+        m_startingUp = true;
         if (const auto chars = Patterns().CoreChars.Find(After(line, "FahCore_"))) {
             if (const auto code = ToInt(chars->Text, 16))
                 SetCore(static_cast<std::uint16_t>(*code));
@@ -376,6 +453,10 @@ void TWU::ParseLine(std::string_view line, TParseContext& context)
         break;
     }
     case TRow::Project: {
+        // The core's start-up block names the unit's own project; a line after a step reports
+        // the upload of another unit, and is taken only while the unit has no number at all.
+        if (!m_startingUp && Project != -1)
+            break;
         TDigitRuns runs(From(line, "Project"));
         ReadNumber(runs, Project, context);
         ReadNumber(runs, Run, context);

@@ -66,24 +66,68 @@ const TStep* TWU::FindStep(int frame) const
     return found == Steps.end() ? nullptr : &*found;
 }
 
+namespace {
+
+struct TCoreName {
+    std::uint16_t Code;
+    const char* Name;
+    TCoreFamily Family;
+};
+
+// Named as the cores introduce themselves in the log, or as donors' forums call them.
+constexpr TCoreName CoreNames[] = {
+    {core::Tinker, "Tinker", TCoreFamily::Classic},
+    {core::Gromacs, "Gromacs", TCoreFamily::Classic},
+    {core::DoubleGromacs, "Double Gromacs", TCoreFamily::Classic},
+    {core::GBGromacs, "GB Gromacs", TCoreFamily::Classic},
+    {core::Amber, "Amber", TCoreFamily::Classic},
+    {core::QMD, "QMD", TCoreFamily::Classic},
+    {0x10, "GPU", TCoreFamily::Gpu},
+    {0x11, "GPU2", TCoreFamily::Gpu},
+    {0x12, "GPU2 ATI", TCoreFamily::Gpu},
+    {0x13, "GPU2 ATI CAL", TCoreFamily::Gpu},
+    {0x14, "GPU2 (MT)", TCoreFamily::Gpu},
+    {0x15, "GPU3 OpenMM", TCoreFamily::Gpu},
+    {0x16, "GPU3 OpenMM ATI", TCoreFamily::Gpu},
+    {0x17, "OpenMM Zeta", TCoreFamily::Gpu},
+    {0x18, "OpenMM 18", TCoreFamily::Gpu},
+    {0x21, "OpenMM 21", TCoreFamily::Gpu},
+    {0x22, "OpenMM 22", TCoreFamily::Gpu},
+    {0x23, "OpenMM 23", TCoreFamily::Gpu},
+    {0x24, "OpenMM 24", TCoreFamily::Gpu},
+    {0xA0, "Gromacs 3.3", TCoreFamily::Cpu},
+    {0xA1, "Gromacs SMP", TCoreFamily::Cpu},
+    {0xA2, "Gromacs SMP2", TCoreFamily::Cpu},
+    {0xA3, "Gromacs SMP A3", TCoreFamily::Cpu},
+    {0xA4, "Gromacs A4", TCoreFamily::Cpu},
+    {0xA5, "Gromacs A5", TCoreFamily::Cpu},
+    {0xA6, "Gromacs A6", TCoreFamily::Cpu},
+    {0xA7, "Gromacs A7", TCoreFamily::Cpu},
+    {0xA8, "Gromacs A8", TCoreFamily::Cpu},
+    {0xA9, "Gromacs A9", TCoreFamily::Cpu},
+    {core::ProtoMol, "ProtoMol", TCoreFamily::Cpu},
+};
+
+const TCoreName* FindCore(std::uint16_t code)
+{
+    for (const TCoreName& entry : CoreNames)
+        if (entry.Code == code)
+            return &entry;
+    return nullptr;
+}
+
+} // namespace
+
+TCoreFamily CoreFamily(std::uint16_t code)
+{
+    const TCoreName* entry = FindCore(code);
+    return entry == nullptr ? TCoreFamily::Unknown : entry->Family;
+}
+
 std::string TWU::CoreName() const
 {
-    switch (Core) {
-    case core::Tinker:
-        return "Tinker";
-    case core::Gromacs:
-        return "Gromacs";
-    case core::DoubleGromacs:
-        return "Double Gromacs";
-    case core::GBGromacs:
-        return "GB Gromacs";
-    case core::Amber:
-        return "Amber";
-    case core::QMD:
-        return "QMD";
-    default:
-        return "?";
-    }
+    const TCoreName* entry = FindCore(Core);
+    return entry == nullptr ? "?" : entry->Name;
 }
 
 // The outlier loop drops, one per pass, the farther of the shortest and the longest frame while

@@ -18,7 +18,13 @@ constexpr std::uint16_t GBGromacs = 0x7A;
 constexpr std::uint16_t Amber = 0x82;
 constexpr std::uint16_t QMD = 0x96;
 constexpr std::uint16_t Placeholder = 999; // a project or progress line came before any core line
+constexpr std::uint16_t ProtoMol = 0xB4;
 } // namespace core
+
+// The kind of machine a named core runs on, for the trees' icons.
+enum class TCoreFamily { Classic, Gpu, Cpu, Unknown };
+// Classic for the six codes of the first clients, Gpu and Cpu for the later named ones.
+[[nodiscard]] TCoreFamily CoreFamily(std::uint16_t code);
 
 struct TBenchmark {
     int Kept = 0;       // frames left after dropping outliers
@@ -77,8 +83,13 @@ public:
 private:
     [[nodiscard]] bool HasLeadingFrameZero() const;
     void AdvanceClock(std::string_view line);
-    void ReadStepLine(std::string_view line, bool frameKind);
+    // The frame is the first run of digits in frameText.
+    void ReadStepLine(std::string_view line, bool frameKind, std::string_view frameText);
     void ReadStartLine(std::string_view line, TParseContext& context);
+    void ReadOpeningLine(std::string_view line, TParseContext& context);
+
+    // From the unit's opening or a start line to its next step: where the core names its unit.
+    bool m_startingUp = true;
 };
 
 } // namespace korvid::workunits

@@ -41,14 +41,29 @@ bool Holds(std::string_view line, std::string_view literal)
 // found by one of them is kept without testing it again.
 const TLiteralSearch& KeepCandidates()
 {
-    static const TLiteralSearch search(
-        {" STEPS ", "FINISHED A FRAME (", "CORE REQUIRED", "GOT A SIGTERM SIGNAL",
-         "WORKING ON UNIT", "- USER NAME", "- USER ID", "- MACHINE ID", "- FAHLOG PATH",
-         "PROJECT: ", "PROTEIN: ", "- RUN: ", "- FRAMES COMPLETED: ", "TINKER: ", "SYSTEM: ",
-         "WF CONVERGED, JUMPING TO MD", "FOLDING@HOME"});
+    static const TLiteralSearch search({" STEPS ",
+                                        "FINISHED A FRAME (",
+                                        "CORE REQUIRED",
+                                        "GOT A SIGTERM SIGNAL",
+                                        "WORKING ON UNIT",
+                                        "- USER NAME",
+                                        "- USER ID",
+                                        "- MACHINE ID",
+                                        "- FAHLOG PATH",
+                                        "PROJECT: ",
+                                        "PROTEIN: ",
+                                        "- RUN: ",
+                                        "- FRAMES COMPLETED: ",
+                                        "TINKER: ",
+                                        "SYSTEM: ",
+                                        "WF CONVERGED, JUMPING TO MD",
+                                        "WORKING ON QUEUE SLOT",
+                                        "--- OPENING LOG FILE",
+                                        "] COMPLETED ",
+                                        "FOLDING@HOME"});
     return search;
 }
-constexpr std::size_t NeedsWholeTest = 16; // "FOLDING@HOME" alone decides nothing
+constexpr std::size_t NeedsWholeTest = 19; // "FOLDING@HOME" alone decides nothing
 
 // Whether a line holding "Folding@Home" is kept: any other test of the filter, "Folding@Home
 // Client Shutdown", or a core line that was not interrupted.

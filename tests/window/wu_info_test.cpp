@@ -99,6 +99,15 @@ TEST_F(WUInfoTest, ValidityHasTwoDecimalsWithTheRegionalSeparator)
     }
 }
 
+TEST_F(WUInfoTest, TitleOfAUnitWithoutProteinNamesItsProject)
+{
+    auto wu = test::MakeUnit("", 0x11, 100, test::EvenSteps(0, 4, 150));
+    wu->Project = 5781;
+    const window::TWUInfo info = window::BuildWUInfo(*wu, catalogue, regional);
+    EXPECT_EQ(info.Title, "p5781 (Run 3, Clone 12, Gen 45)");
+    EXPECT_NE(info.Memo.find("Core: GPU2 (11)\n"), std::string::npos);
+}
+
 TEST(WUInfoCore, CodeIsQuestionMarkForNoneOrPlaceholderElseUpperHex)
 {
     struct TRow {

@@ -70,8 +70,12 @@ TEST_F(WUTreeTest, IconTellsTheCoreAndWhetherTheUnitIsComplete)
         {"GB Gromacs", "7A", 0, 100, 12, true},
         {"Gromacs", "78", 0, 100, 14, true},
         {"Gromacs half done", "78", 0, 50, 15, false},
-        {"a core nobody knows", "A0", 0, 100, 16, true},
-        {"a core nobody knows, half done", "A0", 0, 50, 17, false},
+        {"a core nobody knows", "5F", 0, 100, 16, true},
+        {"a core nobody knows, half done", "5F", 0, 50, 17, false},
+        {"a GPU core", "11", 0, 100, 18, true},
+        {"a GPU core, half done", "15", 0, 50, 19, false},
+        {"an SMP core", "a3", 0, 100, 20, true},
+        {"ProtoMol, half done", "b4", 0, 50, 21, false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -153,6 +157,33 @@ TEST_F(WUTreeTest, DayGroupsAscendByDateEvenWhenTheirTextCannotBeReadBack)
     EXPECT_EQ(Texts(tree[1].Children),
               (std::vector<std::string>{"[08:00] p4_d (R: 1, C: 2, G: 3) ",
                                         "[10:00] p2_b (R: 1, C: 2, G: 3) "}));
+}
+
+TEST_F(WUTreeTest, AUnitWithoutProteinShowsItsProjectNumber)
+{
+    TUnitPlan gpu = Plan("", "March", 4, 8); // GPU cores log no protein line
+    gpu.Project = 5781;
+    Read({gpu, Plan("p6000_b", "March", 4, 9), Plan("p200_a", "March", 4, 10)});
+    const auto byProject = window::BuildTree(wus, window::TGrouping::ByProject, regional);
+    EXPECT_EQ(Texts(byProject), (std::vector<std::string>{"p200_a", "p5781", "p6000_b"}));
+    const auto byDate = window::BuildTree(wus, window::TGrouping::ByDate, regional);
+    ASSERT_EQ(byDate.size(), 1u);
+    EXPECT_EQ(byDate[0].Children[0].Text, "[08:00] p5781 (R: 1, C: 2, G: 3) ");
+}
+
+TEST_F(WUTreeTest, AUnitWithoutADayShowsNoDate)
+{
+    // Its log began inside it: the time stamps alone give no day.
+    wus.ReadLog("[08:00:00] Core required: FahCore_a2.exe\r\n"
+                "[08:01:00] Project: 1 (Run 2, Clone 3, Gen 4)\r\n"
+                "[08:02:00] Completed 5000 out of 250000 steps  (2%)\r\n",
+                "", clock);
+    const auto byProject = window::BuildTree(wus, window::TGrouping::ByProject, regional);
+    ASSERT_EQ(byProject.size(), 1u);
+    EXPECT_EQ(byProject[0].Children[0].Text, "Run 2, Clone 3, Gen 4 []");
+    const auto byDate = window::BuildTree(wus, window::TGrouping::ByDate, regional);
+    EXPECT_EQ(byDate[0].Children[0].Text, "[] p1 (R: 2, C: 3, G: 4) ");
+    EXPECT_EQ(window::DateTimeText(0.35, regional), "");
 }
 
 TEST_F(WUTreeTest, ProteinNamesShowAsUtf8WhateverTheLogsCodePage)

@@ -133,4 +133,34 @@ TEST(TWU, SetProteinTakesTheProjectNumberOnlyWhileNoneIsKnown)
     EXPECT_EQ(empty.Protein, "p_villin");
 }
 
+TEST(TWU, CoreNamesCoverTheLaterClientsAndLeaveTheRestUnknown)
+{
+    using workunits::TCoreFamily;
+    const struct {
+        std::uint16_t code;
+        const char* name;
+        TCoreFamily family;
+    } rows[] = {
+        {0x78, "Gromacs", TCoreFamily::Classic}, {0x11, "GPU2", TCoreFamily::Gpu},
+        {0x15, "GPU3 OpenMM", TCoreFamily::Gpu}, {0x23, "OpenMM 23", TCoreFamily::Gpu},
+        {0xA0, "Gromacs 3.3", TCoreFamily::Cpu}, {0xA9, "Gromacs A9", TCoreFamily::Cpu},
+        {0xB4, "ProtoMol", TCoreFamily::Cpu},    {0x5F, "?", TCoreFamily::Unknown},
+        {999, "?", TCoreFamily::Unknown},        {0, "?", TCoreFamily::Unknown},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.code);
+        TWU wu;
+        wu.SetCore(row.code);
+        EXPECT_EQ(wu.CoreName(), row.name);
+        EXPECT_EQ(workunits::CoreFamily(row.code), row.family);
+    }
+    // Every code a 6.x log of the corpus or a later client names.
+    for (const std::uint16_t code : {0x11, 0x14, 0x15, 0x16, 0x17, 0x18, 0x21, 0x22, 0x23, 0xA0,
+                                     0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0xA6, 0xA7, 0xA8, 0xB4}) {
+        TWU wu;
+        wu.SetCore(code);
+        EXPECT_NE(wu.CoreName(), "?") << std::hex << code;
+    }
+}
+
 } // namespace korvid
