@@ -1,6 +1,7 @@
 #include "translation/translation.h"
 
 #include <charconv>
+#include <optional>
 #include <system_error>
 #include <utility>
 
@@ -42,14 +43,18 @@ std::string LanguageCode(std::string_view fileName, std::string_view executableB
 } // namespace
 
 TTranslation::TTranslation(std::string executableBaseName)
-    : m_executableBaseName(std::move(executableBaseName))
+    : m_executableBaseName(std::move(executableBaseName)), m_folders(1)
 {
 }
 
-void TTranslation::SetFolder(const std::filesystem::path& folder)
+void TTranslation::SetFolders(const std::vector<std::filesystem::path>& folders)
 {
+    m_folders.clear();
     // Appending an empty name adds the separator only where there is none.
-    m_folder = folder.empty() ? folder : folder / "";
+    for (const std::filesystem::path& folder : folders)
+        m_folders.push_back(folder.empty() ? folder : folder / "");
+    if (m_folders.empty())
+        m_folders.emplace_back();
 }
 
 void TTranslation::SetDefaults(std::string_view text)
@@ -57,24 +62,25 @@ void TTranslation::SetDefaults(std::string_view text)
     m_defaults = TLanguageLines::Parse(text);
 }
 
-std::filesystem::path TTranslation::LanguageFile(std::string_view code) const
+std::filesystem::path TTranslation::LanguageFile(const std::filesystem::path& where,
+                                                 std::string_view code) const
 {
     const std::string name = m_executableBaseName + "." + std::string(code) + ".lng";
-    const std::filesystem::path exact = m_folder / name;
+    const std::filesystem::path exact = where / name;
     std::error_code ec;
     if (std::filesystem::exists(exact, ec))
         return exact;
     // Names match without regard to case, which this file system may not do by itself. Of
     // several candidates the smallest name wins, so the choice does not hang on listing order.
     std::filesystem::path found;
-    const std::filesystem::path folder = m_folder.empty() ? std::filesystem::path(".") : m_folder;
+    const std::filesystem::path folder = where.empty() ? std::filesystem::path(".") : where;
     for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
          it.increment(ec)) {
         const std::string candidate = it->path().filename().string();
         if (util::EqualsNoCase(candidate, name) && (found.empty() || candidate < found.string()))
             found = candidate;
     }
-    return found.empty() ? exact : m_folder / found;
+    return found.empty() ? exact : where / found;
 }
 
 TLanguageLoad TTranslation::LoadLanguage(std::string_view code)
@@ -82,10 +88,18 @@ TLanguageLoad TTranslation::LoadLanguage(std::string_view code)
     // A code comes from the settings file: it names a file in the folder, never a path elsewhere.
     if (code.find_first_of(std::string_view("/\0", 2)) != std::string_view::npos)
         return TLanguageLoad::Missing;
-    auto file = ReadLanguageFile(LanguageFile(code));
-    if (file.Outcome == TLanguageLoad::Loaded)
-        m_lines = std::move(file.Lines);
-    return file.Outcome;
+    // A broken file of the user's does not hide the one that came with the program.
+    std::optional<TLanguageLoad> first;
+    for (const std::filesystem::path& folder : m_folders) {
+        auto file = ReadLanguageFile(LanguageFile(folder, code));
+        if (file.Outcome == TLanguageLoad::Loaded) {
+            m_lines = std::move(file.Lines);
+            return file.Outcome;
+        }
+        if (!first || *first == TLanguageLoad::Missing)
+            first = file.Outcome;
+    }
+    return first.value_or(TLanguageLoad::Missing);
 }
 
 TLanguageLoad TTranslation::LoadLanguageBytes(std::string_view bytes)

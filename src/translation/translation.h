@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "translation/language_lines.h"
 
@@ -25,9 +26,9 @@ public:
     explicit TTranslation(std::string executableBaseName);
 
     // Where language files are looked for; empty means the current folder.
-    void SetFolder(const std::filesystem::path& folder);
-    // With a trailing separator, or empty.
-    [[nodiscard]] const std::filesystem::path& Folder() const { return m_folder; }
+    void SetFolder(const std::filesystem::path& folder) { SetFolders({folder}); }
+    // Several places, the first first: a code loads from the first folder where its file loads.
+    void SetFolders(const std::vector<std::filesystem::path>& folders);
 
     // The built-in lines, in the language-file format (UTF-8 already).
     void SetDefaults(std::string_view text);
@@ -56,10 +57,11 @@ public:
                                                        std::string_view executableBaseName);
 
 private:
-    [[nodiscard]] std::filesystem::path LanguageFile(std::string_view code) const;
+    [[nodiscard]] std::filesystem::path LanguageFile(const std::filesystem::path& folder,
+                                                     std::string_view code) const;
 
     std::string m_executableBaseName;
-    std::filesystem::path m_folder;
+    std::vector<std::filesystem::path> m_folders; // each with a trailing separator, or empty
     TLanguageLines m_lines;
     TLanguageLines m_defaults;
 };

@@ -146,6 +146,8 @@ template <class F> void TfrmMain::RunBusy(F&& work)
 
 TfrmMain::TfrmMain(const TWindowSeams& seams)
     : m_clock(seams.Clock), m_regional(seams.Regional), m_programFolder(seams.ProgramFolder.Path()),
+      m_settingsFolder(seams.ProgramFolder.SettingsFolder()),
+      m_languageFolders(seams.ProgramFolder.LanguageFolders()),
       m_messages(seams.Messages), m_fileDialog(seams.FileDialog),
       m_baseName(seams.ExecutableBaseName), m_translation(seams.ExecutableBaseName),
       m_exports(seams.ProgramFolder, m_translation, m_regional), m_wusLog(std::make_unique<TWUs>()),
@@ -154,7 +156,7 @@ TfrmMain::TfrmMain(const TWindowSeams& seams)
     setObjectName(FormName);
     BuildLayout();
     BuildMenus();
-    m_translation.SetFolder(m_programFolder);
+    m_translation.SetFolders(m_languageFolders);
     m_translation.SetDefaults(ToUtf8(m_memLang->toPlainText()));
     ApplyDesignTexts();
     // The window sees key presses before its controls do.
@@ -168,7 +170,7 @@ TfrmMain::~TfrmMain()
 
 std::filesystem::path TfrmMain::SettingsPath() const
 {
-    return m_programFolder / (m_baseName + ".ini");
+    return m_settingsFolder / (m_baseName + ".ini");
 }
 
 // Qt widgets belong to their parent, which deletes them: hence the plain new below.
@@ -1120,7 +1122,7 @@ void TfrmMain::SaveGraphsPng(bool onlyComplete)
 
 void TfrmMain::BuildLanguageMenu()
 {
-    for (const TLanguageChoice& choice : FindLanguages(m_programFolder, m_baseName)) {
+    for (const TLanguageChoice& choice : FindLanguages(m_languageFolders, m_baseName)) {
         const QString name = QString::fromLatin1(LanguageItemPrefix) + FromUtf8(choice.Code);
         auto click = [this](QAction* item) { Run([this, item] { LanguageItemClick(item); }); };
         if (AddLanguageMenuItem(*m_popLang, name, FromUtf8(choice.Name), click,

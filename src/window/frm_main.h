@@ -169,6 +169,8 @@ private:
     const util::IClock& m_clock;
     const util::IRegionalSettings& m_regional;
     std::filesystem::path m_programFolder;
+    std::filesystem::path m_settingsFolder;
+    std::vector<std::filesystem::path> m_languageFolders;
     IMessageBox& m_messages;
     IFileDialog& m_fileDialog;
     std::string m_baseName;

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <exception>
+#include <filesystem>
+#include <system_error>
 #include <optional>
 
 #include <QApplication>
@@ -38,6 +40,20 @@ struct TUnattendedFileDialog final : IFileDialog {
     }
 };
 
+// Installed, the user's folders are made at the first start; a failure shows when a file is
+// written there.
+util::TFileLocationsFolder ProgramFiles()
+{
+    util::TFileLocations locations = util::ChooseFileLocations(
+        util::InspectProgramPlace(TExecutableFolder().Path(), ExecutableBaseName()), util::GetEnv);
+    if (locations.PerUser) {
+        std::error_code ec;
+        std::filesystem::create_directories(locations.Settings.parent_path(), ec);
+        std::filesystem::create_directories(locations.Data, ec);
+    }
+    return util::TFileLocationsFolder(std::move(locations));
+}
+
 void WriteScreenshot(QWidget& window, const QString& file)
 {
     QByteArray bytes;
@@ -72,14 +88,14 @@ int RunKorvid(int& argc, char** argv)
 
     TQtClock clock;
     TQtRegionalSettings regional;
-    TExecutableFolder folder;
+    const util::TFileLocationsFolder folder = ProgramFiles();
     TQtMessageBox messages(QString::fromLatin1(AppTitle));
     TQtFileDialog dialog;
     TUnattendedMessageBox unattendedMessages;
     TUnattendedFileDialog unattendedDialog;
     IMessageBox& boxes = screenshot ? static_cast<IMessageBox&>(unattendedMessages) : messages;
     IFileDialog& chooser = screenshot ? static_cast<IFileDialog&>(unattendedDialog) : dialog;
-    TfrmMain window({clock, regional, folder, boxes, chooser, ExecutableBaseName()});
+    TfrmMain window({clock, regional, folder, boxes, chooser, folder.Locations().BaseName});
     messages.SetParent(&window);
     dialog.SetParent(&window);
     window.FormCreate();

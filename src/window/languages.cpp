@@ -59,4 +59,24 @@ std::vector<TLanguageChoice> FindLanguages(const std::filesystem::path& folder,
     return found;
 }
 
+std::vector<TLanguageChoice> FindLanguages(const std::vector<std::filesystem::path>& folders,
+                                           std::string_view executableBaseName)
+{
+    std::vector<TLanguageChoice> found;
+    for (const std::filesystem::path& folder : folders) {
+        std::vector<TLanguageChoice> here = FindLanguages(folder, executableBaseName);
+        found.insert(found.end(), here.begin(), here.end());
+    }
+    // Stable: of one code, the earlier folder's entry stays.
+    std::stable_sort(
+        found.begin(), found.end(),
+        [](const TLanguageChoice& a, const TLanguageChoice& b) { return a.Code < b.Code; });
+    found.erase(std::unique(found.begin(), found.end(),
+                            [](const TLanguageChoice& a, const TLanguageChoice& b) {
+                                return a.Code == b.Code;
+                            }),
+                found.end());
+    return found;
+}
+
 } // namespace korvid::window

@@ -23,5 +23,9 @@ struct TLanguageChoice {
 // code (of two files with one code, the name that sorts first).
 [[nodiscard]] std::vector<TLanguageChoice> FindLanguages(const std::filesystem::path& folder,
                                                          std::string_view executableBaseName);
+// The same over several folders: a code found in an earlier folder takes its name from there.
+[[nodiscard]] std::vector<TLanguageChoice>
+FindLanguages(const std::vector<std::filesystem::path>& folders,
+              std::string_view executableBaseName);
 
 } // namespace korvid::window
