@@ -16,6 +16,7 @@ frmMain.sbHistoExcel.Hint=Export CSV ...
 frmMain.sbHistoSaveBMP.Hint=Export PNG ...
 frmMain.sbLoadHisto.Hint=Charger l'historique
 frmMain.sbSaveHisto.Hint=Sauvegarder l'historique
+frmMain.sbHistoProjects.Hint=Benchmark par projet ...
 frmMain.sbDelFromHisto.Hint=Supprimer des WUs de l'historique ...
 
 frmMain.tsFahlog=FahLog
@@ -78,6 +79,27 @@ msgCalculationTime=Temps de calcul
 msgLineSkipped=%d ligne du fichier contient une valeur illisible, qui a été ignorée
 msgLinesSkipped=%d lignes du fichier contiennent des valeurs illisibles, qui ont été ignorées
 msgHistoOverwrite=Le fichier d'historique %s n'a pas pu être lu en entier. Le remplacer par l'historique affiché ?
+msgDurYear=%d an
+msgDurYears=%d ans
+msgDurDay=%d j.
+msgDurHour=%d h.
+msgDurMinute=%d mn.
+msgDurSecond=%d sec.
+msgRemainingTime=Temps restant
+msgExpectedEnd=Fin prévue
+msgBenchUnits=WUs
+msgBenchBest=Meilleur benchmark
+msgBenchAverage=Benchmark moyen
+msgBenchWorst=Pire benchmark
+msgBenchLastDate=Dernière WU
+msgProjectsTitle=Benchmark par projet
+msgExportTable=Exporter en .csv
+msgChartHint=Bouton gauche maintenu : lecture d'une frame ; Ctrl + glisser : zoom ; Ctrl + clic : taille normale
+msgLegendConverged=Fin de convergence
+msgLegendRestart=Redémarrage du client
+msgFileWritten=%d fichier écrit dans %s
+msgFilesWritten=%d fichiers écrits dans %s
+msgOpenFolder=Ouvrir le dossier
 )";
     return Text;
 }

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "util/duration_text.h"
+#include "util/duration_words.h"
 
 namespace korvid::window {
 
@@ -91,7 +91,10 @@ void TChartView::PointHint(std::size_t row, std::size_t, std::string& text) cons
     if (step == nullptr)
         return;
     text = "Frame #" + std::to_string(step->Frame) + " @ " +
-           m_regional.FormatShortTime(step->Date) + " : " + util::DurationToText(step->Duration);
+           m_regional.FormatShortTime(step->Date) + " : " +
+           util::DurationToText(step->Duration, util::DurationWordsOf([this](std::string_view key) {
+                                    return m_translation.GetText("", key);
+                                }));
 }
 
 } // namespace korvid::window

@@ -1,30 +1,13 @@
 #include "window/wu_info.h"
 
-#include <charconv>
 #include <cstdio>
 #include <string_view>
-#include <system_error>
 
-#include "util/duration_text.h"
+#include "util/duration_words.h"
 #include "window/wu_tree.h"
 
 namespace korvid::window {
 namespace {
-
-// Fixed two decimals with the regional separator. to_chars, because Qt programs run under the
-// user's C locale and printf would follow it.
-std::string TwoDecimals(float value, char separator)
-{
-    char text[64];
-    const auto [end, error] =
-        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 2);
-    if (error != std::errc())
-        return {};
-    std::string result(text, end);
-    if (const std::size_t dot = result.find('.'); dot != std::string::npos)
-        result[dot] = separator;
-    return result;
-}
 
 bool IsBlank(char c)
 {
@@ -57,6 +40,8 @@ TWUInfo BuildWUInfo(const workunits::TWU& wu, const translation::TTranslation& t
                     const util::IRegionalSettings& regional)
 {
     auto label = [&](std::string_view key) { return translation.GetText("", key); };
+    const util::TDurationWords words = util::DurationWordsOf(label);
+    auto duration = [&](double seconds) { return util::DurationToText(seconds, words); };
     auto dateTime = [&](double value) { return DateTimeText(value, regional); };
     std::string memo;
     auto line = [&memo](const std::string& text) {
@@ -81,15 +66,17 @@ TWUInfo BuildWUInfo(const workunits::TWU& wu, const translation::TTranslation& t
     item("msgCore", wu.CoreName() + " (" + CoreCodeText(wu.Core) + ")");
     item("msgStartDate", dateTime(wu.StartDate()));
     item("msgEndDate", dateTime(wu.EndDate()));
-    item("msgElapsedTime", util::DurationToText(wu.ElapsedSeconds()));
+    item("msgElapsedTime", duration(wu.ElapsedSeconds()));
     if (!wu.Steps.Empty()) {
         const workunits::TBenchmark benchmark = wu.Benchmark();
         line({});
         item("msgExpectedFrames", std::to_string(wu.FramesExpected));
         item("msgFoldedFrames", std::to_string(wu.FoldedFrames()));
-        item("msgCalculationTime", util::DurationToText(wu.CalculationSeconds()));
-        item("msgBenchmark", util::DurationToText(benchmark.Average));
-        item("msgValidity", TwoDecimals(benchmark.Validity, regional.DecimalSeparator()) + "%");
+        item("msgCalculationTime", duration(wu.CalculationSeconds()));
+        item("msgBenchmark", duration(benchmark.Average));
+        item("msgValidity",
+             util::PercentText(benchmark.Validity,
+                               util::DecimalSeparatorOf(label, regional.DecimalSeparator())));
     }
     line({});
     item("msgUsername", wu.UserName);

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace korvid::util {
+
+// The words of a duration, each a pattern whose "%d" takes the number: "%d j." or "%d d".
+struct TDurationWords {
+    std::string Year = "%d an";
+    std::string Years = "%d ans";
+    std::string Day = "%d j.";
+    std::string Hour = "%d h.";
+    std::string Minute = "%d mn.";
+    std::string Second = "%d sec.";
+};
+
+// The catalogue's label of a message key, "" when it has none.
+using TLabelOf = std::function<std::string(std::string_view key)>;
+
+// The words a language gives ("msgDurYear" and the like); a key it lacks, or whose text has no
+// "%d", keeps the French word.
+[[nodiscard]] TDurationWords DurationWordsOf(const TLabelOf& label);
+
+// Seconds in the given words; the parts shown and their order are those of DurationToText.
+[[nodiscard]] std::string DurationToText(double seconds, const TDurationWords& words);
+
+// The decimal separator a language names ("msgDecimalSeparator", one character), else the
+// regional one.
+[[nodiscard]] char DecimalSeparatorOf(const TLabelOf& label, char regional);
+
+// Fixed two decimals with the given separator and a percent sign right after: "87,50%".
+[[nodiscard]] std::string PercentText(double value, char separator);
+
+} // namespace korvid::util

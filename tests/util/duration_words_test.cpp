@@ -1,0 +1,72 @@
+#include "util/duration_words.h"
+
+#include <map>
+
+#include <gtest/gtest.h>
+
+#include "util/dates.h"
+
+namespace korvid {
+
+namespace {
+
+util::TLabelOf Labels(std::map<std::string, std::string, std::less<>> texts)
+{
+    return [texts = std::move(texts)](std::string_view key) {
+        const auto found = texts.find(key);
+        return found == texts.end() ? std::string{} : found->second;
+    };
+}
+
+const util::TDurationWords English = util::DurationWordsOf(Labels({{"msgDurYear", "%d yr"},
+                                                                   {"msgDurYears", "%d yrs"},
+                                                                   {"msgDurDay", "%d d"},
+                                                                   {"msgDurHour", "%d h"},
+                                                                   {"msgDurMinute", "%d min"},
+                                                                   {"msgDurSecond", "%d s"}}));
+
+} // namespace
+
+TEST(DurationWords, TheFrenchWordsGiveTheBuiltInText)
+{
+    const util::TDurationWords french = util::DurationWordsOf(Labels({}));
+    for (const double seconds :
+         {0.0, 61.0, 3600.0, 90061.0, 31536000.0, 63072000.0 + 7, 754.9, -61.0, 126420.0}) {
+        SCOPED_TRACE(seconds);
+        EXPECT_EQ(util::DurationToText(seconds, french), util::DurationToText(seconds));
+    }
+    EXPECT_EQ(util::DurationToText(126420), "1 j. 11 h. 7 mn.");
+}
+
+TEST(DurationWords, ALanguageGivesItsOwnWords)
+{
+    struct Row {
+        double seconds;
+        const char* text;
+    };
+    const Row rows[] = {{126420, "1 d 11 h 7 min"}, {61, "1 min 1 s"}, {31536000, "1 yr 0 d"},
+                        {63072000, "2 yrs 0 d"},    {0.5, ""},         {-3600, "-1 h"}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.seconds);
+        EXPECT_EQ(util::DurationToText(row.seconds, English), row.text);
+    }
+}
+
+TEST(DurationWords, AWordWithoutPlaceholderOrMissingStaysFrench)
+{
+    const util::TDurationWords words =
+        util::DurationWordsOf(Labels({{"msgDurHour", "Stunden"}, {"msgDurMinute", "%d'"}}));
+    EXPECT_EQ(util::DurationToText(90061, words), "1 j. 1 h. 1' 1 sec.");
+}
+
+TEST(PercentText, TwoDecimalsWithTheSeparatorTheLanguageOrTheRegionGives)
+{
+    EXPECT_EQ(util::PercentText(87.5, ','), "87,50%");
+    EXPECT_EQ(util::PercentText(98, '.'), "98.00%");
+    EXPECT_EQ(util::DecimalSeparatorOf(Labels({{"msgDecimalSeparator", ","}}), '.'), ',');
+    // Nothing, or more than one character, leaves the regional separator.
+    EXPECT_EQ(util::DecimalSeparatorOf(Labels({}), '.'), '.');
+    EXPECT_EQ(util::DecimalSeparatorOf(Labels({{"msgDecimalSeparator", ", "}}), '.'), '.');
+}
+
+} // namespace korvid
