@@ -298,7 +298,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
             if (history)
                 wus.ReadLog(history::LoadCompressedText(file), {}, *now);
             else
-                wus.ReadLog(workunits::ReadFahLogText(file), file, *now);
+                wus.ReadLogFreeing(workunits::ReadFahLogText(file), file, *now);
         }
         if (!saveTo.empty()) {
             history::SaveCompressedText(wus.AllText(), saveTo);
