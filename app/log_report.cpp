@@ -1,6 +1,8 @@
 #include "log_report.h"
 
 #include <charconv>
+#include <cstdint>
+#include <cstring>
 #include <cstdio>
 #include <exception>
 #include <optional>
@@ -20,88 +22,148 @@ struct TFixedClock final : util::IClock {
     [[nodiscard]] double Now() const override { return Value; }
 };
 
-// Each byte as the code point of the same value (Latin-1), escaped for JSON.
-void WriteString(std::string_view bytes, std::string& out)
-{
-    out += '"';
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        switch (c) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            if (byte < 0x20 || byte >= 0x7F) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
-                out += escaped;
-            } else {
-                out += c;
+// The report of a 200 MB log is 400 MB of JSON: it is built in one buffer, escaped by table,
+// and handed to the stream a megabyte at a time.
+class TJsonOut {
+public:
+    explicit TJsonOut(std::ostream& out) : m_out(out) { m_buffer.reserve(FlushAt + Slack); }
+    ~TJsonOut() { Flush(); }
+    TJsonOut(const TJsonOut&) = delete;
+    TJsonOut& operator=(const TJsonOut&) = delete;
+
+    void Raw(std::string_view text)
+    {
+        m_buffer.append(text);
+        MaybeFlush();
+    }
+    void Int(long long value)
+    {
+        char text[24];
+        const auto result = std::to_chars(text, text + sizeof text, value);
+        m_buffer.append(text, result.ptr);
+    }
+    // The shortest text that reads back to the same single-precision value.
+    void Float(float value)
+    {
+        char text[32];
+        const auto result = std::to_chars(text, text + sizeof text, value);
+        m_buffer.append(text, result.ptr);
+    }
+    void DateTime(double dateTime)
+    {
+        if (dateTime == 0) {
+            m_buffer += "null";
+            return;
+        }
+        char text[util::FormatIsoMax + 2];
+        text[0] = '"';
+        const std::size_t length = util::FormatIsoTo(dateTime, text + 1);
+        text[length + 1] = '"';
+        m_buffer.append(text, length + 2);
+    }
+    // Each byte as the code point of the same value (Latin-1), escaped for JSON.
+    void String(std::string_view bytes)
+    {
+        m_buffer += '"';
+        const char* run = bytes.data();
+        const char* end = run + bytes.size();
+        for (const char* at = run; at != end; ++at) {
+            const TEscape& escape = Escapes().Of[static_cast<unsigned char>(*at)];
+            if (escape.Length == 0)
+                continue;
+            m_buffer.append(run, at);
+            m_buffer.append(escape.Text, escape.Length);
+            run = at + 1;
+            if (m_buffer.size() >= FlushAt)
+                Flush();
+        }
+        m_buffer.append(run, end);
+        m_buffer += '"';
+        MaybeFlush();
+    }
+    void MaybeFlush()
+    {
+        if (m_buffer.size() >= FlushAt)
+            Flush();
+    }
+
+private:
+    struct TEscape {
+        char Text[7] = {};
+        std::uint8_t Length = 0; // 0: the byte stands for itself
+    };
+    struct TEscapes {
+        TEscape Of[256];
+        TEscapes()
+        {
+            static constexpr char Hex[] = "0123456789abcdef";
+            for (int byte = 0; byte < 256; ++byte) {
+                TEscape& escape = Of[byte];
+                const auto set = [&escape](std::string_view text) {
+                    std::memcpy(escape.Text, text.data(), text.size());
+                    escape.Length = static_cast<std::uint8_t>(text.size());
+                };
+                if (byte == '"')
+                    set("\\\"");
+                else if (byte == '\\')
+                    set("\\\\");
+                else if (byte == '\n')
+                    set("\\n");
+                else if (byte == '\r')
+                    set("\\r");
+                else if (byte == '\t')
+                    set("\\t");
+                else if (byte < 0x20 || byte >= 0x7F) {
+                    const char code[] = {'\\', 'u', '0', '0', Hex[byte >> 4], Hex[byte & 15]};
+                    set({code, sizeof code});
+                }
             }
         }
+    };
+    static const TEscapes& Escapes()
+    {
+        static const TEscapes escapes;
+        return escapes;
     }
-    out += '"';
-}
 
-void WriteDateTime(double dateTime, std::string& out)
-{
-    if (dateTime == 0) {
-        out += "null";
-        return;
+    void Flush()
+    {
+        m_out.write(m_buffer.data(), static_cast<std::streamsize>(m_buffer.size()));
+        m_buffer.clear();
     }
-    out += '"';
-    out += util::FormatIso(dateTime);
-    out += '"';
-}
 
-// The shortest text that reads back to the same single-precision value.
-void WriteFloat(float value, std::string& out)
-{
-    char text[32];
-    const auto result = std::to_chars(text, text + sizeof text, value);
-    out.append(text, result.ptr);
-}
+    static constexpr std::size_t FlushAt = 1 << 20;
+    static constexpr std::size_t Slack = 4096;
+    std::ostream& m_out;
+    std::string m_buffer;
+};
 
 class TObject {
 public:
-    explicit TObject(std::string& out) : m_out(out) { m_out += '{'; }
-    ~TObject() { m_out += '}'; }
+    explicit TObject(TJsonOut& out) : m_out(out) { m_out.Raw("{"); }
+    ~TObject() { m_out.Raw("}"); }
     TObject(const TObject&) = delete;
     TObject& operator=(const TObject&) = delete;
 
-    std::string& Key(std::string_view name)
+    TJsonOut& Key(std::string_view name)
     {
-        if (!m_first)
-            m_out += ", ";
+        m_out.Raw(m_first ? "\"" : ", \"");
         m_first = false;
-        m_out += '"';
-        m_out += name;
-        m_out += "\": ";
+        m_out.Raw(name);
+        m_out.Raw("\": ");
         return m_out;
     }
-    void Int(std::string_view name, long long value) { Key(name) += std::to_string(value); }
-    void Str(std::string_view name, std::string_view value) { WriteString(value, Key(name)); }
-    void Date(std::string_view name, double value) { WriteDateTime(value, Key(name)); }
-    void Bool(std::string_view name, bool value) { Key(name) += value ? "true" : "false"; }
+    void Int(std::string_view name, long long value) { Key(name).Int(value); }
+    void Str(std::string_view name, std::string_view value) { Key(name).String(value); }
+    void Date(std::string_view name, double value) { Key(name).DateTime(value); }
+    void Bool(std::string_view name, bool value) { Key(name).Raw(value ? "true" : "false"); }
 
 private:
-    std::string& m_out;
+    TJsonOut& m_out;
     bool m_first = true;
 };
 
-void WriteUnit(const TWU& wu, std::string& out)
+void WriteUnit(const TWU& wu, TJsonOut& out)
 {
     TObject unit(out);
     unit.Int("project", wu.Project);
@@ -131,15 +193,15 @@ void WriteUnit(const TWU& wu, std::string& out)
         const workunits::TBenchmark benchmark = wu.Benchmark();
         TObject object(unit.Key("benchmark"));
         object.Int("kept", benchmark.Kept);
-        WriteFloat(benchmark.Average, object.Key("average"));
-        WriteFloat(benchmark.Validity, object.Key("validity"));
+        object.Key("average").Float(benchmark.Average);
+        object.Key("validity").Float(benchmark.Validity);
     }
-    std::string& steps = unit.Key("steps");
-    steps += '[';
+    TJsonOut& steps = unit.Key("steps");
+    steps.Raw("[");
     bool first = true;
     for (const workunits::TStep& step : wu.Steps) {
         if (!first)
-            steps += ", ";
+            steps.Raw(", ");
         first = false;
         TObject object(steps);
         object.Int("frame", step.Frame);
@@ -149,7 +211,7 @@ void WriteUnit(const TWU& wu, std::string& out)
         object.Bool("restartAfter", step.RestartAfter);
         object.Bool("convergedAfter", step.ConvergedAfter);
     }
-    steps += ']';
+    steps.Raw("]");
     unit.Str("text", wu.Text);
 }
 
@@ -176,15 +238,13 @@ constexpr const char* Usage =
 
 void WriteJson(const workunits::TWUs& wus, std::ostream& out)
 {
-    out << "{\"units\": [";
-    std::string unit;
+    TJsonOut json(out);
+    json.Raw("{\"units\": [");
     for (std::ptrdiff_t i = 0; i < wus.Count(); ++i) {
-        unit.clear();
-        unit += i == 0 ? "\n" : ",\n";
-        WriteUnit(*wus.Items(i), unit);
-        out << unit;
+        json.Raw(i == 0 ? "\n" : ",\n");
+        WriteUnit(*wus.Items(i), json);
     }
-    out << (wus.Count() > 0 ? "\n]}\n" : "]}\n");
+    json.Raw(wus.Count() > 0 ? "\n]}\n" : "]}\n");
 }
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
@@ -238,7 +298,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
             if (history)
                 wus.ReadLog(history::LoadCompressedText(file), {}, *now);
             else
-                wus.ReadLog(workunits::ReadFahLogText(file), file, *now);
+                wus.ReadLogFreeing(workunits::ReadFahLogText(file), file, *now);
         }
         if (!saveTo.empty()) {
             history::SaveCompressedText(wus.AllText(), saveTo);

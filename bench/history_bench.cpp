@@ -35,7 +35,7 @@ std::string GenerateHistory(std::size_t bytes, std::uint64_t seed)
     std::string text;
     text.reserve(bytes);
     for (std::ptrdiff_t i = 0; i < wus.Count(); ++i) {
-        const std::string& unit = wus.Items(i)->Text;
+        const std::string_view unit = wus.Items(i)->Text;
         if (text.size() + unit.size() > bytes)
             break;
         text += unit;

@@ -79,7 +79,7 @@ std::string HistoryText(const workunits::TWUs& logUnits, std::size_t limit,
     std::string text;
     for (const workunits::TWUs* wus : {&logUnits, static_cast<const workunits::TWUs*>(&olderUnits)})
         for (std::ptrdiff_t i = 0; i < wus->Count(); ++i) {
-            const std::string& unit = wus->Items(i)->Text;
+            const std::string_view unit = wus->Items(i)->Text;
             if (text.size() + unit.size() > limit)
                 return text;
             text += unit;

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 
 #include "util/ascii_case.h"
@@ -129,17 +130,45 @@ int SecondsBetween(double a, double b)
     return static_cast<int>(std::fmax(Low, std::fmin(High, seconds)));
 }
 
-std::string FormatIso(double dateTime)
+std::size_t FormatIsoTo(double dateTime, char* out)
 {
     const std::int64_t total = TotalSeconds(dateTime);
     const std::int64_t days = FloorDiv(total, 86400);
-    const std::int64_t rest = total - days * 86400;
+    const auto rest = static_cast<int>(total - days * 86400);
     const TDate date = CivilFromDays(days - OriginShift);
-    char text[64];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", date.Year, date.Month,
-                  date.Day, static_cast<int>(rest / 3600), static_cast<int>(rest / 60 % 60),
-                  static_cast<int>(rest % 60));
-    return text;
+    if (date.Year < 0 || date.Year > 9999) {
+        // Widths vary outside four-digit years: left to printf.
+        char text[64];
+        const int length =
+            std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", date.Year, date.Month,
+                          date.Day, rest / 3600, rest / 60 % 60, rest % 60);
+        std::memcpy(out, text, static_cast<std::size_t>(length));
+        return static_cast<std::size_t>(length);
+    }
+    // Called millions of times by the JSON report: digits by hand.
+    auto two = [](char* at, int value) {
+        at[0] = static_cast<char>('0' + value / 10);
+        at[1] = static_cast<char>('0' + value % 10);
+    };
+    two(out, date.Year / 100);
+    two(out + 2, date.Year % 100);
+    out[4] = '-';
+    two(out + 5, date.Month);
+    out[7] = '-';
+    two(out + 8, date.Day);
+    out[10] = ' ';
+    two(out + 11, rest / 3600);
+    out[13] = ':';
+    two(out + 14, rest / 60 % 60);
+    out[16] = ':';
+    two(out + 17, rest % 60);
+    return 19;
+}
+
+std::string FormatIso(double dateTime)
+{
+    char text[FormatIsoMax];
+    return {text, FormatIsoTo(dateTime, text)};
 }
 
 std::string FormatFileStamp(double dateTime)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -43,6 +44,9 @@ struct TTimeOfDay {
 [[nodiscard]] int SecondsBetween(double a, double b);
 // "YYYY-MM-DD HH:MM:SS", rounded to the nearest second.
 [[nodiscard]] std::string FormatIso(double dateTime);
+// The same into out, which holds at least FormatIsoMax bytes; returns the length written.
+constexpr std::size_t FormatIsoMax = 64;
+std::size_t FormatIsoTo(double dateTime, char* out);
 // "yyyymmdd_hhnn", the stamp export file names carry.
 [[nodiscard]] std::string FormatFileStamp(double dateTime);
 

@@ -1,12 +1,15 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "workunits/step.h"
 
 namespace korvid::workunits {
+
+class TTextArena;
 
 // Core codes the log names, and the two the reader infers.
 namespace core {
@@ -42,8 +45,10 @@ struct TParseContext {
 // One work unit as read from the client's log.
 class TWU {
 public:
-    std::string Text; // every line given to the unit, each followed by CR LF; the reader
-                      // writes it once, when the unit closes
+    // Every line given to the unit, each followed by CR LF. The bytes live in the arena of the
+    // collection that read the unit; TextBytes keeps them alive for copies of the unit.
+    std::string_view Text;
+    std::shared_ptr<const TTextArena> TextBytes;
     int Gen = -1;
     int Clone = -1;
     int Project = -1;

@@ -1,12 +1,17 @@
 #include "workunits/wus.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <deque>
 #include <unordered_set>
 
+#include <sys/mman.h>
+
 #include "util/ascii_case.h"
 #include "workunits/identity.h"
 #include "workunits/literal_search.h"
+#include "workunits/text_arena.h"
 
 namespace korvid::workunits {
 namespace {
@@ -123,6 +128,16 @@ public:
         return Fill(k + 1) ? &m_ahead[k] : nullptr;
     }
 
+    // Where the first byte still to be read is: the given line, a line looked at ahead, or
+    // the scan's position, whichever comes first.
+    [[nodiscard]] const char* OldestNeeded(std::string_view line) const
+    {
+        const char* oldest = m_text.data() + m_pos;
+        if (!m_ahead.empty())
+            oldest = std::min(oldest, m_ahead.front().data());
+        return std::min(oldest, line.data());
+    }
+
 private:
     bool Fill(std::size_t count)
     {
@@ -178,6 +193,43 @@ private:
     std::deque<std::string_view> m_ahead;
 };
 
+// Gives the pages of a text back to the system once the reading has passed them, so that reading
+// a large file holds little more than the units it makes.
+class TPassedBytes {
+public:
+    explicit TPassedBytes(std::string* owned)
+    {
+        if (owned != nullptr && owned->size() >= Step) {
+            m_begin = owned->data();
+            m_end = m_begin + owned->size();
+            m_released = RoundUp(m_begin);
+        }
+    }
+
+    void Before(const char* oldest)
+    {
+        if (m_begin == nullptr || oldest < m_begin || oldest > m_end ||
+            oldest - m_released < static_cast<std::ptrdiff_t>(Step))
+            return;
+        char* until = m_released + (oldest - m_released) / Huge * Huge;
+        ::madvise(m_released, static_cast<std::size_t>(until - m_released), MADV_DONTNEED);
+        m_released = until;
+    }
+
+private:
+    static constexpr std::size_t Huge = std::size_t{2} << 20;
+    static constexpr std::size_t Step = 4 * Huge;
+    static char* RoundUp(char* at)
+    {
+        const auto address = reinterpret_cast<std::uintptr_t>(at);
+        return at + ((Huge - address % Huge) % Huge);
+    }
+
+    char* m_begin = nullptr;
+    char* m_end = nullptr;
+    char* m_released = nullptr; // pages before this one are given back
+};
+
 // In a stored text, the header lines a unit was saved with: user name?, user ID?, machine ID?,
 // then the log-path line. Such a run begins a new unit even when the one before never closed.
 bool StartsHeaderRun(THeader kind, TKeptLines& lines)
@@ -196,10 +248,26 @@ bool StartsHeaderRun(THeader kind, TKeptLines& lines)
 
 } // namespace
 
+TWUs::TWUs() : m_arena(std::make_shared<TTextArena>()) {}
+
 TWUs::~TWUs() = default;
 
 TReadStats TWUs::ReadLog(std::string_view content, std::string_view logPath,
                          const util::IClock& clock)
+{
+    return Read(content, logPath, clock, nullptr);
+}
+
+TReadStats TWUs::ReadLogFreeing(std::string&& content, std::string_view logPath,
+                                const util::IClock& clock)
+{
+    std::string taken = std::move(content);
+    content.clear();
+    return Read(taken, logPath, clock, &taken);
+}
+
+TReadStats TWUs::Read(std::string_view content, std::string_view logPath, const util::IClock& clock,
+                      std::string* owned)
 {
     std::string pathLine;
     std::string joined;
@@ -210,6 +278,8 @@ TReadStats TWUs::ReadLog(std::string_view content, std::string_view logPath,
             joined = pathLine + "\r\n" + std::string(content);
             content = joined;
             pathLine.clear();
+            if (owned != nullptr)
+                owned = &joined;
         }
     }
     TKeptLines lines(content, pathLine);
@@ -219,55 +289,66 @@ TReadStats TWUs::ReadLog(std::string_view content, std::string_view logPath,
     TParseContext context;
     context.Now = clock.Now();
     std::unique_ptr<TWU> current;
-    std::string_view remembered[4];
+    // Copies, so that nothing behind the kept lines is needed; origin is where the line was read.
+    struct THeaderLine {
+        std::string Text;
+        const char* Origin = nullptr;
+    };
+    THeaderLine remembered[4];
     const bool storedText = logPath.empty();
 
-    std::vector<std::string_view> unitLines; // the current unit's lines, for its Text
-    auto feed = [&](std::string_view line) {
-        unitLines.push_back(line);
+    TTextArena& arena = *m_arena;
+    arena.ExpectBytes(content.size());
+    // The open unit's text grows in place in the arena: one copy of each kept byte.
+    auto feed = [&](std::string_view line, const char* origin) {
+        arena.Append(line);
+        arena.Append("\r\n");
         context.ConversionFailed = false;
         current->ParseLine(line, context);
         if (context.ConversionFailed)
-            unconverted.insert(line.data());
+            unconverted.insert(origin);
     };
+    TPassedBytes passed(owned);
+    std::vector<TStep> spareSteps;
     auto close = [&] {
-        // Written once, at its final size: growing it line by line wasted a third of it.
-        std::size_t size = 0;
-        for (std::string_view unitLine : unitLines)
-            size += unitLine.size() + 2;
-        current->Text.reserve(size);
-        for (std::string_view unitLine : unitLines) {
-            current->Text += unitLine;
-            current->Text += "\r\n";
+        current->Text = arena.Seal();
+        const std::uint64_t hash = IdentityOf(current->Text).Hash();
+        if (ContainsHashed(*current, hash)) {
+            arena.GiveBack(current->Text);
+            current.reset();
+        } else {
+            spareSteps = KeepSteps(*current);
+            Insert(std::move(current), hash);
+            ++stats.Added;
         }
-        unitLines.clear();
-        stats.Added += Close(std::move(current)) ? 1 : 0;
         // A stored unit gets back only its own header lines.
         if (storedText)
-            for (auto& line : remembered)
-                line = {};
+            for (auto& header : remembered)
+                header = {};
     };
 
     std::string_view line;
     while (lines.Next(line)) {
+        passed.Before(lines.OldestNeeded(line));
         const THeader kind = HeaderKind(line);
         if (storedText && current && kind != THeader::None && StartsHeaderRun(kind, lines))
             close();
         if (kind != THeader::None)
-            remembered[static_cast<int>(kind)] = line;
+            remembered[static_cast<int>(kind)] = {std::string(line), line.data()};
         if (!current && Holds(line, "Core required")) {
             current = std::make_unique<TWU>();
-            for (std::string_view header : remembered)
-                if (!header.empty())
-                    feed(header);
+            current->Steps.Recycle(std::move(spareSteps));
+            for (const THeaderLine& header : remembered)
+                if (header.Origin != nullptr)
+                    feed(header.Text, header.Origin);
         }
         if (!current)
             continue;
-        feed(line);
+        feed(line, line.data());
         if (Holds(line, "Folding@home Core Shutdown")) {
             if (Holds(line, "CORE_OUTDATED")) {
                 current.reset();
-                unitLines.clear();
+                arena.Drop();
                 if (storedText)
                     for (auto& header : remembered)
                         header = {};
@@ -298,14 +379,25 @@ bool TWUs::Contains(const TWU& wu) const
     return ContainsHashed(wu, IdentityOf(wu.Text).Hash());
 }
 
-bool TWUs::Close(std::unique_ptr<TWU> wu)
+void TWUs::Insert(std::unique_ptr<TWU> wu, std::uint64_t hash)
 {
-    const std::uint64_t hash = IdentityOf(wu->Text).Hash();
-    if (ContainsHashed(*wu, hash))
-        return false;
     m_byIdentity.emplace(hash, wu.get());
     m_items.push_back(std::move(wu));
-    return true;
+}
+
+// The steps of a closed unit join its text in the arena.
+std::vector<TStep> TWUs::KeepSteps(TWU& wu)
+{
+    wu.TextBytes = m_arena;
+    if (wu.Steps.Empty())
+        return {};
+    return wu.Steps.Fix(
+        m_arena->KeepArray(wu.Steps.begin(), static_cast<std::size_t>(wu.Steps.Count())));
+}
+
+std::size_t TWUs::ArenaBytes(const TWU& wu)
+{
+    return wu.Text.size() + static_cast<std::size_t>(wu.Steps.Count()) * sizeof(TStep);
 }
 
 std::string TWUs::AllText() const
@@ -344,7 +436,9 @@ void TWUs::Delete(std::ptrdiff_t i)
             m_byIdentity.erase(it);
             break;
         }
+    m_deadBytes += ArenaBytes(*wu);
     m_items.erase(m_items.begin() + i);
+    CompactIfWasteful();
 }
 
 std::ptrdiff_t TWUs::DeleteWhere(const std::function<bool(const TWU&)>& pick)
@@ -362,10 +456,12 @@ std::ptrdiff_t TWUs::DeleteWhere(const std::function<bool(const TWU&)>& pick)
                 m_byIdentity.erase(it);
                 break;
             }
+        m_deadBytes += ArenaBytes(*wu);
         wu.reset();
         ++removed;
     }
     m_items.erase(kept, m_items.end());
+    CompactIfWasteful();
     return removed;
 }
 
@@ -373,6 +469,27 @@ void TWUs::Clear()
 {
     m_byIdentity.clear();
     m_items.clear();
+    m_arena = std::make_shared<TTextArena>();
+    m_deadBytes = 0;
+}
+
+// Deleted units leave their bytes in the arena; once they outweigh the living texts, those are
+// copied into a new one, which costs no more than the bytes deleted since the last time.
+void TWUs::CompactIfWasteful()
+{
+    constexpr std::size_t Slack = std::size_t{1} << 20;
+    const std::size_t live = m_arena->UsedBytes() - m_deadBytes;
+    if (m_deadBytes < Slack || m_deadBytes < live)
+        return;
+    const std::shared_ptr<TTextArena> old = std::move(m_arena); // alive while copied from
+    m_arena = std::make_shared<TTextArena>();
+    m_arena->ExpectBytes(live);
+    for (auto& wu : m_items) {
+        m_arena->Append(wu->Text);
+        wu->Text = m_arena->Seal();
+        KeepSteps(*wu);
+    }
+    m_deadBytes = 0;
 }
 
 } // namespace korvid::workunits

@@ -22,7 +22,7 @@ struct TReadStats {
 // An ordered collection that owns its work units and never holds two equal ones.
 class TWUs {
 public:
-    TWUs() = default;
+    TWUs();
     TWUs(const TWUs&) = delete;
     TWUs& operator=(const TWUs&) = delete;
     ~TWUs();
@@ -31,6 +31,11 @@ public:
     // that are new here, in the order they close. The clock gives the year of dated lines.
     TReadStats ReadLog(std::string_view content, std::string_view logPath,
                        const util::IClock& clock);
+
+    // The same, giving content's memory back to the system as the reading passes it (for a
+    // large file read once); content is left empty.
+    TReadStats ReadLogFreeing(std::string&& content, std::string_view logPath,
+                              const util::IClock& clock);
 
     // True when a unit equal to this one (same text less the log-path line) is here.
     [[nodiscard]] bool Contains(const TWU& wu) const;
@@ -50,12 +55,20 @@ public:
     void Clear();
 
 private:
+    // owned: content's own string, whose pages may be given back as the reading passes them.
+    TReadStats Read(std::string_view content, std::string_view logPath, const util::IClock& clock,
+                    std::string* owned);
     [[nodiscard]] bool ContainsHashed(const TWU& wu, std::uint64_t hash) const;
-    // Appends unless an equal unit is here; the unit is freed otherwise.
-    bool Close(std::unique_ptr<TWU> wu);
+    void Insert(std::unique_ptr<TWU> wu, std::uint64_t hash);
+    // Returns the storage the steps had.
+    std::vector<TStep> KeepSteps(TWU& wu);
+    static std::size_t ArenaBytes(const TWU& wu);
+    void CompactIfWasteful();
 
     std::vector<std::unique_ptr<TWU>> m_items; // reading order; addresses stay put
     std::unordered_multimap<std::uint64_t, const TWU*> m_byIdentity;
+    std::shared_ptr<TTextArena> m_arena; // the texts of the units read here
+    std::size_t m_deadBytes = 0;         // of deleted units, still in m_arena
 };
 
 } // namespace korvid::workunits
