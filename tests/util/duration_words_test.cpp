@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "util/dates.h"
+#include "util/duration_text.h"
 
 namespace korvid {
 
