@@ -541,7 +541,8 @@ void TfrmMain::LoadSettings()
         coordinate("FormTop", screenRect.y() + (screenRect.height() - this->height()) / 2);
     move(left, top);
     m_treeHeight =
-        std::clamp(ini.ReadInteger(section, "TreeViewsHeight", DesignTreeHeight), 0, MaxCoordinate);
+        std::clamp(ini.ReadInteger(section, settings_key::TreeViewsHeight, DesignTreeHeight), 0,
+                   MaxCoordinate);
     m_infoWidth =
         std::clamp(ini.ReadInteger(section, "InfoWidth", DesignInfoWidth), 0, MaxCoordinate);
 
@@ -580,7 +581,7 @@ void TfrmMain::SaveSettings()
         ini.WriteInteger(section, "FormHeight", height());
         ini.WriteInteger(section, "FormLeft", x());
         ini.WriteInteger(section, "FormTop", y());
-        ini.WriteInteger(section, "TreeviewsHeight", m_pnlTreeviews->height());
+        ini.WriteInteger(section, settings_key::TreeViewsHeight, m_pnlTreeviews->height());
         ini.WriteInteger(section, "InfoWidth",
                          m_pnlWUInfoLeft->isVisible() ? m_pnlWUInfoLeft->width() : m_infoWidth);
     }

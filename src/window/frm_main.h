@@ -59,6 +59,8 @@ inline constexpr int Image = Qt::UserRole + 1;
 namespace settings_key {
 inline constexpr std::string_view Section = "General";
 inline constexpr std::string_view LastFahLog = "LastFahLog";
+// Read and written under one spelling (keys match without regard to case).
+inline constexpr std::string_view TreeViewsHeight = "TreeViewsHeight";
 } // namespace settings_key
 
 // The main window: the log and the history as trees, the chart area and the information panel,
