@@ -1,6 +1,13 @@
 # The main window; included from this folder's CMakeLists.txt.
 target_sources(korvid_window PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/busy.cpp
     ${CMAKE_CURRENT_LIST_DIR}/frm_main.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/frm_main_exports.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/frm_main_histo.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/frm_main_language.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/frm_main_layout.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/frm_main_settings.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/frm_main_trees.cpp
     ${CMAKE_CURRENT_LIST_DIR}/korvid_app.cpp
     ${CMAKE_CURRENT_LIST_DIR}/qt_platform.cpp
     ${CMAKE_CURRENT_LIST_DIR}/text_format.cpp

@@ -1,0 +1,65 @@
+#include "window/frm_main.h"
+
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+
+#include "window/frm_main_parts.h"
+
+namespace korvid::window {
+namespace {
+
+using workunits::TWU;
+using workunits::TWUs;
+
+} // namespace
+
+// The PNG export's view of the chart: the unit it shows is the window's, so the page's
+// selection and FCurrentWU follow each unit of a batch and come back with the one shown before.
+class TfrmMain::TChartFollower final : public IChartImages {
+public:
+    TChartFollower(TfrmMain& window, TPage page) : m_window(window), m_page(page) {}
+    [[nodiscard]] const TWU* ShownWU() const override { return m_window.m_currentWU; }
+    void ShowWU(const TWU* wu) override
+    {
+        (m_page == TPage::Log ? m_window.m_selLogWU : m_window.m_selHistoWU) = wu;
+        m_window.m_currentWU = wu;
+        m_window.BuildPoints();
+    }
+    [[nodiscard]] png::TImage RenderImage() override { return m_window.m_pbGraph->RenderImage(); }
+
+private:
+    TfrmMain& m_window;
+    TPage m_page;
+};
+
+std::vector<const TWU*> TfrmMain::DisplayOrder(TPage page) const
+{
+    std::vector<const TWU*> units;
+    units.reserve(static_cast<std::size_t>(Collection(page).Count()));
+    for (QTreeWidgetItemIterator it(&Tree(page)); *it != nullptr; ++it)
+        if (const TWU* wu = NodeWU(*it, page))
+            units.push_back(wu);
+    return units;
+}
+
+void TfrmMain::ExportWUsCsv(bool onlyComplete)
+{
+    TBatchProgress progress(*this);
+    m_exports.ExportWUsCsv(Collection(ActivePage()), onlyComplete, progress.Callback());
+}
+
+void TfrmMain::SaveGraphPng()
+{
+    TChartFollower chart(*this, ActivePage());
+    m_exports.SaveGraphPng(chart);
+}
+
+void TfrmMain::SaveGraphsPng(bool onlyComplete)
+{
+    const TPage page = ActivePage();
+    TChartFollower chart(*this, page);
+    TBatchProgress progress(*this);
+    m_exports.SaveGraphsPng(chart, DisplayOrder(page), onlyComplete, progress.Callback());
+}
+
+} // namespace korvid::window

@@ -1,0 +1,198 @@
+#include "window/frm_main.h"
+
+#include <system_error>
+#include <utility>
+
+#include <QTabWidget>
+
+#include "window/frm_main_parts.h"
+#include "window/qt_platform.h"
+#include "window/text_format.h"
+#include "workunits/log_files.h"
+
+namespace korvid::window {
+namespace {
+
+using workunits::TWU;
+using workunits::TWUs;
+
+// Tab captions take "&" as a mnemonic; a file name may hold one.
+QString Literal(QString text)
+{
+    return text.replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
+} // namespace
+
+void TfrmMain::LoadFahLog(const std::filesystem::path& requested)
+{
+    std::filesystem::path path = requested;
+    std::error_code ec;
+    if (path.empty() || !std::filesystem::is_regular_file(path, ec)) {
+        const std::string filter =
+            Message("msgFilterFAH") + "|Fahlog*.txt|" + Message("msgFilterAll") + "|*.*";
+        auto chosen = m_fileDialog.ChooseLog(filter);
+        if (!chosen)
+            return;
+        path = std::move(*chosen);
+    }
+    const TBusyCursor busy;
+    // Everything is read before anything changes: a log that cannot be read leaves the
+    // previous one on display.
+    auto fresh = std::make_unique<TWUs>();
+    const workunits::TReadStats stats =
+        fresh->ReadLog(workunits::ReadFahLogText(path), path.string(), m_clock);
+
+    QString caption;
+    if (path.filename() == "FAHlog.txt" &&
+        std::filesystem::is_regular_file(path.parent_path() / "FAHlog-Prev.txt", ec))
+        caption = QStringLiteral("FAHlog-Prev.txt + ");
+    caption += FromPath(path.filename());
+    m_lastFahLog = path;
+    m_pcPages->setTabText(0, Literal(caption));
+
+    if (m_currentWU == m_selLogWU)
+        m_currentWU = nullptr;
+    m_selLogWU = nullptr;
+    ReleaseChart(*m_wusLog);
+    m_wusLog = std::move(fresh);
+    SetActivePage(TPage::Log);
+    FillTree(*m_tvFahlog, *m_wusLog);
+    // Whoever opens a log wants to see a chart: its first unit in the tree is shown.
+    SelectFirstUnit(TPage::Log);
+    PagesChange(false);
+
+    if (stats.UnconvertedLines > 0)
+        Notify("msgLineSkipped", "msgLinesSkipped", stats.UnconvertedLines);
+    if (m_autoAddToHisto)
+        AddWUsToHisto(true);
+}
+
+void TfrmMain::LoadHisto()
+{
+    history::THistoLoadResult result = m_store.LoadHisto();
+    switch (result.Outcome) {
+    case history::THistoLoad::Missing:
+        return;
+    case history::THistoLoad::Damaged:
+    case history::THistoLoad::TooLarge:
+        // What is in memory stays; the file stays too, until the user says otherwise.
+        m_histoFileGuarded = true;
+        m_messages.ShowError(result.Message);
+        return;
+    case history::THistoLoad::Loaded:
+        break;
+    }
+    auto fresh = std::make_unique<TWUs>();
+    fresh->ReadLog(result.Text, {}, m_clock);
+    ClearHistoSelection();
+    ReleaseChart(*m_wusHisto);
+    m_wusHisto = std::move(fresh);
+    // A text cut at a zero byte loads, but the file holds more than we could read.
+    m_histoFileGuarded = !result.Message.empty();
+    FillTree(*m_tvHisto, *m_wusHisto);
+    SetActivePage(TPage::Histo);
+    PagesChange(false);
+    if (!result.Message.empty())
+        m_messages.ShowError(result.Message);
+}
+
+void TfrmMain::SaveHisto(TSave when)
+{
+    if (m_histoFileGuarded) {
+        if (when == TSave::AtShutdown)
+            return;
+        const std::string file = ToUtf8(FromPath(m_store.HistoPath()));
+        if (!m_messages.Ask(FormatText(Message("msgHistoOverwrite"), {file})))
+            return;
+    }
+    m_store.SetAutoBackup(m_autoBackupHisto);
+    m_store.SaveHisto(m_wusHisto->AllText());
+    m_histoFileGuarded = false;
+}
+
+void TfrmMain::ClearHistoSelection()
+{
+    if (m_currentWU == m_selHistoWU)
+        m_currentWU = nullptr;
+    m_selHistoWU = nullptr;
+}
+
+void TfrmMain::HistoChanged()
+{
+    FillTree(*m_tvHisto, *m_wusHisto);
+    PagesChange(false);
+}
+
+int TfrmMain::AddWUsToHisto(bool onlyComplete)
+{
+    // The texts are read in one go, as the history file is: every log unit's text starts with
+    // its header lines, so the reader cuts them apart again, and it adds no unit twice.
+    std::string texts;
+    for (std::ptrdiff_t i = 0; i < m_wusLog->Count(); ++i) {
+        const TWU& wu = *m_wusLog->Items(i);
+        if ((!onlyComplete || IsComplete(wu)) && !m_wusHisto->Contains(wu))
+            texts += wu.Text;
+    }
+    // Counted as the reader added them: a text that reads as no unit is no addition.
+    const int added = texts.empty() ? 0 : m_wusHisto->ReadLog(texts, {}, m_clock).Added;
+    if (added > 0) {
+        ClearHistoSelection();
+        HistoChanged();
+    }
+    Notify("msgWUAdded", "msgWUsAdded", added);
+    return added;
+}
+
+int TfrmMain::DelWUsFromHisto(bool onlyIncomplete)
+{
+    int removed = 0;
+    if (onlyIncomplete) {
+        if (const TWU* shown = m_pbGraph->CurrentWU();
+            shown != nullptr && m_wusHisto->IndexOf(shown) >= 0 && !IsComplete(*shown))
+            m_pbGraph->BuildPoints(nullptr);
+        removed = static_cast<int>(
+            m_wusHisto->DeleteWhere([](const TWU& wu) { return !IsComplete(wu); }));
+    } else {
+        removed = static_cast<int>(m_wusHisto->Count());
+        ReleaseChart(*m_wusHisto);
+        m_wusHisto->Clear();
+    }
+    if (removed > 0 || !onlyIncomplete) {
+        ClearHistoSelection();
+        HistoChanged();
+    }
+    Notify("msgWUDeleted", "msgWUsDeleted", removed);
+    return removed;
+}
+
+void TfrmMain::AddCurrentWUToHisto()
+{
+    if (m_currentWU == nullptr)
+        return;
+    if (m_wusHisto->Contains(*m_currentWU)) {
+        m_messages.Inform(Message("msgWUInHistory"));
+        return;
+    }
+    if (!IsComplete(*m_currentWU) && !m_messages.Ask(Message("msgWUIncomplete")))
+        return;
+    m_wusHisto->ReadLog(m_currentWU->Text, {}, m_clock);
+    ClearHistoSelection();
+    HistoChanged();
+}
+
+void TfrmMain::DelCurrentWUFromHisto()
+{
+    // The menu opens on the history page only, so the unit on display is the history's.
+    const std::ptrdiff_t index = m_currentWU == nullptr ? -1 : m_wusHisto->IndexOf(m_currentWU);
+    if (index < 0)
+        return;
+    m_currentWU = nullptr;
+    m_selHistoWU = nullptr;
+    if (m_pbGraph->CurrentWU() == m_wusHisto->Items(index))
+        m_pbGraph->BuildPoints(nullptr);
+    m_wusHisto->Delete(index);
+    HistoChanged();
+}
+
+} // namespace korvid::window

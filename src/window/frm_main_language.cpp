@@ -1,0 +1,80 @@
+#include "window/frm_main.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QTabWidget>
+#include <QToolButton>
+
+#include "util/error.h"
+#include "util/ini_file.h"
+#include "window/frm_main_parts.h"
+#include "window/languages.h"
+#include "window/qt_platform.h"
+#include "window/text_format.h"
+#include "window/translate_form.h"
+
+namespace korvid::window {
+namespace {
+
+// The language items keep their own names in every language.
+constexpr std::string_view TranslateExclusions = "frmMain=mnuLang_";
+constexpr const char* LanguageItemPrefix = "mnuLang_";
+
+} // namespace
+
+void TfrmMain::BuildLanguageMenu()
+{
+    for (const TLanguageChoice& choice : FindLanguages(m_languageFolders, m_baseName)) {
+        const QString name = QString::fromLatin1(LanguageItemPrefix) + FromUtf8(choice.Code);
+        auto click = [this](QAction* item) { Run([this, item] { LanguageItemClick(item); }); };
+        if (AddLanguageMenuItem(*m_popLang, name, FromUtf8(choice.Name), click,
+                                choice.Code == m_language))
+            m_languages.Add(choice.Code);
+    }
+}
+
+void TfrmMain::ApplyStartLanguage()
+{
+    const QList<QAction*> items = m_popLang->actions();
+    if (items.size() >= 2) {
+        m_translation.LoadLanguage(m_language);
+        TranslateForm(*this, m_translation, TranslateExclusions);
+        return;
+    }
+    // One language or none: nothing to choose from.
+    if (items.size() == 1)
+        LanguageItemClick(items.front());
+    m_sbFahlogLang->hide();
+    m_sbHistoLang->hide();
+}
+
+void TfrmMain::LanguageItemClick(QAction* item)
+{
+    if (item == nullptr)
+        return;
+    item->setChecked(true);
+    const std::string* code = m_languages.Items(m_popLang->actions().indexOf(item));
+    if (code == nullptr)
+        return;
+    m_language = *code;
+
+    // Saved at the moment of the choice; settings that cannot be written are no reason to stop.
+    util::TIniFile ini(SettingsPath());
+    if (ini.LoadOutcome() != util::TIniLoad::Failed) {
+        ini.WriteString(settings_key::Section, "Lang", m_language);
+        try {
+            ini.UpdateFile();
+        } catch (const util::TError&) {
+        }
+    }
+
+    m_translation.LoadLanguage(m_language);
+    // The log page's caption names the loaded log, not a text of the language.
+    const QString logCaption = m_pcPages->tabText(0);
+    TranslateForm(*this, m_translation, TranslateExclusions);
+    m_pcPages->setTabText(0, logCaption);
+    UpdateWUInfo();
+    BuildPoints();
+}
+
+} // namespace korvid::window

@@ -1,0 +1,353 @@
+#include "window/frm_main.h"
+
+#include <algorithm>
+
+#include <QActionGroup>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "translation/french_defaults.h"
+#include "window/frm_main_parts.h"
+#include "window/qt_platform.h"
+#include "window/text_format.h"
+#include "window/translate_form.h"
+
+namespace korvid::window {
+namespace {
+
+using workunits::TWU;
+using workunits::TWUs;
+
+constexpr int PanelHeight = 24;
+constexpr int RightPanelWidth = 26;
+
+} // namespace
+
+// Qt widgets belong to their parent, which deletes them: hence the plain new below.
+void TfrmMain::BuildLayout()
+{
+    // The design font where the platform has it, else the system's, at the design size.
+    TLanguageFont design;
+    if (QFontDatabase::hasFamily(QStringLiteral("MS Sans Serif")))
+        design.Face = QStringLiteral("MS Sans Serif");
+    setFont(WithLanguageFont(font(), design));
+    resize(DesignWidth, DesignHeight);
+
+    m_splTreeview = new QSplitter(Qt::Vertical, this);
+    m_splTreeview->setObjectName(QStringLiteral("splTreeview"));
+    m_splTreeview->setHandleWidth(3);
+    m_splTreeview->setChildrenCollapsible(false);
+    setCentralWidget(m_splTreeview);
+
+    m_pnlTreeviews = new QWidget(m_splTreeview);
+    m_pnlTreeviews->setObjectName(QStringLiteral("pnlTreeviews"));
+    auto* treeviewsLayout = new QVBoxLayout(m_pnlTreeviews);
+    treeviewsLayout->setContentsMargins(0, 0, 0, 0);
+    m_pcPages = new QTabWidget(m_pnlTreeviews);
+    m_pcPages->setObjectName(QStringLiteral("pcPages"));
+    treeviewsLayout->addWidget(m_pcPages);
+    m_tsFahlog = BuildPage(TPage::Log);
+    m_tsHisto = BuildPage(TPage::Histo);
+    m_pcPages->addTab(m_tsFahlog, QString());
+    m_pcPages->addTab(m_tsHisto, QString());
+    connect(m_pcPages, &QTabWidget::currentChanged, this, [this] { PagesChange(true); });
+
+    m_pnlInfos = new QWidget(m_splTreeview);
+    m_pnlInfos->setObjectName(QStringLiteral("pnlInfos"));
+    auto* infosLayout = new QVBoxLayout(m_pnlInfos);
+    infosLayout->setContentsMargins(0, 0, 0, 0);
+    infosLayout->setSpacing(0);
+
+    m_pnlWUInfoTop = new QLabel(m_pnlInfos);
+    m_pnlWUInfoTop->setObjectName(QStringLiteral("pnlWUInfoTop"));
+    m_pnlWUInfoTop->setFixedHeight(18);
+    m_pnlWUInfoTop->setAlignment(Qt::AlignCenter);
+    // The title comes from the log: a protein name is never read as markup.
+    m_pnlWUInfoTop->setTextFormat(Qt::PlainText);
+    m_pnlWUInfoTop->setAutoFillBackground(true);
+    QPalette titlePalette = m_pnlWUInfoTop->palette();
+    titlePalette.setColor(QPalette::Window, QColor(0, 0, 128));
+    titlePalette.setColor(QPalette::WindowText, Qt::white);
+    m_pnlWUInfoTop->setPalette(titlePalette);
+    QFont titleFont = m_pnlWUInfoTop->font();
+    titleFont.setBold(true);
+    m_pnlWUInfoTop->setFont(titleFont);
+    m_pnlWUInfoTop->hide();
+    infosLayout->addWidget(m_pnlWUInfoTop);
+
+    m_splInfos = new QSplitter(Qt::Horizontal, m_pnlInfos);
+    m_splInfos->setObjectName(QStringLiteral("splInfos"));
+    m_splInfos->setHandleWidth(3);
+    m_splInfos->setChildrenCollapsible(false);
+    infosLayout->addWidget(m_splInfos, 1);
+
+    m_pnlWUInfoLeft = new QWidget(m_splInfos);
+    m_pnlWUInfoLeft->setObjectName(QStringLiteral("pnlWUInfoLeft"));
+    auto* infoLeftLayout = new QVBoxLayout(m_pnlWUInfoLeft);
+    infoLeftLayout->setContentsMargins(0, 0, 0, 0);
+    m_memWUInfo = new QPlainTextEdit(m_pnlWUInfoLeft);
+    m_memWUInfo->setObjectName(QStringLiteral("memWUInfo"));
+    m_memWUInfo->setReadOnly(true);
+    m_memWUInfo->setFrameShape(QFrame::NoFrame);
+    m_memWUInfo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    infoLeftLayout->addWidget(m_memWUInfo);
+    m_pnlWUInfoLeft->hide();
+
+    m_pbGraph = new TChartWidget(m_translation, m_regional, m_splInfos);
+
+    m_splInfos->addWidget(m_pnlWUInfoLeft);
+    m_splInfos->addWidget(m_pbGraph);
+    m_splInfos->setStretchFactor(0, 0);
+    m_splInfos->setStretchFactor(1, 1);
+    connect(m_splInfos, &QSplitter::splitterMoved, this, [this] {
+        if (m_pnlWUInfoLeft->isVisible())
+            m_infoWidth = m_pnlWUInfoLeft->width();
+    });
+
+    m_splTreeview->addWidget(m_pnlTreeviews);
+    m_splTreeview->addWidget(m_pnlInfos);
+    m_splTreeview->setStretchFactor(0, 0);
+    m_splTreeview->setStretchFactor(1, 1);
+    connect(m_splTreeview, &QSplitter::splitterMoved, this,
+            [this] { m_treeHeight = m_pnlTreeviews->height(); });
+}
+
+QWidget* TfrmMain::BuildPage(TPage page)
+{
+    const bool log = page == TPage::Log;
+    auto* sheet = new QWidget(m_pcPages);
+    sheet->setObjectName(log ? QStringLiteral("tsFahlog") : QStringLiteral("tsHisto"));
+    auto* sheetLayout = new QVBoxLayout(sheet);
+    sheetLayout->setContentsMargins(0, 0, 0, 0);
+    sheetLayout->setSpacing(0);
+
+    auto* top = new QWidget(sheet);
+    top->setObjectName(log ? QStringLiteral("pnlFahlog") : QStringLiteral("pnlHisto"));
+    top->setFixedHeight(PanelHeight);
+    auto* topLayout = new QHBoxLayout(top);
+    topLayout->setContentsMargins(1, 1, 1, 1);
+    topLayout->setSpacing(0);
+    sheetLayout->addWidget(top);
+
+    auto* row = new QHBoxLayout;
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    sheetLayout->addLayout(row, 1);
+
+    auto* tree = new QTreeWidget(sheet);
+    tree->setObjectName(log ? QStringLiteral("tvFahlog") : QStringLiteral("tvHisto"));
+    tree->setColumnCount(1);
+    tree->setHeaderHidden(true);
+    tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tree->setSelectionMode(QAbstractItemView::SingleSelection);
+    tree->setSelectionBehavior(QAbstractItemView::SelectRows);
+    tree->setAllColumnsShowFocus(true);
+    tree->setIndentation(21);
+    tree->setIconSize(QSize(18, 18));
+    // Every row has the height of an icon: Qt then lays out thousands of rows at once.
+    tree->setUniformRowHeights(true);
+    connect(tree, &QTreeWidget::itemSelectionChanged, this, [this, page] { TreeChange(page); });
+    row->addWidget(tree, 1);
+
+    auto* right = new QWidget(sheet);
+    right->setObjectName(log ? QStringLiteral("pnlFahlogRight") : QStringLiteral("pnlHistoRight"));
+    right->setFixedWidth(RightPanelWidth);
+    auto* rightLayout = new QVBoxLayout(right);
+    rightLayout->setContentsMargins(1, 1, 1, 1);
+    rightLayout->setSpacing(0);
+    row->addWidget(right);
+
+    auto popupWhenSelected = [this](QToolButton* button, QMenu* TfrmMain::*menu,
+                                    QAction* TfrmMain::*item, TPage from) {
+        connect(button, &QToolButton::clicked, this, [this, button, menu, item, from] {
+            const TWU* selection = from == TPage::Log ? m_selLogWU : m_selHistoWU;
+            (this->*item)->setVisible(selection != nullptr);
+            PopupAtButton(*(this->*menu), *button);
+        });
+    };
+    auto popup = [this](QToolButton* button, QMenu* TfrmMain::*menu) {
+        connect(button, &QToolButton::clicked, this,
+                [this, button, menu] { PopupAtButton(*(this->*menu), *button); });
+    };
+
+    if (log) {
+        m_tvFahlog = tree;
+        m_sbLoadFahlog = SpeedButton("sbLoadFahlog", TGlyph::LoadLog, top);
+        m_sbFahlogLang = SpeedButton("sbFahlogLang", TGlyph::Language, top);
+        m_sbFahLogWUInfo = SpeedButton("sbFahLogWUInfo", TGlyph::Info, top);
+        m_sbFahlogSort = SpeedButton("sbFahlogSort", TGlyph::Sort, top);
+        m_sbAddToHisto = SpeedButton("sbAddToHisto", TGlyph::AddToHisto, right);
+        m_sbFahLogExcel = SpeedButton("sbFahLogExcel", TGlyph::Csv, right);
+        m_sbFahlogSaveBMP = SpeedButton("sbFahlogSaveBMP", TGlyph::Png, right);
+        topLayout->addWidget(m_sbLoadFahlog);
+        topLayout->addStretch(1);
+        topLayout->addWidget(m_sbFahlogLang);
+        topLayout->addWidget(m_sbFahLogWUInfo);
+        topLayout->addWidget(m_sbFahlogSort);
+        rightLayout->addWidget(m_sbAddToHisto);
+        rightLayout->addWidget(m_sbFahLogExcel);
+        rightLayout->addWidget(m_sbFahlogSaveBMP);
+
+        m_sbFahLogWUInfo->setCheckable(true);
+        connect(m_sbLoadFahlog, &QToolButton::clicked, this,
+                [this] { Run([this] { LoadFahLog({}); }); });
+        connect(m_sbFahLogWUInfo, &QToolButton::clicked, this, [this] { WUInfoClick(TPage::Log); });
+        popup(m_sbFahlogLang, &TfrmMain::m_popLang);
+        popup(m_sbFahlogSort, &TfrmMain::m_popSort);
+        popupWhenSelected(m_sbAddToHisto, &TfrmMain::m_popAddHisto, &TfrmMain::m_mnuAddWUToHisto,
+                          page);
+        popupWhenSelected(m_sbFahLogExcel, &TfrmMain::m_popExcel, &TfrmMain::m_mnuExcelWU, page);
+        popupWhenSelected(m_sbFahlogSaveBMP, &TfrmMain::m_popBitmap, &TfrmMain::m_mnuBitmapWU,
+                          page);
+
+        // The built-in texts, in the language-file format, never shown.
+        m_memLang = new QPlainTextEdit(sheet);
+        m_memLang->setObjectName(QStringLiteral("memLang"));
+        m_memLang->setPlainText(FromUtf8(translation::FrenchDefaults()));
+        m_memLang->hide();
+    } else {
+        m_tvHisto = tree;
+        m_sbLoadHisto = SpeedButton("sbLoadHisto", TGlyph::LoadHisto, top);
+        m_sbSaveHisto = SpeedButton("sbSaveHisto", TGlyph::SaveHisto, top);
+        m_sbHistoLang = SpeedButton("sbHistoLang", TGlyph::Language, top);
+        m_sbHistoWUInfo = SpeedButton("sbHistoWUInfo", TGlyph::Info, top);
+        m_sbHistoSort = SpeedButton("sbHistoSort", TGlyph::Sort, top);
+        m_sbDelFromHisto = SpeedButton("sbDelFromHisto", TGlyph::DelFromHisto, right);
+        m_sbHistoExcel = SpeedButton("sbHistoExcel", TGlyph::Csv, right);
+        m_sbHistoSaveBMP = SpeedButton("sbHistoSaveBMP", TGlyph::Png, right);
+        topLayout->addWidget(m_sbLoadHisto);
+        topLayout->addWidget(m_sbSaveHisto);
+        topLayout->addStretch(1);
+        topLayout->addWidget(m_sbHistoLang);
+        topLayout->addWidget(m_sbHistoWUInfo);
+        topLayout->addWidget(m_sbHistoSort);
+        rightLayout->addWidget(m_sbDelFromHisto);
+        rightLayout->addWidget(m_sbHistoExcel);
+        rightLayout->addWidget(m_sbHistoSaveBMP);
+
+        m_sbHistoWUInfo->setCheckable(true);
+        connect(m_sbLoadHisto, &QToolButton::clicked, this,
+                [this] { RunBusy([this] { LoadHisto(); }); });
+        connect(m_sbSaveHisto, &QToolButton::clicked, this,
+                [this] { RunBusy([this] { SaveHisto(TSave::Asked); }); });
+        connect(m_sbHistoWUInfo, &QToolButton::clicked, this,
+                [this] { WUInfoClick(TPage::Histo); });
+        popup(m_sbHistoLang, &TfrmMain::m_popLang);
+        popup(m_sbHistoSort, &TfrmMain::m_popSort);
+        popupWhenSelected(m_sbDelFromHisto, &TfrmMain::m_popDelHisto,
+                          &TfrmMain::m_mnuDelWUFromHisto, page);
+        popupWhenSelected(m_sbHistoExcel, &TfrmMain::m_popExcel, &TfrmMain::m_mnuExcelWU, page);
+        popupWhenSelected(m_sbHistoSaveBMP, &TfrmMain::m_popBitmap, &TfrmMain::m_mnuBitmapWU, page);
+    }
+    rightLayout->addStretch(1);
+    return sheet;
+}
+
+QToolButton* TfrmMain::SpeedButton(const char* name, TGlyph glyph, QWidget* parent)
+{
+    auto* button = new QToolButton(parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAutoRaise(true);
+    button->setFixedSize(23, 22);
+    button->setIcon(Glyph(glyph));
+    button->setIconSize(QSize(16, 16));
+    button->setFocusPolicy(Qt::NoFocus);
+    return button;
+}
+
+QAction* TfrmMain::MenuItem(QMenu& menu, const char* name)
+{
+    QAction* item = menu.addAction(QString());
+    item->setObjectName(QString::fromLatin1(name));
+    return item;
+}
+
+void TfrmMain::BuildMenus()
+{
+    auto menu = [this](const char* name) {
+        auto* popup = new QMenu(this);
+        popup->setObjectName(QString::fromLatin1(name));
+        return popup;
+    };
+    auto command = [this](QAction* item, auto work) {
+        connect(item, &QAction::triggered, this, [this, work] { RunBusy(work); });
+    };
+
+    m_popAddHisto = menu("popAddHisto");
+    m_mnuAddWUToHisto = MenuItem(*m_popAddHisto, "mnuAddWUToHisto");
+    command(m_mnuAddWUToHisto, [this] { AddCurrentWUToHisto(); });
+    command(MenuItem(*m_popAddHisto, "mnuAddCompletedWUToHisto"), [this] { AddWUsToHisto(true); });
+    command(MenuItem(*m_popAddHisto, "mnuAddWUsToHisto"), [this] { AddWUsToHisto(false); });
+
+    m_popDelHisto = menu("popDelHisto");
+    m_mnuDelWUFromHisto = MenuItem(*m_popDelHisto, "mnuDelWUFromHisto");
+    command(m_mnuDelWUFromHisto, [this] { DelCurrentWUFromHisto(); });
+    command(MenuItem(*m_popDelHisto, "mnuDelIncompleteWUFromHisto"),
+            [this] { DelWUsFromHisto(true); });
+    command(MenuItem(*m_popDelHisto, "mnuDelWUsFromHisto"), [this] { DelWUsFromHisto(false); });
+
+    m_popSort = menu("popSort");
+    auto* sortGroup = new QActionGroup(m_popSort);
+    sortGroup->setExclusive(true);
+    m_mnuSortByProject = MenuItem(*m_popSort, "mnuSortByProject");
+    m_mnuSortByDate = MenuItem(*m_popSort, "mnuSortByDate");
+    for (QAction* item : {m_mnuSortByProject, m_mnuSortByDate}) {
+        item->setCheckable(true);
+        sortGroup->addAction(item);
+        connect(item, &QAction::triggered, this, [this, item] { SortByClick(item); });
+    }
+    m_mnuSortByProject->setChecked(true);
+
+    m_popExcel = menu("popExcel");
+    m_mnuExcelWU = MenuItem(*m_popExcel, "mnuExcelWU");
+    command(m_mnuExcelWU, [this] { m_exports.ExportWUCsv(m_currentWU); });
+    command(MenuItem(*m_popExcel, "mnuExcelComplete"), [this] { ExportWUsCsv(true); });
+    command(MenuItem(*m_popExcel, "mnuExcelWUs"), [this] { ExportWUsCsv(false); });
+    m_popBitmap = menu("popBitmap");
+    m_mnuBitmapWU = MenuItem(*m_popBitmap, "mnuBitmapWU");
+    command(m_mnuBitmapWU, [this] { SaveGraphPng(); });
+    command(MenuItem(*m_popBitmap, "mnuBitmapComplete"), [this] { SaveGraphsPng(true); });
+    command(MenuItem(*m_popBitmap, "mnuBitmapWUs"), [this] { SaveGraphsPng(false); });
+    // Filled with the language files found at start-up.
+    m_popLang = menu("popLang");
+}
+
+void TfrmMain::ApplyDesignTexts()
+{
+    auto text = [this](const QString& name) {
+        return FromUtf8(m_translation.GetText(FormName, ToUtf8(name)));
+    };
+    setWindowTitle(text(QString()));
+    m_pcPages->setTabText(0, text(m_tsFahlog->objectName()));
+    m_pcPages->setTabText(1, text(m_tsHisto->objectName()));
+    for (QToolButton* button : findChildren<QToolButton*>())
+        if (!button->objectName().isEmpty())
+            button->setToolTip(text(button->objectName() + QStringLiteral(".Hint")));
+    for (QMenu* popup : findChildren<QMenu*>())
+        for (QAction* item : popup->actions())
+            if (!item->objectName().isEmpty())
+                item->setText(text(item->objectName()));
+}
+
+void TfrmMain::ApplyPanelSizes()
+{
+    // A splitter shares out whatever its sizes do not cover, so they must add up to its room.
+    const int treeRoom = std::max(m_splTreeview->height() - m_splTreeview->handleWidth(), 1);
+    const int treeHeight = std::min(m_treeHeight, treeRoom);
+    m_splTreeview->setSizes({treeHeight, treeRoom - treeHeight});
+    if (m_pnlWUInfoLeft->isVisibleTo(m_splInfos)) {
+        const int infoRoom = std::max(m_splInfos->width() - m_splInfos->handleWidth(), 1);
+        const int infoWidth = std::min(m_infoWidth, infoRoom);
+        m_splInfos->setSizes({infoWidth, infoRoom - infoWidth});
+    }
+}
+
+} // namespace korvid::window
