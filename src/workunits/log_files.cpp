@@ -1,5 +1,6 @@
 #include "workunits/log_files.h"
 
+#include <algorithm>
 #include <system_error>
 
 #include "util/error.h"
@@ -41,19 +42,42 @@ void EndLinesAtZeroRuns(std::string& text)
     text.resize(out);
 }
 
-std::string ReadFahLogText(const std::filesystem::path& chosen)
+std::vector<std::filesystem::path> EarlierLogs(const std::filesystem::path& chosen)
 {
+    std::vector<std::filesystem::path> earlier;
+    std::error_code ec;
     if (chosen.filename() == "FAHlog.txt") {
         const auto previous = chosen.parent_path() / "FAHlog-Prev.txt";
-        std::error_code ec;
-        if (std::filesystem::is_regular_file(previous, ec)) {
-            std::string text = ReadLogFile(previous);
-            text += "\r\n";
-            text += ReadLogFile(chosen);
-            return text;
-        }
+        if (std::filesystem::is_regular_file(previous, ec))
+            earlier.push_back(previous);
+    } else if (chosen.filename() == "log.txt") {
+        const auto folder = chosen.parent_path() / "logs";
+        if (std::filesystem::is_directory(folder, ec))
+            for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+                const std::string name = entry.path().filename().string();
+                if (name.starts_with("log-") && name.ends_with(".txt") && entry.is_regular_file(ec))
+                    earlier.push_back(entry.path());
+            }
+        // log-YYYYMMDD-HHMMSS.txt: the names sort as the rotations happened.
+        std::sort(earlier.begin(), earlier.end());
     }
-    return ReadLogFile(chosen);
+    return earlier;
+}
+
+std::string ReadFahLogText(const std::filesystem::path& chosen)
+{
+    std::string text;
+    for (const auto& earlier : EarlierLogs(chosen)) {
+        text += ReadLogFile(earlier);
+        // FAHlog-Prev.txt is always followed by CR LF; a rotated log only needs its last line
+        // ended.
+        if (chosen.filename() == "FAHlog.txt" || (!text.empty() && text.back() != '\n'))
+            text += "\r\n";
+        if (text.size() > MaxLogBytes)
+            throw util::TError(util::CannotRead(util::FileCause(chosen, "the logs are too large")));
+    }
+    text += ReadLogFile(chosen);
+    return text;
 }
 
 } // namespace korvid::workunits

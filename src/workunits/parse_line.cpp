@@ -232,22 +232,21 @@ void TWU::AdvanceClock(std::string_view line)
     EndTime = LastTime;
 }
 
-void TWU::ReadStepLine(std::string_view line, bool frameKind, std::string_view frameText)
+void TWU::AppendStep(std::optional<double> date, std::optional<int> frame)
 {
     m_startingUp = false;
     if (Steps.Empty()) // one allocation for a unit that logs what it expects
         Steps.Reserve(std::clamp(FramesExpected + 1, 8, 1024));
     TStep& step = Steps.Add();
-    if (const auto time = LineTime(line)) {
+    if (date) {
         step.PrevDate = LastTime;
-        step.Date = OnClockDay(LastTime, *time);
+        step.Date = *date;
         if (step.Date != 0 && step.PrevDate != 0 && step.PrevDate < step.Date)
             step.Duration = util::SecondsBetween(step.PrevDate, step.Date);
         LastTime = step.Date;
         EndTime = LastTime;
     }
-    TDigitRuns frameDigits(frameText);
-    if (const auto frame = ToInt(frameDigits.Next()))
+    if (frame)
         step.Frame = *frame;
 
     if (Steps.Count() >= 2) {
@@ -266,6 +265,15 @@ void TWU::ReadStepLine(std::string_view line, bool frameKind, std::string_view f
             Steps.DeleteFirst(Steps.Count() - 1); // the unit started over
         }
     }
+}
+
+void TWU::ReadStepLine(std::string_view line, bool frameKind, std::string_view frameText)
+{
+    std::optional<double> date;
+    if (const auto time = LineTime(line))
+        date = OnClockDay(LastTime, *time);
+    TDigitRuns frameDigits(frameText);
+    AppendStep(date, ToInt(frameDigits.Next()));
 
     if (frameKind) {
         if (Core == core::None || Core == core::Placeholder)

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -66,6 +67,7 @@ public:
     double EndTime = 0;
     int FramesExpected = 0;
     std::string ShutdownLine;
+    std::string Slot; // the v7 client's folding slot, "FS01"; empty for other logs
 
     void SetCore(std::uint16_t code);
     // Also takes the project number from a name like p2665_Rbc while none is known.
@@ -74,6 +76,9 @@ public:
 
     // Applies the first pattern the line matches. The reader keeps the lines for Text.
     void ParseLine(std::string_view line, TParseContext& context);
+    // Appends a step read at the given date-time (none: a line without a time) and merges it
+    // with the one before when the frame repeats or goes back.
+    void AppendStep(std::optional<double> date, std::optional<int> frame);
 
     [[nodiscard]] double StartDate() const;
     [[nodiscard]] double EndDate() const;

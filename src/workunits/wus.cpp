@@ -9,6 +9,7 @@
 #include <sys/mman.h>
 
 #include "util/ascii_case.h"
+#include "workunits/client_log.h"
 #include "workunits/identity.h"
 #include "workunits/literal_search.h"
 #include "workunits/text_arena.h"
@@ -269,6 +270,46 @@ TReadStats TWUs::ReadLogFreeing(std::string&& content, std::string_view logPath,
 TReadStats TWUs::Read(std::string_view content, std::string_view logPath, const util::IClock& clock,
                       std::string* owned)
 {
+    auto adopt = [&](std::unique_ptr<TWU> wu) { return Adopt(std::move(wu)).has_value() ? 1 : 0; };
+    TReadStats stats;
+    if (!logPath.empty()) {
+        if (DetectDialect(content) == TLogDialect::Classic)
+            return ReadClassicLog(content, logPath, clock, owned);
+        m_arena->ExpectBytes(content.size());
+        ReadClientLog(content, logPath, *m_arena,
+                      [&](std::unique_ptr<TWU> wu) { stats.Added += adopt(std::move(wu)); });
+        return stats;
+    }
+    // A stored text may hold units of both kinds side by side.
+    for (const TTextRun& run : SplitStoredText(content)) {
+        if (run.Client) {
+            m_arena->ExpectBytes(run.Text.size());
+            ReadClientTexts(run.Text, *m_arena,
+                            [&](std::unique_ptr<TWU> wu) { stats.Added += adopt(std::move(wu)); });
+        } else {
+            const TReadStats classic = ReadClassicLog(run.Text, {}, clock, nullptr);
+            stats.Added += classic.Added;
+            stats.UnconvertedLines += classic.UnconvertedLines;
+        }
+    }
+    return stats;
+}
+
+std::optional<std::vector<TStep>> TWUs::Adopt(std::unique_ptr<TWU> wu)
+{
+    const std::uint64_t hash = IdentityOf(wu->Text).Hash();
+    if (ContainsHashed(*wu, hash)) {
+        m_arena->GiveBack(wu->Text);
+        return std::nullopt;
+    }
+    std::vector<TStep> spare = KeepSteps(*wu);
+    Insert(std::move(wu), hash);
+    return spare;
+}
+
+TReadStats TWUs::ReadClassicLog(std::string_view content, std::string_view logPath,
+                                const util::IClock& clock, std::string* owned)
+{
     std::string pathLine;
     std::string joined;
     if (!logPath.empty()) {
@@ -312,13 +353,8 @@ TReadStats TWUs::Read(std::string_view content, std::string_view logPath, const 
     std::vector<TStep> spareSteps;
     auto close = [&] {
         current->Text = arena.Seal();
-        const std::uint64_t hash = IdentityOf(current->Text).Hash();
-        if (ContainsHashed(*current, hash)) {
-            arena.GiveBack(current->Text);
-            current.reset();
-        } else {
-            spareSteps = KeepSteps(*current);
-            Insert(std::move(current), hash);
+        if (auto spare = Adopt(std::move(current))) {
+            spareSteps = std::move(*spare);
             ++stats.Added;
         }
         // A stored unit gets back only its own header lines.

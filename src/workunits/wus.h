@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -58,6 +59,11 @@ private:
     // owned: content's own string, whose pages may be given back as the reading passes them.
     TReadStats Read(std::string_view content, std::string_view logPath, const util::IClock& clock,
                     std::string* owned);
+    TReadStats ReadClassicLog(std::string_view content, std::string_view logPath,
+                              const util::IClock& clock, std::string* owned);
+    // Keeps a unit whose text the arena has just sealed, unless an equal one is here; returns
+    // the storage its steps had, or nothing when it was refused and its text given back.
+    std::optional<std::vector<TStep>> Adopt(std::unique_ptr<TWU> wu);
     [[nodiscard]] bool ContainsHashed(const TWU& wu, std::uint64_t hash) const;
     void Insert(std::unique_ptr<TWU> wu, std::uint64_t hash);
     // Returns the storage the steps had.

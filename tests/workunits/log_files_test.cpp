@@ -21,6 +21,21 @@ TEST(ReadFahLogText, PutsThePreviousLogFirstOnlyForFAHlogTxt)
     EXPECT_EQ(workunits::ReadFahLogText(dir / "FAHlog.txt"), "new");
 }
 
+TEST(ReadFahLogText, ReadsTheRotatedLogsInDateOrderBeforeLogTxt)
+{
+    test::TTempDir dir;
+    std::filesystem::create_directory(dir / "logs");
+    dir.Write("logs/log-20200410-000000.txt", "second\n");
+    dir.Write("logs/log-20200409-124015.txt", "first"); // no line end of its own
+    dir.Write("logs/notes.txt", "not a log");
+    dir.Write("log.txt", "now");
+    EXPECT_EQ(workunits::ReadFahLogText(dir / "log.txt"), "first\r\nsecond\nnow");
+    // A rotated log chosen alone, or log.txt without the folder, is read alone.
+    EXPECT_EQ(workunits::ReadFahLogText(dir / "logs/log-20200410-000000.txt"), "second\n");
+    std::filesystem::remove_all(dir / "logs");
+    EXPECT_EQ(workunits::ReadFahLogText(dir / "log.txt"), "now");
+}
+
 TEST(ReadFahLogText, NamesTheFileItCouldNotRead)
 {
     test::TTempDir dir;

@@ -1,0 +1,276 @@
+#include "workunits/client_log.h"
+
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "log_text.h"
+#include "testing/fakes.h"
+#include "testing/temp_dir.h"
+#include "util/date_time.h"
+#include "workunits/log_files.h"
+#include "workunits/wus.h"
+
+namespace korvid {
+namespace {
+
+using workunits::TWU;
+using workunits::TWUs;
+
+std::string At(double dateTime)
+{
+    return dateTime == 0 ? "-" : util::FormatIso(dateTime);
+}
+
+// Read with a path, stored, read again: the same units, texts, steps and dates.
+void ExpectRoundTrip(const TWUs& wus)
+{
+    test::TFakeClock clock;
+    TWUs again;
+    again.ReadLog(wus.AllText(), "", clock);
+    ASSERT_EQ(again.Count(), wus.Count());
+    for (std::ptrdiff_t i = 0; i < wus.Count(); ++i) {
+        SCOPED_TRACE("unit " + std::to_string(i));
+        const TWU& a = *wus.Items(i);
+        const TWU& b = *again.Items(i);
+        EXPECT_EQ(b.Text, a.Text);
+        EXPECT_EQ(b.Steps, a.Steps);
+        EXPECT_EQ(At(b.StartDate()), At(a.StartDate()));
+        EXPECT_EQ(b.ShutdownLine, a.ShutdownLine);
+        EXPECT_EQ(b.Slot, a.Slot);
+        EXPECT_EQ(b.Core, a.Core);
+        // A unit that no banner dates keeps no log-path line.
+        if (a.Text.find("- FahLog Path: ") != std::string::npos)
+            EXPECT_EQ(b.LogPath, a.LogPath);
+    }
+    // Identity: the same units again are refused.
+    EXPECT_EQ(again.ReadLog(wus.AllText(), "", clock).Added, 0);
+}
+
+std::unique_ptr<TWUs> Read(std::string_view log, std::string_view path = "/fah/log.txt")
+{
+    test::TFakeClock clock;
+    auto wus = std::make_unique<TWUs>();
+    wus->ReadLog(log, path, clock);
+    return wus;
+}
+
+const std::string Header = "*********************** Log Started 2014-07-25T13:57:36Z "
+                           "***********************";
+
+TEST(ClientLog, TwoSlotsInterleavedGiveTwoUnitsWithTheirOwnSteps)
+{
+    const std::string log = test::Lines({
+        Header,
+        "13:57:36:WU02:FS01:Starting",
+        "13:57:37:WU02:FS01:FahCore 0x17 started",
+        "13:57:38:WU02:FS01:0x17:Project: 13001 (Run 416, Clone 1, Gen 32)",
+        "13:57:39:WU00:FS00:Received Unit: id:00 state:DOWNLOAD error:NO_ERROR project:8673 "
+        "run:21 clone:2 gen:61 core:0xa7 unit:0x0",
+        "13:57:40:WU00:FS00:Starting",
+        "13:58:00:WU02:FS01:0x17:Completed 0 out of 5000000 steps (0%)",
+        "13:58:05:WU00:FS00:0xa7:Completed 0 out of 250000 steps (0%)",
+        "14:08:00:WU02:FS01:0x17:Completed 50000 out of 5000000 steps (1%)",
+        "14:28:05:WU00:FS00:0xa7:Completed 2500 out of 250000 steps (1%)",
+        "14:28:06:WU02:FS01:FahCore returned: FINISHED_UNIT (100 = 0x64)",
+        "14:48:05:WU00:FS00:0xa7:Completed 5000 out of 250000 steps (2%)",
+    });
+    const auto read = Read(log);
+    const TWUs& wus = *read;
+    ASSERT_EQ(wus.Count(), 2);
+    const TWU& gpu = *wus.Items(0); // closes first
+    EXPECT_EQ(gpu.Slot, "FS01");
+    EXPECT_EQ(gpu.Core, 0x17);
+    EXPECT_EQ(gpu.Project, 13001);
+    EXPECT_EQ(gpu.Gen, 32);
+    ASSERT_EQ(gpu.Steps.Count(), 2);
+    EXPECT_EQ(gpu.Steps.Items(1)->Duration, 600);
+    EXPECT_EQ(At(gpu.Steps.Items(1)->Date), "2014-07-25 14:08:00");
+    EXPECT_NE(gpu.ShutdownLine.find("FINISHED_UNIT"), std::string::npos);
+    const TWU& cpu = *wus.Items(1);
+    EXPECT_EQ(cpu.Slot, "FS00");
+    EXPECT_EQ(cpu.Project, 8673);
+    EXPECT_EQ(cpu.Core, 0xa7);
+    ASSERT_EQ(cpu.Steps.Count(), 3);
+    EXPECT_EQ(cpu.Steps.Items(1)->Duration, 1800);
+    EXPECT_TRUE(cpu.ShutdownLine.empty());
+    // Each text holds the log's own lines only: no line of the other slot.
+    EXPECT_EQ(gpu.Text.find("FS00"), std::string::npos);
+    EXPECT_TRUE(gpu.Text.starts_with(Header + "\r\n"));
+    ExpectRoundTrip(wus);
+}
+
+TEST(ClientLog, DamagedAndUnusualLines)
+{
+    struct TCase {
+        const char* Name;
+        std::string Log;
+        int Units;
+        int Steps;          // of the last unit
+        const char* Start;  // start date of the last unit
+        const char* End;    // end date of the last unit
+        bool RestartMarked; // a step of the last unit carries RestartAfter
+    };
+    const std::string start = "13:00:00:WU01:FS00:Starting";
+    const std::string project = "13:00:01:WU01:FS00:0xa7:Project: 1 (Run 2, Clone 3, Gen 4)";
+    const TCase cases[] = {
+        {"midnight passes without a banner",
+         test::Lines({Header, start, project, "23:59:50:WU01:FS00:0xa7:Completed 1 out of 9 (0%)",
+                      "23:59:50:WU01:FS00:0xa7:Completed 0 out of 100 steps (0%)",
+                      "00:00:20:WU01:FS00:0xa7:Completed 1 out of 100 steps (1%)"}),
+         1, 2, "2014-07-25 13:00:01", "2014-07-26 00:00:20", false},
+        {"a date banner names the day",
+         test::Lines({Header, start, project,
+                      "******************************* Date: 2014-07-28 "
+                      "*******************************",
+                      "10:00:00:WU01:FS00:0xa7:Completed 0 out of 100 steps (0%)"}),
+         1, 1, "2014-07-25 13:00:01", "2014-07-28 10:00:00", false},
+        {"a client restart with time going back continues the unit",
+         test::Lines({Header, start, project,
+                      "13:10:00:WU01:FS00:0xa7:Completed 0 out of 100 steps (0%)",
+                      "13:20:00:WU01:FS00:0xa7:Completed 1 out of 100 steps (1%)",
+                      "13:21:00:WU01:FS00:FahCore returned: INTERRUPTED (102 = 0x66)",
+                      "*********************** Log Started 2014-07-25T12:30:00Z "
+                      "***********************",
+                      "12:30:05:WU01:FS00:Starting",
+                      "12:40:00:WU01:FS00:0xa7:Completed 2 out of 100 steps (2%)"}),
+         1, 3, "2014-07-25 13:00:01", "2014-07-25 12:40:00", true},
+        {"a WU id repeated with another project is another unit",
+         test::Lines({Header, start, project,
+                      "13:10:00:WU01:FS00:0xa7:Completed 0 out of 100 steps (0%)",
+                      "14:00:00:WU01:FS00:0xa7:Project: 9 (Run 2, Clone 3, Gen 4)",
+                      "14:10:00:WU01:FS00:0xa7:Completed 0 out of 100 steps (0%)"}),
+         2, 1, "2014-07-25 14:00:00", "2014-07-25 14:10:00", false},
+        {"cut lines and foreign prefixes are left alone",
+         test::Lines({Header, start, project, "13:10:00:WU01:FS00:0xa7:Completed 0 out of 10",
+                      "13:10:0", "13:11:00:WU01:FS0", "13:12:00:OUT17:Completed 5%",
+                      "13:13:00:WU01:FS00:0xa7:Completed 1 out of 100 steps (1%)"}),
+         1, 1, "2014-07-25 13:00:01", "2014-07-25 13:13:00", false},
+        {"early v7: no slot, the unit in the text",
+         test::Lines({"*********************** Log Started 19/May/2011-18:05:03 "
+                      "***********************",
+                      "18:06:54:Starting Unit 01", "18:06:54:FahCore 0xa3 started",
+                      "18:07:04:Unit 01:Project: 7136 (Run 0, Clone 39, Gen 103)",
+                      "18:07:12:Unit 01:Completed 472551 out of 500000 steps  (94%)",
+                      "18:10:00:Unit 01:Completed 475000 out of 500000 steps  (95%)",
+                      "18:39:17:FahCore, running Unit 01, returned: FINISHED_UNIT (100)"}),
+         1, 2, "2011-05-19 18:07:04", "2011-05-19 18:10:00", false},
+        {"v8: levels, an empty group, a thread name, a dated stamp",
+         test::Lines({"2022-12-27:11:48:30:I1::WU1:Project: 5 (Run 6, Clone 7, Gen 8)",
+                      "2022-12-27:11:48:31:I1::WU1:Completed 0 out of 10 steps (0%)",
+                      "2022-12-27:11:58:31:I1:TailFileToLog:WU1:Completed 1 out of 10 steps (10%)",
+                      "2022-12-27:11:58:32:W :WU1:Core returned FINISHED_UNIT (100)"}),
+         1, 2, "2022-12-27 11:48:30", "2022-12-27 11:58:31", false},
+        {"a coloured warning closes its unit",
+         test::Lines({Header, start, project,
+                      "\\x1b[93m13:05:00:WARNING:WU01:FS00:FahCore returned: BAD_WORK_UNIT (114 = "
+                      "0x72)\\x1b[0m",
+                      "13:06:00:WU01:FS00:0xa7:Completed 0 out of 100 steps (0%)"}),
+         2, 1, "-", "2014-07-25 13:06:00", false}, // nothing before its first step
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const auto read = Read(c.Log);
+        const TWUs& wus = *read;
+        ASSERT_EQ(wus.Count(), c.Units);
+        const TWU& last = *wus.Items(wus.Count() - 1);
+        EXPECT_EQ(last.Steps.Count(), c.Steps);
+        EXPECT_EQ(At(last.StartDate()), c.Start);
+        EXPECT_EQ(At(last.EndDate()), c.End);
+        bool marked = false;
+        for (const auto& step : last.Steps)
+            marked = marked || step.RestartAfter;
+        EXPECT_EQ(marked, c.RestartMarked);
+        ExpectRoundTrip(wus);
+    }
+}
+
+TEST(ClientLog, TheDialectComesFromTheContent)
+{
+    using workunits::DetectDialect;
+    using workunits::TLogDialect;
+    EXPECT_EQ(DetectDialect("--- Opening Log file\r\n[08:00:00] - User name: a (Team 1)\r\n"),
+              TLogDialect::Classic);
+    EXPECT_EQ(DetectDialect(Header + "\n13:57:36:Trying to access database...\n"),
+              TLogDialect::Client);
+    EXPECT_EQ(DetectDialect("junk\n05:31:07:I1:WU44:Core returned FINISHED_UNIT (100)\n"),
+              TLogDialect::Client);
+    EXPECT_EQ(DetectDialect(""), TLogDialect::Classic);
+}
+
+TEST(ClientLog, AHistoryHoldsBothKindsSideBySide)
+{
+    const std::string v6 = test::Lines({
+        "[08:00:00] - User name: donor (Team 12)",
+        "[08:00:05] Core required: FahCore_78.exe",
+        "[08:00:05] Working on Unit 01 [March 4 08:00:05]",
+        "[08:00:06] Project: 2665 (Run 1, Clone 2, Gen 3)",
+        "[08:00:10] Completed 0 out of 500 steps  (0%)",
+        "[08:30:10] Completed 5 out of 500 steps  (1%)",
+        "[09:00:41] Folding@home Core Shutdown: FINISHED_UNIT",
+    });
+    const std::string v7 = test::Lines({
+        Header,
+        "13:57:36:WU02:FS01:Starting",
+        "13:57:38:WU02:FS01:0x17:Project: 13001 (Run 416, Clone 1, Gen 32)",
+        "13:58:00:WU02:FS01:0x17:Completed 0 out of 5000000 steps (0%)",
+        "14:08:00:WU02:FS01:0x17:Completed 50000 out of 5000000 steps (1%)",
+    });
+    test::TFakeClock clock;
+    TWUs history;
+    history.ReadLog(v6, "/a/FAHlog.txt", clock);
+    history.ReadLog(v7, "/a/log.txt", clock);
+    history.ReadLog(v6, "/b/FAHlog.txt", clock); // the same unit from another folder
+    ASSERT_EQ(history.Count(), 2);
+    // Stored v7 before v6 and the other way round: each kind keeps its units.
+    TWUs mixed;
+    std::string stored(history.Items(1)->Text);
+    stored += history.Items(0)->Text;
+    stored += history.Items(1)->Text;
+    mixed.ReadLog(stored, "", clock);
+    ASSERT_EQ(mixed.Count(), 2);
+    EXPECT_EQ(mixed.Items(0)->Text, history.Items(1)->Text);
+    EXPECT_EQ(mixed.Items(1)->Text, history.Items(0)->Text);
+    ExpectRoundTrip(history);
+}
+
+struct TCorpusFigures {
+    int Units = 0, WithSteps = 0, Dated = 0, Cored = 0, Prcg = 0;
+};
+
+TEST(ClientLog, CorpusLogsGiveDatedNamedUnitsThatSurviveTheHistory)
+{
+    const auto dir = test::CorpusDir();
+    if (dir.empty() || !std::filesystem::exists(dir / "v7"))
+        GTEST_SKIP() << "no corpus of client logs beside this checkout";
+    TCorpusFigures all;
+    for (const auto& entry : std::filesystem::directory_iterator(dir / "v7")) {
+        const auto path = entry.path() / "log.txt";
+        SCOPED_TRACE(path.string());
+        test::TFakeClock clock;
+        TWUs wus;
+        wus.ReadLog(workunits::ReadFahLogText(path), path.string(), clock);
+        EXPECT_GT(wus.Count(), 0);
+        for (std::ptrdiff_t i = 0; i < wus.Count(); ++i) {
+            const TWU& wu = *wus.Items(i);
+            ++all.Units;
+            all.Cored += wu.CoreName() != "?";
+            all.Prcg += wu.Project >= 0 && wu.Run >= 0 && wu.Clone >= 0 && wu.Gen >= 0;
+            if (wu.Steps.Empty())
+                continue;
+            ++all.WithSteps;
+            bool dated = true;
+            for (const auto& step : wu.Steps)
+                dated = dated && step.Date > 1; // not on day 0
+            all.Dated += dated;
+        }
+        ExpectRoundTrip(wus);
+    }
+    EXPECT_GE(all.Dated * 100, all.WithSteps * 95);
+    EXPECT_GE(all.Cored * 100, all.Units * 95);
+    EXPECT_GE(all.Prcg * 100, all.Units * 95);
+    EXPECT_GT(all.WithSteps, 200);
+}
+
+} // namespace
+} // namespace korvid
