@@ -47,7 +47,7 @@ frmMain.mnuBitmapWU=Sauver le graphe de cette WU en .png
 frmMain.mnuBitmapComplete=Sauver le graphe des WUs complètes en .png
 frmMain.mnuBitmapWUs=Sauver le graphe de toutes les WUs en .png
 
-msgFilterFAH=Fichiers de traces F@H (Fahlog*.txt)
+msgFilterFAH=Fichiers de traces F@H (Fahlog*.txt, log*.txt)
 msgFilterAll=Tous les fichiers (*.*)
 msgWUInHistory=Cette WU existe déjà dans l'historique !
 msgWUIncomplete=Cette WU n'est pas complète. Souhaitez-vous l'ajouter à l'historique malgré tout ?

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "util/duration_words.h"
+#include "window/wu_tree.h"
 
 namespace korvid::window {
 
@@ -50,7 +51,7 @@ std::optional<TChartPicture> TChartView::Picture() const
         return std::nullopt;
     const workunits::TWU& wu = *m_wu;
     TChartPicture picture;
-    picture.Title = wu.Protein + " (Run " + std::to_string(wu.Run) + ", Clone " +
+    picture.Title = ProteinText(wu, true) + " (Run " + std::to_string(wu.Run) + ", Clone " +
                     std::to_string(wu.Clone) + ", Gen " + std::to_string(wu.Gen) + ")";
     picture.XCaption = m_translation.GetText("", "msgAxisX");
     picture.YCaption = m_translation.GetText("", "msgAxisY");

@@ -29,8 +29,8 @@ void TfrmMain::LoadFahLog(const std::filesystem::path& requested)
     std::filesystem::path path = requested;
     std::error_code ec;
     if (path.empty() || !std::filesystem::is_regular_file(path, ec)) {
-        const std::string filter =
-            Message("msgFilterFAH") + "|Fahlog*.txt|" + Message("msgFilterAll") + "|*.*";
+        const std::string filter = Message("msgFilterFAH") + "|Fahlog*.txt;log.txt;log-*.txt|" +
+                                   Message("msgFilterAll") + "|*.*";
         auto chosen = m_fileDialog.ChooseLog(filter);
         if (!chosen)
             return;
@@ -44,9 +44,10 @@ void TfrmMain::LoadFahLog(const std::filesystem::path& requested)
         fresh->ReadLog(workunits::ReadFahLogText(path), path.string(), m_clock);
 
     QString caption;
-    if (path.filename() == "FAHlog.txt" &&
-        std::filesystem::is_regular_file(path.parent_path() / "FAHlog-Prev.txt", ec))
-        caption = QStringLiteral("FAHlog-Prev.txt + ");
+    if (const auto earlier = workunits::EarlierLogs(path); !earlier.empty())
+        caption = earlier.size() == 1
+                      ? FromPath(earlier.front().filename()) + QStringLiteral(" + ")
+                      : FromPath(earlier.front().parent_path().filename()) + QStringLiteral("/ + ");
     caption += FromPath(path.filename());
     m_lastFahLog = path;
     m_pcPages->setTabText(0, Literal(caption));

@@ -56,8 +56,8 @@ TWUInfo BuildWUInfo(const workunits::TWU& wu, const translation::TTranslation& t
     const std::string gen = std::to_string(wu.Gen);
 
     TWUInfo info;
-    info.Title = ProteinText(wu) + " (" + label("msgRun") + " " + run + ", " + label("msgClone") +
-                 " " + clone + ", " + label("msgGen") + " " + gen + ")";
+    info.Title = ProteinText(wu, true) + " (" + label("msgRun") + " " + run + ", " +
+                 label("msgClone") + " " + clone + ", " + label("msgGen") + " " + gen + ")";
 
     item("msgProtein", wu.Protein);
     item("msgRun", run);

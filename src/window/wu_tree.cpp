@@ -62,17 +62,35 @@ struct TSortedNode {
     std::optional<std::string> Digits; // project groups
 };
 
-std::string WUText(const TWU& wu, TGrouping grouping, const util::IRegionalSettings& regional)
+// A v7 client folds on several slots at once: where a log holds more than one, each unit says
+// which.
+bool HoldsSeveralSlots(const workunits::TWUs& wus)
+{
+    const std::string* first = nullptr;
+    for (std::ptrdiff_t i = 0; i < wus.Count(); ++i) {
+        const std::string& slot = wus.Items(i)->Slot;
+        if (slot.empty())
+            continue;
+        if (first != nullptr && *first != slot)
+            return true;
+        first = &slot;
+    }
+    return false;
+}
+
+std::string WUText(const TWU& wu, TGrouping grouping, const util::IRegionalSettings& regional,
+                   bool withSlot)
 {
     const double start = wu.StartDate();
     switch (grouping) {
     case TGrouping::ByProject:
         return FormatText("Run %d, Clone %d, Gen %d [%s]",
-                          {wu.Run, wu.Clone, wu.Gen, DateTimeText(start, regional)});
+                          {wu.Run, wu.Clone, wu.Gen, DateTimeText(start, regional)}) +
+               (withSlot && !wu.Slot.empty() ? " " + wu.Slot : std::string());
     case TGrouping::ByDate:
         return FormatText("[%s] %s (R: %d, C: %d, G: %d) ",
                           {start < 1 ? std::string() : regional.FormatShortTime(start),
-                           DisplayText(ProteinText(wu)), wu.Run, wu.Clone, wu.Gen});
+                           DisplayText(ProteinText(wu, withSlot)), wu.Run, wu.Clone, wu.Gen});
     }
     return {};
 }
@@ -136,11 +154,13 @@ std::string DateTimeText(double dateTime, const util::IRegionalSettings& regiona
     return regional.FormatShortDate(dateTime) + " " + regional.FormatShortTime(dateTime);
 }
 
-std::string ProteinText(const TWU& wu)
+std::string ProteinText(const TWU& wu, bool withSlot)
 {
-    if (!wu.Protein.empty() || wu.Project < 0)
-        return wu.Protein;
-    return "p" + std::to_string(wu.Project);
+    std::string name =
+        !wu.Protein.empty() || wu.Project < 0 ? wu.Protein : "p" + std::to_string(wu.Project);
+    if (withSlot && !wu.Slot.empty())
+        name += (name.empty() ? "" : " ") + wu.Slot;
+    return name;
 }
 
 std::optional<std::string_view> ProjectDigits(std::string_view text)
@@ -187,6 +207,7 @@ std::vector<TTreeNode> BuildTree(const workunits::TWUs& wus, TGrouping grouping,
     std::vector<TSortedNode> groups;
     std::vector<std::vector<TSortedNode>> children;
     std::unordered_map<std::string, std::size_t> byKey;
+    const bool withSlot = HoldsSeveralSlots(wus);
     for (std::ptrdiff_t i = 0; i < wus.Count(); ++i) {
         const TWU& wu = *wus.Items(i);
         const std::string key = grouping == TGrouping::ByProject
@@ -208,7 +229,7 @@ std::vector<TTreeNode> BuildTree(const workunits::TWUs& wus, TGrouping grouping,
             children.emplace_back();
         }
         TSortedNode& child = children[at->second].emplace_back();
-        child.Node.Text = WUText(wu, grouping, regional);
+        child.Node.Text = WUText(wu, grouping, regional, withSlot);
         child.Node.Image = WUImageIndex(wu);
         child.Node.StateIndex = i;
         child.Date = wu.StartDate();

@@ -33,9 +33,9 @@ constexpr int Count = 22;
 // What the history commands and the exports call complete: at least FramesExpected steps.
 [[nodiscard]] bool IsComplete(const workunits::TWU& wu);
 [[nodiscard]] int WUImageIndex(const workunits::TWU& wu);
-// The protein as logged (bytes), or, for a unit whose log names none (the GPU cores), its project
-// number as "p1234".
-[[nodiscard]] std::string ProteinText(const workunits::TWU& wu);
+// The protein as logged (bytes), or, for a unit whose log names none (the GPU cores, the v7/v8
+// client), its project number as "p1234"; with the slot ("p1234 FS01") when asked and known.
+[[nodiscard]] std::string ProteinText(const workunits::TWU& wu, bool withSlot = false);
 
 // A node is a work-unit node when its image is a work-unit picture and it carries an index.
 struct TTreeNode {

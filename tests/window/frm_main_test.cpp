@@ -28,6 +28,7 @@ TEST_F(MainWindowTest, FirstStartAsksForALogAndSavesTheDefaultsAndAnEmptyHistory
     Start();
     ASSERT_EQ(dialog.Filters.size(), 1u);
     EXPECT_NE(dialog.Filters[0].find("Fahlog*.txt"), std::string::npos);
+    EXPECT_NE(dialog.Filters[0].find(";log.txt;log-*.txt|"), std::string::npos);
     // Cancelled: the log page stays empty under its built-in caption.
     EXPECT_EQ(Pages().tabText(0).toStdString(), "FahLog");
     EXPECT_EQ(LogTree().topLevelItemCount(), 0);

@@ -144,6 +144,31 @@ TEST_F(WUTreeTest, ProjectGroupsAscendByNumberAndUnitsByStart)
     EXPECT_FALSE(p10.IsWUNode());
 }
 
+TEST_F(WUTreeTest, ClientUnitsGroupByProjectNumberAndNameTheirSlotWhereThereAreSeveral)
+{
+    const std::string header =
+        "*********************** Log Started 2026-03-04T08:00:00Z ***********************\n";
+    auto unit = [](const char* slot, const char* project, const char* time) {
+        return std::string(time) + ":WU01:" + slot + ":Starting\n" + time + ":WU01:" + slot +
+               ":0x22:Project: " + project + " (Run 1, Clone 2, Gen 3)\n";
+    };
+    wus.ReadLog(header + unit("FS01", "13001", "08:00:01") + unit("FS00", "900", "09:00:00"),
+                "/fah/log.txt", clock);
+    const auto tree = window::BuildTree(wus, window::TGrouping::ByProject, regional);
+    EXPECT_EQ(Texts(tree), (std::vector<std::string>{"p900", "p13001"}));
+    EXPECT_EQ(Texts(tree[0].Children),
+              (std::vector<std::string>{"Run 1, Clone 2, Gen 3 [04/03/2026 09:00] FS00"}));
+    const auto days = window::BuildTree(wus, window::TGrouping::ByDate, regional);
+    ASSERT_EQ(days.size(), 1u);
+    EXPECT_EQ(days[0].Children[0].Text, "[08:00] p13001 FS01 (R: 1, C: 2, G: 3) ");
+
+    // One slot alone is not named.
+    workunits::TWUs one;
+    one.ReadLog(header + unit("FS01", "13001", "08:00:01"), "/fah/log.txt", clock);
+    EXPECT_EQ(window::BuildTree(one, window::TGrouping::ByProject, regional)[0].Children[0].Text,
+              "Run 1, Clone 2, Gen 3 [04/03/2026 08:00]");
+}
+
 TEST_F(WUTreeTest, DayGroupsAscendByDateEvenWhenTheirTextCannotBeReadBack)
 {
     regional.MonthNames = true;

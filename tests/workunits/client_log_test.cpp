@@ -40,8 +40,9 @@ void ExpectRoundTrip(const TWUs& wus)
         EXPECT_EQ(b.Slot, a.Slot);
         EXPECT_EQ(b.Core, a.Core);
         // A unit that no banner dates keeps no log-path line.
-        if (a.Text.find("- FahLog Path: ") != std::string::npos)
+        if (a.Text.find("- FahLog Path: ") != std::string::npos) {
             EXPECT_EQ(b.LogPath, a.LogPath);
+        }
     }
     // Identity: the same units again are refused.
     EXPECT_EQ(again.ReadLog(wus.AllText(), "", clock).Added, 0);
