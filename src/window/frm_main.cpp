@@ -88,7 +88,7 @@ void TfrmMain::FormDestroy()
         return;
     m_destroyed = true;
     SaveSettings();
-    if (m_autoSaveHisto)
+    if (m_settings.AutoSaveHisto)
         Run([this] { SaveHisto(TSave::AtShutdown); });
 }
 
@@ -112,10 +112,9 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
     }
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
-        if (watched == m_tvFahlog->viewport())
-            TreeMouse(TPage::Log, *static_cast<QMouseEvent*>(event));
-        else if (watched == m_tvHisto->viewport())
-            TreeMouse(TPage::Histo, *static_cast<QMouseEvent*>(event));
+        for (const TPage page : {TPage::Log, TPage::Histo})
+            if (watched == Tree(page).viewport())
+                TreeMouse(page, *static_cast<QMouseEvent*>(event));
         break;
     default:
         break;
@@ -160,19 +159,9 @@ void TfrmMain::SetActivePage(TPage page)
     m_pcPages->setCurrentIndex(page == TPage::Log ? 0 : 1);
 }
 
-QTreeWidget& TfrmMain::Tree(TPage page) const
-{
-    return page == TPage::Log ? *m_tvFahlog : *m_tvHisto;
-}
-
 const TWUs& TfrmMain::Collection(TPage page) const
 {
     return page == TPage::Log ? *m_wusLog : *m_wusHisto;
-}
-
-QToolButton& TfrmMain::InfoToggle(TPage page) const
-{
-    return page == TPage::Log ? *m_sbFahLogWUInfo : *m_sbHistoWUInfo;
 }
 
 std::string TfrmMain::Message(std::string_view key) const

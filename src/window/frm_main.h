@@ -1,7 +1,9 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,6 +20,7 @@
 #include "window/chart_widget.h"
 #include "window/exports.h"
 #include "window/window_seams.h"
+#include "window/window_settings.h"
 #include "window/wu_images.h"
 #include "window/wu_tree.h"
 #include "workunits/wus.h"
@@ -47,6 +50,8 @@ struct TWindowSeams {
 };
 
 enum class TPage { Log, Histo };
+// What a speed button does; the page table lists one for each button.
+enum class TButtonJob;
 
 // What a tree node carries besides its text: its image and its unit's index in the collection,
 // -1 for a group.
@@ -54,14 +59,6 @@ namespace tree_role {
 inline constexpr int StateIndex = Qt::UserRole;
 inline constexpr int Image = Qt::UserRole + 1;
 } // namespace tree_role
-
-// The settings file's section and keys.
-namespace settings_key {
-inline constexpr std::string_view Section = "General";
-inline constexpr std::string_view LastFahLog = "LastFahLog";
-// Read and written under one spelling (keys match without regard to case).
-inline constexpr std::string_view TreeViewsHeight = "TreeViewsHeight";
-} // namespace settings_key
 
 // The main window: the log and the history as trees, the chart area and the information panel,
 // the commands that move work units between them. It owns both collections; the selections and
@@ -81,15 +78,15 @@ public:
 
     [[nodiscard]] const workunits::TWUs& WUsLog() const { return *m_wusLog; }
     [[nodiscard]] const workunits::TWUs& WUsHisto() const { return *m_wusHisto; }
-    [[nodiscard]] const workunits::TWU* SelLogWU() const { return m_selLogWU; }
-    [[nodiscard]] const workunits::TWU* SelHistoWU() const { return m_selHistoWU; }
+    [[nodiscard]] const workunits::TWU* SelLogWU() const { return View(TPage::Log).Selection; }
+    [[nodiscard]] const workunits::TWU* SelHistoWU() const { return View(TPage::Histo).Selection; }
     // The unit the chart and the information panel show.
     [[nodiscard]] const workunits::TWU* CurrentWU() const { return m_currentWU; }
     [[nodiscard]] const std::filesystem::path& LastFahLog() const { return m_lastFahLog; }
     [[nodiscard]] std::filesystem::path SettingsPath() const;
     [[nodiscard]] const translation::TTranslation& Translation() const { return m_translation; }
     // The "Lang" setting, upper case.
-    [[nodiscard]] const std::string& Language() const { return m_language; }
+    [[nodiscard]] const std::string& Language() const { return m_settings.Lang; }
     // The codes the language menu offers, in its order.
     [[nodiscard]] const translation::TLanguage& Languages() const { return m_languages; }
 
@@ -100,6 +97,16 @@ protected:
 private:
     enum class TSave { Asked, AtShutdown };
     class TChartFollower;
+    // One page's widgets, and the unit selected in its tree.
+    struct TPageView {
+        QWidget* Sheet = nullptr;
+        QTreeWidget* Tree = nullptr;
+        QToolButton* InfoToggle = nullptr;
+        QToolButton* LanguageButton = nullptr;
+        const workunits::TWU* Selection = nullptr;
+    };
+    // Whether a unit of a collection is about to be destroyed.
+    using TLeaving = std::function<bool(const workunits::TWU&)>;
     struct TPopupNode {
         TPage Page = TPage::Log;
         int Image = -1;
@@ -107,7 +114,8 @@ private:
     };
 
     void BuildLayout();
-    [[nodiscard]] QWidget* BuildPage(TPage page);
+    void BuildPage(TPage page);
+    void WireButton(QToolButton& button, TButtonJob job, TPage page);
     void BuildMenus();
     void ApplyDesignTexts();
     [[nodiscard]] QToolButton* SpeedButton(const char* name, TGlyph glyph, QWidget* parent);
@@ -125,10 +133,12 @@ private:
     int DelWUsFromHisto(bool onlyIncomplete);
     void AddCurrentWUToHisto();
     void DelCurrentWUFromHisto();
-    void ClearHistoSelection();
     void HistoChanged();
+    // The page's selection is forgotten (its tree is about to be refilled), and the unit on
+    // display with it; the chart lets go of its unit when it is one of the page's leaving.
+    void LetGo(TPage page, const TLeaving& leaving = nullptr);
 
-    void FillTree(QTreeWidget& tree, const workunits::TWUs& wus);
+    void FillTree(TPage page);
     [[nodiscard]] TGrouping Grouping() const;
     [[nodiscard]] const workunits::TWU* NodeWU(const QTreeWidgetItem* item, TPage page) const;
     void TreeChange(TPage page);
@@ -139,8 +149,6 @@ private:
     // The chart, and the information while shown, follow FCurrentWU.
     void BuildPoints();
     void ShowCurrentWU();
-    // The chart points at the unit it shows: it lets go before the unit is destroyed.
-    void ReleaseChart(const workunits::TWUs& wus);
     void SortByClick(QAction* item);
     void TreeMouse(TPage page, const QMouseEvent& event);
     bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
@@ -159,9 +167,14 @@ private:
 
     [[nodiscard]] TPage ActivePage() const;
     void SetActivePage(TPage page);
-    [[nodiscard]] QTreeWidget& Tree(TPage page) const;
+    [[nodiscard]] TPageView& View(TPage page) { return m_pages[static_cast<std::size_t>(page)]; }
+    [[nodiscard]] const TPageView& View(TPage page) const
+    {
+        return m_pages[static_cast<std::size_t>(page)];
+    }
+    [[nodiscard]] QTreeWidget& Tree(TPage page) const { return *View(page).Tree; }
     [[nodiscard]] const workunits::TWUs& Collection(TPage page) const;
-    [[nodiscard]] QToolButton& InfoToggle(TPage page) const;
+    [[nodiscard]] QToolButton& InfoToggle(TPage page) const { return *View(page).InfoToggle; }
 
     [[nodiscard]] std::string Message(std::string_view key) const;
     void Notify(std::string_view oneKey, std::string_view manyKey, int count);
@@ -179,32 +192,22 @@ private:
 
     translation::TTranslation m_translation;
     translation::TLanguage m_languages;
-    std::string m_language;
+    TWindowSettings m_settings;
     TExports m_exports;
     std::unique_ptr<workunits::TWUs> m_wusLog;
     std::unique_ptr<workunits::TWUs> m_wusHisto;
-    const workunits::TWU* m_selLogWU = nullptr;
-    const workunits::TWU* m_selHistoWU = nullptr;
     const workunits::TWU* m_currentWU = nullptr;
     std::optional<TPopupNode> m_popupNode;
     std::filesystem::path m_lastFahLog;
-    bool m_autoAddToHisto = true;
-    bool m_autoSaveHisto = true;
-    bool m_autoBackupHisto = true;
     history::THistoStore m_store;
     // Korvid.dat was there but not read whole: it is written again only when the user says so.
     bool m_histoFileGuarded = false;
     bool m_destroyed = false;
-    int m_treeHeight = 182;
-    int m_infoWidth = 249;
     std::vector<QIcon> m_ilWUs;
 
     QWidget* m_pnlTreeviews = nullptr;
     QTabWidget* m_pcPages = nullptr;
-    QWidget* m_tsFahlog = nullptr;
-    QWidget* m_tsHisto = nullptr;
-    QTreeWidget* m_tvFahlog = nullptr;
-    QTreeWidget* m_tvHisto = nullptr;
+    std::array<TPageView, 2> m_pages;
     QPlainTextEdit* m_memLang = nullptr;
     QSplitter* m_splTreeview = nullptr;
     QWidget* m_pnlInfos = nullptr;
@@ -213,22 +216,6 @@ private:
     QPlainTextEdit* m_memWUInfo = nullptr;
     QSplitter* m_splInfos = nullptr;
     TChartWidget* m_pbGraph = nullptr;
-
-    QToolButton* m_sbLoadFahlog = nullptr;
-    QToolButton* m_sbFahlogLang = nullptr;
-    QToolButton* m_sbFahLogWUInfo = nullptr;
-    QToolButton* m_sbFahlogSort = nullptr;
-    QToolButton* m_sbAddToHisto = nullptr;
-    QToolButton* m_sbFahLogExcel = nullptr;
-    QToolButton* m_sbFahlogSaveBMP = nullptr;
-    QToolButton* m_sbLoadHisto = nullptr;
-    QToolButton* m_sbSaveHisto = nullptr;
-    QToolButton* m_sbHistoLang = nullptr;
-    QToolButton* m_sbHistoWUInfo = nullptr;
-    QToolButton* m_sbHistoSort = nullptr;
-    QToolButton* m_sbDelFromHisto = nullptr;
-    QToolButton* m_sbHistoExcel = nullptr;
-    QToolButton* m_sbHistoSaveBMP = nullptr;
 
     QMenu* m_popAddHisto = nullptr;
     QMenu* m_popDelHisto = nullptr;

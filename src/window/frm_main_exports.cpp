@@ -21,7 +21,7 @@ public:
     [[nodiscard]] const TWU* ShownWU() const override { return m_window.m_currentWU; }
     void ShowWU(const TWU* wu) override
     {
-        (m_page == TPage::Log ? m_window.m_selLogWU : m_window.m_selHistoWU) = wu;
+        m_window.View(m_page).Selection = wu;
         m_window.m_currentWU = wu;
         m_window.BuildPoints();
     }

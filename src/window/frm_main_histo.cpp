@@ -16,6 +16,24 @@ namespace {
 using workunits::TWU;
 using workunits::TWUs;
 
+bool Everything(const TWU& /*wu*/)
+{
+    return true;
+}
+
+bool Incomplete(const TWU& wu)
+{
+    return !IsComplete(wu);
+}
+
+bool HoldsAny(const TWUs& wus, bool (*pick)(const TWU&))
+{
+    for (std::ptrdiff_t i = 0; i < wus.Count(); ++i)
+        if (pick(*wus.Items(i)))
+            return true;
+    return false;
+}
+
 // Tab captions take "&" as a mnemonic; a file name may hold one.
 QString Literal(QString text)
 {
@@ -52,20 +70,17 @@ void TfrmMain::LoadFahLog(const std::filesystem::path& requested)
     m_lastFahLog = path;
     m_pcPages->setTabText(0, Literal(caption));
 
-    if (m_currentWU == m_selLogWU)
-        m_currentWU = nullptr;
-    m_selLogWU = nullptr;
-    ReleaseChart(*m_wusLog);
+    LetGo(TPage::Log, Everything);
     m_wusLog = std::move(fresh);
     SetActivePage(TPage::Log);
-    FillTree(*m_tvFahlog, *m_wusLog);
+    FillTree(TPage::Log);
     // Whoever opens a log wants to see a chart: its first unit in the tree is shown.
     SelectFirstUnit(TPage::Log);
     PagesChange(false);
 
     if (stats.UnconvertedLines > 0)
         Notify("msgLineSkipped", "msgLinesSkipped", stats.UnconvertedLines);
-    if (m_autoAddToHisto)
+    if (m_settings.AutoAddToHisto)
         AddWUsToHisto(true);
 }
 
@@ -86,12 +101,11 @@ void TfrmMain::LoadHisto()
     }
     auto fresh = std::make_unique<TWUs>();
     fresh->ReadLog(result.Text, {}, m_clock);
-    ClearHistoSelection();
-    ReleaseChart(*m_wusHisto);
+    LetGo(TPage::Histo, Everything);
     m_wusHisto = std::move(fresh);
     // A text cut at a zero byte loads, but the file holds more than we could read.
     m_histoFileGuarded = !result.Message.empty();
-    FillTree(*m_tvHisto, *m_wusHisto);
+    FillTree(TPage::Histo);
     SetActivePage(TPage::Histo);
     PagesChange(false);
     if (!result.Message.empty())
@@ -107,21 +121,14 @@ void TfrmMain::SaveHisto(TSave when)
         if (!m_messages.Ask(FormatText(Message("msgHistoOverwrite"), {file})))
             return;
     }
-    m_store.SetAutoBackup(m_autoBackupHisto);
+    m_store.SetAutoBackup(m_settings.AutoBackupHisto);
     m_store.SaveHisto(m_wusHisto->AllText());
     m_histoFileGuarded = false;
 }
 
-void TfrmMain::ClearHistoSelection()
-{
-    if (m_currentWU == m_selHistoWU)
-        m_currentWU = nullptr;
-    m_selHistoWU = nullptr;
-}
-
 void TfrmMain::HistoChanged()
 {
-    FillTree(*m_tvHisto, *m_wusHisto);
+    FillTree(TPage::Histo);
     PagesChange(false);
 }
 
@@ -137,34 +144,28 @@ int TfrmMain::AddWUsToHisto(bool onlyComplete)
     }
     // Counted as the reader added them: a text that reads as no unit is no addition.
     const int added = texts.empty() ? 0 : m_wusHisto->ReadLog(texts, {}, m_clock).Added;
-    if (added > 0) {
-        ClearHistoSelection();
+    if (added > 0)
         HistoChanged();
-    }
     Notify("msgWUAdded", "msgWUsAdded", added);
     return added;
 }
 
 int TfrmMain::DelWUsFromHisto(bool onlyIncomplete)
 {
-    int removed = 0;
-    if (onlyIncomplete) {
-        if (const TWU* shown = m_pbGraph->CurrentWU();
-            shown != nullptr && m_wusHisto->IndexOf(shown) >= 0 && !IsComplete(*shown))
-            m_pbGraph->BuildPoints(nullptr);
-        removed = static_cast<int>(
-            m_wusHisto->DeleteWhere([](const TWU& wu) { return !IsComplete(wu); }));
-    } else {
-        removed = static_cast<int>(m_wusHisto->Count());
-        ReleaseChart(*m_wusHisto);
+    std::ptrdiff_t removed = 0;
+    if (!onlyIncomplete) {
+        removed = m_wusHisto->Count();
+        LetGo(TPage::Histo, Everything);
         m_wusHisto->Clear();
+    } else if (HoldsAny(*m_wusHisto, Incomplete)) {
+        // Otherwise the tree stays as it is, and so does its selection.
+        LetGo(TPage::Histo, Incomplete);
+        removed = m_wusHisto->DeleteWhere(Incomplete);
     }
-    if (removed > 0 || !onlyIncomplete) {
-        ClearHistoSelection();
+    if (removed > 0 || !onlyIncomplete)
         HistoChanged();
-    }
-    Notify("msgWUDeleted", "msgWUsDeleted", removed);
-    return removed;
+    Notify("msgWUDeleted", "msgWUsDeleted", static_cast<int>(removed));
+    return static_cast<int>(removed);
 }
 
 void TfrmMain::AddCurrentWUToHisto()
@@ -178,7 +179,6 @@ void TfrmMain::AddCurrentWUToHisto()
     if (!IsComplete(*m_currentWU) && !m_messages.Ask(Message("msgWUIncomplete")))
         return;
     m_wusHisto->ReadLog(m_currentWU->Text, {}, m_clock);
-    ClearHistoSelection();
     HistoChanged();
 }
 
@@ -188,10 +188,9 @@ void TfrmMain::DelCurrentWUFromHisto()
     const std::ptrdiff_t index = m_currentWU == nullptr ? -1 : m_wusHisto->IndexOf(m_currentWU);
     if (index < 0)
         return;
+    const TWU* gone = m_wusHisto->Items(index);
+    LetGo(TPage::Histo, [gone](const TWU& wu) { return &wu == gone; });
     m_currentWU = nullptr;
-    m_selHistoWU = nullptr;
-    if (m_pbGraph->CurrentWU() == m_wusHisto->Items(index))
-        m_pbGraph->BuildPoints(nullptr);
     m_wusHisto->Delete(index);
     HistoChanged();
 }

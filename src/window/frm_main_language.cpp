@@ -5,7 +5,6 @@
 #include <QTabWidget>
 #include <QToolButton>
 
-#include "util/error.h"
 #include "util/ini_file.h"
 #include "window/frm_main_parts.h"
 #include "window/languages.h"
@@ -28,7 +27,7 @@ void TfrmMain::BuildLanguageMenu()
         const QString name = QString::fromLatin1(LanguageItemPrefix) + FromUtf8(choice.Code);
         auto click = [this](QAction* item) { Run([this, item] { LanguageItemClick(item); }); };
         if (AddLanguageMenuItem(*m_popLang, name, FromUtf8(choice.Name), click,
-                                choice.Code == m_language))
+                                choice.Code == m_settings.Lang))
             m_languages.Add(choice.Code);
     }
 }
@@ -37,15 +36,15 @@ void TfrmMain::ApplyStartLanguage()
 {
     const QList<QAction*> items = m_popLang->actions();
     if (items.size() >= 2) {
-        m_translation.LoadLanguage(m_language);
+        m_translation.LoadLanguage(m_settings.Lang);
         TranslateForm(*this, m_translation, TranslateExclusions);
         return;
     }
     // One language or none: nothing to choose from.
     if (items.size() == 1)
         LanguageItemClick(items.front());
-    m_sbFahlogLang->hide();
-    m_sbHistoLang->hide();
+    for (TPageView& view : m_pages)
+        view.LanguageButton->hide();
 }
 
 void TfrmMain::LanguageItemClick(QAction* item)
@@ -56,19 +55,13 @@ void TfrmMain::LanguageItemClick(QAction* item)
     const std::string* code = m_languages.Items(m_popLang->actions().indexOf(item));
     if (code == nullptr)
         return;
-    m_language = *code;
+    m_settings.Lang = *code;
+    // Saved at the moment of the choice.
+    UpdateSettingsFile(SettingsPath(), [this](util::TIniFile& ini) {
+        ini.WriteString(settings_key::Section, settings_key::Lang, m_settings.Lang);
+    });
 
-    // Saved at the moment of the choice; settings that cannot be written are no reason to stop.
-    util::TIniFile ini(SettingsPath());
-    if (ini.LoadOutcome() != util::TIniLoad::Failed) {
-        ini.WriteString(settings_key::Section, "Lang", m_language);
-        try {
-            ini.UpdateFile();
-        } catch (const util::TError&) {
-        }
-    }
-
-    m_translation.LoadLanguage(m_language);
+    m_translation.LoadLanguage(m_settings.Lang);
     // The log page's caption names the loaded log, not a text of the language.
     const QString logCaption = m_pcPages->tabText(0);
     TranslateForm(*this, m_translation, TranslateExclusions);

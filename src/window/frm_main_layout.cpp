@@ -1,6 +1,7 @@
 #include "window/frm_main.h"
 
 #include <algorithm>
+#include <vector>
 
 #include <QActionGroup>
 #include <QFontDatabase>
@@ -31,6 +32,72 @@ constexpr int RightPanelWidth = 26;
 
 } // namespace
 
+enum class TButtonJob {
+    Stretch, // no button: the room between the left and the right group
+    LoadLog,
+    LoadHisto,
+    SaveHisto,
+    Language,
+    Info,
+    Sort,
+    AddToHisto,
+    DelFromHisto,
+    Csv,
+    Png,
+};
+
+namespace {
+
+using TJob = TButtonJob;
+
+struct TButtonDesign {
+    const char* Name;
+    TGlyph Glyph;
+    TJob Job;
+};
+
+// Both pages are built alike; a new page is one more row and one more TPage.
+struct TPageDesign {
+    const char* Sheet;
+    const char* TopPanel;
+    const char* Tree;
+    const char* RightPanel;
+    std::vector<TButtonDesign> Top;
+    std::vector<TButtonDesign> Right;
+};
+
+const TButtonDesign Stretch{nullptr, TGlyph::Info, TJob::Stretch};
+
+const TPageDesign PageDesigns[] = {
+    {"tsFahlog",
+     "pnlFahlog",
+     "tvFahlog",
+     "pnlFahlogRight",
+     {{"sbLoadFahlog", TGlyph::LoadLog, TJob::LoadLog},
+      Stretch,
+      {"sbFahlogLang", TGlyph::Language, TJob::Language},
+      {"sbFahLogWUInfo", TGlyph::Info, TJob::Info},
+      {"sbFahlogSort", TGlyph::Sort, TJob::Sort}},
+     {{"sbAddToHisto", TGlyph::AddToHisto, TJob::AddToHisto},
+      {"sbFahLogExcel", TGlyph::Csv, TJob::Csv},
+      {"sbFahlogSaveBMP", TGlyph::Png, TJob::Png}}},
+    {"tsHisto",
+     "pnlHisto",
+     "tvHisto",
+     "pnlHistoRight",
+     {{"sbLoadHisto", TGlyph::LoadHisto, TJob::LoadHisto},
+      {"sbSaveHisto", TGlyph::SaveHisto, TJob::SaveHisto},
+      Stretch,
+      {"sbHistoLang", TGlyph::Language, TJob::Language},
+      {"sbHistoWUInfo", TGlyph::Info, TJob::Info},
+      {"sbHistoSort", TGlyph::Sort, TJob::Sort}},
+     {{"sbDelFromHisto", TGlyph::DelFromHisto, TJob::DelFromHisto},
+      {"sbHistoExcel", TGlyph::Csv, TJob::Csv},
+      {"sbHistoSaveBMP", TGlyph::Png, TJob::Png}}},
+};
+
+} // namespace
+
 // Qt widgets belong to their parent, which deletes them: hence the plain new below.
 void TfrmMain::BuildLayout()
 {
@@ -54,10 +121,15 @@ void TfrmMain::BuildLayout()
     m_pcPages = new QTabWidget(m_pnlTreeviews);
     m_pcPages->setObjectName(QStringLiteral("pcPages"));
     treeviewsLayout->addWidget(m_pcPages);
-    m_tsFahlog = BuildPage(TPage::Log);
-    m_tsHisto = BuildPage(TPage::Histo);
-    m_pcPages->addTab(m_tsFahlog, QString());
-    m_pcPages->addTab(m_tsHisto, QString());
+    for (const TPage page : {TPage::Log, TPage::Histo}) {
+        BuildPage(page);
+        m_pcPages->addTab(View(page).Sheet, QString());
+    }
+    // The built-in texts, in the language-file format, never shown.
+    m_memLang = new QPlainTextEdit(View(TPage::Log).Sheet);
+    m_memLang->setObjectName(QStringLiteral("memLang"));
+    m_memLang->setPlainText(FromUtf8(translation::FrenchDefaults()));
+    m_memLang->hide();
     connect(m_pcPages, &QTabWidget::currentChanged, this, [this] { PagesChange(true); });
 
     m_pnlInfos = new QWidget(m_splTreeview);
@@ -109,7 +181,7 @@ void TfrmMain::BuildLayout()
     m_splInfos->setStretchFactor(1, 1);
     connect(m_splInfos, &QSplitter::splitterMoved, this, [this] {
         if (m_pnlWUInfoLeft->isVisible())
-            m_infoWidth = m_pnlWUInfoLeft->width();
+            m_settings.InfoWidth = m_pnlWUInfoLeft->width();
     });
 
     m_splTreeview->addWidget(m_pnlTreeviews);
@@ -117,20 +189,22 @@ void TfrmMain::BuildLayout()
     m_splTreeview->setStretchFactor(0, 0);
     m_splTreeview->setStretchFactor(1, 1);
     connect(m_splTreeview, &QSplitter::splitterMoved, this,
-            [this] { m_treeHeight = m_pnlTreeviews->height(); });
+            [this] { m_settings.TreeViewsHeight = m_pnlTreeviews->height(); });
 }
 
-QWidget* TfrmMain::BuildPage(TPage page)
+void TfrmMain::BuildPage(TPage page)
 {
-    const bool log = page == TPage::Log;
+    const TPageDesign& design = PageDesigns[static_cast<std::size_t>(page)];
+    TPageView& view = View(page);
     auto* sheet = new QWidget(m_pcPages);
-    sheet->setObjectName(log ? QStringLiteral("tsFahlog") : QStringLiteral("tsHisto"));
+    view.Sheet = sheet;
+    sheet->setObjectName(QString::fromLatin1(design.Sheet));
     auto* sheetLayout = new QVBoxLayout(sheet);
     sheetLayout->setContentsMargins(0, 0, 0, 0);
     sheetLayout->setSpacing(0);
 
     auto* top = new QWidget(sheet);
-    top->setObjectName(log ? QStringLiteral("pnlFahlog") : QStringLiteral("pnlHisto"));
+    top->setObjectName(QString::fromLatin1(design.TopPanel));
     top->setFixedHeight(PanelHeight);
     auto* topLayout = new QHBoxLayout(top);
     topLayout->setContentsMargins(1, 1, 1, 1);
@@ -143,7 +217,8 @@ QWidget* TfrmMain::BuildPage(TPage page)
     sheetLayout->addLayout(row, 1);
 
     auto* tree = new QTreeWidget(sheet);
-    tree->setObjectName(log ? QStringLiteral("tvFahlog") : QStringLiteral("tvHisto"));
+    view.Tree = tree;
+    tree->setObjectName(QString::fromLatin1(design.Tree));
     tree->setColumnCount(1);
     tree->setHeaderHidden(true);
     tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -158,97 +233,83 @@ QWidget* TfrmMain::BuildPage(TPage page)
     row->addWidget(tree, 1);
 
     auto* right = new QWidget(sheet);
-    right->setObjectName(log ? QStringLiteral("pnlFahlogRight") : QStringLiteral("pnlHistoRight"));
+    right->setObjectName(QString::fromLatin1(design.RightPanel));
     right->setFixedWidth(RightPanelWidth);
     auto* rightLayout = new QVBoxLayout(right);
     rightLayout->setContentsMargins(1, 1, 1, 1);
     rightLayout->setSpacing(0);
     row->addWidget(right);
 
-    auto popupWhenSelected = [this](QToolButton* button, QMenu* TfrmMain::*menu,
-                                    QAction* TfrmMain::*item, TPage from) {
-        connect(button, &QToolButton::clicked, this, [this, button, menu, item, from] {
-            const TWU* selection = from == TPage::Log ? m_selLogWU : m_selHistoWU;
-            (this->*item)->setVisible(selection != nullptr);
-            PopupAtButton(*(this->*menu), *button);
+    auto place = [&](QWidget* panel, QBoxLayout* layout,
+                     const std::vector<TButtonDesign>& buttons) {
+        for (const TButtonDesign& button : buttons) {
+            if (button.Job == TJob::Stretch) {
+                layout->addStretch(1);
+                continue;
+            }
+            QToolButton* made = SpeedButton(button.Name, button.Glyph, panel);
+            layout->addWidget(made);
+            WireButton(*made, button.Job, page);
+        }
+    };
+    place(top, topLayout, design.Top);
+    place(right, rightLayout, design.Right);
+    rightLayout->addStretch(1);
+}
+
+void TfrmMain::WireButton(QToolButton& button, TButtonJob job, TPage page)
+{
+    QToolButton* const at = &button;
+    auto clicked = [this, at](auto work) { connect(at, &QToolButton::clicked, this, work); };
+    // The menus are made after the buttons: they are looked up at the click.
+    auto popup = [this, at, clicked](QMenu* TfrmMain::*menu) {
+        clicked([this, at, menu] { PopupAtButton(*(this->*menu), *at); });
+    };
+    // The item about the selected unit is offered only when there is one.
+    auto popupForSelection = [this, at, clicked, page](QMenu* TfrmMain::*menu,
+                                                       QAction* TfrmMain::*item) {
+        clicked([this, at, menu, item, page] {
+            (this->*item)->setVisible(View(page).Selection != nullptr);
+            PopupAtButton(*(this->*menu), *at);
         });
     };
-    auto popup = [this](QToolButton* button, QMenu* TfrmMain::*menu) {
-        connect(button, &QToolButton::clicked, this,
-                [this, button, menu] { PopupAtButton(*(this->*menu), *button); });
-    };
-
-    if (log) {
-        m_tvFahlog = tree;
-        m_sbLoadFahlog = SpeedButton("sbLoadFahlog", TGlyph::LoadLog, top);
-        m_sbFahlogLang = SpeedButton("sbFahlogLang", TGlyph::Language, top);
-        m_sbFahLogWUInfo = SpeedButton("sbFahLogWUInfo", TGlyph::Info, top);
-        m_sbFahlogSort = SpeedButton("sbFahlogSort", TGlyph::Sort, top);
-        m_sbAddToHisto = SpeedButton("sbAddToHisto", TGlyph::AddToHisto, right);
-        m_sbFahLogExcel = SpeedButton("sbFahLogExcel", TGlyph::Csv, right);
-        m_sbFahlogSaveBMP = SpeedButton("sbFahlogSaveBMP", TGlyph::Png, right);
-        topLayout->addWidget(m_sbLoadFahlog);
-        topLayout->addStretch(1);
-        topLayout->addWidget(m_sbFahlogLang);
-        topLayout->addWidget(m_sbFahLogWUInfo);
-        topLayout->addWidget(m_sbFahlogSort);
-        rightLayout->addWidget(m_sbAddToHisto);
-        rightLayout->addWidget(m_sbFahLogExcel);
-        rightLayout->addWidget(m_sbFahlogSaveBMP);
-
-        m_sbFahLogWUInfo->setCheckable(true);
-        connect(m_sbLoadFahlog, &QToolButton::clicked, this,
-                [this] { Run([this] { LoadFahLog({}); }); });
-        connect(m_sbFahLogWUInfo, &QToolButton::clicked, this, [this] { WUInfoClick(TPage::Log); });
-        popup(m_sbFahlogLang, &TfrmMain::m_popLang);
-        popup(m_sbFahlogSort, &TfrmMain::m_popSort);
-        popupWhenSelected(m_sbAddToHisto, &TfrmMain::m_popAddHisto, &TfrmMain::m_mnuAddWUToHisto,
-                          page);
-        popupWhenSelected(m_sbFahLogExcel, &TfrmMain::m_popExcel, &TfrmMain::m_mnuExcelWU, page);
-        popupWhenSelected(m_sbFahlogSaveBMP, &TfrmMain::m_popBitmap, &TfrmMain::m_mnuBitmapWU,
-                          page);
-
-        // The built-in texts, in the language-file format, never shown.
-        m_memLang = new QPlainTextEdit(sheet);
-        m_memLang->setObjectName(QStringLiteral("memLang"));
-        m_memLang->setPlainText(FromUtf8(translation::FrenchDefaults()));
-        m_memLang->hide();
-    } else {
-        m_tvHisto = tree;
-        m_sbLoadHisto = SpeedButton("sbLoadHisto", TGlyph::LoadHisto, top);
-        m_sbSaveHisto = SpeedButton("sbSaveHisto", TGlyph::SaveHisto, top);
-        m_sbHistoLang = SpeedButton("sbHistoLang", TGlyph::Language, top);
-        m_sbHistoWUInfo = SpeedButton("sbHistoWUInfo", TGlyph::Info, top);
-        m_sbHistoSort = SpeedButton("sbHistoSort", TGlyph::Sort, top);
-        m_sbDelFromHisto = SpeedButton("sbDelFromHisto", TGlyph::DelFromHisto, right);
-        m_sbHistoExcel = SpeedButton("sbHistoExcel", TGlyph::Csv, right);
-        m_sbHistoSaveBMP = SpeedButton("sbHistoSaveBMP", TGlyph::Png, right);
-        topLayout->addWidget(m_sbLoadHisto);
-        topLayout->addWidget(m_sbSaveHisto);
-        topLayout->addStretch(1);
-        topLayout->addWidget(m_sbHistoLang);
-        topLayout->addWidget(m_sbHistoWUInfo);
-        topLayout->addWidget(m_sbHistoSort);
-        rightLayout->addWidget(m_sbDelFromHisto);
-        rightLayout->addWidget(m_sbHistoExcel);
-        rightLayout->addWidget(m_sbHistoSaveBMP);
-
-        m_sbHistoWUInfo->setCheckable(true);
-        connect(m_sbLoadHisto, &QToolButton::clicked, this,
-                [this] { RunBusy([this] { LoadHisto(); }); });
-        connect(m_sbSaveHisto, &QToolButton::clicked, this,
-                [this] { RunBusy([this] { SaveHisto(TSave::Asked); }); });
-        connect(m_sbHistoWUInfo, &QToolButton::clicked, this,
-                [this] { WUInfoClick(TPage::Histo); });
-        popup(m_sbHistoLang, &TfrmMain::m_popLang);
-        popup(m_sbHistoSort, &TfrmMain::m_popSort);
-        popupWhenSelected(m_sbDelFromHisto, &TfrmMain::m_popDelHisto,
-                          &TfrmMain::m_mnuDelWUFromHisto, page);
-        popupWhenSelected(m_sbHistoExcel, &TfrmMain::m_popExcel, &TfrmMain::m_mnuExcelWU, page);
-        popupWhenSelected(m_sbHistoSaveBMP, &TfrmMain::m_popBitmap, &TfrmMain::m_mnuBitmapWU, page);
+    switch (job) {
+    case TJob::Stretch:
+        break;
+    case TJob::LoadLog:
+        clicked([this] { Run([this] { LoadFahLog({}); }); });
+        break;
+    case TJob::LoadHisto:
+        clicked([this] { RunBusy([this] { LoadHisto(); }); });
+        break;
+    case TJob::SaveHisto:
+        clicked([this] { RunBusy([this] { SaveHisto(TSave::Asked); }); });
+        break;
+    case TJob::Language:
+        View(page).LanguageButton = at;
+        popup(&TfrmMain::m_popLang);
+        break;
+    case TJob::Info:
+        View(page).InfoToggle = at;
+        at->setCheckable(true);
+        clicked([this, page] { WUInfoClick(page); });
+        break;
+    case TJob::Sort:
+        popup(&TfrmMain::m_popSort);
+        break;
+    case TJob::AddToHisto:
+        popupForSelection(&TfrmMain::m_popAddHisto, &TfrmMain::m_mnuAddWUToHisto);
+        break;
+    case TJob::DelFromHisto:
+        popupForSelection(&TfrmMain::m_popDelHisto, &TfrmMain::m_mnuDelWUFromHisto);
+        break;
+    case TJob::Csv:
+        popupForSelection(&TfrmMain::m_popExcel, &TfrmMain::m_mnuExcelWU);
+        break;
+    case TJob::Png:
+        popupForSelection(&TfrmMain::m_popBitmap, &TfrmMain::m_mnuBitmapWU);
+        break;
     }
-    rightLayout->addStretch(1);
-    return sheet;
 }
 
 QToolButton* TfrmMain::SpeedButton(const char* name, TGlyph glyph, QWidget* parent)
@@ -326,8 +387,8 @@ void TfrmMain::ApplyDesignTexts()
         return FromUtf8(m_translation.GetText(FormName, ToUtf8(name)));
     };
     setWindowTitle(text(QString()));
-    m_pcPages->setTabText(0, text(m_tsFahlog->objectName()));
-    m_pcPages->setTabText(1, text(m_tsHisto->objectName()));
+    for (const TPage page : {TPage::Log, TPage::Histo})
+        m_pcPages->setTabText(static_cast<int>(page), text(View(page).Sheet->objectName()));
     for (QToolButton* button : findChildren<QToolButton*>())
         if (!button->objectName().isEmpty())
             button->setToolTip(text(button->objectName() + QStringLiteral(".Hint")));
@@ -341,11 +402,11 @@ void TfrmMain::ApplyPanelSizes()
 {
     // A splitter shares out whatever its sizes do not cover, so they must add up to its room.
     const int treeRoom = std::max(m_splTreeview->height() - m_splTreeview->handleWidth(), 1);
-    const int treeHeight = std::min(m_treeHeight, treeRoom);
+    const int treeHeight = std::min(m_settings.TreeViewsHeight, treeRoom);
     m_splTreeview->setSizes({treeHeight, treeRoom - treeHeight});
     if (m_pnlWUInfoLeft->isVisibleTo(m_splInfos)) {
         const int infoRoom = std::max(m_splInfos->width() - m_splInfos->handleWidth(), 1);
-        const int infoWidth = std::min(m_infoWidth, infoRoom);
+        const int infoWidth = std::min(m_settings.InfoWidth, infoRoom);
         m_splInfos->setSizes({infoWidth, infoRoom - infoWidth});
     }
 }

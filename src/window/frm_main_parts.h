@@ -9,8 +9,6 @@
 namespace korvid::window {
 
 inline constexpr const char* FormName = "frmMain";
-inline constexpr int DesignWidth = 640;
-inline constexpr int DesignHeight = 498;
 
 template <class F> void TfrmMain::Run(F&& work)
 {

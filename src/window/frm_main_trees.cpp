@@ -32,9 +32,24 @@ TGrouping TfrmMain::Grouping() const
     return m_mnuSortByDate->isChecked() ? TGrouping::ByDate : TGrouping::ByProject;
 }
 
-void TfrmMain::FillTree(QTreeWidget& tree, const TWUs& wus)
+void TfrmMain::LetGo(TPage page, const TLeaving& leaving)
 {
-    const std::vector<TTreeNode> nodes = BuildTree(wus, Grouping(), m_regional);
+    const TWU*& selection = View(page).Selection;
+    if (m_currentWU == selection)
+        m_currentWU = nullptr;
+    selection = nullptr;
+    // The chart points at the unit it shows: it lets go before the unit is destroyed.
+    if (const TWU* shown = m_pbGraph->CurrentWU();
+        shown != nullptr && leaving && Collection(page).IndexOf(shown) >= 0 && leaving(*shown))
+        m_pbGraph->BuildPoints(nullptr);
+}
+
+void TfrmMain::FillTree(TPage page)
+{
+    QTreeWidget& tree = Tree(page);
+    // A refilled tree has no selection.
+    LetGo(page);
+    const std::vector<TTreeNode> nodes = BuildTree(Collection(page), Grouping(), m_regional);
     auto item = [this](const TTreeNode& node) {
         auto made = std::make_unique<QTreeWidgetItem>();
         made->setText(0, FromUtf8(node.Text));
@@ -50,7 +65,7 @@ void TfrmMain::FillTree(QTreeWidget& tree, const TWUs& wus)
     tree.setUpdatesEnabled(false);
     tree.clearSelection();
     tree.clear();
-    if (m_popupNode && &Tree(m_popupNode->Page) == &tree)
+    if (m_popupNode && m_popupNode->Page == page)
         m_popupNode.reset();
     QList<QTreeWidgetItem*> groups;
     groups.reserve(static_cast<qsizetype>(nodes.size()));
@@ -81,7 +96,7 @@ const TWU* TfrmMain::NodeWU(const QTreeWidgetItem* item, TPage page) const
 
 void TfrmMain::TreeChange(TPage page)
 {
-    const TWU*& selection = page == TPage::Log ? m_selLogWU : m_selHistoWU;
+    const TWU*& selection = View(page).Selection;
     selection = nullptr;
     m_currentWU = nullptr;
     if (const TWU* wu = NodeWU(Tree(page).selectedItems().value(0), page)) {
@@ -95,7 +110,7 @@ void TfrmMain::PagesChange(bool bySender)
 {
     const TPage page = ActivePage();
     const TPage other = page == TPage::Log ? TPage::Histo : TPage::Log;
-    m_currentWU = page == TPage::Log ? m_selLogWU : m_selHistoWU;
+    m_currentWU = View(page).Selection;
     // The toggles follow each other only when the user turns the page.
     if (bySender)
         InfoToggle(page).setChecked(InfoToggle(other).isChecked());
@@ -115,12 +130,6 @@ void TfrmMain::ShowCurrentWU()
 void TfrmMain::BuildPoints()
 {
     m_pbGraph->BuildPoints(m_currentWU);
-}
-
-void TfrmMain::ReleaseChart(const TWUs& wus)
-{
-    if (const TWU* shown = m_pbGraph->CurrentWU(); shown != nullptr && wus.IndexOf(shown) >= 0)
-        m_pbGraph->BuildPoints(nullptr);
 }
 
 void TfrmMain::UpdateWUInfo()
@@ -146,7 +155,7 @@ void TfrmMain::ShowWUInfoPanel(TPage page)
     const bool shown = InfoToggle(page).isChecked();
     if (shown != m_pnlWUInfoLeft->isVisibleTo(m_splInfos)) {
         if (!shown && m_pnlWUInfoLeft->isVisible())
-            m_infoWidth = m_pnlWUInfoLeft->width();
+            m_settings.InfoWidth = m_pnlWUInfoLeft->width();
         m_pnlWUInfoLeft->setVisible(shown);
         if (shown)
             ApplyPanelSizes();
@@ -163,11 +172,8 @@ void TfrmMain::SortByClick(QAction* item)
     RunBusy([this, item] {
         if (item->isCheckable())
             item->setChecked(true);
-        m_currentWU = nullptr;
-        m_selHistoWU = nullptr;
-        FillTree(*m_tvHisto, *m_wusHisto);
-        m_selLogWU = nullptr;
-        FillTree(*m_tvFahlog, *m_wusLog);
+        for (const TPage page : {TPage::Histo, TPage::Log})
+            FillTree(page);
         PagesChange(false);
     });
 }
@@ -193,7 +199,7 @@ void TfrmMain::TreeMouse(TPage page, const QMouseEvent& event)
     if (m_popupNode->Image <= wu_image::Arrow || m_popupNode->StateIndex == -1)
         return;
     if (const TWU* wu = Collection(page).Items(m_popupNode->StateIndex)) {
-        (page == TPage::Log ? m_selLogWU : m_selHistoWU) = wu;
+        View(page).Selection = wu;
         m_currentWU = wu;
         ShowCurrentWU();
     }
@@ -206,7 +212,7 @@ void TfrmMain::SelectFirstUnit(TPage page)
         if (const TWU* wu = NodeWU(*it, page)) {
             const QSignalBlocker blocker(&tree);
             tree.setCurrentItem(*it);
-            (page == TPage::Log ? m_selLogWU : m_selHistoWU) = wu;
+            View(page).Selection = wu;
             return;
         }
     }

@@ -13,6 +13,7 @@ target_sources(korvid_window PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/text_format.cpp
     ${CMAKE_CURRENT_LIST_DIR}/translate_form.cpp
     ${CMAKE_CURRENT_LIST_DIR}/wu_images.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/window_settings.cpp
     ${CMAKE_CURRENT_LIST_DIR}/wu_tree.cpp
 )
 target_link_libraries(korvid_window PUBLIC

@@ -1,5 +1,4 @@
 #include <QMouseEvent>
-#include <QScreen>
 
 #include "log_generator.h"
 #include "main_window_fixture.h"
@@ -93,17 +92,6 @@ TEST_F(MainWindowTest, ClosingMaximizedKeepsTheNormalGeometryInTheFile)
     EXPECT_EQ(ini.ReadInteger("General", "FormLeft", 0), 5);
     EXPECT_EQ(ini.ReadInteger("General", "FormTop", 0), 6);
     EXPECT_EQ(ini.ReadInteger("General", "TreeviewsHeight", 0), 100);
-}
-
-TEST_F(MainWindowTest, SettingsOutOfAnyScreenAreBoundedAndDoNotCrash)
-{
-    Settings("FormWidth=2147483647\nFormHeight=-5\nFormLeft=-2147483648\nTreeViewsHeight=99999999\n"
-             "InfoWidth=-7\n");
-    Start();
-    const QRect desktop = window->screen()->virtualGeometry();
-    EXPECT_LE(window->width(), std::max(desktop.width(), 640));
-    EXPECT_GT(window->height(), 0);
-    EXPECT_LT(Find<QWidget>("pnlTreeviews").height(), window->height());
 }
 
 TEST_F(MainWindowTest, DamagedHistoryIsReportedOnceAndNotSavedOverAtClose)
