@@ -12,6 +12,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include "window/failure_text.h"
 #include "window/frm_main_parts.h"
 #include "window/qt_platform.h"
 #include "window/text_format.h"
@@ -64,12 +65,12 @@ void TfrmMain::FormCreate()
         SetActivePage(TPage::Log);
         PagesChange(false);
         ShowAndDraw();
-    } catch (const std::exception& e) {
+    } catch (...) {
         ShowAndDraw();
-        m_messages.ShowError(e.what());
+        ShowFailure(FromUtf8(Message("msgStartUp")));
         return;
     }
-    Run([this] { LoadFahLog(m_lastFahLog); });
+    Run(View(TPage::Log).LoadButton->toolTip(), [this] { LoadFahLog(m_lastFahLog); });
 }
 
 void TfrmMain::ShowAndDraw()
@@ -89,7 +90,8 @@ void TfrmMain::FormDestroy()
     m_destroyed = true;
     SaveSettings();
     if (m_settings.AutoSaveHisto)
-        Run([this] { SaveHisto(TSave::AtShutdown); });
+        Run(FromUtf8(m_translation.GetText(FormName, "sbSaveHisto.Hint")),
+            [this] { SaveHisto(TSave::AtShutdown); });
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event)
@@ -127,8 +129,8 @@ bool TfrmMain::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
     const auto held = Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
     if (key != Qt::Key_F5 || (modifiers & held) || QGuiApplication::mouseButtons() != Qt::NoButton)
         return false;
-    RunBusy([this] {
-        const TPage page = ActivePage();
+    const TPage page = ActivePage();
+    RunBusy(View(page).LoadButton->toolTip(), [this, page] {
         QTreeWidget& tree = Tree(page);
         const QTreeWidgetItem* selected = tree.selectedItems().value(0);
         const QString text = selected == nullptr ? QString() : selected->text(0);
@@ -162,6 +164,11 @@ void TfrmMain::SetActivePage(TPage page)
 const TWUs& TfrmMain::Collection(TPage page) const
 {
     return page == TPage::Log ? *m_wusLog : *m_wusHisto;
+}
+
+void TfrmMain::ShowFailure(const QString& command)
+{
+    m_messages.ShowError(FailureText(std::current_exception(), ToUtf8(command), m_translation));
 }
 
 std::string TfrmMain::Message(std::string_view key) const

@@ -103,6 +103,7 @@ private:
         QTreeWidget* Tree = nullptr;
         QToolButton* InfoToggle = nullptr;
         QToolButton* LanguageButton = nullptr;
+        QToolButton* LoadButton = nullptr;
         const workunits::TWU* Selection = nullptr;
     };
     // Whether a unit of a collection is about to be destroyed.
@@ -178,8 +179,11 @@ private:
 
     [[nodiscard]] std::string Message(std::string_view key) const;
     void Notify(std::string_view oneKey, std::string_view manyKey, int count);
-    template <class F> void Run(F&& work);
-    template <class F> void RunBusy(F&& work);
+    // The command is named by its text as the user sees it, should it fail.
+    template <class F> void Run(const QString& command, F&& work);
+    template <class F> void RunBusy(const QString& command, F&& work);
+    // Within a catch block: the exception caught, as a message.
+    void ShowFailure(const QString& command);
 
     const util::IClock& m_clock;
     const util::IRegionalSettings& m_regional;

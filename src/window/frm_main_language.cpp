@@ -25,7 +25,9 @@ void TfrmMain::BuildLanguageMenu()
 {
     for (const TLanguageChoice& choice : FindLanguages(m_languageFolders, m_baseName)) {
         const QString name = QString::fromLatin1(LanguageItemPrefix) + FromUtf8(choice.Code);
-        auto click = [this](QAction* item) { Run([this, item] { LanguageItemClick(item); }); };
+        auto click = [this](QAction* item) {
+            Run(item->text(), [this, item] { LanguageItemClick(item); });
+        };
         if (AddLanguageMenuItem(*m_popLang, name, FromUtf8(choice.Name), click,
                                 choice.Code == m_settings.Lang))
             m_languages.Add(choice.Code);

@@ -277,13 +277,15 @@ void TfrmMain::WireButton(QToolButton& button, TButtonJob job, TPage page)
     case TJob::Stretch:
         break;
     case TJob::LoadLog:
-        clicked([this] { Run([this] { LoadFahLog({}); }); });
+        View(page).LoadButton = at;
+        clicked([this, at] { Run(at->toolTip(), [this] { LoadFahLog({}); }); });
         break;
     case TJob::LoadHisto:
-        clicked([this] { RunBusy([this] { LoadHisto(); }); });
+        View(page).LoadButton = at;
+        clicked([this, at] { RunBusy(at->toolTip(), [this] { LoadHisto(); }); });
         break;
     case TJob::SaveHisto:
-        clicked([this] { RunBusy([this] { SaveHisto(TSave::Asked); }); });
+        clicked([this, at] { RunBusy(at->toolTip(), [this] { SaveHisto(TSave::Asked); }); });
         break;
     case TJob::Language:
         View(page).LanguageButton = at;
@@ -339,7 +341,8 @@ void TfrmMain::BuildMenus()
         return popup;
     };
     auto command = [this](QAction* item, auto work) {
-        connect(item, &QAction::triggered, this, [this, work] { RunBusy(work); });
+        connect(item, &QAction::triggered, this,
+                [this, item, work] { RunBusy(item->text(), work); });
     };
 
     m_popAddHisto = menu("popAddHisto");

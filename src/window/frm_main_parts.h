@@ -1,7 +1,7 @@
 // What the files of TfrmMain share and nothing else needs.
 #pragma once
 
-#include <exception>
+#include <QString>
 
 #include "window/busy.h"
 #include "window/frm_main.h"
@@ -10,19 +10,19 @@ namespace korvid::window {
 
 inline constexpr const char* FormName = "frmMain";
 
-template <class F> void TfrmMain::Run(F&& work)
+template <class F> void TfrmMain::Run(const QString& command, F&& work)
 {
     // Nothing may cross Qt's event loop: what ends a command is shown and the window goes on.
     try {
         work();
-    } catch (const std::exception& e) {
-        m_messages.ShowError(e.what());
+    } catch (...) {
+        ShowFailure(command);
     }
 }
 
-template <class F> void TfrmMain::RunBusy(F&& work)
+template <class F> void TfrmMain::RunBusy(const QString& command, F&& work)
 {
-    Run([&] {
+    Run(command, [&] {
         const TBusyCursor busy;
         work();
     });

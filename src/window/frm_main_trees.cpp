@@ -169,7 +169,7 @@ void TfrmMain::ShowWUInfoPanel(TPage page)
 
 void TfrmMain::SortByClick(QAction* item)
 {
-    RunBusy([this, item] {
+    RunBusy(item->text(), [this, item] {
         if (item->isCheckable())
             item->setChecked(true);
         for (const TPage page : {TPage::Histo, TPage::Log})

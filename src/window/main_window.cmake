@@ -1,6 +1,7 @@
 # The main window; included from this folder's CMakeLists.txt.
 target_sources(korvid_window PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/busy.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/failure_text.cpp
     ${CMAKE_CURRENT_LIST_DIR}/frm_main.cpp
     ${CMAKE_CURRENT_LIST_DIR}/frm_main_exports.cpp
     ${CMAKE_CURRENT_LIST_DIR}/frm_main_histo.cpp

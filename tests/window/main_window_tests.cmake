@@ -1,6 +1,7 @@
 # The main window's tests; included from this folder's CMakeLists.txt.
 add_executable(korvid_main_window_tests
     ${CMAKE_CURRENT_LIST_DIR}/qt_tests_main.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/failure_text_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/frm_main_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/frm_main_wiring_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/qt_platform_test.cpp
