@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QTreeWidget>
 
 #include "bench_util.h"
 #include "history/compressed_text.h"
@@ -217,6 +218,15 @@ int main(int argc, char** argv)
             (date ? byProject : byDate)->trigger();
             date = !date;
         });
+        // A fast fill that lost units would be no result.
+        auto* tree = window.findChild<QTreeWidget*>(QStringLiteral("tvHisto"));
+        std::ptrdiff_t shown = 0;
+        for (int i = 0; i < tree->topLevelItemCount(); ++i)
+            shown += tree->topLevelItem(i)->childCount();
+        if (shown != treeWUs.Count() || window.WUsHisto().Count() != treeWUs.Count()) {
+            std::fprintf(stderr, "FillTree shows %td of %td WUs\n", shown, treeWUs.Count());
+            return 1;
+        }
         std::printf("%-36s ours %9.4f s  (<= 0.100 s)%s\n",
                     ("FillTree " + std::to_string(window.WUsHisto().Count()) + " WUs").c_str(),
                     fill, fill <= 0.1 ? "" : "  MISSED");

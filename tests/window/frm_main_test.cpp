@@ -1,6 +1,5 @@
 #include <QMouseEvent>
 
-#include "log_generator.h"
 #include "main_window_fixture.h"
 
 namespace korvid {
@@ -105,7 +104,7 @@ TEST_F(MainWindowTest, DamagedHistoryIsReportedOnceAndNotSavedOverAtClose)
     EXPECT_NE(messages.Errors[0].find("Korvid.dat"), std::string::npos);
     // The log's complete units were still added, in memory.
     EXPECT_EQ(window->WUsHisto().Count(), 2);
-    EXPECT_EQ(messages.Notices, std::vector<std::string>{"2 WUs ont été ajoutées à l'historique"});
+    EXPECT_EQ(messages.Notices, std::vector<std::string>{Text("msgWUsAdded", 2)});
     Close();
 
     EXPECT_EQ(dir.Read("Korvid.dat"), "not a zlib stream");
@@ -161,9 +160,7 @@ TEST_F(MainWindowTest, UnconvertedLinesLoadAndAreCountedInOneNotice)
     Start();
 
     EXPECT_EQ(window->WUsLog().Count(), 2);
-    EXPECT_EQ(messages.Notices,
-              std::vector<std::string>{"2 lignes du fichier contiennent des valeurs illisibles, "
-                                       "qui ont été ignorées"});
+    EXPECT_EQ(messages.Notices, std::vector<std::string>{Text("msgLinesSkipped", 2)});
 }
 
 TEST_F(MainWindowTest, ChangingTheSortRebuildsTheTreesDropsTheSelectionAndIsSaved)
@@ -228,8 +225,7 @@ TEST_F(MainWindowTest, AddingTheShownUnitAsksForAnIncompleteOneAndRefusesADuplic
     EXPECT_EQ(GroupTexts(HistoTree()), std::vector<std::string>{"p10_a"});
 
     Trigger("mnuAddWUToHisto");
-    EXPECT_EQ(messages.Notices,
-              std::vector<std::string>{"Cette WU existe déjà dans l'historique !"});
+    EXPECT_EQ(messages.Notices, std::vector<std::string>{Text("msgWUInHistory")});
     EXPECT_EQ(window->WUsHisto().Count(), 1);
 
     LogTree().setCurrentItem(UnitNode(LogTree(), "p30_c", window->WUsLog()));
@@ -238,9 +234,7 @@ TEST_F(MainWindowTest, AddingTheShownUnitAsksForAnIncompleteOneAndRefusesADuplic
     EXPECT_EQ(window->WUsHisto().Count(), 1);
     Trigger("mnuAddWUToHisto");
     EXPECT_EQ(window->WUsHisto().Count(), 2);
-    EXPECT_EQ(messages.Questions,
-              std::vector<std::string>(2, "Cette WU n'est pas complète. Souhaitez-vous l'ajouter à "
-                                          "l'historique malgré tout ?"));
+    EXPECT_EQ(messages.Questions, std::vector<std::string>(2, Text("msgWUIncomplete")));
     EXPECT_NE(window->WUsHisto().Items(1), window->WUsLog().Items(1));
     EXPECT_EQ(window->WUsHisto().Items(1)->Text, window->WUsLog().Items(1)->Text);
 }
@@ -254,8 +248,8 @@ TEST_F(MainWindowTest, AddingCompleteThenAllUnitsTellsHowManyWereAdded)
     Trigger("mnuAddWUsToHisto");
     EXPECT_EQ(window->WUsHisto().Count(), 3);
     Trigger("mnuAddWUsToHisto");
-    EXPECT_EQ(messages.Notices, (std::vector<std::string>{"2 WUs ont été ajoutées à l'historique",
-                                                          "1 WU a été ajoutée à l'historique"}));
+    EXPECT_EQ(messages.Notices,
+              (std::vector<std::string>{Text("msgWUsAdded", 2), Text("msgWUAdded", 1)}));
     EXPECT_EQ(UnitNodes(HistoTree()), 3);
     // None of this touches the file.
     EXPECT_FALSE(dir.Exists("Korvid.dat"));
@@ -269,7 +263,7 @@ TEST_F(MainWindowTest, LoadingALogAddsItsNewCompleteUnitsOnce)
     EXPECT_EQ(window->WUsHisto().Count(), 2);
     F5();
     EXPECT_EQ(window->WUsHisto().Count(), 2);
-    EXPECT_EQ(messages.Notices, std::vector<std::string>{"2 WUs ont été ajoutées à l'historique"});
+    EXPECT_EQ(messages.Notices, std::vector<std::string>{Text("msgWUsAdded", 2)});
 }
 
 TEST_F(MainWindowTest, RemovingUnitsFromTheHistory)
@@ -306,8 +300,7 @@ TEST_F(MainWindowTest, RemovingUnitsFromTheHistory)
     EXPECT_EQ(window->CurrentWU(), nullptr);
     Trigger("mnuDelWUsFromHisto");
     EXPECT_EQ(messages.Notices,
-              (std::vector<std::string>{"2 WUs ont été supprimées de l'historique",
-                                        "1 WU a été supprimée de l'historique"}));
+              (std::vector<std::string>{Text("msgWUsDeleted", 2), Text("msgWUDeleted", 1)}));
     EXPECT_EQ(dir.Read("Korvid.dat"), file);
 }
 
@@ -359,30 +352,6 @@ TEST_F(MainWindowTest, F5RereadsTheLogAndKeepsTheSelectionButNotWithShift)
     ASSERT_NE(window->SelLogWU(), nullptr);
     EXPECT_EQ(window->SelLogWU()->Protein, "p10_a");
     EXPECT_EQ(window->CurrentWU(), window->SelLogWU());
-}
-
-TEST_F(MainWindowTest, AHistoryOfThreeThousandUnits)
-{
-    loggen::TLogOptions options;
-    options.Units = 3000;
-    options.FramesPerUnit = 4;
-    options.OutdatedCores = false;
-    options.UnfinishedLast = false;
-    workunits::TWUs units;
-    units.ReadLog(loggen::GenerateLog(options), "/logs/FAHlog.txt", clock);
-    ASSERT_GE(units.Count(), 3000);
-    const std::string text = units.AllText();
-    history::SaveCompressedText(text, dir / "Korvid.dat");
-    Settings("AutoAddToHisto=0\n");
-    Start();
-
-    EXPECT_EQ(window->WUsHisto().Count(), units.Count());
-    EXPECT_EQ(UnitNodes(HistoTree()), units.Count());
-    EXPECT_EQ(Pages().currentIndex(), 0);
-    Trigger("mnuSortByDate");
-    EXPECT_EQ(UnitNodes(HistoTree()), units.Count());
-    Close();
-    EXPECT_EQ(history::ReadCompressedText(dir / "Korvid.dat").Text, text);
 }
 
 } // namespace korvid

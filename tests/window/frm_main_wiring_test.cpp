@@ -43,18 +43,6 @@ std::vector<std::string> Files(const std::filesystem::path& folder)
     return names;
 }
 
-// Width and height from a PNG file's header chunk.
-std::pair<int, int> PngSize(const std::string& bytes)
-{
-    auto number = [&](std::size_t at) {
-        int value = 0;
-        for (std::size_t i = at; i < at + 4; ++i)
-            value = value * 256 + static_cast<unsigned char>(bytes.at(i));
-        return value;
-    };
-    return {number(16), number(20)};
-}
-
 // Presses Cancel as soon as a progress dialog appears.
 class TCancelOnShow final : public QObject {
 public:
@@ -203,6 +191,9 @@ TEST_F(MainWindowWiringTest, ALanguageChosenAtRunTimeChangesTheWindowAndIsRememb
     Start();
     EXPECT_EQ(window->Language(), "EN");
     EXPECT_TRUE(Find<QAction>("mnuLang_EN").isChecked());
+    // Chosen at start-up, the language's font reaches every widget too.
+    for (const char* name : {"tvFahlog", "memWUInfo", "sbLoadHisto"})
+        EXPECT_EQ(Find<QWidget>(name).font().pointSize(), 11) << name;
     EXPECT_EQ(Pages().tabText(1).toStdString(), "History");
     EXPECT_EQ(Find<QToolButton>("sbLoadFahlog").toolTip().toStdString(), "Load a FahLog file");
 }
@@ -234,53 +225,41 @@ TEST_F(MainWindowWiringTest, WithOneLanguageOrNoneThereIsNoLanguageButton)
     }
 }
 
-TEST_F(MainWindowWiringTest, CsvExportsOfOneCompleteAndAllUnitsOfThePage)
+// The exports take the active page's units; the PNG ones borrow the chart and give it back.
+TEST_F(MainWindowWiringTest, ExportsTakeTheActivePagesUnitsAndGiveTheShownOneBack)
 {
     LastLog({A, B, C});
     History({D});
     Start();
     Select("p20_b");
-    Trigger("mnuExcelWU");
-    EXPECT_EQ(Files(dir / "csv"), std::vector<std::string>{"p20_b(1,2,3)_20260305_0800.csv"});
-    Trigger("mnuExcelComplete");
-    EXPECT_EQ(Files(dir / "csv").size(), 2u);
-    Trigger("mnuExcelWUs");
-    EXPECT_EQ(Files(dir / "csv"), (std::vector<std::string>{"p10_a(1,2,3)_20260304_0800.csv",
-                                                            "p20_b(1,2,3)_20260305_0800.csv",
-                                                            "p30_c(1,2,3)_20260306_0800.csv"}));
-    EXPECT_NE(dir.Read("csv/p30_c(1,2,3)_20260306_0800.csv").find("p30_c"), std::string::npos);
-
-    Pages().setCurrentIndex(1);
-    Trigger("mnuExcelComplete");
-    EXPECT_EQ(Files(dir / "csv").size(), 3u);
-    Trigger("mnuExcelWUs");
-    EXPECT_EQ(Files(dir / "csv").size(), 4u);
-    EXPECT_TRUE(dir.Exists("csv/p40_d(1,2,3)_20260307_0800.csv"));
+    struct TRow {
+        const char* item;
+        int page;
+        const char* folder;
+        std::size_t files;
+    };
+    const TRow rows[] = {
+        {"mnuExcelWU", 0, "csv", 1},   {"mnuExcelComplete", 0, "csv", 2},
+        {"mnuExcelWUs", 0, "csv", 3},  {"mnuExcelWUs", 1, "csv", 1},
+        {"mnuBitmapWU", 0, "png", 1},  {"mnuBitmapComplete", 0, "png", 2},
+        {"mnuBitmapWUs", 0, "png", 3}, {"mnuBitmapWUs", 1, "png", 1},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(std::string(row.item) + " on page " + std::to_string(row.page));
+        std::filesystem::remove_all(dir / row.folder);
+        Pages().setCurrentIndex(row.page);
+        const workunits::TWU* shown = window->CurrentWU();
+        const QTreeWidgetItem* selected = Selected(row.page == 0 ? LogTree() : HistoTree());
+        Trigger(row.item);
+        EXPECT_EQ(Files(dir / row.folder).size(), row.files);
+        EXPECT_EQ(window->CurrentWU(), shown);
+        EXPECT_EQ(Chart().CurrentWU(), shown);
+        EXPECT_EQ(Selected(row.page == 0 ? LogTree() : HistoTree()), selected);
+    }
     EXPECT_EQ(messages.Count(), 0u);
-}
-
-TEST_F(MainWindowWiringTest, PngExportsFollowTheTreeAndGiveTheShownUnitBack)
-{
-    LastLog({A, B, C});
-    Start();
-    Select("p20_b");
-    const QTreeWidgetItem* selected = Selected(LogTree());
-    Trigger("mnuBitmapWU");
-    const std::string b = "p20_b(1,2,3)_20260305_0800.png";
-    ASSERT_EQ(Files(dir / "png"), std::vector<std::string>{b});
-    EXPECT_EQ(PngSize(dir.Read("png/" + b)), std::make_pair(Chart().width(), Chart().height()));
-
-    Trigger("mnuBitmapComplete");
-    EXPECT_EQ(Files(dir / "png").size(), 2u);
-    Trigger("mnuBitmapWUs");
-    EXPECT_EQ(Files(dir / "png").size(), 3u);
-    EXPECT_TRUE(dir.Exists("png/p30_c(1,2,3)_20260306_0800.png"));
-    EXPECT_EQ(window->SelLogWU(), window->WUsLog().Items(1));
-    EXPECT_EQ(window->CurrentWU(), window->SelLogWU());
-    EXPECT_EQ(Chart().CurrentWU(), window->CurrentWU());
-    EXPECT_EQ(Selected(LogTree()), selected);
 
     // A batch that fails is reported once and still gives the shown unit back.
+    Pages().setCurrentIndex(0);
     std::filesystem::remove_all(dir / "png");
     dir.Write("png", "a file where the folder should be");
     Trigger("mnuBitmapWUs");

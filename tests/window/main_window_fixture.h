@@ -3,6 +3,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <QAction>
@@ -22,6 +23,7 @@
 #include "testing/temp_dir.h"
 #include "util/ini_file.h"
 #include "window/frm_main.h"
+#include "window/text_format.h"
 #include "window_test_logs.h"
 
 // The main window started on a temporary program folder, with fakes for every box and dialog.
@@ -125,6 +127,12 @@ protected:
     {
         QKeyEvent key(QEvent::KeyPress, Qt::Key_F5, modifiers);
         QApplication::sendEvent(Pages().currentIndex() == 0 ? &LogTree() : &HistoTree(), &key);
+    }
+
+    // A message of the window's catalogue, its count filled in.
+    [[nodiscard]] std::string Text(std::string_view key, long long count = 0) const
+    {
+        return window::FormatText(window->Translation().GetText("", key), {count});
     }
 
     static std::vector<std::string> GroupTexts(const QTreeWidget& tree)

@@ -143,9 +143,9 @@ protected:
     void SetUp() override
     {
         loggen::PaintUnitChart(chart, canvas, &unit,
-                             [](std::size_t row, std::size_t, std::string& t) {
-                                 t = "Frame #" + std::to_string(row);
-                             });
+                               [](std::size_t row, std::size_t, std::string& t) {
+                                   t = "Frame #" + std::to_string(row);
+                               });
     }
     chart::TPoint PixelOf(std::size_t row) const
     {

@@ -1,7 +1,5 @@
 #include "window/qt_platform.h"
 
-#include <QRegularExpression>
-
 #include <gtest/gtest.h>
 
 #include "testing/fakes.h"
@@ -42,28 +40,25 @@ TEST(QtText, LogBytesAreUtf8WhenValidAndWindows1252Otherwise)
               QString::fromUtf8("\xC3\xA9t\xC3\xA9 \xE2\x82\xAC"));
 }
 
-TEST(QtNameFilters, LogFilterMatchesTheClientsNamesInAnyCase)
+TEST(QtNameFilters, EachNameWithItsPatternsInEitherCase)
 {
-    const QStringList filters = window::ToQtNameFilters(
-        "Fichiers de traces F@H (Fahlog*.txt)|Fahlog*.txt|Tous les fichiers (*.*)|*.*");
-    ASSERT_EQ(filters.size(), 2);
-    EXPECT_TRUE(filters[0].startsWith(QStringLiteral("Fichiers de traces F@H (Fahlog*.txt) (")));
-
-    // The dialog matches with the last part in parentheses.
-    auto matches = [](const QString& filter, const QString& name) {
-        const QString patterns = filter.mid(filter.lastIndexOf(QLatin1Char('(')) + 1).chopped(1);
-        for (const QString& pattern : patterns.split(QLatin1Char(' ')))
-            if (QRegularExpression(QRegularExpression::wildcardToRegularExpression(pattern))
-                    .match(name)
-                    .hasMatch())
-                return true;
-        return false;
+    struct TRow {
+        const char* filter;
+        QStringList expected;
     };
-    EXPECT_TRUE(matches(filters[0], QStringLiteral("FAHlog.txt")));
-    EXPECT_TRUE(matches(filters[0], QStringLiteral("FAHlog-Prev.txt")));
-    EXPECT_TRUE(matches(filters[0], QStringLiteral("fahlog.TXT")));
-    EXPECT_FALSE(matches(filters[0], QStringLiteral("unitinfo.txt")));
-    EXPECT_TRUE(matches(filters[1], QStringLiteral("FAHlog")));
+    const TRow rows[] = {
+        {"Logs (Fahlog*.txt)|Fahlog*.txt;log-*.txt|All|*.*",
+         {QStringLiteral("Logs (Fahlog*.txt) ([Ff][Aa][Hh][Ll][Oo][Gg]*.[Tt][Xx][Tt] "
+                         "[Ll][Oo][Gg]-*.[Tt][Xx][Tt])"),
+          QStringLiteral("All (*)")}},
+        // Only ASCII letters are doubled; a name without patterns is dropped.
+        {"\xC3\xA9t\xC3\xA9|\xC3\xA9t\xC3\xA9.log|orphan",
+         {QString::fromUtf8("\xC3\xA9t\xC3\xA9 (\xC3\xA9[Tt]\xC3\xA9.[Ll][Oo][Gg])")}},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.filter);
+        EXPECT_EQ(window::ToQtNameFilters(row.filter), row.expected);
+    }
 }
 
 } // namespace korvid
