@@ -7,6 +7,7 @@ target_sources(korvid_window PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/frm_main_histo.cpp
     ${CMAKE_CURRENT_LIST_DIR}/frm_main_language.cpp
     ${CMAKE_CURRENT_LIST_DIR}/frm_main_layout.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/frm_main_menus.cpp
     ${CMAKE_CURRENT_LIST_DIR}/frm_main_settings.cpp
     ${CMAKE_CURRENT_LIST_DIR}/frm_main_trees.cpp
     ${CMAKE_CURRENT_LIST_DIR}/korvid_app.cpp
