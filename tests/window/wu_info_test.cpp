@@ -114,8 +114,7 @@ TEST(WUInfoCore, CodeIsQuestionMarkForNoneOrPlaceholderElseUpperHex)
         std::uint16_t core;
         const char* text;
     };
-    const TRow rows[] = {{0, "?"},     {999, "?"},   {0x7A, "7A"}, {0x78, "78"},
-                         {0x65, "65"}, {0x05, "05"}, {0x96, "96"}, {0x1AB, "1AB"}};
+    const TRow rows[] = {{0, "?"}, {999, "?"}, {0x05, "05"}, {0x7A, "7A"}, {0x1AB, "1AB"}};
     for (const TRow& row : rows) {
         SCOPED_TRACE(row.core);
         EXPECT_EQ(window::CoreCodeText(row.core), row.text);
