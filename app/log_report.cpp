@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "history/compressed_text.h"
+#include "summary_table.h"
 #include "util/date_time.h"
 #include "util/error.h"
 #include "workunits/log_files.h"
@@ -231,8 +232,10 @@ std::optional<double> ParseNow(const std::string& text)
 }
 
 constexpr const char* Usage =
-    "usage: korvid-inspect [--now \"YYYY-MM-DD HH:MM:SS\"] [--history] FILE...\n"
+    "usage: korvid-inspect [--now \"YYYY-MM-DD HH:MM:SS\"] [--history] [--summary|--csv] FILE...\n"
     "       korvid-inspect [--now \"YYYY-MM-DD HH:MM:SS\"] --save-history OUT.dat FILE...\n";
+
+enum class TOutput { Json, Summary, Csv };
 
 } // namespace
 
@@ -248,12 +251,13 @@ void WriteJson(const workunits::TWUs& wus, std::ostream& out)
 }
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-        const util::IClock& clock)
+        const util::IClock& clock, bool outIsTerminal)
 {
     TFixedClock fixed;
     const util::IClock* now = &clock;
     bool history = false;
     std::string saveTo;
+    TOutput output = TOutput::Json;
     std::vector<std::string> files;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -267,6 +271,13 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
             now = &fixed;
         } else if (arg == "--history") {
             history = true;
+        } else if (arg == "--summary" || arg == "--csv") {
+            const TOutput wanted = arg == "--csv" ? TOutput::Csv : TOutput::Summary;
+            if (output != TOutput::Json && output != wanted) {
+                err << "korvid-inspect: --summary and --csv do not go together\n" << Usage;
+                return 2;
+            }
+            output = wanted;
         } else if (arg == "--save-history") {
             if (i + 1 >= args.size()) {
                 err << "korvid-inspect: --save-history needs the file to write\n" << Usage;
@@ -291,6 +302,10 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         err << "korvid-inspect: --history and --save-history do not go together\n" << Usage;
         return 2;
     }
+    if (output != TOutput::Json && !saveTo.empty()) {
+        err << "korvid-inspect: --save-history writes no table\n" << Usage;
+        return 2;
+    }
 
     workunits::TWUs wus;
     try {
@@ -308,7 +323,12 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         err << "korvid-inspect: " << error.what() << "\n";
         return 1;
     }
-    WriteJson(wus, out);
+    if (output == TOutput::Summary)
+        WriteSummaryTable(wus, now->Now(), out, outIsTerminal);
+    else if (output == TOutput::Csv)
+        WriteSummaryCsv(wus, now->Now(), out);
+    else
+        WriteJson(wus, out);
     return 0;
 }
 

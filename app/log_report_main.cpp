@@ -1,6 +1,9 @@
+#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 #include "log_report.h"
 
@@ -9,5 +12,7 @@ int main(int argc, char** argv)
     std::ios::sync_with_stdio(false);
     const std::vector<std::string> args(argv + 1, argv + argc);
     const korvid::util::TSystemClock clock;
-    return korvid::inspect::Run(args, std::cout, std::cerr, clock);
+    // NO_COLOR: the common way to say no to colour even on a terminal.
+    const bool terminal = isatty(STDOUT_FILENO) == 1 && std::getenv("NO_COLOR") == nullptr;
+    return korvid::inspect::Run(args, std::cout, std::cerr, clock, terminal);
 }

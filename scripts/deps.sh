@@ -1,6 +1,6 @@
 # Sourced by ./run and ./test: installs the Debian packages that are missing, nothing more.
 KORVID_PACKAGES=(build-essential cmake ninja-build pkg-config libgtest-dev zlib1g-dev libpcre2-dev
-                 libpng-dev qt6-base-dev fonts-dejavu-core xvfb xauth)
+                 libpng-dev qt6-base-dev fonts-dejavu-core xvfb xauth dpkg-dev file)
 
 korvid_install_missing() {
     local missing=() pkg

@@ -164,5 +164,41 @@ TEST_F(TranslationTest, LanguageInfoOffersExactlyTheFilesThatLoad)
     }
 }
 
+TEST(TranslationFolders, TheUserFolderComesFirstAndABrokenFileThereHidesNothing)
+{
+    test::TTempDir user;
+    test::TTempDir shipped;
+    TTranslation catalogue("Korvid");
+    catalogue.SetFolders({user.Path(), shipped.Path()});
+    shipped.Write("Korvid.EN.lng", "Language=English\nmsgRun=shipped\n");
+    shipped.Write("Korvid.DE.lng", "Language=Deutsch\nmsgRun=shipped\n");
+    shipped.Write("Korvid.NL.lng", "Language=Nederlands\nmsgRun=shipped\n");
+    shipped.Write("Korvid.IT.lng", "msgRun=unnamed\n");
+    user.Write("korvid.en.lng", "Language=English\nmsgRun=user\n"); // any case
+    user.Write("Korvid.DE.lng", std::string("Language=x\n\0", 12));
+    user.Write("Korvid.NL.lng", "msgRun=no name\n");
+    user.Write("Korvid.IT.lng", std::string("\0", 1));
+    user.Write("Korvid.ES.lng", "Language=Espanol\nmsgRun=user only\n");
+    struct Row {
+        const char* code;
+        TLanguageLoad outcome;
+        const char* run; // the text in effect afterwards
+    };
+    const Row rows[] = {
+        {"EN", TLanguageLoad::Loaded, "user"},
+        {"DE", TLanguageLoad::Loaded, "shipped"},
+        {"ES", TLanguageLoad::Loaded, "user only"},
+        {"NL", TLanguageLoad::Loaded, "shipped"},
+        // Neither loads: the user's own fault is the one to report.
+        {"IT", TLanguageLoad::NotText, "shipped"},
+        {"PT", TLanguageLoad::Missing, "shipped"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.code);
+        EXPECT_EQ(catalogue.LoadLanguage(row.code), row.outcome);
+        EXPECT_EQ(catalogue.GetText("", "msgRun"), row.run);
+    }
+}
+
 } // namespace
 } // namespace korvid

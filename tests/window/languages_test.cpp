@@ -108,5 +108,27 @@ TEST(FindLanguages, OneEntryPerCodeAndNoneForAMissingFolder)
     EXPECT_TRUE(window::FindLanguages(dir / "missing", "Korvid").empty());
 }
 
+TEST(FindLanguages, OverTwoFoldersTheUsersNameWinsAndABrokenUserFileHidesNothing)
+{
+    test::TTempDir user;
+    test::TTempDir shipped;
+    shipped.Write("Korvid.EN.lng", "Language=English\r\n");
+    shipped.Write("Korvid.DE.lng", "Language=Deutsch\r\n");
+    shipped.Write("Korvid.FR.lng", "Language=Fran\xC3\xA7"
+                                   "ais\r\n");
+    user.Write("korvid.en.lng", "Language=English (mine)\r\n");
+    user.Write("Korvid.DE.lng", std::string("Language=x\0", 11));
+    user.Write("Korvid.FR.lng", "msgRun=no name\r\n");
+    user.Write("Korvid.AA.lng", "Language=Afar\r\n");
+    EXPECT_EQ(window::FindLanguages({user.Path(), shipped.Path()}, "Korvid"),
+              (std::vector<window::TLanguageChoice>{{"AA", "Afar"},
+                                                    {"DE", "Deutsch"},
+                                                    {"EN", "English (mine)"},
+                                                    {"FR", "Fran\xC3\xA7"
+                                                           "ais"}}));
+    // A user folder not made yet changes nothing.
+    EXPECT_EQ(window::FindLanguages({user / "missing", shipped.Path()}, "Korvid").size(), 3u);
+}
+
 } // namespace
 } // namespace korvid

@@ -1,0 +1,185 @@
+#include "summary_table.h"
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "log_report.h"
+#include "testing/fakes.h"
+#include "testing/temp_dir.h"
+#include "workunits/log_files.h"
+
+namespace korvid {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A finished unit, a failed one without dates, and one still folding at an hour a frame.
+constexpr const char* ThreeUnits = "[08:00:00] Core required: FahCore_78.exe\r\n"
+                                   "[08:00:05] Working on Unit 01 [March 4 08:00:05]\r\n"
+                                   "[08:00:06] Project: 2665 (Run 1, Clone 2, Gen 3)\r\n"
+                                   "[08:00:10] Completed 0 out of 500 steps  (0%)\r\n"
+                                   "[08:05:10] Completed 250 out of 500 steps  (50%)\r\n"
+                                   "[08:10:10] Completed 500 out of 500 steps  (100%)\r\n"
+                                   "[08:10:20] Folding@home Core Shutdown: FINISHED_UNIT\r\n"
+                                   "[09:00:00] Core required: FahCore_a2.exe\r\n"
+                                   "[09:00:05] Project: 10 (Run 0, Clone 11, Gen 222)\r\n"
+                                   "[09:00:10] Completed 0 out of 400 steps  (0%)\r\n"
+                                   "[09:01:10] Completed 4 out of 400 steps  (1%)\r\n"
+                                   "[09:01:20] Folding@home Core Shutdown: UNSTABLE_MACHINE\x01\r\n"
+                                   "[09:02:00] Core required: FahCore_11.exe\r\n"
+                                   "[09:02:05] Working on Unit 02 [March 4 09:02:05]\r\n"
+                                   "[09:02:05] Project: 5001 (Run 7, Clone 8, Gen 9)\r\n"
+                                   "[09:02:10] Completed 0 out of 100 steps  (0%)\r\n"
+                                   "[10:32:10] Completed 1 out of 100 steps  (1%)\r\n"
+                                   "[11:02:10] Completed 2 out of 100 steps  (2%)\r\n";
+
+class SummaryTest : public ::testing::Test {
+protected:
+    test::TTempDir dir;
+    test::TFakeClock clock;
+    std::ostringstream out, err;
+
+    int Run(std::vector<std::string> args, bool terminal = false)
+    {
+        out.str("");
+        return inspect::Run(args, out, err, clock, terminal);
+    }
+    std::string Log() const { return (dir / "FAHlog.txt").string(); }
+};
+
+TEST_F(SummaryTest, OneFittedLinePerUnitWithTheClientsWordForItsEnd)
+{
+    dir.Write("FAHlog.txt", ThreeUnits);
+    ASSERT_EQ(Run({"--now", "2026-03-04 12:00:00", "--summary", Log()}), 0) << err.str();
+    EXPECT_EQ(out.str(),
+              "Project     R/C/G  Core                Frames  Per frame  Start             "
+              "End / ETA             Result\n"
+              "   2665     1/2/3  0x78 Gromacs       100/100       5:00  2026-03-04 08:00  "
+              "2026-03-04 08:10      FINISHED_UNIT\n"
+              "     10  0/11/222  0xa2 Gromacs SMP2    1/100       1:00  -                 "
+              "09:01                 UNSTABLE_MACHINE?\n"
+              "   5001     7/8/9  0x11 GPU2            2/100    1:00:00  2026-03-04 09:02  "
+              "ETA 2026-03-08 13:02  folding\n");
+}
+
+TEST_F(SummaryTest, AnEndThatShouldHaveComeIsNoLongerFolding)
+{
+    dir.Write("FAHlog.txt", ThreeUnits);
+    const struct {
+        const char* now;
+        const char* result;
+    } rows[] = {
+        {"2026-03-08 13:01:00", "folding"},
+        {"2026-03-08 13:03:00", "unfinished"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.now);
+        ASSERT_EQ(Run({"--summary", "--now", row.now, Log()}), 0);
+        const std::string table = out.str();
+        const std::string last = table.substr(table.rfind('\n', table.size() - 2) + 1);
+        EXPECT_EQ(last.substr(last.rfind(' ') + 1), std::string(row.result) + "\n");
+        EXPECT_NE(last.find("ETA 2026-03-08 13:02"), std::string::npos);
+    }
+}
+
+TEST_F(SummaryTest, ColoursOnlyTheResultAndOnlyOnATerminal)
+{
+    dir.Write("FAHlog.txt", ThreeUnits);
+    ASSERT_EQ(Run({"--now", "2026-03-04 12:00:00", "--summary", Log()}, true), 0);
+    const std::string coloured = out.str();
+    EXPECT_NE(coloured.find("\x1b[32mFINISHED_UNIT\x1b[0m\n"), std::string::npos);
+    EXPECT_NE(coloured.find("\x1b[31mUNSTABLE_MACHINE?\x1b[0m\n"), std::string::npos);
+    EXPECT_NE(coloured.find("\x1b[33mfolding\x1b[0m\n"), std::string::npos);
+    EXPECT_EQ(coloured.find("\x1b[", 0, 2), coloured.find("\x1b[32m")); // none in the header
+    ASSERT_EQ(Run({"--now", "2026-03-04 12:00:00", "--csv", Log()}, true), 0);
+    EXPECT_EQ(out.str().find('\x1b'), std::string::npos);
+}
+
+TEST_F(SummaryTest, CsvHoldsTheSameCells)
+{
+    dir.Write("FAHlog.txt", ThreeUnits);
+    ASSERT_EQ(Run({"--now", "2026-03-04 12:00:00", "--csv", Log()}), 0) << err.str();
+    EXPECT_EQ(out.str(), "Project,R/C/G,Core,Frames,Per frame,Start,End / ETA,Result\r\n"
+                         "2665,1/2/3,0x78 Gromacs,100/100,5:00,2026-03-04 08:00,2026-03-04 08:10,"
+                         "FINISHED_UNIT\r\n"
+                         "10,0/11/222,0xa2 Gromacs SMP2,1/100,1:00,-,09:01,UNSTABLE_MACHINE?\r\n"
+                         "5001,7/8/9,0x11 GPU2,2/100,1:00:00,2026-03-04 09:02,"
+                         "ETA 2026-03-08 13:02,folding\r\n");
+    dir.Write("empty.txt", "nothing\r\n");
+    ASSERT_EQ(Run({"--csv", (dir / "empty.txt").string()}), 0);
+    EXPECT_EQ(out.str(), "Project,R/C/G,Core,Frames,Per frame,Start,End / ETA,Result\r\n");
+}
+
+TEST_F(SummaryTest, TablesDoNotMixWithEachOtherOrWithSavingAHistory)
+{
+    dir.Write("FAHlog.txt", ThreeUnits);
+    EXPECT_EQ(Run({"--summary", "--csv", Log()}), 2);
+    EXPECT_EQ(Run({"--csv", "--save-history", (dir / "h.dat").string(), Log()}), 2);
+    EXPECT_FALSE(dir.Exists("h.dat"));
+    EXPECT_EQ(Run({"--summary", "--summary", Log()}), 0);
+}
+
+// Cells never hold two blanks running, so runs of blanks cut a line into its cells; each cell
+// also gives where it starts and ends.
+struct TCell {
+    std::size_t Start, End;
+};
+std::vector<TCell> Cells(const std::string& line)
+{
+    std::vector<TCell> cells;
+    std::size_t at = line.find_first_not_of(' ');
+    while (at != std::string::npos && at < line.size()) {
+        std::size_t end = line.find("  ", at);
+        if (end == std::string::npos)
+            end = line.size();
+        cells.push_back({at, end});
+        at = line.find_first_not_of(' ', end);
+    }
+    return cells;
+}
+
+TEST(SummaryCorpus, EveryLogGivesALineAUnitInAlignedColumns)
+{
+    const fs::path corpus = test::CorpusDir();
+    if (corpus.empty())
+        GTEST_SKIP() << "no corpus beside this checkout";
+    const test::TFakeClock clock;
+    int logs = 0;
+    for (const char* version : {"v6", "v7"}) {
+        for (const auto& entry : fs::recursive_directory_iterator(corpus / version)) {
+            const std::string name = entry.path().filename().string();
+            if (name != "FAHlog.txt" && name != "log.txt")
+                continue;
+            SCOPED_TRACE(entry.path().string());
+            ++logs;
+            workunits::TWUs wus;
+            wus.ReadLogFreeing(workunits::ReadFahLogText(entry.path()), entry.path().string(),
+                               clock);
+            std::ostringstream table;
+            inspect::WriteSummaryTable(wus, clock.Now(), table, false);
+            std::istringstream lines(table.str());
+            std::vector<std::string> all;
+            for (std::string line; std::getline(lines, line);)
+                all.push_back(line);
+            ASSERT_EQ(all.size(), static_cast<std::size_t>(wus.Count()) + 1);
+            const std::vector<TCell> header = Cells(all[0]);
+            ASSERT_EQ(header.size(), 8u);
+            for (const std::string& line : all) {
+                const std::vector<TCell> cells = Cells(line);
+                ASSERT_EQ(cells.size(), 8u) << line;
+                // Numbers end where their heading ends, words start where theirs starts.
+                for (const std::size_t column : {0, 1, 3, 4})
+                    EXPECT_EQ(cells[column].End, header[column].End) << line;
+                for (const std::size_t column : {2, 5, 6, 7})
+                    EXPECT_EQ(cells[column].Start, header[column].Start) << line;
+            }
+        }
+    }
+    EXPECT_GE(logs, 40);
+}
+
+} // namespace
+} // namespace korvid
