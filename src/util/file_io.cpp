@@ -85,6 +85,23 @@ void AdviseHugePages(std::string& buffer, std::size_t bytes)
         ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE); // advice only
 }
 
+// Reads until room is full or the file ends; failure is errno of a failed read, else 0.
+std::size_t ReadUpTo(int fd, char* data, std::size_t room, int& failure) noexcept
+{
+    std::size_t have = 0;
+    while (have < room) {
+        const ssize_t got = ::read(fd, data + have, room - have);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            failure = got < 0 ? errno : 0;
+            break;
+        }
+        have += static_cast<std::size_t>(got);
+    }
+    return have;
+}
+
 } // namespace
 
 TFileReadResult ReadFileShared(const std::filesystem::path& path, std::size_t maxBytes)
@@ -117,35 +134,36 @@ TFileReadResult ReadFileShared(const std::filesystem::path& path, std::size_t ma
     // The client appends while we read: take what is there now, never wait for more.
     std::string bytes;
     AdviseHugePages(bytes, announced);
-    bytes.resize(announced);
+    int failure = 0;
     std::size_t have = 0;
+    auto fill = [&](char* data, std::size_t room) noexcept {
+        have = ReadUpTo(fd.Get(), data, room, failure);
+        return have;
+    };
+#ifdef __cpp_lib_string_resize_and_overwrite
+    bytes.resize_and_overwrite(announced, fill); // read() writes every byte: no zeroing first
+#else
+    bytes.resize(announced);
+    bytes.resize(fill(bytes.data(), bytes.size()));
+#endif
     char more[65536];
-    for (;;) {
-        const bool inPlace = have < bytes.size();
-        char* target = inPlace ? bytes.data() + have : more;
-        const std::size_t room = inPlace ? bytes.size() - have : sizeof more;
-        const ssize_t got = ::read(fd.Get(), target, room);
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            result.Outcome = TFileRead::Failed;
-            result.Message = FileCause(path, errno);
-            return result;
-        }
+    while (failure == 0 && have == bytes.size()) { // the file may have grown since it was sized
+        const std::size_t got = ReadUpTo(fd.Get(), more, sizeof more, failure);
         if (got == 0)
             break;
-        if (!inPlace) {
-            if (have + static_cast<std::size_t>(got) > maxBytes) {
-                result.Outcome = TFileRead::Failed;
-                result.Message = FileCause(path, "the file is too large");
-                return result;
-            }
-            bytes.resize(have); // the file grew since it was sized
-            bytes.append(more, static_cast<std::size_t>(got));
+        if (have + got > maxBytes) {
+            result.Outcome = TFileRead::Failed;
+            result.Message = FileCause(path, "the file is too large");
+            return result;
         }
-        have += static_cast<std::size_t>(got);
+        bytes.append(more, got);
+        have += got;
     }
-    bytes.resize(have);
+    if (failure != 0) {
+        result.Outcome = TFileRead::Failed;
+        result.Message = FileCause(path, failure);
+        return result;
+    }
     result.Outcome = TFileRead::Read;
     result.Bytes = std::move(bytes);
     return result;

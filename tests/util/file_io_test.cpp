@@ -32,6 +32,41 @@ TEST(ReadFileShared, RefusesFilesLargerThanAskedBeforeReadingThem)
     EXPECT_EQ(util::ReadFileShared(dir / "big", 1000).Bytes.size(), 1000u);
 }
 
+TEST(ReadFileShared, GivesEveryByteOfFilesOfAnySize)
+{
+    const struct {
+        const char* name;
+        std::size_t size;
+    } rows[] = {
+        {"empty", 0},
+        {"one byte", 1},
+        {"one page and a byte", 4097},
+        {"one read buffer", 65536},
+        {"large enough for huge pages, not a multiple of them", (std::size_t{9} << 20) + 3},
+    };
+    test::TTempDir dir;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::string bytes(row.size, '\0');
+        for (std::size_t i = 0; i < bytes.size(); ++i)
+            bytes[i] = static_cast<char>('a' + (i * 7919) % 26);
+        dir.Write("file", bytes);
+        const auto read = util::ReadFileShared(dir / "file");
+        ASSERT_EQ(read.Outcome, util::TFileRead::Read);
+        EXPECT_TRUE(read.Bytes == bytes);
+    }
+}
+
+TEST(ReadFileShared, ReadsOnPastTheSizeTheFileAnnounced)
+{
+    // The kernel's files announce no size at all; a log may grow between fstat and read.
+    const auto read = util::ReadFileShared("/proc/self/status");
+    ASSERT_EQ(read.Outcome, util::TFileRead::Read);
+    EXPECT_EQ(read.Bytes.rfind("Name:", 0), 0u);
+    EXPECT_NE(read.Bytes.find("\nPid:"), std::string::npos);
+    EXPECT_EQ(read.Bytes.back(), '\n');
+}
+
 TEST(WriteFileAtomically, ReplacesTheTargetAndLeavesNoTemporaryFile)
 {
     test::TTempDir dir;
