@@ -1,5 +1,9 @@
 #include "log_report.h"
 
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 
 #include <gtest/gtest.h>
@@ -88,6 +92,56 @@ TEST_F(InspectTest, SavesLogsAsAHistoryAndReadsItBack)
     EXPECT_NE(err.str().find("bad.dat"), std::string::npos);
     EXPECT_EQ(Run({"--history", "--save-history", history, "x"}), 2);
     EXPECT_EQ(Run({"--save-history"}), 2);
+}
+
+// Known logs print byte for byte what they printed when the expected files were made, so no
+// faster writer or reader can change the output unnoticed. KORVID_WRITE_GOLDEN=1 rewrites the
+// expected files after a change that is meant.
+TEST_F(InspectTest, PrintsKnownLogsExactlyAsBefore)
+{
+    const auto golden = std::filesystem::path(KORVID_SOURCE_DIR) / "tests" / "app" / "golden";
+    const auto corpus = test::CorpusDir();
+    const struct {
+        const char* name;
+        std::filesystem::path log; // empty when the corpus is not here
+        const char* expected;
+    } rows[] = {
+        // Seed 6, 9 units of 12 frames, bytes above 0x7F: cores 65, 78, 79, 7A and 96, a restart,
+        // a SIGTERM, converged lines and an unfinished last unit.
+        {"generated log", golden / "generated-FAHlog.txt", "generated.json"},
+        {"GPU client 6.23",
+         corpus.empty() ? corpus : corpus / "v6" / "v623-win-gpu2-11" / "FAHlog.txt",
+         "v623-win-gpu2-11.json"},
+        {"uniprocessor client 6.23 with an SMP core",
+         corpus.empty() ? corpus : corpus / "v6" / "v623-win-uni-78-a0" / "FAHlog.txt",
+         "v623-win-uni-78-a0.json"},
+    };
+    const bool rewrite = std::getenv("KORVID_WRITE_GOLDEN") != nullptr;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (row.log.empty())
+            continue;
+        // Copied to a fixed name, whose folder is then taken out of the output.
+        dir.Write("FAHlog.txt", test::ReadFileForTest(row.log));
+        const std::string path = (dir / "FAHlog.txt").string();
+        out.str("");
+        ASSERT_EQ(Run({"--now", "2026-12-07 08:00:00", path}), 0) << err.str();
+        std::string json = out.str();
+        for (auto at = json.find(path); at != std::string::npos; at = json.find(path, at))
+            json.replace(at, path.size(), "FAHlog.txt");
+        if (rewrite) {
+            std::ofstream(golden / row.expected, std::ios::binary) << json;
+            continue;
+        }
+        const std::string expected = test::ReadFileForTest(golden / row.expected);
+        const auto differ =
+            std::mismatch(json.begin(), json.end(), expected.begin(), expected.end());
+        const auto at = static_cast<std::size_t>(differ.first - json.begin());
+        EXPECT_TRUE(json == expected)
+            << row.expected << " differs from byte " << at << " on: printed \""
+            << json.substr(at > 40 ? at - 40 : 0, 120) << "\", expected \""
+            << expected.substr(at > 40 ? at - 40 : 0, 120) << "\"";
+    }
 }
 
 } // namespace korvid
