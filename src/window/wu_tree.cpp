@@ -99,7 +99,11 @@ std::string WUText(const TWU& wu, TGrouping grouping, const util::IRegionalSetti
 
 bool IsCompleteForIcon(const TWU& wu)
 {
-    const std::ptrdiff_t n = wu.Steps.Count() - (wu.Core == workunits::core::Tinker ? 0 : 1);
+    // Every core but Tinker logs a frame-0 step, except GPU cores, whose first line is 1 %.
+    bool frameZero = wu.Core != workunits::core::Tinker;
+    if (workunits::CoreFamily(wu.Core) == workunits::TCoreFamily::Gpu)
+        frameZero = !wu.Steps.Empty() && wu.Steps.Front().Frame == 0;
+    const std::ptrdiff_t n = wu.Steps.Count() - (frameZero ? 1 : 0);
     return n == wu.FramesExpected;
 }
 
