@@ -1,5 +1,7 @@
-// ReadLog against grep -c -i -F with the filter's literals over the same file, and 1x against
-// 2x input. korvid_bench_readlog [--quick] [--mb N]
+// ReadLog against grep -c -i -F with the filter's literals over the same file, 1x against 2x
+// input, and korvid-inspect end to end with its peak memory. korvid_bench_readlog [--quick] [--mb
+// N]
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -95,6 +97,36 @@ double TimeGrep(const std::filesystem::path& path, int runs)
     });
 }
 
+#ifdef KORVID_INSPECT
+struct TInspectRun {
+    double Seconds = 0;
+    double PeakMegabytes = 0; // the largest of the runs, as /usr/bin/time -v tells it; 0 without
+};
+
+// korvid-inspect as a donor runs it, its JSON written to a file.
+TInspectRun TimeInspect(const std::filesystem::path& path, int runs)
+{
+    TInspectRun result;
+    const std::string report = path.string() + ".time";
+    const bool timed = ::access("/usr/bin/time", X_OK) == 0; // bench/run installs it
+    const std::string command = (timed ? "/usr/bin/time -v -o '" + report + "' " : "") + "'" +
+                                KORVID_INSPECT + "' '" + path.string() + "' > '" + path.string() +
+                                ".json'";
+    result.Seconds = bench::MedianSeconds(runs, [&] {
+        const int status = std::system(command.c_str());
+        if (status != 0)
+            std::fprintf(stderr, "korvid-inspect failed (%d): %s\n", status, command.c_str());
+        std::ifstream in(report);
+        const std::string key = "Maximum resident set size (kbytes): ";
+        for (std::string line; std::getline(in, line);)
+            if (const auto at = line.find(key); at != std::string::npos)
+                result.PeakMegabytes =
+                    std::max(result.PeakMegabytes, std::stod(line.substr(at + key.size())) / 1024);
+    });
+    return result;
+}
+#endif
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -110,7 +142,9 @@ int main(int argc, char** argv)
             megabytes = std::strtoul(argv[++i], nullptr, 10);
         }
     }
-    const auto folder = std::filesystem::temp_directory_path() / "korvid-bench-readlog";
+    // Of this process alone: benchmarks of other checkouts may run at the same time.
+    const auto folder = std::filesystem::temp_directory_path() /
+                        ("korvid-bench-readlog-" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder);
     const auto one = WriteLog(folder, megabytes << 20, 7);
     const auto two = WriteLog(folder, (2 * megabytes) << 20, 7);
@@ -120,12 +154,24 @@ int main(int argc, char** argv)
     const double grep = TimeGrep(one, runs);
     const double cold = TimeReadLogCold(one, runs);
     const double cold2 = TimeReadLogCold(two, runs);
+#ifdef KORVID_INSPECT
+    const TInspectRun inspect = TimeInspect(one, runs);
+    const double fileMegabytes = static_cast<double>(std::filesystem::file_size(one)) / (1 << 20);
+#endif
     const std::string size = std::to_string(megabytes) + " MB";
     const std::string size2 = std::to_string(2 * megabytes) + " MB";
     bench::Report("ReadLog " + size + " (" + std::to_string(units) + " units) vs grep", ours, grep,
                   2.0);
-    bench::Report("ReadLog " + size + " fresh process vs grep", cold, grep, 2.0);
-    bench::Report("ReadLog " + size2 + " vs " + size + ", fresh processes", cold2, cold, 2.2);
+    bench::Report("ReadLog " + size + " fresh process vs grep", cold, grep, 1.5);
+    bench::Report("ReadLog " + size2 + " vs " + size + ", fresh processes", cold2, cold, 2.1);
+#ifdef KORVID_INSPECT
+    bench::Report("korvid-inspect " + size + " > file vs grep", inspect.Seconds, grep, 3.0);
+    // What the JSON costs: the end-to-end time less a fresh process's reading.
+    bench::Report("korvid-inspect writing vs reading", inspect.Seconds - cold, cold, 1.0);
+    if (inspect.PeakMegabytes > 0)
+        bench::Report("korvid-inspect peak RSS vs file size", inspect.PeakMegabytes, fileMegabytes,
+                      1.5, "MB");
+#endif
     if (std::getenv("KORVID_BENCH_KEEP") == nullptr)
         std::filesystem::remove_all(folder);
     return 0;
