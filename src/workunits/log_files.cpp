@@ -66,8 +66,12 @@ std::vector<std::filesystem::path> EarlierLogs(const std::filesystem::path& chos
 
 std::string ReadFahLogText(const std::filesystem::path& chosen)
 {
+    const auto earlierLogs = EarlierLogs(chosen);
+    // Moved, not appended to an empty text: a copy would hold a large log twice.
+    if (earlierLogs.empty())
+        return ReadLogFile(chosen);
     std::string text;
-    for (const auto& earlier : EarlierLogs(chosen)) {
+    for (const auto& earlier : earlierLogs) {
         text += ReadLogFile(earlier);
         // FAHlog-Prev.txt is always followed by CR LF; a rotated log only needs its last line
         // ended.
