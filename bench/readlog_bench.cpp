@@ -1,12 +1,14 @@
 // ReadLog against grep -c -i -F with the filter's literals over the same file, 1x against 2x
-// input, and korvid-inspect end to end with its peak memory. korvid_bench_readlog [--quick] [--mb
-// N]
+// input, and korvid-inspect end to end with its peak memory; then a v7 log.txt of as many bytes,
+// three slots interleaved, against grep -c -F with the literals of the lines its reader uses.
+// korvid_bench_readlog [--quick] [--mb N]
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -22,13 +24,15 @@ namespace {
 using namespace korvid;
 
 std::filesystem::path WriteLog(const std::filesystem::path& folder, std::size_t bytes,
-                               std::uint64_t seed)
+                               std::uint64_t seed, loggen::TDialect dialect = loggen::TDialect::V6)
 {
     loggen::TLogOptions options;
     options.Seed = seed;
     options.HighBytes = true;
+    options.Dialect = dialect;
     options.Units = loggen::UnitsForBytes(bytes, options);
-    const auto path = folder / ("FAHlog-" + std::to_string(bytes >> 20) + "MB.txt");
+    const char* name = dialect == loggen::TDialect::V6 ? "FAHlog-" : "log-";
+    const auto path = folder / (name + std::to_string(bytes >> 20) + "MB.txt");
     const std::string log = loggen::GenerateLog(options);
     std::ofstream(path, std::ios::binary)
         .write(log.data(), static_cast<std::streamsize>(log.size()));
@@ -62,31 +66,34 @@ double TimeReadLogCold(const std::filesystem::path& path, int runs)
     });
 }
 
-double TimeGrep(const std::filesystem::path& path, int runs)
+double TimeGrep(const std::filesystem::path& path, int runs, bool client = false)
 {
-    static const char* literals[] = {" steps ",
-                                     "Finished a frame (",
-                                     "Core required",
-                                     "Got a SIGTERM Signal",
-                                     "Working on unit",
-                                     "Folding@Home",
-                                     "Folding@Home Client Shutdown",
-                                     "- User name",
-                                     "- User ID",
-                                     "- Machine ID",
-                                     "- FahLog Path",
-                                     "Project: ",
-                                     "Protein: ",
-                                     "- Run: ",
-                                     "- Frames Completed: ",
-                                     "TINKER: ",
-                                     "System: ",
-                                     "WF converged, jumping to MD",
-                                     "Working on queue slot",
-                                     "--- Opening Log file",
-                                     "] Completed "};
-    std::string command = "LC_ALL=C grep -c -i -F";
-    for (const char* literal : literals)
+    static const std::vector<const char*> clientLiterals = {
+        "Completed ", "Project: ", "Received ",   "Starting",    "Running ", "FahCore 0x",
+        "returned",   "Type: 0x",  "Log Started", "Log Rotated", "Date: "};
+    static const std::vector<const char*> literals = {" steps ",
+                                                      "Finished a frame (",
+                                                      "Core required",
+                                                      "Got a SIGTERM Signal",
+                                                      "Working on unit",
+                                                      "Folding@Home",
+                                                      "Folding@Home Client Shutdown",
+                                                      "- User name",
+                                                      "- User ID",
+                                                      "- Machine ID",
+                                                      "- FahLog Path",
+                                                      "Project: ",
+                                                      "Protein: ",
+                                                      "- Run: ",
+                                                      "- Frames Completed: ",
+                                                      "TINKER: ",
+                                                      "System: ",
+                                                      "WF converged, jumping to MD",
+                                                      "Working on queue slot",
+                                                      "--- Opening Log file",
+                                                      "] Completed "};
+    std::string command = client ? "LC_ALL=C grep -c -F" : "LC_ALL=C grep -c -i -F";
+    for (const char* literal : client ? clientLiterals : literals)
         command += std::string(" -e '") + literal + "'";
     // Not /dev/null: GNU grep stops at the first match when nobody reads its output.
     command += " '" + path.string() + "' > '" + path.string() + ".count'";
@@ -172,6 +179,13 @@ int main(int argc, char** argv)
         bench::Report("korvid-inspect peak RSS vs file size", inspect.PeakMegabytes, fileMegabytes,
                       1.5, "MB");
 #endif
+
+    const auto client = WriteLog(folder, megabytes << 20, 7, loggen::TDialect::V7);
+    std::ptrdiff_t clientUnits = 0;
+    const double oursClient = TimeReadLog(client, runs, clientUnits);
+    const double grepClient = TimeGrep(client, runs, true);
+    bench::Report("ReadLog v7 " + size + " (" + std::to_string(clientUnits) + " units) vs grep",
+                  oursClient, grepClient, 2.0);
     if (std::getenv("KORVID_BENCH_KEEP") == nullptr)
         std::filesystem::remove_all(folder);
     return 0;

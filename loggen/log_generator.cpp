@@ -1,5 +1,8 @@
 #include "log_generator.h"
 
+#include "client_log_generator.h"
+#include "generator_parts.h"
+
 #include <cmath>
 #include <cstdio>
 #include <string_view>
@@ -7,39 +10,11 @@
 namespace korvid::loggen {
 namespace {
 
-// splitmix64: small, fast, and the same everywhere.
-class TRandom {
-public:
-    explicit TRandom(std::uint64_t seed) : m_state(seed) {}
-    std::uint64_t Next()
-    {
-        std::uint64_t z = (m_state += 0x9E3779B97F4A7C15ULL);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-        return z ^ (z >> 31);
-    }
-    int Below(int n) { return static_cast<int>(Next() % static_cast<std::uint64_t>(n)); }
-    bool Chance(int percent) { return Below(100) < percent; }
-    double Unit() { return static_cast<double>(Next() >> 11) / 9007199254740992.0; }
-
-private:
-    std::uint64_t m_state;
-};
+using parts::TRandom;
 
 constexpr const char* MonthNames[] = {"January",   "February", "March",    "April",
                                       "May",       "June",     "July",     "August",
                                       "September", "October",  "November", "December"};
-
-bool Leap(int y)
-{
-    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-}
-
-int DaysIn(int y, int m)
-{
-    static constexpr int Days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return m == 2 && Leap(y) ? 29 : Days[m - 1];
-}
 
 enum class TKind { Gromacs, Amber, Tinker, QMD };
 
@@ -67,10 +42,8 @@ class TWriter {
 public:
     TWriter(const TLogOptions& options) : m_options(options), m_random(options.Seed)
     {
-        m_year = options.StartYear;
-        m_month = 1;
-        m_day = 2;
-        m_seconds = 9 * 3600 + 13 * 60 + 7;
+        m_at.Year = options.StartYear;
+        m_at.Seconds = 9 * 3600 + 13 * 60 + 7;
     }
 
     std::string Run()
@@ -86,26 +59,13 @@ public:
     }
 
 private:
-    void Advance(int seconds)
-    {
-        m_seconds += seconds;
-        while (m_seconds >= 86400) {
-            m_seconds -= 86400;
-            if (++m_day > DaysIn(m_year, m_month)) {
-                m_day = 1;
-                if (++m_month > 12) {
-                    m_month = 1;
-                    ++m_year;
-                }
-            }
-        }
-    }
+    void Advance(int seconds) { m_at.Advance(seconds); }
 
     void Stamp()
     {
         char text[32];
-        std::snprintf(text, sizeof text, "[%02d:%02d:%02d] ", m_seconds / 3600, m_seconds / 60 % 60,
-                      m_seconds % 60);
+        std::snprintf(text, sizeof text, "[%02d:%02d:%02d] ", m_at.Seconds / 3600,
+                      m_at.Seconds / 60 % 60, m_at.Seconds % 60);
         m_text += text;
     }
 
@@ -125,8 +85,9 @@ private:
     std::string DateText(bool utc) const
     {
         char text[64];
-        std::snprintf(text, sizeof text, "[%s %d %02d:%02d:%02d%s]", MonthNames[m_month - 1], m_day,
-                      m_seconds / 3600, m_seconds / 60 % 60, m_seconds % 60, utc ? " UTC" : "");
+        std::snprintf(text, sizeof text, "[%s %d %02d:%02d:%02d%s]", MonthNames[m_at.Month - 1],
+                      m_at.Day, m_at.Seconds / 3600, m_at.Seconds / 60 % 60, m_at.Seconds % 60,
+                      utc ? " UTC" : "");
         return text;
     }
 
@@ -342,7 +303,7 @@ private:
     const TLogOptions& m_options;
     TRandom m_random;
     std::string m_text;
-    int m_year, m_month, m_day, m_seconds;
+    parts::TCalendar m_at;
     int m_slot = 0;
 };
 
@@ -350,6 +311,8 @@ private:
 
 std::string GenerateLog(const TLogOptions& options)
 {
+    if (options.Dialect != TDialect::V6)
+        return GenerateClientLog(options);
     return TWriter(options).Run();
 }
 
