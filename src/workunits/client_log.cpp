@@ -290,26 +290,32 @@ bool ReadLetteredPrcg(std::string_view text, std::array<int, 4>& prcg)
     return true;
 }
 
-// The percentage of "Completed 250000 out of 5000000 steps (5%)" or "Completed 5%".
+// The percentage of "Completed 250000 out of 5000000 steps (5%)" or "Completed 5%". Nothing
+// else is taken: two slots' lines run together must not lend one the other's frame.
 bool ReadProgress(std::string_view text, int& frame)
 {
-    const auto percent = text.rfind('%');
-    if (percent == std::string_view::npos || text.size() <= 10 || !IsDigit(text[10]))
+    std::size_t pos = 10; // after "Completed "
+    auto percentAtEnd = [&] {
+        const auto value = NumberAt(text, pos);
+        if (!value || !Skip(text, pos, "%"))
+            return false;
+        const auto rest = text.substr(pos);
+        if (!rest.empty() && rest != ")" && rest != ")." && rest != ".")
+            return false;
+        frame = *value;
+        return true;
+    };
+    if (!NumberAt(text, pos))
         return false;
-    std::size_t start = percent;
-    while (start > 0 && IsDigit(text[start - 1]))
-        --start;
-    if (start == percent)
+    if (Skip(text, pos, "%")) {
+        pos = 10;
+        return percentAtEnd();
+    }
+    if (!Skip(text, pos, " out of ") || !NumberAt(text, pos) || !Skip(text, pos, " steps "))
         return false;
-    const auto rest = text.substr(percent + 1);
-    if (!rest.empty() && rest != ")" && rest != ")." && rest != ".")
-        return false;
-    std::size_t pos = start;
-    const auto value = NumberAt(text, pos);
-    if (!value)
-        return false;
-    frame = *value;
-    return true;
+    while (pos < text.size() && text[pos] == ' ')
+        ++pos;
+    return Skip(text, pos, "(") && percentAtEnd() && text.substr(pos).starts_with(")");
 }
 
 void ReadEvent(std::string_view text, TClientLine& out)

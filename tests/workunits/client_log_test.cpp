@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "log_generator.h"
 #include "log_text.h"
 #include "testing/fakes.h"
 #include "testing/temp_dir.h"
@@ -17,9 +18,13 @@ namespace {
 using workunits::TWU;
 using workunits::TWUs;
 
+// A time read before any banner has no day: it stays on day 0, shown as such.
 std::string At(double dateTime)
 {
-    return dateTime == 0 ? "-" : util::FormatIso(dateTime);
+    if (dateTime == 0)
+        return "-";
+    return dateTime < 1 ? "no day " + util::FormatIso(dateTime).substr(11)
+                        : util::FormatIso(dateTime);
 }
 
 // Read with a path, stored, read again: the same units, texts, steps and dates.
@@ -147,6 +152,26 @@ TEST(ClientLog, DamagedAndUnusualLines)
                       "13:10:0", "13:11:00:WU01:FS0", "13:12:00:OUT17:Completed 5%",
                       "13:13:00:WU01:FS00:0xa7:Completed 1 out of 100 steps (1%)"}),
          1, 1, "2014-07-25 13:00:01", "2014-07-25 13:13:00", false},
+        {"lines of two slots run together lend neither a frame",
+         test::Lines({Header, start, project,
+                      "13:10:00:WU01:FS00:0xa7:Completed 1 out of 100 st13:10:01:WU02:FS01:0x17:"
+                      "Completed 0 out of 100 steps (0%)",
+                      "13:20:00:WU01:FS00:0xa7:Completed 2 out of 100 steps (2%)"}),
+         1, 1, "2014-07-25 13:00:01", "2014-07-25 13:20:00", false},
+        {"a slot that never finishes stays apart from the units beside it",
+         test::Lines({Header, start, project,
+                      "13:10:00:WU01:FS00:0xa7:Completed 0 out of 100 steps (0%)",
+                      "13:11:00:WU02:FS01:0x17:Project: 5 (Run 0, Clone 0, Gen 0)",
+                      "13:12:00:WU02:FS01:0x17:Completed 0 out of 100 steps (0%)",
+                      "13:13:00:WU02:FS01:FahCore returned: FINISHED_UNIT (100 = 0x64)",
+                      "13:14:00:WU02:FS01:0x17:Project: 6 (Run 0, Clone 0, Gen 0)",
+                      "13:15:00:WU02:FS01:FahCore returned: BAD_WORK_UNIT (114 = 0x72)",
+                      "13:20:00:WU01:FS00:0xa7:Completed 1 out of 100 steps (1%)"}),
+         3, 2, "2014-07-25 13:00:01", "2014-07-25 13:20:00", false},
+        {"no banner: times of day, no day invented",
+         test::Lines({start, project, "13:10:00:WU01:FS00:0xa7:Completed 0 out of 100 steps (0%)",
+                      "13:20:00:WU01:FS00:0xa7:Completed 1 out of 100 steps (1%)"}),
+         1, 2, "no day 13:00:01", "no day 13:20:00", false},
         {"early v7: no slot, the unit in the text",
          test::Lines({"*********************** Log Started 19/May/2011-18:05:03 "
                       "***********************",
@@ -197,6 +222,47 @@ TEST(ClientLog, TheDialectComesFromTheContent)
     EXPECT_EQ(DetectDialect("junk\n05:31:07:I1:WU44:Core returned FINISHED_UNIT (100)\n"),
               TLogDialect::Client);
     EXPECT_EQ(DetectDialect(""), TLogDialect::Classic);
+}
+
+TEST(ClientLog, GeneratedLogsOfInterleavedSlotsGiveEachUnitWhole)
+{
+    struct TCase {
+        loggen::TDialect Dialect;
+        int Slots;
+    };
+    for (const TCase c : {TCase{loggen::TDialect::V7, 2}, TCase{loggen::TDialect::V7, 4},
+                          TCase{loggen::TDialect::V8, 3}}) {
+        SCOPED_TRACE(std::to_string(c.Slots) + " slots, v" +
+                     (c.Dialect == loggen::TDialect::V7 ? "7" : "8"));
+        loggen::TLogOptions options;
+        options.Dialect = c.Dialect;
+        options.Slots = c.Slots;
+        options.Units = 60;
+        options.Seed = static_cast<std::uint64_t>(c.Slots);
+        const auto wus = Read(loggen::GenerateLog(options));
+        ASSERT_EQ(wus->Count(), options.Units);
+        int restarts = 0;
+        for (std::ptrdiff_t i = 0; i < wus->Count(); ++i) {
+            SCOPED_TRACE("unit " + std::to_string(i));
+            const TWU& wu = *wus->Items(i);
+            EXPECT_NE(wu.CoreName(), "?");
+            EXPECT_GE(wu.Gen, 0);
+            // Each percent once, none lent by another slot, every one dated.
+            for (std::ptrdiff_t k = 0; k < wu.Steps.Count(); ++k) {
+                const auto& step = *wu.Steps.Items(k);
+                ASSERT_EQ(step.Frame, k);
+                EXPECT_GT(step.Date, 1);
+                EXPECT_TRUE(k == 0 || step.Duration > 0);
+                restarts += step.RestartAfter;
+            }
+            const bool finished = wu.ShutdownLine.find("FINISHED_UNIT") != std::string::npos;
+            const bool bad = wu.ShutdownLine.find("BAD_WORK_UNIT") != std::string::npos;
+            if (finished || bad)
+                EXPECT_EQ(wu.Steps.Count(), finished ? 101 : 4);
+        }
+        EXPECT_GT(restarts, 0);
+        ExpectRoundTrip(*wus);
+    }
 }
 
 TEST(ClientLog, AHistoryHoldsBothKindsSideBySide)
