@@ -44,8 +44,9 @@ TEST(Corpus, RealLogsGivePlausibleUnitsThatSurviveTheHistory)
             const auto& wu = *wus.Items(i);
             EXPECT_EQ(wu.LogPath, path.string());
             EXPECT_TRUE(wu.Text.ends_with("\r\n"));
-            if (wu.Slot.empty() && path.filename() == "FAHlog.txt")
+            if (wu.Slot.empty() && path.filename() == "FAHlog.txt") {
                 EXPECT_NE(wu.Text.find("Core required"), std::string::npos);
+            }
             EXPECT_GE(wu.ElapsedSeconds(), 0);
             const auto benchmark = wu.Benchmark();
             EXPECT_LE(benchmark.Kept, wu.Steps.Count());
