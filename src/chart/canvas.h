@@ -51,6 +51,7 @@ struct TFont {
     bool Bold = false;
     bool Italic = false;
     TColor Color = 0;
+    int Angle = 0; // degrees anticlockwise: 90 reads upwards, -90 downwards
     bool operator==(const TFont&) const = default;
 };
 
@@ -75,7 +76,8 @@ struct ICanvas {
     virtual void Polygon(std::span<const TPoint> points) = 0;
     // With the brush, in copy mode; excludes right and bottom.
     virtual void FillRect(int left, int top, int right, int bottom) = 0;
-    // Top-left corner at (x, y), in the font's colour, on a transparent background.
+    // Top-left corner at (x, y), in the font's colour, on a transparent background; a font
+    // angle turns the text about that corner.
     virtual void TextOut(int x, int y, std::string_view text) = 0;
     [[nodiscard]] virtual int TextWidth(std::string_view text) = 0;
     [[nodiscard]] virtual int TextHeight(std::string_view text) = 0;

@@ -293,28 +293,10 @@ void TChart::ChartYAxis(TColor color, std::string_view caption, int position, fl
 void TChart::DrawYAxis(TGraph& g, TAxis& a, std::string_view caption, bool grid, float step)
 {
     const int left = g.PlotLeft;
-    const int right = g.PlotRight();
     const int top = g.PlotTop();
     const int bottom = g.PlotBottom;
-    int axisX = left;
-    int direction = -1;
-    switch (a.Position) {
-    case 2:
-        axisX = left + Mult;
-        direction = 1;
-        break;
-    case 3:
-        axisX = right - Mult;
-        break;
-    case 4:
-    case 7:
-    case 8:
-        axisX = right;
-        direction = 1;
-        break;
-    default:
-        break;
-    }
+    const TYAxisPlace place = PlaceYAxis(g, a.Position, Mult);
+    const int axisX = place.X;
     if (a.Visible) {
         m_canvas->MoveTo(axisX, bottom);
         m_canvas->LineTo(axisX, top - 1);
@@ -331,49 +313,64 @@ void TChart::DrawYAxis(TGraph& g, TAxis& a, std::string_view caption, bool grid,
         a, bottom, top, [&](double v) { return YPixelDirected(g, a, v); },
         [&](int py, double v) {
             m_canvas->MoveTo(axisX, py);
-            m_canvas->LineTo(axisX + direction * majorTick, py);
+            m_canvas->LineTo(axisX + place.Tick * majorTick, py);
             const std::string label = LabelText(v * a.Direction, a.LabelDecimals, a.Major);
             const int width = m_canvas->TextWidth(label);
             widest = std::max(widest, width);
             const int labelX =
-                direction < 0 ? axisX - majorTick - width - Mult + 1 : axisX + majorTick + Mult;
+                place.Tick < 0 ? axisX - majorTick - width - Mult + 1 : axisX + majorTick + Mult;
             Text(labelX, py - m_charHeight / 2, label);
             if (py != bottom && (grid || std::abs(v) < a.Major / 2))
                 DottedLine({left, py}, 1, 0, g.PlotWidth + 1, GridMajorStyle);
         },
         [&](int pm) {
             m_canvas->MoveTo(axisX, pm);
-            m_canvas->LineTo(axisX + direction * minorTick, pm);
+            m_canvas->LineTo(axisX + place.Tick * minorTick, pm);
             if (grid && pm != bottom)
                 DottedLine({left, pm}, 1, 0, g.PlotWidth + 1, GridMinorStyle);
         });
+    DrawYCaption(g, a.Position, caption, widest + majorTick);
+}
 
-    int captionTop = top - m_charHeight - m_charHeight / 2;
-    if (!caption.empty() && caption.front() == '@') {
+void TChart::DrawYCaption(const TGraph& g, int position, std::string_view caption, int labelRoom)
+{
+    // "@" moves the caption one line away from the plot.
+    const bool away = !caption.empty() && caption.front() == '@';
+    if (away)
         caption.remove_prefix(1);
-        captionTop -= m_charHeight;
-    }
     if (caption.empty())
         return;
-    const int captionWidth = m_canvas->TextWidth(caption);
-    int captionX = 0;
-    switch (a.Position) {
-    case 2:
-        captionX = left;
-        break;
-    case 3:
-        captionX = right - captionWidth;
-        break;
-    case 4:
-    case 7:
-    case 8:
-        captionX = std::min(m_width, right + widest + majorTick) - captionWidth;
-        break;
-    default:
-        captionX = std::max(0, left - widest - majorTick);
-        break;
+    const int width = m_canvas->TextWidth(caption);
+    const int left = g.PlotLeft;
+    const int right = g.PlotRight();
+    if (position <= 4) {
+        const int y = g.PlotTop() - m_charHeight - m_charHeight / 2 - (away ? m_charHeight : 0);
+        int x = std::max(0, left - labelRoom);
+        if (position == 2)
+            x = left;
+        else if (position == 3)
+            x = right - width;
+        else if (position == 4)
+            x = std::min(m_width, right + labelRoom) - width;
+        Text(x, y, caption);
+        return;
     }
-    Text(captionX, captionTop, caption);
+    // Turned beside the labels, centred on the plot: 5 and 7 read upwards, 6 and 8 downwards.
+    // The text turns about its top-left corner, so upward text lies right of its anchor.
+    const int reach = labelRoom + Mult + (away ? m_charHeight : 0);
+    const int middle = g.PlotTop() + g.PlotHeight / 2;
+    const int band = position <= 6 ? std::max(0, left - reach - m_charHeight)
+                                   : std::min(m_width - m_charHeight, right + reach + Mult);
+    const bool upwards = position == 5 || position == 7;
+    const TFont saved = m_font;
+    m_font.Angle = upwards ? 90 : -90;
+    ApplyFont();
+    if (upwards)
+        Text(band, middle + width / 2, caption);
+    else
+        Text(band + m_charHeight, middle - width / 2, caption);
+    m_font = saved;
+    ApplyFont();
 }
 
 void TChart::ChartFont(std::string_view name, int size, int italic, int bold, int scope)

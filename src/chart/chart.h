@@ -216,6 +216,8 @@ private:
     void UseAxisColor(const TAxis& axis);
     void DrawXAxis(TGraph& g, std::string_view caption, bool grid, float step);
     void DrawYAxis(TGraph& g, TAxis& axis, std::string_view caption, bool grid, float step);
+    // labelRoom: how far the ticks and labels reach out from the axis.
+    void DrawYCaption(const TGraph& g, int position, std::string_view caption, int labelRoom);
     void DottedLine(TPoint from, int dx, int dy, int count, int style);
     void Text(int x, int y, std::string_view text);
 

@@ -86,6 +86,22 @@ double YValue(const TGraph& g, const TAxis& axis, int py)
     return (axis.Lo + (axis.Hi - axis.Lo) * (g.PlotBottom - py) / g.PlotHeight) * axis.Direction;
 }
 
+TYAxisPlace PlaceYAxis(const TGraph& g, int position, int mult)
+{
+    switch (position) {
+    case 2:
+        return {g.PlotLeft + mult, 1};
+    case 3:
+        return {g.PlotRight() - mult, -1};
+    case 4:
+    case 7:
+    case 8:
+        return {g.PlotRight(), 1};
+    default:
+        return {g.PlotLeft, -1};
+    }
+}
+
 TAxis DefineAxis(TColor color, TColor background, float min, float max, float minZoomSpan,
                  double z0, double z1)
 {

@@ -30,6 +30,14 @@ namespace korvid::chart {
 [[nodiscard]] TAxis DefineAxis(TColor color, TColor background, float min, float max,
                                float minZoomSpan, double z0, double z1);
 
+// Where a y axis at position 1..8 stands and which way its ticks and labels point: -1 out of
+// the left edge, +1 right. Positions 5..8 stand as 1 and 4 and differ in the caption only.
+struct TYAxisPlace {
+    int X = 0;
+    int Tick = -1;
+};
+[[nodiscard]] TYAxisPlace PlaceYAxis(const TGraph& g, int position, int mult);
+
 // Walks the majors of a scaled axis from below its range upwards, each followed by its minors,
 // until a major lies past the far end. pixel maps a directed value; near and far are the pixels
 // of the range's ends. onMajor(pixel, directed value) is called for majors inside near..far,

@@ -243,7 +243,14 @@ void TQtCanvas::TextOut(int x, int y, std::string_view text)
         return;
     painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
     painter->setPen(QColor(ToQRgb(m_font.Color)));
-    painter->drawText(QPoint(x, y + Metrics().ascent()), FromUtf8(text));
+    if (m_font.Angle == 0) {
+        painter->drawText(QPoint(x, y + Metrics().ascent()), FromUtf8(text));
+    } else {
+        painter->translate(x, y);
+        painter->rotate(-m_font.Angle); // Qt turns clockwise on a y-down surface
+        painter->drawText(QPoint(0, Metrics().ascent()), FromUtf8(text));
+        painter->resetTransform();
+    }
     ApplyPen();
 }
 

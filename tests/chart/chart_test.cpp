@@ -151,23 +151,55 @@ TEST_F(ChartTest, ReversedAxisDrawsTheSameTicksWithLabelsDecreasing)
     }
 }
 
-TEST_F(ChartTest, YAxisLabelsStandRightAlignedLeftOfThePlot)
+// Margins of 80 leave room on both sides: the plot spans x 80..480, y 40..360 (middle 200).
+// The axis 0..32 has the label "10" at y 260, widest label 12 pixels; the caption is 60 wide.
+TEST_F(ChartTest, YAxisPositionsPlaceAxisTicksLabelsAndCaption)
 {
-    Start();
-    chart.ChartYAxis(0, "Temps (mn)", 1, 0, 32, 0, 0, false, false, false);
-    const auto lines = canvas.Of(TCallKind::LineTo);
-    ASSERT_FALSE(lines.empty());
-    EXPECT_EQ(lines[0].At, (chart::TPoint{40, 360}));
-    EXPECT_EQ(lines[0].To, (chart::TPoint{40, 39}));
-    const test::TCall* zero = canvas.FindText("0");
-    ASSERT_NE(zero, nullptr);
-    EXPECT_EQ(zero->At, (chart::TPoint{40 - 7 - 6, 360 - 6}));
-    const test::TCall* ten = canvas.FindText("10");
-    ASSERT_NE(ten, nullptr);
-    EXPECT_EQ(ten->At, (chart::TPoint{40 - 7 - 12, 260 - 6}));
-    const test::TCall* caption = canvas.FindText("Temps (mn)");
-    ASSERT_NE(caption, nullptr);
-    EXPECT_EQ(caption->At, (chart::TPoint{40 - 12 - 7, 40 - 13 - 6}));
+    struct TRow {
+        int position;
+        const char* caption;
+        int axisX, tickEnd, labelX;
+        chart::TPoint captionAt;
+        int angle;
+    };
+    const TRow rows[] = {
+        {1, "Temps (mn)", 80, 73, 61, {61, 21}, 0},
+        {2, "Temps (mn)", 81, 88, 89, {80, 21}, 0},
+        {3, "Temps (mn)", 479, 472, 460, {420, 21}, 0},
+        {4, "Temps (mn)", 480, 487, 488, {439, 21}, 0},
+        {5, "Temps (mn)", 80, 73, 61, {47, 230}, 90},
+        {6, "Temps (mn)", 80, 73, 61, {60, 170}, -90},
+        {7, "Temps (mn)", 480, 487, 488, {501, 230}, 90},
+        {8, "Temps (mn)", 480, 487, 488, {514, 170}, -90},
+        {1, "@Temps (mn)", 80, 73, 61, {61, 8}, 0},
+        {5, "@Temps (mn)", 80, 73, 61, {34, 230}, 90},
+        {8, "@Temps (mn)", 480, 487, 488, {527, 170}, -90},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(std::to_string(row.position) + row.caption);
+        canvas.Calls.clear();
+        chart.ChartInit(canvas, 0xFFFFFF, 0, 1.0F);
+        chart.ChartStartGraph(0, 100, 0, 100, 80, 80, 40, 40, false);
+        chart.ChartYAxis(0, row.caption, row.position, 0, 32, 0, 0, false, false, false);
+        const auto lines = canvas.Of(TCallKind::LineTo);
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines[0].At, (chart::TPoint{row.axisX, 360}));
+        EXPECT_EQ(lines[0].To, (chart::TPoint{row.axisX, 39}));
+        bool tick = false;
+        for (const test::TCall& line : lines)
+            tick = tick || (line.At == chart::TPoint{row.axisX, 260} &&
+                            line.To == chart::TPoint{row.tickEnd, 260});
+        EXPECT_TRUE(tick);
+        const test::TCall* ten = canvas.FindText("10");
+        ASSERT_NE(ten, nullptr);
+        EXPECT_EQ(ten->At, (chart::TPoint{row.labelX, 254}));
+        EXPECT_EQ(ten->Font.Angle, 0);
+        const test::TCall* caption = canvas.FindText("Temps (mn)");
+        ASSERT_NE(caption, nullptr);
+        EXPECT_EQ(caption->At, row.captionAt);
+        EXPECT_EQ(caption->Font.Angle, row.angle);
+        EXPECT_EQ(canvas.Font.Angle, 0);
+    }
 }
 
 TEST_F(ChartTest, UndefinedAxesDrawNothingOfTheirOwn)

@@ -99,6 +99,34 @@ TEST(QtCanvas, TextHasNoAntialiasedEdges)
     EXPECT_EQ(colours, (std::set<QRgb>{White, Maroon}));
 }
 
+// The inked box of a text drawn at (100, 100): level text lies right of and below the point,
+// upward text right of and above it, downward text left of and below it.
+TEST(QtCanvas, FontAngleTurnsTextAboutItsTopLeftCorner)
+{
+    struct TRow {
+        int angle;
+        bool wide, right, below;
+    };
+    const TRow rows[] = {
+        {0, true, true, true}, {90, false, true, false}, {-90, false, false, true}};
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.angle);
+        window::TQtCanvas canvas(QSize(200, 200));
+        canvas.SetFont({"Arial", 8, false, false, 0, row.angle});
+        canvas.TextOut(100, 100, "Temps (mn)");
+        const QImage& image = canvas.Image();
+        QRect ink;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixel(x, y) != White)
+                    ink |= QRect(x, y, 1, 1);
+        ASSERT_FALSE(ink.isEmpty());
+        EXPECT_EQ(ink.width() > ink.height(), row.wide);
+        EXPECT_EQ(ink.center().x() > 100, row.right);
+        EXPECT_EQ(ink.center().y() > 100, row.below);
+    }
+}
+
 TEST(QtCanvas, EmptyAndTinySurfacesTakeEveryCall)
 {
     for (const QSize size : {QSize(0, 0), QSize(1, 1), QSize(1, 500)}) {
