@@ -43,7 +43,7 @@ TFontScope Scope(int scope)
 
 } // namespace
 
-TChart::TChart(ICursorServices& cursor) : m_cursor(cursor) {}
+TChart::TChart(ICursorServices& cursor) : m_mouse(m_paint, cursor, m_graphs, m_zoom) {}
 
 const TGraph* TChart::Graph(int number) const
 {
@@ -57,70 +57,54 @@ TZoomWindow TChart::Zoom(int graph) const
 
 TGraph* TChart::CurrentGraph()
 {
-    if (m_canvas == nullptr || m_current < 1)
+    if (m_paint.Canvas == nullptr || m_current < 1)
         return nullptr;
     TGraph& g = m_graphs[m_current - 1];
     return g.AreaValid ? &g : nullptr;
 }
 
-void TChart::ApplyPen()
-{
-    if (m_canvas != nullptr)
-        m_canvas->SetPen(m_pen);
-}
-
-void TChart::ApplyBrush()
-{
-    if (m_canvas != nullptr)
-        m_canvas->SetBrush(m_brush);
-}
-
-void TChart::ApplyFont()
-{
-    if (m_canvas != nullptr)
-        m_canvas->SetFont(m_font);
-}
-
 void TChart::MeasureFont()
 {
-    if (m_canvas == nullptr)
+    if (m_paint.Canvas == nullptr)
         return;
-    m_charWidth = std::max(0, m_canvas->TextWidth("0"));
-    m_charHeight = std::max(0, m_canvas->TextHeight("0"));
+    m_charWidth = std::max(0, m_paint.Canvas->TextWidth("0"));
+    m_charHeight = std::max(0, m_paint.Canvas->TextHeight("0"));
 }
 
 void TChart::SetPenColor(TColor color)
 {
-    m_pen.Color = color & ColorMask;
-    ApplyPen();
+    m_paint.Pen.Color = color & ColorMask;
+    m_paint.ApplyPen();
 }
 
 void TChart::ChartInit(ICanvas& surface, TColor background, TColor foreground, float scale)
 {
-    EndAction();
-    m_held = false;
-    m_canvas = &surface;
+    background &= ColorMask;
+    foreground &= ColorMask;
+    // The readout needs a colour that shows on the background.
+    m_mouse.Reset(foreground == background ? ~background & ColorMask : foreground);
+    m_paint.Canvas = &surface;
     m_width = std::max(0, surface.Width()) * Mult;
     m_height = std::max(0, surface.Height()) * Mult;
-    m_defaultBackground = m_background = background & ColorMask;
-    m_defaultForeground = m_foreground = foreground & ColorMask;
+    m_defaultBackground = m_paint.Background = background;
+    m_defaultForeground = m_paint.Foreground = foreground;
     m_scale = scale > 0 && std::isfinite(scale) ? scale : 1.0F;
 
-    m_brush = {m_background, TBrushStyle::Solid};
-    m_pen = {m_foreground, TPenStyle::Solid, Mult, TPenMode::Copy};
-    ApplyBrush();
-    ApplyPen();
-    m_canvas->FillRect(0, 0, m_width, m_height);
+    m_paint.Brush = {m_paint.Background, TBrushStyle::Solid};
+    m_paint.Pen = {m_paint.Foreground, TPenStyle::Solid, Mult, TPenMode::Copy};
+    m_paint.ApplyBrush();
+    m_paint.ApplyPen();
+    m_paint.Canvas->FillRect(0, 0, m_width, m_height);
 
     const TFontRequest& asked = m_fontRequest;
     const bool keepName = !asked.Name.empty() && asked.Scope >= TFontScope::Name;
     const bool keepSize = asked.Size >= 1 && asked.Scope >= TFontScope::NameAndSize;
-    m_font.Name = keepName ? asked.Name : "Arial";
-    m_font.Size = FontSize((keepSize ? asked.Size : 8.0 * m_scale) * Mult);
-    m_font.Italic = asked.Italic == TFontStyleChoice::On;
-    m_font.Bold = asked.Bold == TFontStyleChoice::On;
-    m_font.Color = m_foreground;
-    ApplyFont();
+    m_paint.Font.Name = keepName ? asked.Name : "Arial";
+    m_paint.Font.Size = FontSize((keepSize ? asked.Size : 8.0 * m_scale) * Mult);
+    m_paint.Font.Italic = asked.Italic == TFontStyleChoice::On;
+    m_paint.Font.Bold = asked.Bold == TFontStyleChoice::On;
+    m_paint.Font.Color = m_paint.Foreground;
+    m_paint.ApplyFont();
     MeasureFont();
 
     for (TGraph& g : m_graphs)
@@ -134,14 +118,12 @@ void TChart::ChartInit(ICanvas& surface, TColor background, TColor foreground, f
     m_marker = TMarker{};
     m_markerSet = false;
     m_markers.clear();
-    m_readout = TReadoutSettings{};
-    m_readout.Color = m_foreground == m_background ? ~m_background & ColorMask : m_foreground;
 }
 
 void TChart::ChartStartGraph(double x1, double x2, double y1, double y2, int leftMargin,
                              int rightMargin, int topMargin, int bottomMargin, bool noClip)
 {
-    if (m_canvas == nullptr)
+    if (m_paint.Canvas == nullptr)
         return;
     if (m_count >= MaxGraphs) {
         m_current = 0;
@@ -155,24 +137,24 @@ void TChart::ChartStartGraph(double x1, double x2, double y1, double y2, int lef
                     m_height, Mult);
     g.Clip = !(noClip && m_zoom[m_current - 1] == TZoomWindow{});
 
-    m_pen.Style = TPenStyle::Solid;
-    m_pen.Width = Mult;
-    m_pen.Mode = TPenMode::Copy;
-    m_background = m_defaultBackground;
-    m_foreground = m_defaultForeground;
-    m_brush = {m_background, TBrushStyle::Solid};
-    ApplyPen();
-    ApplyBrush();
+    m_paint.Pen.Style = TPenStyle::Solid;
+    m_paint.Pen.Width = Mult;
+    m_paint.Pen.Mode = TPenMode::Copy;
+    m_paint.Background = m_defaultBackground;
+    m_paint.Foreground = m_defaultForeground;
+    m_paint.Brush = {m_paint.Background, TBrushStyle::Solid};
+    m_paint.ApplyPen();
+    m_paint.ApplyBrush();
     m_selectedY = 0;
 }
 
 void TChart::UseAxisColor(const TAxis& axis)
 {
-    m_pen.Color = axis.Visible ? axis.Color : m_foreground;
-    m_pen.Style = TPenStyle::Solid;
-    m_font.Color = m_pen.Color;
-    ApplyPen();
-    ApplyFont();
+    m_paint.Pen.Color = axis.Visible ? axis.Color : m_paint.Foreground;
+    m_paint.Pen.Style = TPenStyle::Solid;
+    m_paint.Font.Color = m_paint.Pen.Color;
+    m_paint.ApplyPen();
+    m_paint.ApplyFont();
 }
 
 // Steps and decimals for an axis of that many pixels whose labels need labelRoom pixels each;
@@ -194,12 +176,12 @@ void TChart::DottedLine(TPoint from, int dx, int dy, int count, int style)
         return;
     for (int i = 0; i < count; ++i)
         if ((i & style) == 0)
-            m_canvas->SetPixel(from.X + i * dx, from.Y + i * dy, m_pen.Color);
+            m_paint.Canvas->SetPixel(from.X + i * dx, from.Y + i * dy, m_paint.Pen.Color);
 }
 
 void TChart::Text(int x, int y, std::string_view text)
 {
-    m_canvas->TextOut(x, y, text);
+    m_paint.Canvas->TextOut(x, y, text);
 }
 
 void TChart::ChartXAxis(TColor color, std::string_view caption, bool grid, float min, float max,
@@ -212,7 +194,7 @@ void TChart::ChartXAxis(TColor color, std::string_view caption, bool grid, float
     if (g == nullptr || !std::isfinite(min) || !std::isfinite(max) || min == max)
         return;
     const TZoomWindow& zoom = m_zoom[m_current - 1];
-    g->X = DefineAxis(color, m_background, min, max, minZoomSpan, zoom.X0, zoom.X1);
+    g->X = DefineAxis(color, m_paint.Background, min, max, minZoomSpan, zoom.X0, zoom.X1);
     UseAxisColor(g->X);
     g->X.MinZoomSpan = std::max(g->X.MinZoomSpan, 0.001);
     DrawXAxis(*g, caption, grid, step);
@@ -230,11 +212,11 @@ void TChart::DrawXAxis(TGraph& g, std::string_view caption, bool grid, float ste
     const int right = g.PlotRight();
     const int bottom = g.PlotBottom;
     if (a.Visible) {
-        m_canvas->MoveTo(left, bottom);
-        m_canvas->LineTo(right + 1, bottom);
+        m_paint.Canvas->MoveTo(left, bottom);
+        m_paint.Canvas->LineTo(right + 1, bottom);
     }
 
-    const int suffixWidth = suffix.empty() ? 0 : m_canvas->TextWidth(suffix);
+    const int suffixWidth = suffix.empty() ? 0 : m_paint.Canvas->TextWidth(suffix);
     ScaleAxis(a, g.PlotWidth, 5 * m_charWidth + suffixWidth, step);
 
     if (a.Visible) {
@@ -243,22 +225,23 @@ void TChart::DrawXAxis(TGraph& g, std::string_view caption, bool grid, float ste
         WalkTicks(
             a, left, right, [&](double v) { return XPixelDirected(g, v); },
             [&](int px, double v) {
-                m_canvas->MoveTo(px, bottom);
-                m_canvas->LineTo(px, bottom + majorTick);
+                m_paint.Canvas->MoveTo(px, bottom);
+                m_paint.Canvas->LineTo(px, bottom + majorTick);
                 std::string label = LabelText(v * a.Direction, a.LabelDecimals, a.Major);
                 label += suffix;
-                Text(px - m_canvas->TextWidth(label) / 2, bottom + majorTick + Mult - 1, label);
+                Text(px - m_paint.Canvas->TextWidth(label) / 2, bottom + majorTick + Mult - 1,
+                     label);
                 if (grid && px != left)
                     DottedLine({px, bottom}, 0, -1, g.PlotHeight + 1, GridMajorStyle);
             },
             [&](int pm) {
-                m_canvas->MoveTo(pm, bottom);
-                m_canvas->LineTo(pm, bottom + minorTick);
+                m_paint.Canvas->MoveTo(pm, bottom);
+                m_paint.Canvas->LineTo(pm, bottom + minorTick);
                 if (grid && pm != left)
                     DottedLine({pm, bottom}, 0, -1, g.PlotHeight + 1, GridMinorStyle);
             });
         if (!caption.empty())
-            Text(left + g.PlotWidth / 2 - m_canvas->TextWidth(caption) / 2,
+            Text(left + g.PlotWidth / 2 - m_paint.Canvas->TextWidth(caption) / 2,
                  bottom + majorTick + m_charHeight, caption);
     }
 }
@@ -276,7 +259,7 @@ void TChart::ChartYAxis(TColor color, std::string_view caption, int position, fl
     const int number = (position - 1) % MaxYAxes + 1;
     TAxis& a = g->Y[number - 1];
     const TZoomWindow& zoom = m_zoom[m_current - 1];
-    a = DefineAxis(color, m_background, min, max, minZoomSpan, zoom.Y0, zoom.Y1);
+    a = DefineAxis(color, m_paint.Background, min, max, minZoomSpan, zoom.Y0, zoom.Y1);
     UseAxisColor(a);
     // The y ranges are single precision.
     a.Lo = static_cast<float>(a.Lo);
@@ -298,8 +281,8 @@ void TChart::DrawYAxis(TGraph& g, TAxis& a, std::string_view caption, bool grid,
     const TYAxisPlace place = PlaceYAxis(g, a.Position, Mult);
     const int axisX = place.X;
     if (a.Visible) {
-        m_canvas->MoveTo(axisX, bottom);
-        m_canvas->LineTo(axisX, top - 1);
+        m_paint.Canvas->MoveTo(axisX, bottom);
+        m_paint.Canvas->LineTo(axisX, top - 1);
     }
 
     ScaleAxis(a, g.PlotHeight, 2 * m_charHeight, step);
@@ -312,10 +295,10 @@ void TChart::DrawYAxis(TGraph& g, TAxis& a, std::string_view caption, bool grid,
     WalkTicks(
         a, bottom, top, [&](double v) { return YPixelDirected(g, a, v); },
         [&](int py, double v) {
-            m_canvas->MoveTo(axisX, py);
-            m_canvas->LineTo(axisX + place.Tick * majorTick, py);
+            m_paint.Canvas->MoveTo(axisX, py);
+            m_paint.Canvas->LineTo(axisX + place.Tick * majorTick, py);
             const std::string label = LabelText(v * a.Direction, a.LabelDecimals, a.Major);
-            const int width = m_canvas->TextWidth(label);
+            const int width = m_paint.Canvas->TextWidth(label);
             widest = std::max(widest, width);
             const int labelX =
                 place.Tick < 0 ? axisX - majorTick - width - Mult + 1 : axisX + majorTick + Mult;
@@ -324,8 +307,8 @@ void TChart::DrawYAxis(TGraph& g, TAxis& a, std::string_view caption, bool grid,
                 DottedLine({left, py}, 1, 0, g.PlotWidth + 1, GridMajorStyle);
         },
         [&](int pm) {
-            m_canvas->MoveTo(axisX, pm);
-            m_canvas->LineTo(axisX + place.Tick * minorTick, pm);
+            m_paint.Canvas->MoveTo(axisX, pm);
+            m_paint.Canvas->LineTo(axisX + place.Tick * minorTick, pm);
             if (grid && pm != bottom)
                 DottedLine({left, pm}, 1, 0, g.PlotWidth + 1, GridMinorStyle);
         });
@@ -340,7 +323,7 @@ void TChart::DrawYCaption(const TGraph& g, int position, std::string_view captio
         caption.remove_prefix(1);
     if (caption.empty())
         return;
-    const int width = m_canvas->TextWidth(caption);
+    const int width = m_paint.Canvas->TextWidth(caption);
     const int left = g.PlotLeft;
     const int right = g.PlotRight();
     if (position <= 4) {
@@ -362,15 +345,15 @@ void TChart::DrawYCaption(const TGraph& g, int position, std::string_view captio
     const int band = position <= 6 ? std::max(0, left - reach - m_charHeight)
                                    : std::min(m_width - m_charHeight, right + reach + Mult);
     const bool upwards = position == 5 || position == 7;
-    const TFont saved = m_font;
-    m_font.Angle = upwards ? 90 : -90;
-    ApplyFont();
+    const TFont saved = m_paint.Font;
+    m_paint.Font.Angle = upwards ? 90 : -90;
+    m_paint.ApplyFont();
     if (upwards)
         Text(band, middle + width / 2, caption);
     else
         Text(band + m_charHeight, middle - width / 2, caption);
-    m_font = saved;
-    ApplyFont();
+    m_paint.Font = saved;
+    m_paint.ApplyFont();
 }
 
 void TChart::ChartFont(std::string_view name, int size, int italic, int bold, int scope)
@@ -379,11 +362,11 @@ void TChart::ChartFont(std::string_view name, int size, int italic, int bold, in
     asked.Scope = Scope(scope);
     if (!name.empty()) {
         asked.Name = util::EqualsNoCase(name, "DEF") ? "Arial" : std::string(name);
-        m_font.Name = asked.Name;
+        m_paint.Font.Name = asked.Name;
     }
     if (size != 0) {
         asked.Size = size;
-        m_font.Size = FontSize(size > 0 ? size : 8.0 * m_scale);
+        m_paint.Font.Size = FontSize(size > 0 ? size : 8.0 * m_scale);
     }
     auto style = [](TFontStyleChoice choice, bool& on, TFontStyleChoice& stored) {
         if (choice == TFontStyleChoice::Keep)
@@ -391,9 +374,9 @@ void TChart::ChartFont(std::string_view name, int size, int italic, int bold, in
         on = choice == TFontStyleChoice::On;
         stored = choice;
     };
-    style(StyleChoice(italic), m_font.Italic, asked.Italic);
-    style(StyleChoice(bold), m_font.Bold, asked.Bold);
-    ApplyFont();
+    style(StyleChoice(italic), m_paint.Font.Italic, asked.Italic);
+    style(StyleChoice(bold), m_paint.Font.Bold, asked.Bold);
+    m_paint.ApplyFont();
     MeasureFont();
 }
 
@@ -402,13 +385,13 @@ void TChart::ChartTitle(TColor color, std::string_view text)
     TGraph* g = CurrentGraph();
     if (g == nullptr)
         return;
-    const TFont saved = m_font;
+    const TFont saved = m_paint.Font;
     if (m_fontRequest.Scope != TFontScope::All) {
-        m_font.Size = FontSize(m_font.Size * 1.2);
-        m_font.Bold = true;
+        m_paint.Font.Size = FontSize(m_paint.Font.Size * 1.2);
+        m_paint.Font.Bold = true;
     }
-    m_font.Color = color & ColorMask;
-    ApplyFont();
+    m_paint.Font.Color = color & ColorMask;
+    m_paint.ApplyFont();
     int x = g->PlotLeft + g->PlotWidth / 2;
     int y = g->Outer.Top + 4 * Mult;
     if (!text.empty() && text.front() == '@') {
@@ -416,9 +399,29 @@ void TChart::ChartTitle(TColor color, std::string_view text)
         x = m_width / 2;
         y = 4 * Mult;
     }
-    Text(x - m_canvas->TextWidth(text) / 2, y, text);
-    m_font = saved;
-    ApplyFont();
+    Text(x - m_paint.Canvas->TextWidth(text) / 2, y, text);
+    m_paint.Font = saved;
+    m_paint.ApplyFont();
+}
+
+void TChart::ChartReadoutSetup(TColor color, int x, int y, int alignment, int flags)
+{
+    m_mouse.Setup(color, x, y, alignment, flags);
+}
+
+void TChart::ChartMouseDown(TMouseButton button, TShiftState shift, int x, int y)
+{
+    m_mouse.MouseDown(m_count, button, shift, x, y);
+}
+
+void TChart::ChartMouseMove(TShiftState shift, int x, int y)
+{
+    m_mouse.MouseMove(shift, x, y);
+}
+
+void TChart::ChartMouseUp(TMouseButton button, TShiftState shift, int x, int y)
+{
+    m_mouse.MouseUp(button, shift, x, y);
 }
 
 void TChart::ChartResetZoom(int graph)

@@ -35,8 +35,8 @@ TGraph* TChart::DrawingGraph()
 
 void TChart::FlushPending()
 {
-    if (m_pending && m_canvas != nullptr)
-        m_canvas->SetPixel(m_pending->At.X, m_pending->At.Y, m_pending->Color);
+    if (m_pending && m_paint.Canvas != nullptr)
+        m_paint.Canvas->SetPixel(m_pending->At.X, m_pending->At.Y, m_pending->Color);
     m_pending.reset();
 }
 
@@ -118,11 +118,11 @@ void TChart::DrawSegment(TPoint from, TPoint to)
         if (a == b)
             return;
     }
-    m_canvas->MoveTo(a.X, a.Y);
-    m_canvas->LineTo(b.X, b.Y);
+    m_paint.Canvas->MoveTo(a.X, a.Y);
+    m_paint.Canvas->LineTo(b.X, b.Y);
     // The canvas leaves the end pixel out; it is painted later unless the next line starts there.
-    if (m_pen.Width <= 1 && b.X < right && b.Y > top && b.Y < bottom)
-        m_pending = TPending{b, m_pen.Color};
+    if (m_paint.Pen.Width <= 1 && b.X < right && b.Y > top && b.Y < bottom)
+        m_pending = TPending{b, m_paint.Pen.Color};
     else
         m_pending.reset();
 }
@@ -135,8 +135,8 @@ void TChart::ChartMarker(int shape, int size, int fill)
     m_marker.Size = static_cast<std::int16_t>(size == 0 ? std::max(1, m_charWidth)
                                                         : std::clamp(size, 0, MaxMarkerSize));
     m_marker.Fill = fill != 0;
-    m_marker.PenWidth = static_cast<std::int16_t>(std::clamp(m_pen.Width, 1, MaxMarkerSize));
-    m_marker.Color = m_pen.Color;
+    m_marker.PenWidth = static_cast<std::int16_t>(std::clamp(m_paint.Pen.Width, 1, MaxMarkerSize));
+    m_marker.Color = m_paint.Pen.Color;
     m_markerSet = true;
     const TGraph* g = CurrentGraph();
     if (g != nullptr && g->X.Defined && m_penValid && m_penPos.X >= 0 && m_penPos.X < m_width &&
@@ -151,18 +151,18 @@ void TChart::ChartMarker(int shape, int size, int fill)
 void TChart::ChartFinish()
 {
     FlushPending();
-    if (!m_markers.empty() && m_canvas != nullptr) {
-        const TPen pen = m_pen;
-        const TBrush brush = m_brush;
+    if (!m_markers.empty() && m_paint.Canvas != nullptr) {
+        const TPen pen = m_paint.Pen;
+        const TBrush brush = m_paint.Brush;
         for (const TMarker& marker : m_markers)
             DrawMarker(marker);
-        if (!(m_pen == pen)) {
-            m_pen = pen;
-            ApplyPen();
+        if (!(m_paint.Pen == pen)) {
+            m_paint.Pen = pen;
+            m_paint.ApplyPen();
         }
-        if (!(m_brush == brush)) {
-            m_brush = brush;
-            ApplyBrush();
+        if (!(m_paint.Brush == brush)) {
+            m_paint.Brush = brush;
+            m_paint.ApplyBrush();
         }
     }
     m_markers.clear();
@@ -175,59 +175,59 @@ void TChart::DrawMarker(const TMarker& marker)
     const int x = marker.X;
     const int y = marker.Y;
     if (marker.Shape == 0 || h == 0) {
-        m_canvas->SetPixel(x, y, marker.Color);
+        m_paint.Canvas->SetPixel(x, y, marker.Color);
         return;
     }
     const TPen pen{marker.Color, TPenStyle::Solid, marker.PenWidth, TPenMode::Copy};
-    if (!(m_pen == pen)) {
-        m_pen = pen;
-        ApplyPen();
+    if (!(m_paint.Pen == pen)) {
+        m_paint.Pen = pen;
+        m_paint.ApplyPen();
     }
     const TBrush brush{marker.Color, marker.Fill ? TBrushStyle::Solid : TBrushStyle::Clear};
-    if (!(m_brush == brush)) {
-        m_brush = brush;
-        ApplyBrush();
+    if (!(m_paint.Brush == brush)) {
+        m_paint.Brush = brush;
+        m_paint.ApplyBrush();
     }
     switch (marker.Shape) {
     case 1:
-        m_canvas->Ellipse(x - h, y - h, x + h + 1, y + h + 1);
+        m_paint.Canvas->Ellipse(x - h, y - h, x + h + 1, y + h + 1);
         break;
     case 2: {
         const TPoint square[] = {{x - h, y - h}, {x + h, y - h}, {x + h, y + h}, {x - h, y + h}};
-        m_canvas->Polygon(square);
+        m_paint.Canvas->Polygon(square);
         break;
     }
     case 3: {
         const TPoint up[] = {{x, y - h}, {x + h, y + h}, {x - h, y + h}};
-        m_canvas->Polygon(up);
+        m_paint.Canvas->Polygon(up);
         break;
     }
     case 4: {
         const TPoint down[] = {{x, y + h}, {x - h, y - h}, {x + h, y - h}};
-        m_canvas->Polygon(down);
+        m_paint.Canvas->Polygon(down);
         break;
     }
     case 5: {
         const TPoint leftward[] = {{x - h, y}, {x + h, y - h}, {x + h, y + h}};
-        m_canvas->Polygon(leftward);
+        m_paint.Canvas->Polygon(leftward);
         break;
     }
     case 6: {
         const TPoint rightward[] = {{x + h, y}, {x - h, y + h}, {x - h, y - h}};
-        m_canvas->Polygon(rightward);
+        m_paint.Canvas->Polygon(rightward);
         break;
     }
     case 7:
-        m_canvas->MoveTo(x - h, y);
-        m_canvas->LineTo(x + h + 1, y);
-        m_canvas->MoveTo(x, y - h);
-        m_canvas->LineTo(x, y + h + 1);
+        m_paint.Canvas->MoveTo(x - h, y);
+        m_paint.Canvas->LineTo(x + h + 1, y);
+        m_paint.Canvas->MoveTo(x, y - h);
+        m_paint.Canvas->LineTo(x, y + h + 1);
         break;
     default:
-        m_canvas->MoveTo(x - h, y - h);
-        m_canvas->LineTo(x + h + 1, y + h + 1);
-        m_canvas->MoveTo(x + h, y - h);
-        m_canvas->LineTo(x - h - 1, y + h + 1);
+        m_paint.Canvas->MoveTo(x - h, y - h);
+        m_paint.Canvas->LineTo(x + h + 1, y + h + 1);
+        m_paint.Canvas->MoveTo(x + h, y - h);
+        m_paint.Canvas->LineTo(x - h - 1, y + h + 1);
         break;
     }
 }
@@ -309,8 +309,9 @@ void TChart::DrawColumn(const TDataArray& data, const std::vector<std::size_t>& 
         const TGraph& g = *CurrentGraph();
         const TAxis& axis = g.Y[m_selectedY - 1];
         TMarker marker = m_marker;
-        marker.PenWidth = static_cast<std::int16_t>(std::clamp(m_pen.Width, 1, MaxMarkerSize));
-        marker.Color = m_pen.Color;
+        marker.PenWidth =
+            static_cast<std::int16_t>(std::clamp(m_paint.Pen.Width, 1, MaxMarkerSize));
+        marker.Color = m_paint.Pen.Color;
         m_markers.reserve(m_markers.size() + rows.size());
         for (const std::size_t r : rows) {
             const float x = data[r][0];

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "chart/chart.h"
+#include "chart/graph.h"
 
 // The pure geometry of a graph: where its plot area lies, values to pixels and back, and the
 // walk over an axis's ticks. Nothing here draws.

@@ -1,4 +1,4 @@
-#include "chart/chart.h"
+#include "chart/readout.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,6 +7,7 @@
 
 #include "chart/axis_scale.h"
 #include "chart/plot_geometry.h"
+#include "chart/zoom.h"
 
 namespace korvid::chart {
 
@@ -24,45 +25,40 @@ bool StrictlyInPlot(const TGraph& g, int x, int y)
     return x > g.PlotLeft && x < g.PlotRight() && y > g.PlotTop() && y < g.PlotBottom;
 }
 
-// Keeps a zoom window inside [0, 1] and at least `span` wide.
-void FitWindow(double& lo, double& hi, double span)
-{
-    lo = std::max(lo, 0.0);
-    hi = std::min(hi, 1.0);
-    if (hi - lo >= span)
-        return;
-    const double middle = (lo + hi) / 2;
-    lo = middle - span / 2;
-    hi = middle + span / 2;
-    if (lo < 0) {
-        hi -= lo;
-        lo = 0;
-    }
-    if (hi > 1) {
-        lo = std::max(0.0, lo - (hi - 1));
-        hi = 1;
-    }
-}
-
 } // namespace
 
-void TChart::ChartReadoutSetup(TColor color, int x, int y, int alignment, int flags)
+TMouseReadout::TMouseReadout(TPainter& paint, ICursorServices& cursor,
+                             const std::array<TGraph, MaxGraphs>& graphs,
+                             std::array<TZoomWindow, MaxGraphs>& zoom)
+    : m_paint(paint), m_cursor(cursor), m_graphs(graphs), m_zoom(zoom)
 {
-    m_readout.Color = color & ColorMask;
-    m_readout.TextX = x;
-    m_readout.TextY = y;
-    m_readout.Alignment = std::clamp(alignment, -1, 1);
-    m_readout.Mode = std::min(flags & 7, 3);
-    m_readout.Flags = flags;
 }
 
-bool TChart::DataDriven(const TGraph& g) const
+void TMouseReadout::Reset(TColor color)
 {
-    return g.Data != nullptr && (m_readout.Flags & ReadoutIgnoreData) == 0 && g.ReadoutUsesData &&
+    EndAction();
+    m_held = false;
+    m_settings = TSettings{};
+    m_settings.Color = color;
+}
+
+void TMouseReadout::Setup(TColor color, int x, int y, int alignment, int flags)
+{
+    m_settings.Color = color & ColorMask;
+    m_settings.TextX = x;
+    m_settings.TextY = y;
+    m_settings.Alignment = std::clamp(alignment, -1, 1);
+    m_settings.Mode = std::min(flags & 7, 3);
+    m_settings.Flags = flags;
+}
+
+bool TMouseReadout::DataDriven(const TGraph& g) const
+{
+    return g.Data != nullptr && (m_settings.Flags & ReadoutIgnoreData) == 0 && g.ReadoutUsesData &&
            g.Snapping >= 1;
 }
 
-TChart::TReadoutPoint TChart::FindPoint(const TGraph& g, int x, int y) const
+TMouseReadout::TReadoutPoint TMouseReadout::FindPoint(const TGraph& g, int x, int y) const
 {
     const TAxis& axis = g.Y[m_actionAxis - 1];
     TReadoutPoint p;
@@ -127,18 +123,18 @@ TChart::TReadoutPoint TChart::FindPoint(const TGraph& g, int x, int y) const
         }
         return p;
     }
-    if ((m_readout.Flags & ReadoutSnapX) != 0 && g.X.Major > 0) {
+    if ((m_settings.Flags & ReadoutSnapX) != 0 && g.X.Major > 0) {
         p.XValue = std::nearbyint(p.XValue / g.X.Major) * g.X.Major;
         p.At.X = XPixel(g, p.XValue);
     }
-    if ((m_readout.Flags & ReadoutSnapY) != 0 && axis.Major > 0) {
+    if ((m_settings.Flags & ReadoutSnapY) != 0 && axis.Major > 0) {
         p.YValue = std::nearbyint(p.YValue / axis.Major) * axis.Major;
         p.At.Y = YPixel(g, axis, p.YValue);
     }
     return p;
 }
 
-std::string TChart::PointText(const TGraph& g, const TReadoutPoint& p) const
+std::string TMouseReadout::PointText(const TGraph& g, const TReadoutPoint& p) const
 {
     std::string text = ReadoutText(p.XValue, g.X.ReadoutDecimals) + " / " +
                        ReadoutText(p.YValue, g.Y[m_actionAxis - 1].ReadoutDecimals);
@@ -147,78 +143,79 @@ std::string TChart::PointText(const TGraph& g, const TReadoutPoint& p) const
     return text;
 }
 
-TChart::TDrawingState TChart::StartXorFigure()
+TMouseReadout::TSavedTools TMouseReadout::StartXorFigure()
 {
-    const TDrawingState saved{m_pen, m_brush};
-    m_pen = {(m_background ^ m_readout.Color) & ColorMask, TPenStyle::Solid, 1, TPenMode::Xor};
-    m_brush.Style = TBrushStyle::Clear;
-    ApplyPen();
-    ApplyBrush();
+    const TSavedTools saved{m_paint.Pen, m_paint.Brush};
+    m_paint.Pen = {(m_paint.Background ^ m_settings.Color) & ColorMask, TPenStyle::Solid, 1,
+                   TPenMode::Xor};
+    m_paint.Brush.Style = TBrushStyle::Clear;
+    m_paint.ApplyPen();
+    m_paint.ApplyBrush();
     return saved;
 }
 
-void TChart::EndXorFigure(const TDrawingState& saved)
+void TMouseReadout::EndXorFigure(const TSavedTools& saved)
 {
-    m_pen = saved.Pen;
-    m_brush = saved.Brush;
-    ApplyPen();
-    ApplyBrush();
+    m_paint.Pen = saved.Pen;
+    m_paint.Brush = saved.Brush;
+    m_paint.ApplyPen();
+    m_paint.ApplyBrush();
 }
 
-void TChart::ToggleText(bool showing, const std::string& text)
+void TMouseReadout::ToggleText(bool showing, const std::string& text)
 {
     const TGraph& g = m_graphs[m_actionGraph - 1];
-    const int width = m_readout.Alignment <= 0 ? m_canvas->TextWidth(text) : 0;
-    const int offset = m_readout.Alignment < 0 ? width : width / 2;
-    const TFont saved = m_font;
-    m_font.Color = showing ? g.X.Color : m_background;
-    ApplyFont();
-    m_canvas->TextOut(m_readout.TextX - offset, m_readout.TextY, text);
-    m_font = saved;
-    ApplyFont();
+    const int width = m_settings.Alignment <= 0 ? m_paint.Canvas->TextWidth(text) : 0;
+    const int offset = m_settings.Alignment < 0 ? width : width / 2;
+    const TFont saved = m_paint.Font;
+    m_paint.Font.Color = showing ? g.X.Color : m_paint.Background;
+    m_paint.ApplyFont();
+    m_paint.Canvas->TextOut(m_settings.TextX - offset, m_settings.TextY, text);
+    m_paint.Font = saved;
+    m_paint.ApplyFont();
 }
 
-void TChart::ToggleReadout(bool showing)
+void TMouseReadout::ToggleReadout(bool showing)
 {
     const TGraph& g = m_graphs[m_actionGraph - 1];
-    const TDrawingState saved = StartXorFigure();
+    const TSavedTools saved = StartXorFigure();
     const TPoint p = m_point.At;
     if (m_circle) {
         if (p.X >= g.PlotLeft && p.X <= g.PlotRight() && p.Y >= g.PlotTop() && p.Y <= g.PlotBottom)
-            m_canvas->Ellipse(p.X - 5, p.Y - 5, p.X + 6, p.Y + 6);
+            m_paint.Canvas->Ellipse(p.X - 5, p.Y - 5, p.X + 6, p.Y + 6);
     } else {
         const int x = std::clamp(p.X, g.PlotLeft, g.PlotRight());
         const int y = std::clamp(p.Y, g.PlotTop(), g.PlotBottom);
-        if (m_readout.Mode == 0 || m_readout.Mode == 1) {
-            m_canvas->MoveTo(x, g.PlotTop());
-            m_canvas->LineTo(x, g.PlotBottom + 1);
+        if (m_settings.Mode == 0 || m_settings.Mode == 1) {
+            m_paint.Canvas->MoveTo(x, g.PlotTop());
+            m_paint.Canvas->LineTo(x, g.PlotBottom + 1);
         }
-        if (m_readout.Mode == 0 || m_readout.Mode == 2) {
-            m_canvas->MoveTo(g.PlotLeft, y);
-            m_canvas->LineTo(g.PlotRight() + 1, y);
+        if (m_settings.Mode == 0 || m_settings.Mode == 2) {
+            m_paint.Canvas->MoveTo(g.PlotLeft, y);
+            m_paint.Canvas->LineTo(g.PlotRight() + 1, y);
         }
     }
     EndXorFigure(saved);
-    if (m_readout.ShowsText()) {
+    if (m_settings.ShowsText()) {
         if (showing)
             m_shownText = PointText(g, m_point);
         ToggleText(showing, m_shownText);
     }
 }
 
-void TChart::ToggleZoomFrame(bool showing)
+void TMouseReadout::ToggleZoomFrame(bool showing)
 {
     const TGraph& g = m_graphs[m_actionGraph - 1];
-    const TDrawingState saved = StartXorFigure();
+    const TSavedTools saved = StartXorFigure();
     const TPoint s = m_zoomStart;
     const TPoint c = m_zoomCorner;
-    m_canvas->MoveTo(s.X, s.Y);
-    m_canvas->LineTo(c.X, s.Y);
-    m_canvas->LineTo(c.X, c.Y);
-    m_canvas->LineTo(s.X, c.Y);
-    m_canvas->LineTo(s.X, s.Y);
+    m_paint.Canvas->MoveTo(s.X, s.Y);
+    m_paint.Canvas->LineTo(c.X, s.Y);
+    m_paint.Canvas->LineTo(c.X, c.Y);
+    m_paint.Canvas->LineTo(s.X, c.Y);
+    m_paint.Canvas->LineTo(s.X, s.Y);
     EndXorFigure(saved);
-    if (m_readout.ShowsText()) {
+    if (m_settings.ShowsText()) {
         if (showing) {
             // No data point is looked up while zooming: the host is asked about row 0.
             TReadoutPoint corner;
@@ -231,7 +228,7 @@ void TChart::ToggleZoomFrame(bool showing)
     }
 }
 
-void TChart::EndAction()
+void TMouseReadout::EndAction()
 {
     if (m_action == TAction::None)
         return;
@@ -240,9 +237,9 @@ void TChart::EndAction()
     m_cursor.ReleaseCursor();
 }
 
-void TChart::ChartMouseDown(TMouseButton button, TShiftState shift, int x, int y)
+void TMouseReadout::MouseDown(int graphCount, TMouseButton button, TShiftState shift, int x, int y)
 {
-    if (m_canvas == nullptr)
+    if (m_paint.Canvas == nullptr)
         return;
     x = std::clamp(x, MinPixel, MaxPixel);
     y = std::clamp(y, MinPixel, MaxPixel);
@@ -251,7 +248,7 @@ void TChart::ChartMouseDown(TMouseButton button, TShiftState shift, int x, int y
         m_held = false;
     }
     if (m_action != TAction::None) {
-        if (button != TMouseButton::Right || !m_readout.ShowsText())
+        if (button != TMouseButton::Right || !m_settings.ShowsText())
             return;
         const TGraph& g = m_graphs[m_actionGraph - 1];
         const bool readout = m_action == TAction::Readout;
@@ -276,7 +273,7 @@ void TChart::ChartMouseDown(TMouseButton button, TShiftState shift, int x, int y
     }
 
     int found = 0;
-    for (int i = 1; i <= m_count; ++i) {
+    for (int i = 1; i <= graphCount; ++i) {
         const TGraph& g = m_graphs[i - 1];
         if (g.AreaValid && x >= g.Outer.Left && x <= g.Outer.Right && y >= g.Outer.Top &&
             y <= g.Outer.Bottom)
@@ -305,12 +302,12 @@ void TChart::ChartMouseDown(TMouseButton button, TShiftState shift, int x, int y
     if (!StrictlyInPlot(g, x, y))
         return;
     m_action = TAction::Readout;
-    m_circle = data && m_readout.Mode == 3;
+    m_circle = data && m_settings.Mode == 3;
     if (m_snapping == 1)
         m_snapping = 2;
-    m_cursor.SetCursorShape(data                  ? TCursorShape::Hand
-                            : m_readout.Mode <= 2 ? TCursorShape::Cross
-                                                  : TCursorShape::Hidden);
+    m_cursor.SetCursorShape(data                   ? TCursorShape::Hand
+                            : m_settings.Mode <= 2 ? TCursorShape::Cross
+                                                   : TCursorShape::Hidden);
     const TPoint screen = m_cursor.CursorPos();
     const int dx = screen.X - x;
     const int dy = screen.Y - y;
@@ -320,7 +317,7 @@ void TChart::ChartMouseDown(TMouseButton button, TShiftState shift, int x, int y
     ToggleReadout(true);
 }
 
-void TChart::ChartMouseMove(TShiftState shift, int x, int y)
+void TMouseReadout::MouseMove(TShiftState shift, int x, int y)
 {
     if ((shift & LeftButton) == 0 || m_action == TAction::None)
         return;
@@ -340,7 +337,7 @@ void TChart::ChartMouseMove(TShiftState shift, int x, int y)
     }
 }
 
-void TChart::ChartMouseUp(TMouseButton button, TShiftState shift, int x, int y)
+void TMouseReadout::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
 {
     if (button != TMouseButton::Left || m_action == TAction::None)
         return;
@@ -357,33 +354,9 @@ void TChart::ChartMouseUp(TMouseButton button, TShiftState shift, int x, int y)
     ToggleZoomFrame(false);
     EndAction();
     if ((shift & CtrlKey) != 0)
-        ApplyZoom(m_zoomStart, {x, y});
-}
-
-void TChart::ApplyZoom(TPoint start, TPoint end)
-{
-    const TGraph& g = m_graphs[m_actionGraph - 1];
-    TZoomWindow& zoom = m_zoom[m_actionGraph - 1];
-    if (std::abs(end.X - start.X) < 2 && std::abs(end.Y - start.Y) < 2) {
-        zoom = TZoomWindow{};
-        return;
-    }
-    if (start.X > end.X)
-        std::swap(start.X, end.X);
-    if (start.Y < end.Y)
-        std::swap(start.Y, end.Y);
-    const double fx0 = static_cast<double>(start.X - g.PlotLeft) / g.PlotWidth;
-    const double fx1 = static_cast<double>(end.X - g.PlotLeft) / g.PlotWidth;
-    const double fy0 = static_cast<double>(g.PlotBottom - start.Y) / g.PlotHeight;
-    const double fy1 = static_cast<double>(g.PlotBottom - end.Y) / g.PlotHeight;
-
-    double x0 = zoom.X0 + (zoom.X1 - zoom.X0) * fx0;
-    double x1 = zoom.X0 + (zoom.X1 - zoom.X0) * fx1;
-    double y0 = zoom.Y0 + (zoom.Y1 - zoom.Y0) * fy0;
-    double y1 = zoom.Y0 + (zoom.Y1 - zoom.Y0) * fy1;
-    FitWindow(x0, x1, g.X.MinZoomSpan);
-    FitWindow(y0, y1, std::max(g.Y[m_actionAxis - 1].MinZoomSpan, 0.001));
-    zoom = {x0, x1, static_cast<float>(y0), static_cast<float>(y1)};
+        m_zoom[m_actionGraph - 1] =
+            ZoomInto(m_zoom[m_actionGraph - 1], m_graphs[m_actionGraph - 1],
+                     m_graphs[m_actionGraph - 1].Y[m_actionAxis - 1], m_zoomStart, {x, y});
 }
 
 } // namespace korvid::chart
