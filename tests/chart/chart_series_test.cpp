@@ -207,52 +207,5 @@ TEST_F(ChartSeriesTest, ArraysDrawOnlyTheirUsablePointsInsideThePlot)
     }
 }
 
-// Counts instead of logging, for arrays too big to log.
-struct TCountingCanvas final : chart::ICanvas {
-    std::size_t Lines = 0;
-    std::size_t Pixels = 0;
-    [[nodiscard]] int Width() const override { return 1000; }
-    [[nodiscard]] int Height() const override { return 700; }
-    void SetPen(const chart::TPen&) override {}
-    void SetBrush(const chart::TBrush&) override {}
-    void SetFont(const chart::TFont&) override {}
-    void MoveTo(int, int) override {}
-    void LineTo(int, int) override { ++Lines; }
-    void SetPixel(int, int, chart::TColor) override { ++Pixels; }
-    void Ellipse(int, int, int, int) override {}
-    void Polygon(std::span<const chart::TPoint>) override {}
-    void FillRect(int, int, int, int) override {}
-    void TextOut(int, int, std::string_view) override {}
-    [[nodiscard]] int TextWidth(std::string_view text) override
-    {
-        return 6 * static_cast<int>(text.size());
-    }
-    [[nodiscard]] int TextHeight(std::string_view) override { return 13; }
-};
-
-TEST(ChartPlotArray, DrawsAMillionRows)
-{
-    chart::TDataArray data(1000001, std::vector<float>(2));
-    data[0] = {0, 1};
-    for (std::size_t r = 1; r < data.size(); ++r)
-        data[r] = {static_cast<float>(r) / 10000,
-                   static_cast<float>(std::sin(static_cast<double>(r) / 100) + 2)};
-    TCountingCanvas canvas;
-    test::TFakeCursor cursor;
-    chart::TChart chart(cursor);
-    chart.ChartInit(canvas, 0xFFFFFF, 0, 1.0F);
-    chart.ChartStartGraph(0, 100, 0, 100, 40, 20, 40, 40, false);
-    chart.ChartXAxis(0, "", false, 0, 100, 0, 0, false, false);
-    chart.ChartYAxis(0, "", 1, 0, 4, 0, 0, false, false, false);
-    const std::size_t axisLines = canvas.Lines;
-    chart.ChartMarker(0, 0, 0);
-    chart.ChartPlotArray(data, 0, 1, {});
-    chart.ChartFinish();
-    // Segments that fall within one pixel on the plot's edge are left out.
-    EXPECT_GT(canvas.Lines - axisLines, 990000U);
-    EXPECT_LE(canvas.Lines - axisLines, 999999U);
-    EXPECT_GE(canvas.Pixels, 1000000U);
-}
-
 } // namespace
 } // namespace korvid
