@@ -9,20 +9,31 @@
 
 namespace korvid {
 
+using regex::TCase;
 using regex::TRegex;
 
-TEST(Regex, FindsTheLeftmostGreedyMatch)
+// What the wrapper sets up around the engine: bytes rather than UTF-8, "." across line ends,
+// letters in the case asked for.
+TEST(Regex, MatchesBytesAcrossLineEndsAndLettersInTheCaseAsked)
 {
-    const TRegex stamp("\\[[[0-9]{2}:[0-9]{2}:[0-9]{2}\\] Completed [0-9]+ out of [0-9]+ steps[ "
-                       "]+\\([0-9]+[%]{0,1}\\)");
-    const std::string line = "x [08:00:10] Completed 5 out of 500 steps  (1%) tail";
-    const auto match = stamp.Find(line);
-    ASSERT_TRUE(match);
-    EXPECT_EQ(match->Pos, 2u);
-    EXPECT_EQ(match->Text, "[08:00:10] Completed 5 out of 500 steps  (1%)");
-    // "[[0-9]" is a class holding "[" and the digits.
-    EXPECT_TRUE(stamp.IsMatch("[[0:00:10] Completed 5 out of 500 steps (1)"));
-    EXPECT_FALSE(stamp.IsMatch("[08:00:10] completed 5 out of 500 steps (1)"));
+    struct TRow {
+        const char* pattern;
+        TCase letterCase;
+        std::string subject;
+        bool found;
+    };
+    const TRow rows[] = {
+        {"a.c", TCase::Exact, std::string("a\0c", 3), true},
+        {"a.c", TCase::Exact, "a\xFF\x63", true},
+        {"a.c", TCase::Exact, "a\nc", true},
+        {"Completed", TCase::Exact, "completed", false},
+        {"folding@home", TCase::Ignore, "FOLDING@Home", true},
+        {"folding@home", TCase::Ignore, "FOLDING@H\xD6ME", false}, // no Unicode case folding
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.subject);
+        EXPECT_EQ(TRegex(row.pattern, row.letterCase).IsMatch(row.subject), row.found);
+    }
 }
 
 TEST(Regex, FindNextWalksThroughNonOverlappingMatches)
@@ -30,27 +41,18 @@ TEST(Regex, FindNextWalksThroughNonOverlappingMatches)
     const TRegex pairs("[0-9]{2}");
     const std::string text = "[123:45:67]";
     std::vector<std::string> found;
-    for (auto m = pairs.Find(text); m; m = pairs.FindNext(text, *m))
+    for (auto m = pairs.Find(text); m; m = pairs.FindNext(text, *m)) {
         found.emplace_back(m->Text);
+        EXPECT_EQ(m->Text.data(), text.data() + m->Pos); // a view into the subject
+    }
     EXPECT_EQ(found, (std::vector<std::string>{"12", "45", "67"}));
+    EXPECT_EQ(pairs.Find(text, 3)->Pos, 5U);
 
     const TRegex empty("x*");
     int count = 0;
     for (auto m = empty.Find("abc"); m && count < 10; m = empty.FindNext("abc", *m))
         ++count;
     EXPECT_EQ(count, 4); // an empty match moves on by one byte, so the loop ends
-}
-
-TEST(Regex, TreatsEveryByteAsACharacter)
-{
-    const TRegex any("a.c");
-    EXPECT_TRUE(any.IsMatch(std::string("a\0c", 3)));
-    EXPECT_TRUE(any.IsMatch("a\xFF"
-                            "c"));
-    EXPECT_TRUE(any.IsMatch("a\nc"));
-    const TRegex caseless("folding@home", regex::TCase::Ignore);
-    EXPECT_TRUE(caseless.IsMatch("FOLDING@Home"));
-    EXPECT_FALSE(caseless.IsMatch("FOLDING@H\xD6ME"));
 }
 
 TEST(Regex, RefusesAPatternThatDoesNotCompile)
