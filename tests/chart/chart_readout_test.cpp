@@ -1,4 +1,5 @@
 #include "chart/chart.h"
+#include "chart/zoom.h"
 
 #include <string>
 #include <utility>
@@ -199,47 +200,51 @@ TEST_F(ChartReadoutTest, WithoutDataTheCrossHairShowsTheValues)
     EXPECT_EQ(canvas.TextsOut(), std::vector<std::string>{"5.00 / 16.0"});
 }
 
-TEST_F(ChartReadoutTest, CtrlDragZoomsIntoTheRectangleUntilACtrlClickOrReset)
+TEST_F(ChartReadoutTest, CtrlDragZoomsTheAxesUntilACtrlClickOrReset)
 {
-    Drag(290, 40, 540, 360);
-    EXPECT_EQ(chart.Zoom(1), (chart::TZoomWindow{0.5, 1, 0, 1}));
-    EXPECT_DOUBLE_EQ(chart.Graph(1)->X.Lo, 5);
-    EXPECT_DOUBLE_EQ(chart.Graph(1)->X.Hi, 10);
-
-    Drag(40, 40, 290, 360); // relative to the view of the first zoom
-    EXPECT_EQ(chart.Zoom(1), (chart::TZoomWindow{0.5, 0.75, 0, 1}));
-
-    Drag(300, 300, 300, 301); // a Ctrl click
-    EXPECT_EQ(chart.Zoom(1), chart::TZoomWindow{});
-    EXPECT_DOUBLE_EQ(chart.Graph(1)->X.Hi, 10);
-
-    Drag(165, 40, 290, 360);
-    Paint();
-    EXPECT_DOUBLE_EQ(chart.Graph(1)->X.Lo, 2.5);
-    EXPECT_DOUBLE_EQ(chart.Graph(1)->X.Hi, 5);
-    chart.ChartResetZoom(0);
-    Paint();
-    EXPECT_DOUBLE_EQ(chart.Graph(1)->X.Lo, 0);
-    EXPECT_DOUBLE_EQ(chart.Graph(1)->X.Hi, 10);
+    for (const bool byClick : {true, false}) {
+        SCOPED_TRACE(byClick ? "Ctrl click" : "ChartResetZoom");
+        Drag(290, 40, 540, 360);
+        EXPECT_EQ(chart.Zoom(1), (chart::TZoomWindow{0.5, 1, 0, 1}));
+        EXPECT_DOUBLE_EQ(chart.Graph(1)->X.Lo, 5);
+        EXPECT_DOUBLE_EQ(chart.Graph(1)->X.Hi, 10);
+        if (byClick)
+            Drag(300, 300, 300, 301);
+        else
+            chart.ChartResetZoom(0);
+        Paint();
+        EXPECT_EQ(chart.Zoom(1), chart::TZoomWindow{});
+        EXPECT_DOUBLE_EQ(chart.Graph(1)->X.Lo, 0);
+    }
 }
 
-TEST_F(ChartReadoutTest, ZoomWindowsStayWithinTheFullRange)
+// The program's plot: x 40..540, y 40..360; both minimum spans 0.001.
+TEST(ZoomInto, TakesTheRectangleWithinTheViewAndStaysInTheRange)
 {
+    chart::TGraph g;
+    g.PlotLeft = 40;
+    g.PlotWidth = 500;
+    g.PlotBottom = 360;
+    g.PlotHeight = 320;
+    const chart::TAxis y;
     struct TRow {
         const char* name;
-        int x0, y0, x1, y1;
+        chart::TZoomWindow view;
+        chart::TPoint start, end;
         chart::TZoomWindow zoom;
     };
     const TRow rows[] = {
-        {"dragged far beyond the plot", -100, -100, 2000, 2000, {0, 1, 0, 1}},
-        {"y upside down, lower half", 40, 360, 540, 200, {0, 1, 0, 0.5F}},
-        {"one pixel high: y widened to 0.001", 40, 200, 540, 200, {0, 1, 0.4995F, 0.5005F}},
+        {"right half, full height", {}, {290, 40}, {540, 360}, {0.5, 1, 0, 1}},
+        {"corners in the other order", {}, {540, 360}, {290, 40}, {0.5, 1, 0, 1}},
+        {"left half of a zoomed view", {0.5, 1, 0, 1}, {40, 40}, {290, 360}, {0.5, 0.75, 0, 1}},
+        {"dragged far beyond the plot", {}, {-100, -100}, {2000, 2000}, {0, 1, 0, 1}},
+        {"y upside down, lower half", {}, {40, 360}, {540, 200}, {0, 1, 0, 0.5F}},
+        {"one pixel high: y widened to 0.001", {}, {40, 200}, {540, 200}, {0, 1, 0.4995F, 0.5005F}},
+        {"under 2 pixels both ways: all", {0.5, 1, 0, 1}, {300, 300}, {301, 301}, {}},
     };
     for (const TRow& row : rows) {
         SCOPED_TRACE(row.name);
-        chart.ChartResetZoom(0);
-        Drag(row.x0, row.y0, row.x1, row.y1);
-        const chart::TZoomWindow zoom = chart.Zoom(1);
+        const chart::TZoomWindow zoom = chart::ZoomInto(row.view, g, y, row.start, row.end);
         EXPECT_NEAR(zoom.X0, row.zoom.X0, 1e-9);
         EXPECT_NEAR(zoom.X1, row.zoom.X1, 1e-9);
         EXPECT_NEAR(zoom.Y0, row.zoom.Y0, 1e-6);

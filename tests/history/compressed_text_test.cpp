@@ -101,7 +101,7 @@ TEST(InflateStream, ChecksTheAnnouncedLengthAgainstTheDataAndRaisesWhatItRefuses
     }
 }
 
-TEST(InflateStream, NeverReturnsOtherBytesAfterABitFlip)
+TEST(InflateStream, NeverReturnsOtherBytesAfterABitFlipOrACut)
 {
     const auto text = ManyUnits(10);
     const auto stream = history::DeflateStream(text);
@@ -117,6 +117,10 @@ TEST(InflateStream, NeverReturnsOtherBytesAfterABitFlip)
     }
     // All but the few padding bits of the last deflate byte must be noticed.
     EXPECT_GE(refused, static_cast<int>(stream.size() * 8) - 8);
+    for (std::size_t cut = 0; cut < stream.size(); ++cut)
+        EXPECT_EQ(history::TryInflateStream(stream.substr(0, cut)).Outcome,
+                  history::TInflate::Damaged)
+            << "cut to " << cut;
 }
 
 class CompressedTextFileTest : public ::testing::Test {

@@ -73,8 +73,7 @@ TEST_F(HistoryStoreTest, DamagedFileIsReportedAndNotAutoSavedOver)
          test::Compress(test::Payload(16'777'217, SecondText)),
          {TooLarge}},
     };
-    for (std::size_t cut = 1; cut < good.size(); ++cut)
-        rows.push_back({"truncated to " + std::to_string(cut), good.substr(0, cut), {Damaged}});
+    rows.push_back({"truncated", good.substr(0, good.size() - 3), {Damaged}});
     // The byte before the Adler-32 may hold padding bits that inflate never reads.
     for (std::size_t byte = 0; byte < good.size(); ++byte) {
         if (byte + 5 == good.size())

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -134,9 +135,8 @@ struct TRecordingCanvas final : chart::ICanvas {
     [[nodiscard]] std::vector<std::string> TextsOut() const
     {
         std::vector<std::string> texts;
-        for (const TCall& call : Calls)
-            if (call.Kind == TCallKind::TextOut)
-                texts.push_back(call.Text);
+        for (const TCall& call : Of(TCallKind::TextOut))
+            texts.push_back(call.Text);
         return texts;
     }
     [[nodiscard]] const TCall* FindText(std::string_view text) const
@@ -149,26 +149,12 @@ struct TRecordingCanvas final : chart::ICanvas {
     // Calls that change pixels.
     [[nodiscard]] std::size_t DrawingCalls() const
     {
-        std::size_t count = 0;
-        for (const TCall& call : Calls)
-            switch (call.Kind) {
-            case TCallKind::LineTo:
-            case TCallKind::SetPixel:
-            case TCallKind::Ellipse:
-            case TCallKind::Polygon:
-            case TCallKind::FillRect:
-            case TCallKind::TextOut:
-                ++count;
-                break;
-            case TCallKind::SetPen:
-            case TCallKind::SetBrush:
-            case TCallKind::SetFont:
-            case TCallKind::MoveTo:
-            case TCallKind::TextWidth:
-            case TCallKind::TextHeight:
-                break;
-            }
-        return count;
+        return static_cast<std::size_t>(
+            std::count_if(Calls.begin(), Calls.end(), [](const TCall& c) {
+                return c.Kind == TCallKind::LineTo || c.Kind == TCallKind::SetPixel ||
+                       c.Kind == TCallKind::Ellipse || c.Kind == TCallKind::Polygon ||
+                       c.Kind == TCallKind::FillRect || c.Kind == TCallKind::TextOut;
+            }));
     }
 
 private:

@@ -39,30 +39,28 @@ TEST(ParseIniInteger, TakesDecimalDigitsWithAnOptionalSignOnly)
     }
 }
 
-TEST(IniFile, MatchesSectionsAndKeysWithoutRegardToCase)
+TEST(IniFile, ReadsWithoutRegardToCaseTheFirstOfEqualKeysOrTheFallback)
 {
     util::TIniFile ini;
-    ini.SetText("[general]\r\nFORMWIDTH = 800\r\nLastFahLog=/logs/a b.txt \r\n");
-    EXPECT_EQ(ini.ReadInteger("General", "FormWidth", 640), 800);
-    EXPECT_EQ(ini.ReadString("GENERAL", "lastfahlog", ""), "/logs/a b.txt");
-    EXPECT_EQ(ini.ReadString("Other", "LastFahLog", "none"), "none");
-}
-
-TEST(IniFile, MissingKeysAndNonIntegersReadAsTheFallback)
-{
-    util::TIniFile ini;
-    ini.SetText("[General]\nSort=abc\nShowInfo=\n");
-    EXPECT_EQ(ini.ReadInteger("General", "Sort", 0), 0);
-    EXPECT_EQ(ini.ReadInteger("General", "ShowInfo", 1), 1);
-    EXPECT_EQ(ini.ReadInteger("General", "Absent", -3), -3);
-    EXPECT_EQ(ini.ReadString("General", "ShowInfo", "x"), "");
-}
-
-TEST(IniFile, FirstOfTwoEqualKeysAnswers)
-{
-    util::TIniFile ini;
-    ini.SetText("[General]\nSort=1\nsort=0\n[General]\nSort=5\n");
-    EXPECT_EQ(ini.ReadInteger("General", "Sort", 9), 1);
+    ini.SetText("[general]\r\nFORMWIDTH = 800\r\nLastFahLog=/logs/a b.txt \r\nSort=abc\r\n"
+                "ShowInfo=\nTop=1\ntop=0\n[General]\nTop=5\n");
+    struct TRow {
+        const char* section;
+        const char* key;
+        const char* text; // nullptr: absent, the fallback answers
+        int integer;      // with -3 as the fallback
+    };
+    const TRow rows[] = {
+        {"General", "FormWidth", "800", 800}, {"GENERAL", "lastfahlog", "/logs/a b.txt", -3},
+        {"Other", "LastFahLog", nullptr, -3}, {"General", "Sort", "abc", -3},
+        {"General", "ShowInfo", "", -3},      {"General", "Absent", nullptr, -3},
+        {"General", "Top", "1", 1},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.key);
+        EXPECT_EQ(ini.ReadString(row.section, row.key, "none"), row.text ? row.text : "none");
+        EXPECT_EQ(ini.ReadInteger(row.section, row.key, -3), row.integer);
+    }
 }
 
 TEST(IniFile, WritingKeepsEveryOtherLineAndTheKeysPlace)

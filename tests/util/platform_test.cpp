@@ -21,17 +21,7 @@ util::TGetEnv Env(std::map<std::string, std::string, std::less<>> values)
     };
 }
 
-TEST(FileLocationsTest, WritableFolderKeepsEverythingBesideTheExecutable)
-{
-    const util::TFileLocations where =
-        util::ChooseFileLocations({"/opt/k", "Korvid", true, {}}, Env({{"HOME", "/home/d"}}));
-    EXPECT_FALSE(where.PerUser);
-    EXPECT_EQ(where.Settings, fs::path("/opt/k/Korvid.ini"));
-    EXPECT_EQ(where.Data, fs::path("/opt/k"));
-    EXPECT_EQ(where.LanguageFolders, std::vector<fs::path>{"/opt/k"});
-}
-
-TEST(FileLocationsTest, InstalledOrReadOnlyUsesTheUsersFolders)
+TEST(FileLocationsTest, InstalledOrReadOnlyUsesTheUsersFoldersWhenThereIsAHome)
 {
     struct TCase {
         const char* Name;
@@ -39,46 +29,50 @@ TEST(FileLocationsTest, InstalledOrReadOnlyUsesTheUsersFolders)
         std::map<std::string, std::string, std::less<>> Env;
         const char* Settings;
         const char* Data;
-        const char* Shipped;
+        std::vector<fs::path> Languages;
     };
     const TCase cases[] = {
+        {"writable folder: everything beside the program",
+         {"/opt/k", "Korvid", true, {}},
+         {{"HOME", "/home/d"}},
+         "/opt/k/Korvid.ini",
+         "/opt/k",
+         {"/opt/k"}},
         {"installed, root may write",
          {"/usr/bin", "korvid", true, "/usr/share/korvid"},
          {{"HOME", "/home/d"}},
          "/home/d/.config/korvid/Korvid.ini",
          "/home/d/.local/share/korvid",
-         "/usr/share/korvid"},
+         {"/home/d/.local/share/korvid", "/usr/share/korvid"}},
         {"read-only portable copy",
          {"/mnt/k", "Korvid", false, {}},
          {{"HOME", "/home/d"}, {"XDG_CONFIG_HOME", "/c"}, {"XDG_DATA_HOME", "/d"}},
          "/c/korvid/Korvid.ini",
          "/d/korvid",
-         "/mnt/k"},
+         {"/d/korvid", "/mnt/k"}},
         {"relative XDG folders are ignored",
          {"/usr/bin", "korvid", false, "/usr/share/korvid"},
          {{"HOME", "/h"}, {"XDG_CONFIG_HOME", "c"}, {"XDG_DATA_HOME", ""}},
          "/h/.config/korvid/Korvid.ini",
          "/h/.local/share/korvid",
-         "/usr/share/korvid"},
+         {"/h/.local/share/korvid", "/usr/share/korvid"}},
+        {"no home: nothing moves, shipped languages are found",
+         {"/usr/bin", "korvid", false, "/usr/share/korvid"},
+         {},
+         "/usr/bin/korvid.ini",
+         "/usr/bin",
+         {"/usr/share/korvid"}},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
         const util::TFileLocations where = util::ChooseFileLocations(c.Place, Env(c.Env));
-        EXPECT_TRUE(where.PerUser);
+        EXPECT_EQ(where.PerUser, c.Data != c.Place.Folder);
         EXPECT_EQ(where.Settings, fs::path(c.Settings));
         EXPECT_EQ(where.Data, fs::path(c.Data));
-        EXPECT_EQ(where.LanguageFolders, (std::vector<fs::path>{c.Data, c.Shipped}));
-        EXPECT_EQ(where.BaseName, "Korvid");
+        EXPECT_EQ(where.LanguageFolders, c.Languages);
+        // The user's folders name their files after the program, whatever its file is called.
+        EXPECT_EQ(where.BaseName, where.PerUser ? "Korvid" : c.Place.BaseName);
     }
-}
-
-TEST(FileLocationsTest, WithoutAHomeNothingMovesButShippedLanguagesAreFound)
-{
-    const util::TFileLocations where =
-        util::ChooseFileLocations({"/usr/bin", "korvid", false, "/usr/share/korvid"}, Env({}));
-    EXPECT_FALSE(where.PerUser);
-    EXPECT_EQ(where.Data, fs::path("/usr/bin"));
-    EXPECT_EQ(where.LanguageFolders, std::vector<fs::path>{"/usr/share/korvid"});
 }
 
 TEST(FileLocationsTest, InspectFindsAnInstalledLayout)
