@@ -67,31 +67,29 @@ TEST(ReadFileShared, ReadsOnPastTheSizeTheFileAnnounced)
     EXPECT_EQ(read.Bytes.back(), '\n');
 }
 
-TEST(WriteFileAtomically, ReplacesTheTargetAndLeavesNoTemporaryFile)
+TEST(WriteFileAtomically, ReplacesTheTargetWholeOrNotAtAllAndLeavesNoTemporaryFile)
 {
-    test::TTempDir dir;
-    dir.Write("Korvid.dat", "old");
-    util::WriteFileAtomically(dir / "Korvid.dat", "new bytes");
-    EXPECT_EQ(dir.Read("Korvid.dat"), "new bytes");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
-                            std::filesystem::directory_iterator()),
-              1);
-}
-
-TEST(WriteFileAtomically, LeavesTheTargetWholeWhenAStepFails)
-{
-    test::TTempDir dir;
-    dir.Write("Korvid.dat", "old");
-    util::TAtomicWriteHooks hooks;
-    hooks.BeforeRename = [] { throw util::TError("backup failed"); };
-    EXPECT_THROW(util::WriteFileAtomically(dir / "Korvid.dat", "new", hooks), util::TError);
-    EXPECT_EQ(dir.Read("Korvid.dat"), "old");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
-                            std::filesystem::directory_iterator()),
-              1);
-
+    util::TAtomicWriteHooks failing;
+    failing.BeforeRename = [] { throw util::TError("backup failed"); };
+    for (const bool fails : {false, true}) {
+        SCOPED_TRACE(fails ? "a step fails" : "all goes well");
+        test::TTempDir dir;
+        dir.Write("Korvid.dat", "old");
+        const auto write = [&] {
+            util::WriteFileAtomically(dir / "Korvid.dat", "new bytes",
+                                      fails ? failing : util::TAtomicWriteHooks{});
+        };
+        if (fails)
+            EXPECT_THROW(write(), util::TError);
+        else
+            write();
+        EXPECT_EQ(dir.Read("Korvid.dat"), fails ? "old" : "new bytes");
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
+                                std::filesystem::directory_iterator()),
+                  1);
+    }
     try {
-        util::WriteFileAtomically(dir / "no-such-folder" / "x.csv", "bytes");
+        util::WriteFileAtomically(test::TTempDir() / "no-such-folder" / "x.csv", "bytes");
         ADD_FAILURE() << "a write into a missing folder succeeded";
     } catch (const util::TError& error) {
         EXPECT_NE(std::string(error.what()).find("x.csv"), std::string::npos) << error.what();
