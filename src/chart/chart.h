@@ -28,6 +28,9 @@ using TPointText = std::function<void(std::size_t row, std::size_t column, std::
 
 enum class TMouseButton { Left, Right, Middle };
 
+// What a left press would start where the mouse is, for a host that shows it before the press.
+enum class TGesture { None, Readout, Zoom };
+
 // Keys and buttons held during a mouse event.
 using TShiftState = unsigned;
 constexpr TShiftState ShiftKey = 1;
@@ -156,6 +159,8 @@ public:
     [[nodiscard]] TZoomWindow Zoom(int graph) const;
     // A data readout left on screen by releasing the button with Shift held.
     [[nodiscard]] bool ReadoutHeld() const { return m_held; }
+    // As ChartMouseDown would decide it for the left button with these keys held.
+    [[nodiscard]] TGesture GestureAt(TShiftState shift, int x, int y) const;
 
 private:
     // Scales the pixel lengths the engine derives from its own constants: 1 on screen, the only
@@ -225,6 +230,12 @@ private:
     void DrawColumn(const TDataArray& data, const std::vector<std::size_t>& rows,
                     std::size_t column, int plotType);
 
+    struct TTarget {
+        int Graph = 0; // 1..m_count, 0 for none
+        int Axis = 0;  // its lowest defined y axis
+    };
+    // The last graph whose outer area holds the point, when it has an x and a y axis.
+    [[nodiscard]] TTarget TargetAt(int x, int y) const;
     [[nodiscard]] bool DataDriven(const TGraph& g) const;
     [[nodiscard]] TReadoutPoint FindPoint(const TGraph& g, int x, int y) const;
     [[nodiscard]] std::string PointText(const TGraph& g, const TReadoutPoint& p) const;
