@@ -60,6 +60,11 @@ inline constexpr int StateIndex = Qt::UserRole;
 inline constexpr int Image = Qt::UserRole + 1;
 } // namespace tree_role
 
+// The window's size at a first start, in the screen's room for windows: most of it, not the
+// design size, which shows the trees five rows high.
+[[nodiscard]] QSize FirstStartSize(QSize room);
+[[nodiscard]] int FirstStartTreeHeight(int windowHeight);
+
 // The main window: the log and the history as trees, the chart area and the information panel,
 // the commands that move work units between them. It owns both collections; the selections and
 // the unit on display point into them and are cleared whenever a unit leaves.

@@ -50,9 +50,15 @@ void TfrmMain::FillTree(TPage page)
     // A refilled tree has no selection.
     LetGo(page);
     const std::vector<TTreeNode> nodes = BuildTree(Collection(page), Grouping(), m_regional);
-    auto item = [this](const TTreeNode& node) {
+    const TWUs& wus = Collection(page);
+    const double now = m_clock.Now();
+    auto item = [&](const TTreeNode& node) {
         auto made = std::make_unique<QTreeWidgetItem>();
         made->setText(0, FromUtf8(node.Text));
+        // A unit still folding says when it should be done.
+        if (const TWU* wu = node.IsWUNode() ? wus.Items(node.StateIndex) : nullptr)
+            if (const std::string eta = EtaText(*wu, now, m_translation, m_regional); !eta.empty())
+                made->setToolTip(0, FromUtf8(eta));
         if (node.Image >= 0 && node.Image < static_cast<int>(m_ilWUs.size()))
             made->setIcon(0, m_ilWUs[static_cast<std::size_t>(node.Image)]);
         made->setData(0, ImageRole, node.Image);
@@ -136,7 +142,7 @@ void TfrmMain::UpdateWUInfo()
 {
     if (m_currentWU == nullptr)
         return;
-    const TWUInfo info = BuildWUInfo(*m_currentWU, m_translation, m_regional);
+    const TWUInfo info = BuildWUInfo(*m_currentWU, m_translation, m_regional, m_clock.Now());
     m_pnlWUInfoTop->setText(FromUtf8(info.Title));
     m_memWUInfo->setPlainText(FromUtf8(info.Memo));
     m_memWUInfo->moveCursor(QTextCursor::Start);

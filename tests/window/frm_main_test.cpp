@@ -1,4 +1,6 @@
 #include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QScreen>
 
 #include "main_window_fixture.h"
 
@@ -341,6 +343,57 @@ TEST_F(MainWindowTest, F5RereadsTheLogAndKeepsTheSelectionButNotWithShift)
     ASSERT_NE(window->SelLogWU(), nullptr);
     EXPECT_EQ(window->SelLogWU()->Protein, "p10_a");
     EXPECT_EQ(window->CurrentWU(), window->SelLogWU());
+}
+
+TEST(FirstStart, MostOfTheScreenAndTreesAboutTwoFifthsHigh)
+{
+    struct TRow {
+        QSize room;
+        QSize window;
+    };
+    const TRow rows[] = {
+        {{1280, 900}, {1024, 720}},
+        {{1920, 1050}, {1536, 840}},
+        {{700, 560}, {640, 498}}, // never below the design size
+        {{600, 400}, {600, 400}}, // unless the screen is smaller
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.room.width());
+        EXPECT_EQ(window::FirstStartSize(row.room), row.window);
+    }
+    EXPECT_EQ(window::FirstStartTreeHeight(720), 288);
+    EXPECT_EQ(window::FirstStartTreeHeight(300), 182);
+}
+
+TEST_F(MainWindowTest, FirstStartWindowIsCentredInTheScreensRoom)
+{
+    Start();
+    const QRect room = window->screen()->availableGeometry();
+    EXPECT_EQ(window->size(), window::FirstStartSize(room.size()));
+    EXPECT_NEAR(window->geometry().center().x(), room.center().x(), 2);
+    EXPECT_NEAR(window->geometry().center().y(), room.center().y(), 2);
+    EXPECT_EQ(Find<QWidget>("pnlTreeviews").height(),
+              window::FirstStartTreeHeight(window->height()));
+}
+
+TEST_F(MainWindowTest, AUnitStillFoldingTellsItsEndInTheTooltipAndThePanel)
+{
+    // An hour after the running unit's last frame.
+    TUnitPlan folding = C;
+    folding.Shutdown.clear();
+    workunits::TWUs read;
+    read.ReadLog(Log({A, folding}), "FAHlog.txt", clock);
+    clock.Value = read.Items(1)->Steps.Back().Date + 1.0 / 24;
+    LastLog({A, folding});
+    Start();
+    const QString running = UnitNode(LogTree(), "p30_c", window->WUsLog())->toolTip(0);
+    EXPECT_TRUE(running.startsWith("Temps restant: ")) << running.toStdString();
+    EXPECT_TRUE(running.contains("\nFin prévue: ")) << running.toStdString();
+    EXPECT_TRUE(UnitNode(LogTree(), "p10_a", window->WUsLog())->toolTip(0).isEmpty());
+
+    LogTree().setCurrentItem(UnitNode(LogTree(), "p30_c", window->WUsLog()));
+    const QString memo = Find<QPlainTextEdit>("memWUInfo").toPlainText();
+    EXPECT_TRUE(memo.contains(running)) << memo.toStdString();
 }
 
 } // namespace korvid
