@@ -97,6 +97,12 @@ void TChartWidget::BuildPoints(const workunits::TWU* wu)
     ShowNewData();
 }
 
+void TChartWidget::FollowWU(const workunits::TWU* wu)
+{
+    m_view.BuildPoints(wu);
+    RepaintChart();
+}
+
 void TChartWidget::PaintOn(chart::TChart& chart, chart::ICanvas& canvas) const
 {
     m_view.Paint(chart, canvas);

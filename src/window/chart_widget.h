@@ -56,6 +56,8 @@ public:
     // Also after a language change, for the axis captions and the gesture hint.
     void BuildPoints(const workunits::TWU* wu);
     [[nodiscard]] const workunits::TWU* CurrentWU() const { return m_view.CurrentWU(); }
+    // The same unit read again, with more frames: the zoom stays.
+    void FollowWU(const workunits::TWU* wu);
 
     // IChartImages, for the PNG export.
     [[nodiscard]] const workunits::TWU* ShownWU() const override { return CurrentWU(); }

@@ -2,12 +2,14 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include <QIcon>
@@ -35,6 +37,8 @@ class QTabWidget;
 class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
+class QFileSystemWatcher;
+class QTimer;
 
 namespace korvid::window {
 
@@ -133,9 +137,16 @@ private:
     void ApplyPanelSizes();
 
     void LoadFahLog(const std::filesystem::path& requested);
+    // Following: the page, the log tree's selection and the chart's zoom stay, and nothing is
+    // announced.
+    void ReadFahLog(const std::filesystem::path& path, bool following);
+    // Watches the open log and its folder, where a rotation puts a new file.
+    void WatchLog();
+    // The log changed on disk: read it again when it is not as last read.
+    void FollowLog();
     void LoadHisto();
     void SaveHisto(TSave when);
-    int AddWUsToHisto(bool onlyComplete);
+    int AddWUsToHisto(bool onlyComplete, bool tell = true);
     int DelWUsFromHisto(bool onlyIncomplete);
     void AddCurrentWUToHisto();
     void DelCurrentWUFromHisto();
@@ -159,7 +170,8 @@ private:
     void TreeMouse(TPage page, const QMouseEvent& event);
     bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
     void SelectFirstUnit(TPage page);
-    void SelectNodeByText(QTreeWidget& tree, const QString& text);
+    // Quietly, the selection field is set without the selection change's handling.
+    void SelectNodeByText(QTreeWidget& tree, const QString& text, bool notify = true);
     void PopupAtButton(QMenu& menu, QToolButton& button);
 
     void BuildLanguageMenu();
@@ -208,6 +220,10 @@ private:
     const workunits::TWU* m_currentWU = nullptr;
     std::optional<TPopupNode> m_popupNode;
     std::filesystem::path m_lastFahLog;
+    QFileSystemWatcher* m_logWatcher = nullptr;
+    QTimer* m_followTimer = nullptr;
+    // Size and time of the log as last read; a change elsewhere in its folder is no change.
+    std::optional<std::pair<std::uintmax_t, std::filesystem::file_time_type>> m_logStamp;
     history::THistoStore m_store;
     // Korvid.dat was there but not read whole: it is written again only when the user says so.
     bool m_histoFileGuarded = false;

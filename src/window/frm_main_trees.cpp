@@ -224,13 +224,22 @@ void TfrmMain::SelectFirstUnit(TPage page)
     }
 }
 
-void TfrmMain::SelectNodeByText(QTreeWidget& tree, const QString& text)
+void TfrmMain::SelectNodeByText(QTreeWidget& tree, const QString& text, bool notify)
 {
+    if (text.isEmpty())
+        return;
     for (QTreeWidgetItemIterator it(&tree); *it != nullptr; ++it) {
-        if ((*it)->text(0) == text) {
+        if ((*it)->text(0) != text)
+            continue;
+        if (notify) {
             tree.setCurrentItem(*it);
-            return;
+        } else {
+            const QSignalBlocker blocker(&tree);
+            tree.setCurrentItem(*it);
+            const TPage page = &tree == &Tree(TPage::Log) ? TPage::Log : TPage::Histo;
+            View(page).Selection = NodeWU(*it, page);
         }
+        return;
     }
 }
 

@@ -1,4 +1,9 @@
+#include <fstream>
+#include <tuple>
+
+#include <QElapsedTimer>
 #include <QMouseEvent>
+#include <QThread>
 #include <QPlainTextEdit>
 #include <QScreen>
 
@@ -35,6 +40,7 @@ TEST_F(MainWindowTest, FirstStartAsksForALogAndSavesTheDefaultsAndAnEmptyHistory
     Close();
 
     EXPECT_EQ(SavedSettings().ReadString("General", "LastFahLog", "absent"), "");
+    EXPECT_EQ(SavedSettings().ReadInteger("General", "FollowLog", -1), 1);
     const auto saved = history::ReadCompressedText(dir / "Korvid.dat");
     EXPECT_EQ(saved.Outcome, history::THistoLoad::Loaded);
     EXPECT_EQ(saved.Text, "");
@@ -43,7 +49,7 @@ TEST_F(MainWindowTest, FirstStartAsksForALogAndSavesTheDefaultsAndAnEmptyHistory
 TEST_F(MainWindowTest, SettingsAreReadAtStartAndWrittenBackAtClose)
 {
     Settings("FormWidth=700\nFormHeight=520\nFormLeft=10\nFormTop=20\nTreeViewsHeight=150\n"
-             "InfoWidth=200\nSort=2\nAutoSaveHisto=2\nShowInfo=0\nLang=english\n"
+             "InfoWidth=200\nSort=2\nAutoSaveHisto=2\nShowInfo=0\nLang=english\nFollowLog=0\n"
              "LastFahLog=" +
              (dir / "deleted.txt").string() + "\n");
     Start();
@@ -67,6 +73,7 @@ TEST_F(MainWindowTest, SettingsAreReadAtStartAndWrittenBackAtClose)
     EXPECT_EQ(ini.ReadInteger("General", "ShowInfo", -1), 0);
     EXPECT_EQ(ini.ReadInteger("General", "TreeviewsHeight", 0), 150);
     EXPECT_EQ(ini.ReadString("General", "LastFahLog", "absent"), "");
+    EXPECT_EQ(ini.ReadInteger("General", "FollowLog", -1), 0);
     // "AutoSaveHisto" of 2 is off.
     EXPECT_FALSE(dir.Exists("Korvid.dat"));
 }
@@ -394,6 +401,74 @@ TEST_F(MainWindowTest, AUnitStillFoldingTellsItsEndInTheTooltipAndThePanel)
     LogTree().setCurrentItem(UnitNode(LogTree(), "p30_c", window->WUsLog()));
     const QString memo = Find<QPlainTextEdit>("memWUInfo").toPlainText();
     EXPECT_TRUE(memo.contains(running)) << memo.toStdString();
+}
+
+namespace {
+
+// Events are handled until the condition holds; false when it never does.
+template <class F> bool WaitFor(F done)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (!done() && waited.elapsed() < 30000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        QThread::msleep(10);
+    }
+    return done();
+}
+
+void Append(const std::filesystem::path& file, const std::string& bytes)
+{
+    std::ofstream(file, std::ios::binary | std::ios::app) << bytes;
+}
+
+} // namespace
+
+TEST_F(MainWindowTest, AGrowingLogIsFollowedKeepingTheSelectionAndTheZoom)
+{
+    TUnitPlan folding = C;
+    folding.Shutdown.clear();
+    const std::string before = Log({A, folding});
+    LastLog({A, folding});
+    Start();
+    LogTree().setCurrentItem(UnitNode(LogTree(), "p30_c", window->WUsLog()));
+    auto& chart = Find<window::TChartWidget>("pbGraph");
+    const chart::TGraph& g = *chart.Chart().Graph(1);
+    const QPoint from(g.PlotLeft + g.PlotWidth / 4, g.PlotTop() + 1);
+    const QPoint to(g.PlotRight() - 1, g.PlotBottom - 1);
+    for (const auto& [type, at, button, buttons] :
+         {std::tuple{QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton},
+          std::tuple{QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton},
+          std::tuple{QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton}}) {
+        QMouseEvent event(type, QPointF(at), QPointF(chart.mapToGlobal(at)), button, buttons,
+                          Qt::ControlModifier);
+        QApplication::sendEvent(&chart, &event);
+    }
+    const chart::TZoomWindow zoom = chart.Chart().Zoom(1);
+    ASSERT_NE(zoom, chart::TZoomWindow{});
+
+    folding.LastStep = 55;
+    const std::string grown = Log({A, folding});
+    ASSERT_EQ(grown.substr(0, before.size()), before);
+    Append(dir / "FAHlog.txt", grown.substr(before.size()));
+    ASSERT_TRUE(WaitFor([&] { return window->WUsLog().Items(1)->Steps.Back().Frame == 55; }));
+    const workunits::TWU* followed = window->WUsLog().Items(1);
+    EXPECT_EQ(window->SelLogWU(), followed);
+    EXPECT_EQ(window->CurrentWU(), followed);
+    EXPECT_EQ(chart.CurrentWU(), followed);
+    EXPECT_EQ(chart.Chart().Zoom(1), zoom);
+    EXPECT_EQ(Selected(LogTree()), UnitNode(LogTree(), "p30_c", window->WUsLog()));
+    EXPECT_TRUE(Find<QPlainTextEdit>("memWUInfo").toPlainText().contains("pliées: 55"));
+    EXPECT_EQ(messages.Count(), 0u) << "following announces nothing";
+
+    // The unit ends, the client rotates its log: the old file's units stay, the new one's come.
+    folding.Shutdown = "FINISHED_UNIT";
+    dir.Write("FAHlog.txt", Log({A, folding}));
+    std::filesystem::rename(dir / "FAHlog.txt", dir / "FAHlog-Prev.txt");
+    dir.Write("FAHlog.txt", Log({D}));
+    ASSERT_TRUE(WaitFor([&] { return window->WUsLog().Count() == 3; }));
+    EXPECT_EQ(GroupTexts(LogTree()), (std::vector<std::string>{"p10_a", "p30_c", "p40_d"}));
+    EXPECT_EQ(Pages().tabText(0).toStdString(), "FAHlog-Prev.txt + FAHlog.txt");
 }
 
 } // namespace korvid
