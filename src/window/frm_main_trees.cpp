@@ -116,6 +116,9 @@ void TfrmMain::PagesChange(bool bySender)
 {
     const TPage page = ActivePage();
     const TPage other = page == TPage::Log ? TPage::Histo : TPage::Log;
+    // A page turned to with nothing selected would show an empty panel and chart.
+    if (bySender && page == TPage::Histo && View(page).Selection == nullptr)
+        SelectFirstUnit(TPage::Histo);
     m_currentWU = View(page).Selection;
     // The toggles follow each other only when the user turns the page.
     if (bySender)

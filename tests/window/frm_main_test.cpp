@@ -271,7 +271,10 @@ TEST_F(MainWindowTest, RemovingUnitsFromTheHistory)
     Start();
     const std::string file = dir.Read("Korvid.dat");
     Pages().setCurrentIndex(1);
-
+    // Turned to with nothing selected, the page shows its first unit.
+    EXPECT_EQ(window->CurrentWU(), window->WUsHisto().Items(0));
+    EXPECT_EQ(Selected(HistoTree()), UnitNode(HistoTree(), "p10_a", window->WUsHisto()));
+    HistoTree().setCurrentItem(HistoTree().topLevelItem(0));
     EXPECT_FALSE(ItemShownByButton("sbDelFromHisto", "popDelHisto", "mnuDelWUFromHisto"));
     HistoTree().setCurrentItem(UnitNode(HistoTree(), "p20_b", window->WUsHisto()));
     EXPECT_TRUE(ItemShownByButton("sbDelFromHisto", "popDelHisto", "mnuDelWUFromHisto"));
