@@ -179,6 +179,8 @@ private:
     void LanguageItemClick(QAction* item);
 
     void ExportWUsCsv(bool onlyComplete);
+    // The benchmark per project over the history and the open log, in a dialog of its own.
+    void ShowProjectTable();
     void SaveGraphPng();
     void SaveGraphsPng(bool onlyComplete);
     [[nodiscard]] std::vector<const workunits::TWU*> DisplayOrder(TPage page) const;

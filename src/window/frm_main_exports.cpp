@@ -4,6 +4,9 @@
 #include <QTreeWidgetItemIterator>
 
 #include "window/frm_main_parts.h"
+#include "window/project_table.h"
+#include "window/qt_platform.h"
+#include "window/text_format.h"
 
 namespace korvid::window {
 namespace {
@@ -60,6 +63,23 @@ void TfrmMain::SaveGraphsPng(bool onlyComplete)
     TChartFollower chart(*this, page);
     TBatchProgress progress(*this);
     m_exports.SaveGraphsPng(chart, DisplayOrder(page), onlyComplete, progress.Callback());
+}
+
+void TfrmMain::ShowProjectTable()
+{
+    const TWUs* collections[] = {m_wusHisto.get(), m_wusLog.get()};
+    auto* dialog = new TProjectTableDialog(
+        workunits::TProjectTable(collections), m_translation, m_regional,
+        [this](const std::string& csv) {
+            Run(FromUtf8(Message("msgExportTable")), [&] {
+                const std::filesystem::path file = m_exports.ExportProjectTable(csv);
+                m_messages.Inform(FormatText(Message("msgFileWritten"),
+                                             {1LL, ToUtf8(FromPath(file.parent_path()))}));
+            });
+        },
+        this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
 }
 
 } // namespace korvid::window

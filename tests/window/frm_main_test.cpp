@@ -5,9 +5,12 @@
 #include <QMouseEvent>
 #include <QThread>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableWidget>
 #include <QScreen>
 
 #include "main_window_fixture.h"
+#include "window/project_table.h"
 
 namespace korvid {
 
@@ -472,6 +475,52 @@ TEST_F(MainWindowTest, AGrowingLogIsFollowedKeepingTheSelectionAndTheZoom)
     ASSERT_TRUE(WaitFor([&] { return window->WUsLog().Count() == 3; }));
     EXPECT_EQ(GroupTexts(LogTree()), (std::vector<std::string>{"p10_a", "p30_c", "p40_d"}));
     EXPECT_EQ(Pages().tabText(0).toStdString(), "FAHlog-Prev.txt + FAHlog.txt");
+}
+
+TEST_F(MainWindowTest, ProjectTableComparesHistoryAndLogAndExportsItsCsv)
+{
+    auto unit = [](int project, int day, int gen) {
+        TUnitPlan plan = Unit("p" + std::to_string(project) + "_x", day);
+        plan.Project = project;
+        plan.Gen = gen;
+        return plan;
+    };
+    // Project 7 twice in the history and once more in the log, project 30 once.
+    History({unit(7, 4, 1), unit(30, 6, 1), unit(7, 5, 2)});
+    LastLog({unit(7, 8, 3)});
+    Start();
+    Pages().setCurrentIndex(1);
+    Find<QToolButton>("sbHistoProjects").click();
+    auto& dialog = Find<window::TProjectTableDialog>("frmProjects");
+    QTableWidget& table = dialog.Table();
+    ASSERT_EQ(table.rowCount(), 2);
+    auto cell = [&](int row, int column) { return table.item(row, column)->text().toStdString(); };
+    EXPECT_EQ(cell(0, 0), "7");
+    EXPECT_EQ(cell(0, 2), "3");
+    EXPECT_EQ(cell(1, 0), "30");
+    EXPECT_EQ(cell(1, 2), "1");
+    EXPECT_EQ(cell(0, 4), "1 mn."); // a frame a minute
+    // The first project is charted, a point per unit, days from its first.
+    const chart::TDataArray& points = dialog.Chart().Points();
+    ASSERT_EQ(points.size(), 4U);
+    EXPECT_EQ(points[1][0], 0.0F);
+    EXPECT_EQ(points[2][0], 1.0F);
+    EXPECT_EQ(points[3][0], 4.0F);
+    EXPECT_EQ(points[3][1], 1.0F);
+
+    // Sorted by the count of units, fewest first; the selected project follows its row.
+    table.sortByColumn(2, Qt::AscendingOrder);
+    EXPECT_EQ(cell(0, 0), "30");
+    table.selectRow(0);
+    EXPECT_EQ(dialog.Chart().Points().size(), 2U);
+
+    dialog.findChild<QPushButton*>("btnExportTable")->click();
+    const std::string csv = dir.Read("csv/projects.csv");
+    EXPECT_NE(csv.find("\r\n7;p7_x;3;60,00;60,00;60,00;Gromacs;08/03/2026 08:00"),
+              std::string::npos)
+        << csv;
+    ASSERT_EQ(messages.Notices.size(), 1U);
+    EXPECT_EQ(messages.Notices[0], "1 fichier écrit dans " + (dir / "csv").string());
 }
 
 } // namespace korvid
