@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include "translation/french_defaults.h"
-
 #include "window/chart_view_units.h"
 
 namespace korvid {
@@ -22,6 +20,14 @@ protected:
     translation::TTranslation catalogue = test::FrenchCatalogue();
     util::TFixedRegionalSettings regional;
 
+    // A language file shipped with the program, over the built-in texts.
+    static translation::TTranslation Shipped(const char* code)
+    {
+        translation::TTranslation shipped = test::FrenchCatalogue();
+        shipped.SetFolder(std::filesystem::path(KORVID_SOURCE_DIR) / "data" / "lang");
+        EXPECT_EQ(shipped.LoadLanguage(code), translation::TLanguageLoad::Loaded);
+        return shipped;
+    }
     static void SetDonor(workunits::TWU& wu)
     {
         wu.UserName = "Korvid_Demo";
@@ -117,9 +123,7 @@ TEST_F(WUInfoTest, AUnitStillFoldingShowsTimeLeftAndExpectedEnd)
     // Frame 40 logged at 21:23:30, 60 frames of 150 s to go: the end at 23:53:30.
     const auto wu = test::MakeUnit("p1234_abc", Gromacs, 100, test::EvenSteps(0, 40, 150));
     const double lastFrame = wu->Steps.Back().Date;
-    translation::TTranslation english("Korvid");
-    english.SetFolder(std::filesystem::path(KORVID_SOURCE_DIR) / "data" / "lang");
-    ASSERT_EQ(english.LoadLanguage("ENGLISH"), translation::TLanguageLoad::Loaded);
+    const translation::TTranslation english = Shipped("ENGLISH");
     struct TRow {
         const char* name;
         const translation::TTranslation& catalogue;
@@ -150,10 +154,7 @@ TEST_F(WUInfoTest, AUnitStillFoldingShowsTimeLeftAndExpectedEnd)
 
 TEST_F(WUInfoTest, ValidityFollowsTheFrenchFileButTheBuiltInTextsFollowTheRegion)
 {
-    translation::TTranslation file("Korvid");
-    file.SetDefaults(translation::FrenchDefaults());
-    file.SetFolder(std::filesystem::path(KORVID_SOURCE_DIR) / "data" / "lang");
-    ASSERT_EQ(file.LoadLanguage("FRANCAIS"), translation::TLanguageLoad::Loaded);
+    const translation::TTranslation file = Shipped("FRANCAIS");
     struct TRow {
         const char* name;
         const translation::TTranslation& catalogue;
