@@ -176,12 +176,18 @@ std::string TfrmMain::Message(std::string_view key) const
     return m_translation.GetText("", key);
 }
 
-void TfrmMain::Notify(std::string_view oneKey, std::string_view manyKey, int count)
+void TfrmMain::Notify(std::string_view oneKey, std::string_view manyKey, int count,
+                      const std::string& where)
 {
-    if (count == 1)
-        m_messages.Inform(FormatText(Message(oneKey), {1LL}));
-    else if (count > 1)
-        m_messages.Inform(FormatText(Message(manyKey), {static_cast<long long>(count)}));
+    if (count < 1)
+        return;
+    const std::string pattern = Message(count == 1 ? oneKey : manyKey);
+    m_messages.Inform(FormatText(pattern, {static_cast<long long>(count), where}));
+}
+
+void TfrmMain::TellWritten(int count, const std::filesystem::path& folder)
+{
+    Notify("msgFileWritten", "msgFilesWritten", count, ToUtf8(FromPath(folder)));
 }
 
 } // namespace korvid::window

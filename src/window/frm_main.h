@@ -197,7 +197,11 @@ private:
     [[nodiscard]] QToolButton& InfoToggle(TPage page) const { return *View(page).InfoToggle; }
 
     [[nodiscard]] std::string Message(std::string_view key) const;
-    void Notify(std::string_view oneKey, std::string_view manyKey, int count);
+    // A pattern's "%s", when it has one, takes `where`.
+    void Notify(std::string_view oneKey, std::string_view manyKey, int count,
+                const std::string& where = {});
+    // What an export did: how many files, in which folder. Nothing for none.
+    void TellWritten(int count, const std::filesystem::path& folder);
     // The command is named by its text as the user sees it, should it fail.
     template <class F> void Run(const QString& command, F&& work);
     template <class F> void RunBusy(const QString& command, F&& work);

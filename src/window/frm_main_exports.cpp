@@ -48,13 +48,18 @@ std::vector<const TWU*> TfrmMain::DisplayOrder(TPage page) const
 void TfrmMain::ExportWUsCsv(bool onlyComplete)
 {
     TBatchProgress progress(*this);
-    m_exports.ExportWUsCsv(Collection(ActivePage()), onlyComplete, progress.Callback());
+    const TBatchResult result =
+        m_exports.ExportWUsCsv(Collection(ActivePage()), onlyComplete, progress.Callback());
+    TellWritten(result.Written, m_exports.CsvFolder());
 }
 
 void TfrmMain::SaveGraphPng()
 {
     TChartFollower chart(*this, ActivePage());
+    if (m_currentWU == nullptr)
+        return;
     m_exports.SaveGraphPng(chart);
+    TellWritten(1, m_exports.PngFolder());
 }
 
 void TfrmMain::SaveGraphsPng(bool onlyComplete)
@@ -62,7 +67,9 @@ void TfrmMain::SaveGraphsPng(bool onlyComplete)
     const TPage page = ActivePage();
     TChartFollower chart(*this, page);
     TBatchProgress progress(*this);
-    m_exports.SaveGraphsPng(chart, DisplayOrder(page), onlyComplete, progress.Callback());
+    const TBatchResult result =
+        m_exports.SaveGraphsPng(chart, DisplayOrder(page), onlyComplete, progress.Callback());
+    TellWritten(result.Written, m_exports.PngFolder());
 }
 
 void TfrmMain::ShowProjectTable()
@@ -71,11 +78,8 @@ void TfrmMain::ShowProjectTable()
     auto* dialog = new TProjectTableDialog(
         workunits::TProjectTable(collections), m_translation, m_regional,
         [this](const std::string& csv) {
-            Run(FromUtf8(Message("msgExportTable")), [&] {
-                const std::filesystem::path file = m_exports.ExportProjectTable(csv);
-                m_messages.Inform(FormatText(Message("msgFileWritten"),
-                                             {1LL, ToUtf8(FromPath(file.parent_path()))}));
-            });
+            Run(FromUtf8(Message("msgExportTable")),
+                [&] { TellWritten(1, m_exports.ExportProjectTable(csv).parent_path()); });
         },
         this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
