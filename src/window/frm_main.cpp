@@ -41,6 +41,7 @@ TfrmMain::TfrmMain(const TWindowSeams& seams)
     m_translation.SetFolders(m_languageFolders);
     m_translation.SetDefaults(ToUtf8(m_memLang->toPlainText()));
     ApplyDesignTexts();
+    setAcceptDrops(true);
     // The window sees key presses before its controls do.
     qApp->installEventFilter(this);
 }

@@ -101,6 +101,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // A log file, or the folder of a v7/v8 client, dropped on the window is opened.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -2,8 +2,13 @@
 
 #include <system_error>
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileSystemWatcher>
+#include <QToolButton>
+#include <QMimeData>
 #include <QTimer>
+#include <QUrl>
 
 #include "window/frm_main_parts.h"
 #include "window/qt_platform.h"
@@ -27,7 +32,39 @@ Stamp(const std::filesystem::path& path)
     return std::pair{size, time};
 }
 
+// The log a drop names: the file itself, or in a client's folder its log.txt (v7, v8) or
+// FAHlog.txt (v5, v6). None for anything else.
+std::optional<std::filesystem::path> DroppedLog(const QMimeData* data)
+{
+    if (data == nullptr || !data->hasUrls() || data->urls().size() != 1 ||
+        !data->urls().front().isLocalFile())
+        return std::nullopt;
+    const std::filesystem::path path = ToPath(data->urls().front().toLocalFile());
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(path, ec))
+        return path;
+    for (const char* name : {"log.txt", "FAHlog.txt"})
+        if (std::filesystem::is_regular_file(path / name, ec))
+            return path / name;
+    return std::nullopt;
+}
+
 } // namespace
+
+void TfrmMain::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (DroppedLog(event->mimeData()))
+        event->acceptProposedAction();
+}
+
+void TfrmMain::dropEvent(QDropEvent* event)
+{
+    const std::optional<std::filesystem::path> log = DroppedLog(event->mimeData());
+    if (!log)
+        return;
+    event->acceptProposedAction();
+    Run(View(TPage::Log).LoadButton->toolTip(), [this, &log] { LoadFahLog(*log); });
+}
 
 void TfrmMain::WatchLog()
 {

@@ -2,7 +2,9 @@
 #include <tuple>
 
 #include <QElapsedTimer>
+#include <QMimeData>
 #include <QMouseEvent>
+#include <QUrl>
 #include <QThread>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -521,6 +523,39 @@ TEST_F(MainWindowTest, ProjectTableComparesHistoryAndLogAndExportsItsCsv)
         << csv;
     ASSERT_EQ(messages.Notices.size(), 1U);
     EXPECT_EQ(messages.Notices[0], "1 fichier écrit dans " + (dir / "csv").string());
+}
+
+TEST_F(MainWindowTest, ADroppedLogFileOrClientFolderIsOpened)
+{
+    Settings("AutoAddToHisto=0\n");
+    Start();
+    dir.Write("other.txt", Log({A}));
+    std::filesystem::create_directories(dir / "client");
+    dir.Write("client/log.txt", Log({B}));
+    std::filesystem::create_directories(dir / "empty");
+    struct TRow {
+        std::filesystem::path dropped;
+        bool accepted;
+        std::filesystem::path opened;
+    };
+    const TRow rows[] = {
+        {dir / "other.txt", true, dir / "other.txt"},
+        {dir / "client", true, dir / "client" / "log.txt"},
+        {dir / "empty", false, dir / "client" / "log.txt"}, // nothing to open: the log stays
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.dropped.string());
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(row.dropped.string()))});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &enter);
+        EXPECT_EQ(enter.isAccepted(), row.accepted);
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &drop);
+        EXPECT_EQ(window->LastFahLog(), row.opened);
+    }
+    EXPECT_EQ(GroupTexts(LogTree()), std::vector<std::string>{"p20_b"});
 }
 
 } // namespace korvid
