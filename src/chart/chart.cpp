@@ -409,6 +409,11 @@ void TChart::ChartReadoutSetup(TColor color, int x, int y, int alignment, int fl
     m_mouse.Setup(color, x, y, alignment, flags);
 }
 
+TGesture TChart::GestureAt(TShiftState shift, int x, int y) const
+{
+    return m_mouse.GestureAt(m_count, shift, x, y);
+}
+
 void TChart::ChartMouseDown(TMouseButton button, TShiftState shift, int x, int y)
 {
     m_mouse.MouseDown(m_count, button, shift, x, y);

@@ -75,6 +75,8 @@ public:
     [[nodiscard]] TZoomWindow Zoom(int graph) const;
     // A data readout left on screen by releasing the button with Shift held.
     [[nodiscard]] bool ReadoutHeld() const { return m_mouse.Held(); }
+    // As ChartMouseDown would decide it for the left button with these keys held.
+    [[nodiscard]] TGesture GestureAt(TShiftState shift, int x, int y) const;
 
 private:
     // Scales the pixel lengths the engine derives from its own constants: 1 on screen, the only

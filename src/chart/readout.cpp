@@ -237,6 +237,41 @@ void TMouseReadout::EndAction()
     m_cursor.ReleaseCursor();
 }
 
+TMouseReadout::TTarget TMouseReadout::TargetAt(int graphCount, int x, int y) const
+{
+    int found = 0;
+    for (int i = 1; i <= graphCount; ++i) {
+        const TGraph& g = m_graphs[i - 1];
+        if (g.AreaValid && x >= g.Outer.Left && x <= g.Outer.Right && y >= g.Outer.Top &&
+            y <= g.Outer.Bottom)
+            found = i;
+    }
+    if (found == 0)
+        return {};
+    const TGraph& g = m_graphs[found - 1];
+    int axis = 0;
+    for (int i = MaxYAxes; i >= 1; --i)
+        if (g.Y[i - 1].Defined)
+            axis = i;
+    if (axis == 0 || !g.X.Defined)
+        return {};
+    return {found, axis};
+}
+
+TGesture TMouseReadout::GestureAt(int graphCount, TShiftState shift, int x, int y) const
+{
+    if (m_paint.Canvas == nullptr || m_action != TAction::None)
+        return TGesture::None;
+    x = std::clamp(x, MinPixel, MaxPixel);
+    y = std::clamp(y, MinPixel, MaxPixel);
+    const TTarget target = TargetAt(graphCount, x, y);
+    if (target.Graph == 0)
+        return TGesture::None;
+    if ((shift & CtrlKey) != 0)
+        return TGesture::Zoom;
+    return StrictlyInPlot(m_graphs[target.Graph - 1], x, y) ? TGesture::Readout : TGesture::None;
+}
+
 void TMouseReadout::MouseDown(int graphCount, TMouseButton button, TShiftState shift, int x, int y)
 {
     if (m_paint.Canvas == nullptr)
@@ -272,24 +307,12 @@ void TMouseReadout::MouseDown(int graphCount, TMouseButton button, TShiftState s
         return;
     }
 
-    int found = 0;
-    for (int i = 1; i <= graphCount; ++i) {
-        const TGraph& g = m_graphs[i - 1];
-        if (g.AreaValid && x >= g.Outer.Left && x <= g.Outer.Right && y >= g.Outer.Top &&
-            y <= g.Outer.Bottom)
-            found = i;
-    }
-    if (found == 0 || button != TMouseButton::Left)
+    const TTarget target = TargetAt(graphCount, x, y);
+    if (target.Graph == 0 || button != TMouseButton::Left)
         return;
-    const TGraph& g = m_graphs[found - 1];
-    int axis = 0;
-    for (int i = MaxYAxes; i >= 1; --i)
-        if (g.Y[i - 1].Defined)
-            axis = i;
-    if (axis == 0 || !g.X.Defined)
-        return;
-    m_actionGraph = found;
-    m_actionAxis = axis;
+    const TGraph& g = m_graphs[target.Graph - 1];
+    m_actionGraph = target.Graph;
+    m_actionAxis = target.Axis;
     const bool data = DataDriven(g);
     m_snapping = data ? g.Snapping : 0;
 

@@ -12,6 +12,9 @@ namespace korvid::chart {
 
 enum class TMouseButton { Left, Right, Middle };
 
+// What a left press would start where the mouse is, for a host that shows it before the press.
+enum class TGesture { None, Readout, Zoom };
+
 // Keys and buttons held during a mouse event.
 using TShiftState = unsigned;
 constexpr TShiftState ShiftKey = 1;
@@ -47,6 +50,8 @@ public:
     void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
 
     [[nodiscard]] bool Held() const { return m_held; }
+    // What MouseDown would start for the left button with these keys held.
+    [[nodiscard]] TGesture GestureAt(int graphCount, TShiftState shift, int x, int y) const;
 
 private:
     enum class TAction { None, Readout, Zoom };
@@ -78,6 +83,12 @@ private:
         TBrush Brush;
     };
 
+    struct TTarget {
+        int Graph = 0; // 1..graphCount, 0 for none
+        int Axis = 0;  // its lowest defined y axis
+    };
+    // The last graph whose outer area holds the point, when it has an x and a y axis.
+    [[nodiscard]] TTarget TargetAt(int graphCount, int x, int y) const;
     [[nodiscard]] bool DataDriven(const TGraph& g) const;
     [[nodiscard]] TReadoutPoint FindPoint(const TGraph& g, int x, int y) const;
     [[nodiscard]] std::string PointText(const TGraph& g, const TReadoutPoint& p) const;

@@ -104,6 +104,7 @@ msgLegendRestart=Redémarrage du client
 msgFileWritten=%d fichier écrit dans %s
 msgFilesWritten=%d fichiers écrits dans %s
 msgOpenFolder=Ouvrir le dossier
+msgBenchAxisX=Jours depuis la première WU
 )";
     return Text;
 }

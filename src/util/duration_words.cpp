@@ -71,13 +71,18 @@ std::string DurationToText(double seconds, const TDurationWords& words)
     return first == std::string::npos ? std::string{} : text.substr(first, last - first + 1);
 }
 
-char DecimalSeparatorOf(const TLabelOf& label, char regional)
+TPercentStyle PercentStyleOf(const TLabelOf& label, char regional)
 {
-    const std::string text = label("msgDecimalSeparator");
-    return text.size() == 1 ? text.front() : regional;
+    TPercentStyle style;
+    const std::string separator = label("msgDecimalSeparator");
+    style.Separator = separator.size() == 1 ? separator.front() : regional;
+    // A pattern with no place for the number would lose it.
+    if (std::string pattern = label("msgPercent"); pattern.find("%s") != std::string::npos)
+        style.Pattern = std::move(pattern);
+    return style;
 }
 
-std::string PercentText(double value, char separator)
+std::string PercentText(double value, const TPercentStyle& style)
 {
     // to_chars, because Qt programs run under the user's C locale and printf would follow it.
     char text[64];
@@ -85,10 +90,11 @@ std::string PercentText(double value, char separator)
         std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 2);
     if (error != std::errc())
         return {};
-    std::string result(text, end);
-    if (const std::size_t dot = result.find('.'); dot != std::string::npos)
-        result[dot] = separator;
-    return result + "%";
+    std::string number(text, end);
+    if (const std::size_t dot = number.find('.'); dot != std::string::npos)
+        number[dot] = style.Separator;
+    std::string result = style.Pattern;
+    return result.replace(result.find("%s"), 2, number);
 }
 
 } // namespace korvid::util

@@ -26,11 +26,16 @@ using TLabelOf = std::function<std::string(std::string_view key)>;
 // Seconds in the given words; the parts shown and their order are those of DurationToText.
 [[nodiscard]] std::string DurationToText(double seconds, const TDurationWords& words);
 
-// The decimal separator a language names ("msgDecimalSeparator", one character), else the
-// regional one.
-[[nodiscard]] char DecimalSeparatorOf(const TLabelOf& label, char regional);
+// How a language writes a percentage: its decimal separator ("msgDecimalSeparator", one
+// character, else the regional one) and its pattern ("msgPercent", whose "%s" takes the number,
+// else the number and the sign with nothing between: "87,50%").
+struct TPercentStyle {
+    char Separator = '.';
+    std::string Pattern = "%s%";
+};
+[[nodiscard]] TPercentStyle PercentStyleOf(const TLabelOf& label, char regional);
 
-// Fixed two decimals with the given separator and a percent sign right after: "87,50%".
-[[nodiscard]] std::string PercentText(double value, char separator);
+// Fixed two decimals in the given style: "87,50%", or "87,50 %" with the pattern "%s %".
+[[nodiscard]] std::string PercentText(double value, const TPercentStyle& style);
 
 } // namespace korvid::util

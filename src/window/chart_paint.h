@@ -22,6 +22,9 @@ struct TChartPicture {
     const chart::TDataArray* Points = nullptr;
     std::optional<double> ConvergedX;
     std::vector<int> RestartFrames;
+    // What the marks mean, shown for the marks drawn.
+    std::string ConvergedLegend;
+    std::string RestartLegend;
 };
 
 // White background, black axes, maroon title and readout.
@@ -31,6 +34,50 @@ constexpr chart::TColor ChartMaroon = 128;
 constexpr chart::TColor ChartData = 0xFF0000;      // blue
 constexpr chart::TColor ChartConverged = 0xFF00FF; // magenta
 constexpr chart::TColor ChartRestart = 0x0000FF;   // red
+
+// A sample of each mark drawn and its meaning, in one line above the plot's right end: the
+// title is centred and the y caption starts at the left. Left out when the line would reach
+// the caption.
+inline void PaintLegend(const chart::TChart& chart, chart::ICanvas& canvas,
+                        const TChartPicture& picture)
+{
+    struct TEntry {
+        chart::TColor Color;
+        const std::string* Text;
+    };
+    std::vector<TEntry> entries;
+    if (picture.ConvergedX && !picture.ConvergedLegend.empty())
+        entries.push_back({ChartConverged, &picture.ConvergedLegend});
+    if (!picture.RestartFrames.empty() && !picture.RestartLegend.empty())
+        entries.push_back({ChartRestart, &picture.RestartLegend});
+    const chart::TGraph* graph = chart.Graph(1);
+    // Without both axes the engine drew no marks either.
+    if (entries.empty() || graph == nullptr || !graph->AreaValid || !graph->X.Defined ||
+        !graph->Y[0].Defined)
+        return;
+    chart::TFont font;
+    font.Color = ChartAxes;
+    canvas.SetFont(font);
+    const int gap = canvas.TextWidth("  ");
+    const int sample = gap; // room of the mark's picture before its text
+    int width = 0;
+    for (const TEntry& entry : entries)
+        width += (width == 0 ? 0 : 2 * gap) + sample + gap / 2 + canvas.TextWidth(*entry.Text);
+    const int height = canvas.TextHeight("Ag");
+    const int top = graph->PlotTop() - height - 2;
+    int x = graph->PlotRight() - width;
+    if (top < 0 || x < graph->PlotLeft + canvas.TextWidth(picture.YCaption) + 2 * gap)
+        return;
+    for (const TEntry& entry : entries) {
+        // The marks are vertical lines; so are their samples.
+        canvas.SetPen({entry.Color, chart::TPenStyle::Solid, 2, chart::TPenMode::Copy});
+        canvas.MoveTo(x + sample / 2, top + 1);
+        canvas.LineTo(x + sample / 2, top + height - 1);
+        x += sample + gap / 2;
+        canvas.TextOut(x, top, *entry.Text);
+        x += canvas.TextWidth(*entry.Text) + 2 * gap;
+    }
+}
 
 // The chart view's fixed sequence of engine calls; no picture gives the blank chart.
 inline void PaintChart(chart::TChart& chart, chart::ICanvas& canvas, const TChartPicture* picture,
@@ -62,6 +109,8 @@ inline void PaintChart(chart::TChart& chart, chart::ICanvas& canvas, const TChar
         }
     }
     chart.ChartFinish();
+    if (picture != nullptr)
+        PaintLegend(chart, canvas, *picture);
 }
 
 } // namespace korvid::window

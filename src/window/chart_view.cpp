@@ -64,6 +64,8 @@ std::optional<TChartPicture> TChartView::Picture() const
     for (const workunits::TStep& step : wu.Steps)
         if (step.RestartAfter)
             picture.RestartFrames.push_back(step.Frame);
+    picture.ConvergedLegend = m_translation.GetText("", "msgLegendConverged");
+    picture.RestartLegend = m_translation.GetText("", "msgLegendRestart");
     return picture;
 }
 

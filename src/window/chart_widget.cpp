@@ -46,43 +46,79 @@ std::optional<chart::TMouseButton> Button(const QMouseEvent& event)
 
 } // namespace
 
-TChartWidget::TChartWidget(const translation::TTranslation& translation,
-                           const util::IRegionalSettings& regional, QWidget* parent)
-    : QWidget(parent), m_view(translation, regional), m_cursor(*this), m_chart(m_cursor)
+TChartSurface::TChartSurface(QWidget* parent) : QWidget(parent), m_cursor(*this), m_chart(m_cursor)
 {
-    setObjectName("pbGraph");
     // Every pixel comes from the image: Qt need not clear the background first.
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // Moves without a button show what a press would do.
+    setMouseTracking(true);
 }
 
-void TChartWidget::PaintCanvas()
+void TChartSurface::PaintCanvas()
 {
     if (m_canvas.Width() != width() || m_canvas.Height() != height())
         m_canvas.Resize(size());
-    m_view.Paint(m_chart, m_canvas);
+    PaintOn(m_chart, m_canvas);
     m_clean = true;
 }
 
-void TChartWidget::RepaintChart()
+void TChartSurface::RepaintChart()
 {
     PaintCanvas();
     repaint();
 }
 
-void TChartWidget::BuildPoints(const workunits::TWU* wu)
+void TChartSurface::ShowNewData()
 {
-    m_view.BuildPoints(wu);
     m_chart.ChartResetZoom(0);
     RepaintChart();
 }
 
-png::TImage TChartWidget::RenderImage()
+png::TImage TChartSurface::RenderImage()
 {
     if (!m_clean || m_canvas.Width() != width() || m_canvas.Height() != height()) {
         PaintCanvas();
         update();
     }
     return ToPngImage(m_canvas.Image());
+}
+
+TChartWidget::TChartWidget(const translation::TTranslation& translation,
+                           const util::IRegionalSettings& regional, QWidget* parent)
+    : TChartSurface(parent), m_translation(translation), m_view(translation, regional)
+{
+    setObjectName("pbGraph");
+}
+
+void TChartWidget::BuildPoints(const workunits::TWU* wu)
+{
+    m_view.BuildPoints(wu);
+    setToolTip(QString::fromStdString(m_translation.GetText("", "msgChartHint")));
+    ShowNewData();
+}
+
+void TChartWidget::FollowWU(const workunits::TWU* wu)
+{
+    m_view.BuildPoints(wu);
+    RepaintChart();
+}
+
+void TChartWidget::PaintOn(chart::TChart& chart, chart::ICanvas& canvas) const
+{
+    m_view.Paint(chart, canvas);
+}
+
+Qt::CursorShape GestureCursor(chart::TGesture gesture)
+{
+    switch (gesture) {
+    case chart::TGesture::Readout:
+        return Qt::PointingHandCursor; // the readout's own cursor while it runs
+    case chart::TGesture::Zoom:
+        return Qt::CrossCursor;
+    case chart::TGesture::None:
+        break;
+    }
+    return Qt::ArrowCursor;
 }
 
 png::TImage ToPngImage(const QImage& image)
@@ -100,7 +136,7 @@ png::TImage ToPngImage(const QImage& image)
     return result;
 }
 
-void TChartWidget::paintEvent(QPaintEvent*)
+void TChartSurface::paintEvent(QPaintEvent*)
 {
     if (m_canvas.Width() != width() || m_canvas.Height() != height())
         PaintCanvas();
@@ -108,7 +144,7 @@ void TChartWidget::paintEvent(QPaintEvent*)
     painter.drawImage(0, 0, m_canvas.Image());
 }
 
-void TChartWidget::mousePressEvent(QMouseEvent* event)
+void TChartSurface::mousePressEvent(QMouseEvent* event)
 {
     const std::optional<chart::TMouseButton> button = Button(*event);
     if (!button)
@@ -119,15 +155,19 @@ void TChartWidget::mousePressEvent(QMouseEvent* event)
     update();
 }
 
-void TChartWidget::mouseMoveEvent(QMouseEvent* event)
+void TChartSurface::mouseMoveEvent(QMouseEvent* event)
 {
     const QPoint at = event->position().toPoint();
+    if (event->buttons() == Qt::NoButton) {
+        setCursor(GestureCursor(m_chart.GestureAt(ShiftState(*event), at.x(), at.y())));
+        return;
+    }
     m_chart.ChartMouseMove(ShiftState(*event), at.x(), at.y());
     m_clean = false;
     update();
 }
 
-void TChartWidget::mouseReleaseEvent(QMouseEvent* event)
+void TChartSurface::mouseReleaseEvent(QMouseEvent* event)
 {
     const std::optional<chart::TMouseButton> button = Button(*event);
     if (!button)

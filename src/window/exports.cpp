@@ -1,5 +1,7 @@
 #include "window/exports.h"
 
+#include "util/file_io.h"
+
 #include <algorithm>
 #include <system_error>
 #include <vector>
@@ -133,6 +135,14 @@ std::filesystem::path TExports::CsvFileName(const workunits::TWU& wu) const
 std::filesystem::path TExports::PngFileName(const workunits::TWU& wu) const
 {
     return PngFolder() / ExportFileName(wu, "png");
+}
+
+std::filesystem::path TExports::ExportProjectTable(std::string_view csv) const
+{
+    EnsureFolder(CsvFolder());
+    const std::filesystem::path path = CsvFolder() / "projects.csv";
+    util::WriteFileAtomically(path, csv);
+    return path;
 }
 
 void TExports::ExportWUCsv(const workunits::TWU* wu) const

@@ -63,6 +63,8 @@ public:
     [[nodiscard]] std::filesystem::path CsvFileName(const workunits::TWU& wu) const;
     [[nodiscard]] std::filesystem::path PngFileName(const workunits::TWU& wu) const;
 
+    // The table of benchmarks per project, as "projects.csv"; the file written.
+    std::filesystem::path ExportProjectTable(std::string_view csv) const;
     // Nothing without a unit.
     void ExportWUCsv(const workunits::TWU* wu) const;
     // In collection order.

@@ -41,6 +41,7 @@ TfrmMain::TfrmMain(const TWindowSeams& seams)
     m_translation.SetFolders(m_languageFolders);
     m_translation.SetDefaults(ToUtf8(m_memLang->toPlainText()));
     ApplyDesignTexts();
+    setAcceptDrops(true);
     // The window sees key presses before its controls do.
     qApp->installEventFilter(this);
 }
@@ -176,12 +177,18 @@ std::string TfrmMain::Message(std::string_view key) const
     return m_translation.GetText("", key);
 }
 
-void TfrmMain::Notify(std::string_view oneKey, std::string_view manyKey, int count)
+void TfrmMain::Notify(std::string_view oneKey, std::string_view manyKey, int count,
+                      const std::string& where)
 {
-    if (count == 1)
-        m_messages.Inform(FormatText(Message(oneKey), {1LL}));
-    else if (count > 1)
-        m_messages.Inform(FormatText(Message(manyKey), {static_cast<long long>(count)}));
+    if (count < 1)
+        return;
+    const std::string pattern = Message(count == 1 ? oneKey : manyKey);
+    m_messages.Inform(FormatText(pattern, {static_cast<long long>(count), where}));
+}
+
+void TfrmMain::TellWritten(int count, const std::filesystem::path& folder)
+{
+    Notify("msgFileWritten", "msgFilesWritten", count, ToUtf8(FromPath(folder)));
 }
 
 } // namespace korvid::window

@@ -2,12 +2,14 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include <QIcon>
@@ -35,6 +37,8 @@ class QTabWidget;
 class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
+class QFileSystemWatcher;
+class QTimer;
 
 namespace korvid::window {
 
@@ -59,6 +63,11 @@ namespace tree_role {
 inline constexpr int StateIndex = Qt::UserRole;
 inline constexpr int Image = Qt::UserRole + 1;
 } // namespace tree_role
+
+// The window's size at a first start, in the screen's room for windows: most of it, not the
+// design size, which shows the trees five rows high.
+[[nodiscard]] QSize FirstStartSize(QSize room);
+[[nodiscard]] int FirstStartTreeHeight(int windowHeight);
 
 // The main window: the log and the history as trees, the chart area and the information panel,
 // the commands that move work units between them. It owns both collections; the selections and
@@ -92,6 +101,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // A log file, or the folder of a v7/v8 client, dropped on the window is opened.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -128,9 +140,16 @@ private:
     void ApplyPanelSizes();
 
     void LoadFahLog(const std::filesystem::path& requested);
+    // Following: the page, the log tree's selection and the chart's zoom stay, and nothing is
+    // announced.
+    void ReadFahLog(const std::filesystem::path& path, bool following);
+    // Watches the open log and its folder, where a rotation puts a new file.
+    void WatchLog();
+    // The log changed on disk: read it again when it is not as last read.
+    void FollowLog();
     void LoadHisto();
     void SaveHisto(TSave when);
-    int AddWUsToHisto(bool onlyComplete);
+    int AddWUsToHisto(bool onlyComplete, bool tell = true);
     int DelWUsFromHisto(bool onlyIncomplete);
     void AddCurrentWUToHisto();
     void DelCurrentWUFromHisto();
@@ -154,7 +173,8 @@ private:
     void TreeMouse(TPage page, const QMouseEvent& event);
     bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
     void SelectFirstUnit(TPage page);
-    void SelectNodeByText(QTreeWidget& tree, const QString& text);
+    // Quietly, the selection field is set without the selection change's handling.
+    void SelectNodeByText(QTreeWidget& tree, const QString& text, bool notify = true);
     void PopupAtButton(QMenu& menu, QToolButton& button);
 
     void BuildLanguageMenu();
@@ -162,6 +182,8 @@ private:
     void LanguageItemClick(QAction* item);
 
     void ExportWUsCsv(bool onlyComplete);
+    // The benchmark per project over the history and the open log, in a dialog of its own.
+    void ShowProjectTable();
     void SaveGraphPng();
     void SaveGraphsPng(bool onlyComplete);
     [[nodiscard]] std::vector<const workunits::TWU*> DisplayOrder(TPage page) const;
@@ -178,7 +200,11 @@ private:
     [[nodiscard]] QToolButton& InfoToggle(TPage page) const { return *View(page).InfoToggle; }
 
     [[nodiscard]] std::string Message(std::string_view key) const;
-    void Notify(std::string_view oneKey, std::string_view manyKey, int count);
+    // A pattern's "%s", when it has one, takes `where`.
+    void Notify(std::string_view oneKey, std::string_view manyKey, int count,
+                const std::string& where = {});
+    // What an export did: how many files, in which folder. Nothing for none.
+    void TellWritten(int count, const std::filesystem::path& folder);
     // The command is named by its text as the user sees it, should it fail.
     template <class F> void Run(const QString& command, F&& work);
     template <class F> void RunBusy(const QString& command, F&& work);
@@ -203,6 +229,10 @@ private:
     const workunits::TWU* m_currentWU = nullptr;
     std::optional<TPopupNode> m_popupNode;
     std::filesystem::path m_lastFahLog;
+    QFileSystemWatcher* m_logWatcher = nullptr;
+    QTimer* m_followTimer = nullptr;
+    // Size and time of the log as last read; a change elsewhere in its folder is no change.
+    std::optional<std::pair<std::uintmax_t, std::filesystem::file_time_type>> m_logStamp;
     history::THistoStore m_store;
     // Korvid.dat was there but not read whole: it is written again only when the user says so.
     bool m_histoFileGuarded = false;

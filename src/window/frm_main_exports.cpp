@@ -4,6 +4,9 @@
 #include <QTreeWidgetItemIterator>
 
 #include "window/frm_main_parts.h"
+#include "window/project_table.h"
+#include "window/qt_platform.h"
+#include "window/text_format.h"
 
 namespace korvid::window {
 namespace {
@@ -45,13 +48,18 @@ std::vector<const TWU*> TfrmMain::DisplayOrder(TPage page) const
 void TfrmMain::ExportWUsCsv(bool onlyComplete)
 {
     TBatchProgress progress(*this);
-    m_exports.ExportWUsCsv(Collection(ActivePage()), onlyComplete, progress.Callback());
+    const TBatchResult result =
+        m_exports.ExportWUsCsv(Collection(ActivePage()), onlyComplete, progress.Callback());
+    TellWritten(result.Written, m_exports.CsvFolder());
 }
 
 void TfrmMain::SaveGraphPng()
 {
     TChartFollower chart(*this, ActivePage());
+    if (m_currentWU == nullptr)
+        return;
     m_exports.SaveGraphPng(chart);
+    TellWritten(1, m_exports.PngFolder());
 }
 
 void TfrmMain::SaveGraphsPng(bool onlyComplete)
@@ -59,7 +67,23 @@ void TfrmMain::SaveGraphsPng(bool onlyComplete)
     const TPage page = ActivePage();
     TChartFollower chart(*this, page);
     TBatchProgress progress(*this);
-    m_exports.SaveGraphsPng(chart, DisplayOrder(page), onlyComplete, progress.Callback());
+    const TBatchResult result =
+        m_exports.SaveGraphsPng(chart, DisplayOrder(page), onlyComplete, progress.Callback());
+    TellWritten(result.Written, m_exports.PngFolder());
+}
+
+void TfrmMain::ShowProjectTable()
+{
+    const TWUs* collections[] = {m_wusHisto.get(), m_wusLog.get()};
+    auto* dialog = new TProjectTableDialog(
+        workunits::TProjectTable(collections), m_translation, m_regional,
+        [this](const std::string& csv) {
+            Run(FromUtf8(Message("msgExportTable")),
+                [&] { TellWritten(1, m_exports.ExportProjectTable(csv).parent_path()); });
+        },
+        this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
 }
 
 } // namespace korvid::window

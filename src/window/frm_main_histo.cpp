@@ -4,6 +4,8 @@
 #include <utility>
 
 #include <QTabWidget>
+#include <QToolButton>
+#include <QTreeWidget>
 
 #include "window/frm_main_parts.h"
 #include "window/qt_platform.h"
@@ -54,6 +56,11 @@ void TfrmMain::LoadFahLog(const std::filesystem::path& requested)
             return;
         path = std::move(*chosen);
     }
+    ReadFahLog(path, false);
+}
+
+void TfrmMain::ReadFahLog(const std::filesystem::path& path, bool following)
+{
     const TBusyCursor busy;
     // Everything is read before anything changes: a log that cannot be read leaves the
     // previous one on display.
@@ -70,18 +77,40 @@ void TfrmMain::LoadFahLog(const std::filesystem::path& requested)
     m_lastFahLog = path;
     m_pcPages->setTabText(0, Literal(caption));
 
-    LetGo(TPage::Log, Everything);
+    const QTreeWidgetItem* selected = Tree(TPage::Log).selectedItems().value(0);
+    const QString selectedText = selected == nullptr ? QString() : selected->text(0);
+    // Followed, the chart gets its unit back with the zoom it had.
+    if (following) {
+        LetGo(TPage::Log, {});
+        if (const TWU* shown = m_pbGraph->CurrentWU();
+            shown != nullptr && m_wusLog->IndexOf(shown) >= 0)
+            m_pbGraph->FollowWU(nullptr);
+    } else {
+        LetGo(TPage::Log, Everything);
+    }
     m_wusLog = std::move(fresh);
-    SetActivePage(TPage::Log);
+    if (!following)
+        SetActivePage(TPage::Log);
     FillTree(TPage::Log);
-    // Whoever opens a log wants to see a chart: its first unit in the tree is shown.
-    SelectFirstUnit(TPage::Log);
-    PagesChange(false);
+    if (following) {
+        SelectNodeByText(Tree(TPage::Log), selectedText, false);
+        if (ActivePage() == TPage::Log)
+            m_currentWU = View(TPage::Log).Selection;
+        if (InfoToggle(ActivePage()).isChecked())
+            UpdateWUInfo();
+        ShowWUInfoPanel(ActivePage());
+        m_pbGraph->FollowWU(m_currentWU);
+    } else {
+        // Whoever opens a log wants to see a chart: its first unit in the tree is shown.
+        SelectFirstUnit(TPage::Log);
+        PagesChange(false);
+    }
+    WatchLog();
 
-    if (stats.UnconvertedLines > 0)
+    if (stats.UnconvertedLines > 0 && !following)
         Notify("msgLineSkipped", "msgLinesSkipped", stats.UnconvertedLines);
     if (m_settings.AutoAddToHisto)
-        AddWUsToHisto(true);
+        AddWUsToHisto(true, !following);
 }
 
 void TfrmMain::LoadHisto()
@@ -132,7 +161,7 @@ void TfrmMain::HistoChanged()
     PagesChange(false);
 }
 
-int TfrmMain::AddWUsToHisto(bool onlyComplete)
+int TfrmMain::AddWUsToHisto(bool onlyComplete, bool tell)
 {
     // The texts are read in one go, as the history file is: every log unit's text starts with
     // its header lines, so the reader cuts them apart again, and it adds no unit twice.
@@ -146,7 +175,8 @@ int TfrmMain::AddWUsToHisto(bool onlyComplete)
     const int added = texts.empty() ? 0 : m_wusHisto->ReadLog(texts, {}, m_clock).Added;
     if (added > 0)
         HistoChanged();
-    Notify("msgWUAdded", "msgWUsAdded", added);
+    if (tell)
+        Notify("msgWUAdded", "msgWUsAdded", added);
     return added;
 }
 

@@ -43,6 +43,7 @@ enum class TButtonJob {
     DelFromHisto,
     Csv,
     Png,
+    Projects,
 };
 
 namespace {
@@ -92,7 +93,8 @@ const TPageDesign PageDesigns[] = {
       {"sbHistoSort", TGlyph::Sort, TJob::Sort}},
      {{"sbDelFromHisto", TGlyph::DelFromHisto, TJob::DelFromHisto},
       {"sbHistoExcel", TGlyph::Csv, TJob::Csv},
-      {"sbHistoSaveBMP", TGlyph::Png, TJob::Png}}},
+      {"sbHistoSaveBMP", TGlyph::Png, TJob::Png},
+      {"sbHistoProjects", TGlyph::Projects, TJob::Projects}}},
 };
 
 } // namespace
@@ -309,6 +311,9 @@ void TfrmMain::WireButton(QToolButton& button, TButtonJob job, TPage page)
         break;
     case TJob::Png:
         popupForSelection(&TfrmMain::m_popBitmap, &TfrmMain::m_mnuBitmapWU);
+        break;
+    case TJob::Projects:
+        clicked([this, at] { RunBusy(at->toolTip(), [this] { ShowProjectTable(); }); });
         break;
     }
 }

@@ -57,7 +57,12 @@ void TfrmMain::BuildMenus()
 
     m_popExcel = menu("popExcel");
     m_mnuExcelWU = MenuItem(*m_popExcel, "mnuExcelWU");
-    command(m_mnuExcelWU, [this] { m_exports.ExportWUCsv(m_currentWU); });
+    command(m_mnuExcelWU, [this] {
+        if (m_currentWU == nullptr)
+            return;
+        m_exports.ExportWUCsv(m_currentWU);
+        TellWritten(1, m_exports.CsvFolder());
+    });
     command(MenuItem(*m_popExcel, "mnuExcelComplete"), [this] { ExportWUsCsv(true); });
     command(MenuItem(*m_popExcel, "mnuExcelWUs"), [this] { ExportWUsCsv(false); });
     m_popBitmap = menu("popBitmap");

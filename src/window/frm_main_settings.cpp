@@ -1,5 +1,6 @@
 #include "window/frm_main.h"
 
+#include <algorithm>
 #include <system_error>
 
 #include <QAction>
@@ -12,14 +13,36 @@
 
 namespace korvid::window {
 
+QSize FirstStartSize(QSize room)
+{
+    // Four fifths of the room, never below the design size unless the screen is smaller.
+    return {std::min(room.width(), std::max(DesignWidth, room.width() * 4 / 5)),
+            std::min(room.height(), std::max(DesignHeight, room.height() * 4 / 5))};
+}
+
+int FirstStartTreeHeight(int windowHeight)
+{
+    return std::max(TWindowSettings{}.TreeViewsHeight, windowHeight * 2 / 5);
+}
+
 void TfrmMain::LoadSettings()
 {
     const QRect desktop = screen()->virtualGeometry();
-    m_settings =
-        ReadWindowSettings(util::TIniFile(SettingsPath()), {desktop.width(), desktop.height()});
+    const util::TIniFile ini(SettingsPath());
+    m_settings = ReadWindowSettings(ini, {desktop.width(), desktop.height()});
+    // A first start fills most of the screen rather than the design size: room for the trees.
+    const QRect room = screen()->availableGeometry();
+    const bool firstStart = !ini.Value(settings_key::Section, "FormWidth");
+    if (firstStart) {
+        const QSize first = FirstStartSize(room.size());
+        m_settings.FormWidth = first.width();
+        m_settings.FormHeight = first.height();
+        if (!ini.Value(settings_key::Section, "TreeViewsHeight"))
+            m_settings.TreeViewsHeight = FirstStartTreeHeight(first.height());
+    }
     resize(m_settings.FormWidth, m_settings.FormHeight);
     // Centred on the size the window took, which its widgets may have made larger.
-    const QRect screenRect = screen()->geometry();
+    const QRect screenRect = firstStart ? room : screen()->geometry();
     move(m_settings.FormLeft.value_or(screenRect.x() + (screenRect.width() - width()) / 2),
          m_settings.FormTop.value_or(screenRect.y() + (screenRect.height() - height()) / 2));
 

@@ -50,9 +50,15 @@ void TfrmMain::FillTree(TPage page)
     // A refilled tree has no selection.
     LetGo(page);
     const std::vector<TTreeNode> nodes = BuildTree(Collection(page), Grouping(), m_regional);
-    auto item = [this](const TTreeNode& node) {
+    const TWUs& wus = Collection(page);
+    const double now = m_clock.Now();
+    auto item = [&](const TTreeNode& node) {
         auto made = std::make_unique<QTreeWidgetItem>();
         made->setText(0, FromUtf8(node.Text));
+        // A unit still folding says when it should be done.
+        if (const TWU* wu = node.IsWUNode() ? wus.Items(node.StateIndex) : nullptr)
+            if (const std::string eta = EtaText(*wu, now, m_translation, m_regional); !eta.empty())
+                made->setToolTip(0, FromUtf8(eta));
         if (node.Image >= 0 && node.Image < static_cast<int>(m_ilWUs.size()))
             made->setIcon(0, m_ilWUs[static_cast<std::size_t>(node.Image)]);
         made->setData(0, ImageRole, node.Image);
@@ -110,6 +116,9 @@ void TfrmMain::PagesChange(bool bySender)
 {
     const TPage page = ActivePage();
     const TPage other = page == TPage::Log ? TPage::Histo : TPage::Log;
+    // A page turned to with nothing selected would show an empty panel and chart.
+    if (bySender && page == TPage::Histo && View(page).Selection == nullptr)
+        SelectFirstUnit(TPage::Histo);
     m_currentWU = View(page).Selection;
     // The toggles follow each other only when the user turns the page.
     if (bySender)
@@ -136,7 +145,7 @@ void TfrmMain::UpdateWUInfo()
 {
     if (m_currentWU == nullptr)
         return;
-    const TWUInfo info = BuildWUInfo(*m_currentWU, m_translation, m_regional);
+    const TWUInfo info = BuildWUInfo(*m_currentWU, m_translation, m_regional, m_clock.Now());
     m_pnlWUInfoTop->setText(FromUtf8(info.Title));
     m_memWUInfo->setPlainText(FromUtf8(info.Memo));
     m_memWUInfo->moveCursor(QTextCursor::Start);
@@ -218,13 +227,22 @@ void TfrmMain::SelectFirstUnit(TPage page)
     }
 }
 
-void TfrmMain::SelectNodeByText(QTreeWidget& tree, const QString& text)
+void TfrmMain::SelectNodeByText(QTreeWidget& tree, const QString& text, bool notify)
 {
+    if (text.isEmpty())
+        return;
     for (QTreeWidgetItemIterator it(&tree); *it != nullptr; ++it) {
-        if ((*it)->text(0) == text) {
+        if ((*it)->text(0) != text)
+            continue;
+        if (notify) {
             tree.setCurrentItem(*it);
-            return;
+        } else {
+            const QSignalBlocker blocker(&tree);
+            tree.setCurrentItem(*it);
+            const TPage page = &tree == &Tree(TPage::Log) ? TPage::Log : TPage::Histo;
+            View(page).Selection = NodeWU(*it, page);
         }
+        return;
     }
 }
 

@@ -44,6 +44,7 @@ const TFlagKey FlagKeys[] = {
     {"AutoBackupHisto", &TWindowSettings::AutoBackupHisto, 1, 0},
     {"Sort", &TWindowSettings::SortByProject, 0, 1},
     {"ShowInfo", &TWindowSettings::ShowInfo, 1, 0},
+    {"FollowLog", &TWindowSettings::FollowLog, 1, 0},
 };
 
 // The default Lang is spelled as the files have always held it.

@@ -45,6 +45,8 @@ struct TWindowSettings {
     bool ShowInfo = true;
     // Upper case; written only when the user picks a language.
     std::string Lang = "FRANCAIS";
+    // Reads the open log again as the client writes it.
+    bool FollowLog = true;
 
     bool operator==(const TWindowSettings&) const = default;
 };

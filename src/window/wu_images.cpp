@@ -288,6 +288,13 @@ QIcon Glyph(TGlyph glyph)
             p.drawPolygon(hills, 5);
             break;
         }
+        case TGlyph::Projects: // bars side by side, as projects compare
+            p.setPen(Qt::NoPen);
+            p.setBrush(QColor(50, 90, 190));
+            p.drawRect(QRectF(2, 8, 3, 6));
+            p.drawRect(QRectF(6.5, 3, 3, 11));
+            p.drawRect(QRectF(11, 6, 3, 8));
+            break;
         }
     });
 }

@@ -24,6 +24,7 @@ enum class TGlyph {
     SaveHisto,
     Csv,
     Png,
+    Projects,
 };
 
 // The small pictures of the speed buttons, 16 x 16.

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "util/duration_words.h"
+#include "workunits/eta.h"
 #include "window/wu_tree.h"
 
 namespace korvid::window {
@@ -25,7 +26,27 @@ std::string Trimmed(const std::string& text)
     return text.substr(first, last - first);
 }
 
+std::string Label(const translation::TTranslation& translation, std::string_view key)
+{
+    return translation.GetText("", key);
+}
+
 } // namespace
+
+std::string EtaText(const workunits::TWU& wu, double now,
+                    const translation::TTranslation& translation,
+                    const util::IRegionalSettings& regional)
+{
+    const std::optional<workunits::TEta> eta = workunits::EstimateEnd(wu, now);
+    if (!eta)
+        return {};
+    const util::TDurationWords words =
+        util::DurationWordsOf([&](std::string_view key) { return Label(translation, key); });
+    // Under a minute left reads as nothing in duration words; the end date still tells.
+    return Label(translation, "msgRemainingTime") + ": " +
+           util::DurationToText(eta->RemainingSeconds, words) + "\n" +
+           Label(translation, "msgExpectedEnd") + ": " + DateTimeText(eta->ExpectedEnd, regional);
+}
 
 std::string CoreCodeText(std::uint16_t core)
 {
@@ -37,9 +58,9 @@ std::string CoreCodeText(std::uint16_t core)
 }
 
 TWUInfo BuildWUInfo(const workunits::TWU& wu, const translation::TTranslation& translation,
-                    const util::IRegionalSettings& regional)
+                    const util::IRegionalSettings& regional, std::optional<double> now)
 {
-    auto label = [&](std::string_view key) { return translation.GetText("", key); };
+    auto label = [&](std::string_view key) { return Label(translation, key); };
     const util::TDurationWords words = util::DurationWordsOf(label);
     auto duration = [&](double seconds) { return util::DurationToText(seconds, words); };
     auto dateTime = [&](double value) { return DateTimeText(value, regional); };
@@ -76,7 +97,10 @@ TWUInfo BuildWUInfo(const workunits::TWU& wu, const translation::TTranslation& t
         item("msgBenchmark", duration(benchmark.Average));
         item("msgValidity",
              util::PercentText(benchmark.Validity,
-                               util::DecimalSeparatorOf(label, regional.DecimalSeparator())));
+                               util::PercentStyleOf(label, regional.DecimalSeparator())));
+        if (now)
+            if (const std::string eta = EtaText(wu, *now, translation, regional); !eta.empty())
+                line(eta);
     }
     line({});
     item("msgUsername", wu.UserName);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "translation/translation.h"
@@ -16,9 +17,17 @@ struct TWUInfo {
     std::string Memo;
 };
 
-// Labels from the catalogue, dates in the regional short date and time, durations as
-// DurationToText writes them, the validity with two decimals and the regional separator.
+// Labels from the catalogue, dates in the regional short date and time, durations in the
+// language's words, the validity with two decimals as the language or the region writes them.
+// Given the time now, a unit still folding also shows its time left and expected end.
 [[nodiscard]] TWUInfo BuildWUInfo(const workunits::TWU& wu,
+                                  const translation::TTranslation& translation,
+                                  const util::IRegionalSettings& regional,
+                                  std::optional<double> now = std::nullopt);
+
+// The time left and the expected end of a unit still folding, a "label: value" line each with
+// "\n" between them; empty for a unit with nothing to wait for.
+[[nodiscard]] std::string EtaText(const workunits::TWU& wu, double now,
                                   const translation::TTranslation& translation,
                                   const util::IRegionalSettings& regional);
 

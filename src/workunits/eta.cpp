@@ -1,6 +1,7 @@
 #include "workunits/eta.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace korvid::workunits {
 
@@ -18,7 +19,8 @@ std::optional<TEta> EstimateEnd(const TWU& wu, double now)
     eta.FramesLeft = left;
     const double fromLastFrame = static_cast<double>(left) * benchmark.Average;
     eta.ExpectedEnd = wu.Steps.Back().Date + fromLastFrame / 86400.0;
-    eta.RemainingSeconds = std::max(0.0, (eta.ExpectedEnd - now) * 86400.0);
+    // Whole seconds: a difference of day fractions carries noise that would show as 59 s.
+    eta.RemainingSeconds = std::max(0.0, std::round((eta.ExpectedEnd - now) * 86400.0));
     return eta;
 }
 

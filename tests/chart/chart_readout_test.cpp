@@ -276,5 +276,39 @@ TEST_F(ChartReadoutTest, ZoomRectangleIsDrawnAndRemovedInExclusiveOr)
     EXPECT_EQ(chart.Zoom(1), chart::TZoomWindow{});
 }
 
+TEST_F(ChartReadoutTest, GestureAtTellsWhatAPressThereStarts)
+{
+    using chart::TGesture;
+    struct TRow {
+        const char* name;
+        int x;
+        int y;
+        chart::TShiftState keys;
+        TGesture gesture;
+    };
+    const TRow rows[] = {
+        {"inside the plot", 300, 200, 0, TGesture::Readout},
+        {"inside the plot with Ctrl", 300, 200, chart::CtrlKey, TGesture::Zoom},
+        {"in the margin", 20, 200, 0, TGesture::None},
+        {"in the margin with Ctrl", 20, 200, chart::CtrlKey, TGesture::Zoom},
+        {"on the plot's edge", 40, 200, 0, TGesture::None},
+        {"off the surface", 700, 200, chart::CtrlKey, TGesture::None},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        const TGesture told = chart.GestureAt(row.keys, row.x, row.y);
+        EXPECT_EQ(told, row.gesture);
+        // What the press then does agrees: a readout takes the cursor, a zoom draws its frame.
+        chart.ChartMouseDown(TMouseButton::Left, row.keys | chart::LeftButton, row.x, row.y);
+        EXPECT_EQ(cursor.Shape == chart::TCursorShape::Hand, told == TGesture::Readout);
+        EXPECT_EQ(!canvas.Of(TCallKind::LineTo).empty(), told == TGesture::Zoom);
+        if (told != TGesture::None)
+            EXPECT_EQ(chart.GestureAt(row.keys, 300, 200), TGesture::None)
+                << "nothing new starts while one runs";
+        chart.ChartMouseUp(TMouseButton::Left, 0, row.x, row.y);
+        Paint();
+    }
+}
+
 } // namespace
 } // namespace korvid

@@ -58,14 +58,32 @@ TEST(DurationWords, AWordWithoutPlaceholderOrMissingStaysFrench)
     EXPECT_EQ(util::DurationToText(90061, words), "1 j. 1 h. 1' 1 sec.");
 }
 
-TEST(PercentText, TwoDecimalsWithTheSeparatorTheLanguageOrTheRegionGives)
+TEST(PercentText, FollowsTheLanguageWhereItSaysSoElseTheRegion)
 {
-    EXPECT_EQ(util::PercentText(87.5, ','), "87,50%");
-    EXPECT_EQ(util::PercentText(98, '.'), "98.00%");
-    EXPECT_EQ(util::DecimalSeparatorOf(Labels({{"msgDecimalSeparator", ","}}), '.'), ',');
-    // Nothing, or more than one character, leaves the regional separator.
-    EXPECT_EQ(util::DecimalSeparatorOf(Labels({}), '.'), '.');
-    EXPECT_EQ(util::DecimalSeparatorOf(Labels({{"msgDecimalSeparator", ", "}}), '.'), '.');
+    struct Row {
+        const char* name;
+        std::map<std::string, std::string, std::less<>> texts;
+        char regional;
+        double value;
+        const char* text;
+    };
+    const Row rows[] = {
+        {"the region's comma", {}, ',', 87.5, "87,50%"},
+        {"the region's point", {}, '.', 98, "98.00%"},
+        {"the language's comma and space",
+         {{"msgDecimalSeparator", ","}, {"msgPercent", "%s %"}},
+         '.',
+         98,
+         "98,00 %"},
+        {"the language's pattern alone", {{"msgPercent", "%s %"}}, '.', 100, "100.00 %"},
+        {"a separator of two characters", {{"msgDecimalSeparator", ", "}}, '.', 0.5, "0.50%"},
+        {"a pattern without the number", {{"msgPercent", "%"}}, ',', 33.333, "33,33%"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const util::TPercentStyle style = util::PercentStyleOf(Labels(row.texts), row.regional);
+        EXPECT_EQ(util::PercentText(row.value, style), row.text);
+    }
 }
 
 } // namespace korvid

@@ -44,12 +44,15 @@ protected:
                 chart::ClampPixel(g.PlotBottom -
                                   g.PlotHeight * (y - g.Y[0].Lo) / (g.Y[0].Hi - g.Y[0].Lo))};
     }
-    // Vertical lines drawn with a pen of that colour, as (x, top, bottom).
-    std::vector<std::array<int, 3>> VerticalLines(chart::TColor color) const
+    // Vertical lines drawn with a pen of that colour, as (x, top, bottom): in the plot, or
+    // above it, where the legend shows its samples.
+    std::vector<std::array<int, 3>> VerticalLines(chart::TColor color, bool legend = false) const
     {
         std::vector<std::array<int, 3>> lines;
+        const int plotTop = chart.Graph(1)->PlotTop();
         for (const test::TCall& call : canvas.Of(TCallKind::LineTo))
-            if (call.Pen.Color == color && call.At.X == call.To.X)
+            if (call.Pen.Color == color && call.At.X == call.To.X &&
+                (std::max(call.At.Y, call.To.Y) < plotTop) == legend)
                 lines.push_back(
                     {call.At.X, std::min(call.At.Y, call.To.Y), std::max(call.At.Y, call.To.Y)});
         return lines;
@@ -218,6 +221,52 @@ TEST_F(ChartViewTest, NoExpectedFramesDrawsNoDataButTheTitle)
     EXPECT_TRUE(BluePixelColumns().empty());
     EXPECT_TRUE(VerticalLines(window::ChartConverged).empty());
     EXPECT_TRUE(VerticalLines(window::ChartRestart).empty());
+}
+
+TEST_F(ChartViewTest, LegendNamesTheMarksDrawnAboveThePlotsRightEnd)
+{
+    struct TRow {
+        const char* name;
+        bool converged;
+        bool restart;
+        int width;
+    };
+    const TRow rows[] = {
+        {"both marks", true, true, 560},
+        {"the converged line alone", true, false, 560},
+        {"a restart alone", false, true, 560},
+        {"no mark", false, false, 560},
+        {"too narrow beside the y caption", true, true, 200},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::vector<test::TStepPlan> steps = test::EvenSteps(0, 20, 150);
+        steps[4].ConvergedAfter = row.converged;
+        steps[9].RestartAfter = row.restart;
+        const auto wu = test::MakeUnit("p1", Gromacs, 100, steps);
+        view.BuildPoints(wu.get());
+        canvas.SurfaceWidth = row.width;
+        Paint();
+        const bool fits = row.width == 560;
+        const test::TCall* converged = canvas.FindText("Fin de convergence");
+        const test::TCall* restart = canvas.FindText("Redémarrage du client");
+        EXPECT_EQ(converged != nullptr, row.converged && fits);
+        EXPECT_EQ(restart != nullptr, row.restart && fits);
+        EXPECT_EQ(VerticalLines(window::ChartConverged, true).size(), row.converged && fits);
+        EXPECT_EQ(VerticalLines(window::ChartRestart, true).size(), row.restart && fits);
+        // One line above the plot, ending at its right end, the converged mark first.
+        const chart::TGraph& g = *chart.Graph(1);
+        const test::TCall* last = restart != nullptr ? restart : converged;
+        if (last == nullptr)
+            continue;
+        EXPECT_LT(last->At.Y + canvas.CharHeight, g.PlotTop());
+        EXPECT_LE(last->At.X + canvas.TextWidth(last->Text), g.PlotRight());
+        EXPECT_GT(last->At.X + canvas.TextWidth(last->Text), g.PlotRight() - canvas.CharWidth);
+        if (converged != nullptr && restart != nullptr) {
+            EXPECT_EQ(converged->At.Y, restart->At.Y);
+            EXPECT_LT(converged->At.X + canvas.TextWidth(converged->Text), restart->At.X);
+        }
+    }
 }
 
 TEST_F(ChartViewTest, PointHintNamesFrameTimeAndDuration)

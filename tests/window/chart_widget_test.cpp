@@ -140,5 +140,29 @@ TEST_F(ChartWidgetTest, ReadoutGoesAtReleaseUnlessShiftHoldsIt)
     EXPECT_TRUE(SameImage(widget.RenderImage(), clean));
 }
 
+TEST_F(ChartWidgetTest, HoverShowsWhatAPressWouldStartAndTheTooltipTheGestures)
+{
+    widget.BuildPoints(wu.get());
+    EXPECT_EQ(widget.toolTip().toStdString(), catalogue.GetText("", "msgChartHint"));
+    struct TRow {
+        const char* name;
+        QPoint at;
+        Qt::KeyboardModifiers keys;
+        Qt::CursorShape shape;
+    };
+    const TRow rows[] = {
+        {"over the plot", PlotPoint(0.5, 0.5), Qt::NoModifier, Qt::PointingHandCursor},
+        {"over the plot with Ctrl", PlotPoint(0.5, 0.5), Qt::ControlModifier, Qt::CrossCursor},
+        {"in the margin", QPoint(5, 5), Qt::NoModifier, Qt::ArrowCursor},
+    };
+    const QImage clean = OnScreen();
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        Mouse(QEvent::MouseMove, row.at, Qt::NoButton, Qt::NoButton, row.keys);
+        EXPECT_EQ(widget.cursor().shape(), row.shape);
+        EXPECT_EQ(OnScreen(), clean) << "hovering draws nothing";
+    }
+}
+
 } // namespace
 } // namespace korvid

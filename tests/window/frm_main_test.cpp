@@ -1,6 +1,18 @@
+#include <fstream>
+#include <tuple>
+
+#include <QElapsedTimer>
+#include <QMimeData>
 #include <QMouseEvent>
+#include <QUrl>
+#include <QThread>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QScreen>
 
 #include "main_window_fixture.h"
+#include "window/project_table.h"
 
 namespace korvid {
 
@@ -33,6 +45,7 @@ TEST_F(MainWindowTest, FirstStartAsksForALogAndSavesTheDefaultsAndAnEmptyHistory
     Close();
 
     EXPECT_EQ(SavedSettings().ReadString("General", "LastFahLog", "absent"), "");
+    EXPECT_EQ(SavedSettings().ReadInteger("General", "FollowLog", -1), 1);
     const auto saved = history::ReadCompressedText(dir / "Korvid.dat");
     EXPECT_EQ(saved.Outcome, history::THistoLoad::Loaded);
     EXPECT_EQ(saved.Text, "");
@@ -41,7 +54,7 @@ TEST_F(MainWindowTest, FirstStartAsksForALogAndSavesTheDefaultsAndAnEmptyHistory
 TEST_F(MainWindowTest, SettingsAreReadAtStartAndWrittenBackAtClose)
 {
     Settings("FormWidth=700\nFormHeight=520\nFormLeft=10\nFormTop=20\nTreeViewsHeight=150\n"
-             "InfoWidth=200\nSort=2\nAutoSaveHisto=2\nShowInfo=0\nLang=english\n"
+             "InfoWidth=200\nSort=2\nAutoSaveHisto=2\nShowInfo=0\nLang=english\nFollowLog=0\n"
              "LastFahLog=" +
              (dir / "deleted.txt").string() + "\n");
     Start();
@@ -65,6 +78,7 @@ TEST_F(MainWindowTest, SettingsAreReadAtStartAndWrittenBackAtClose)
     EXPECT_EQ(ini.ReadInteger("General", "ShowInfo", -1), 0);
     EXPECT_EQ(ini.ReadInteger("General", "TreeviewsHeight", 0), 150);
     EXPECT_EQ(ini.ReadString("General", "LastFahLog", "absent"), "");
+    EXPECT_EQ(ini.ReadInteger("General", "FollowLog", -1), 0);
     // "AutoSaveHisto" of 2 is off.
     EXPECT_FALSE(dir.Exists("Korvid.dat"));
 }
@@ -262,7 +276,10 @@ TEST_F(MainWindowTest, RemovingUnitsFromTheHistory)
     Start();
     const std::string file = dir.Read("Korvid.dat");
     Pages().setCurrentIndex(1);
-
+    // Turned to with nothing selected, the page shows its first unit.
+    EXPECT_EQ(window->CurrentWU(), window->WUsHisto().Items(0));
+    EXPECT_EQ(Selected(HistoTree()), UnitNode(HistoTree(), "p10_a", window->WUsHisto()));
+    HistoTree().setCurrentItem(HistoTree().topLevelItem(0));
     EXPECT_FALSE(ItemShownByButton("sbDelFromHisto", "popDelHisto", "mnuDelWUFromHisto"));
     HistoTree().setCurrentItem(UnitNode(HistoTree(), "p20_b", window->WUsHisto()));
     EXPECT_TRUE(ItemShownByButton("sbDelFromHisto", "popDelHisto", "mnuDelWUFromHisto"));
@@ -341,6 +358,204 @@ TEST_F(MainWindowTest, F5RereadsTheLogAndKeepsTheSelectionButNotWithShift)
     ASSERT_NE(window->SelLogWU(), nullptr);
     EXPECT_EQ(window->SelLogWU()->Protein, "p10_a");
     EXPECT_EQ(window->CurrentWU(), window->SelLogWU());
+}
+
+TEST(FirstStart, MostOfTheScreenAndTreesAboutTwoFifthsHigh)
+{
+    struct TRow {
+        QSize room;
+        QSize window;
+    };
+    const TRow rows[] = {
+        {{1280, 900}, {1024, 720}},
+        {{1920, 1050}, {1536, 840}},
+        {{700, 560}, {640, 498}}, // never below the design size
+        {{600, 400}, {600, 400}}, // unless the screen is smaller
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.room.width());
+        EXPECT_EQ(window::FirstStartSize(row.room), row.window);
+    }
+    EXPECT_EQ(window::FirstStartTreeHeight(720), 288);
+    EXPECT_EQ(window::FirstStartTreeHeight(300), 182);
+}
+
+TEST_F(MainWindowTest, FirstStartWindowIsCentredInTheScreensRoom)
+{
+    Start();
+    const QRect room = window->screen()->availableGeometry();
+    EXPECT_EQ(window->size(), window::FirstStartSize(room.size()));
+    EXPECT_NEAR(window->geometry().center().x(), room.center().x(), 2);
+    EXPECT_NEAR(window->geometry().center().y(), room.center().y(), 2);
+    EXPECT_EQ(Find<QWidget>("pnlTreeviews").height(),
+              window::FirstStartTreeHeight(window->height()));
+}
+
+TEST_F(MainWindowTest, AUnitStillFoldingTellsItsEndInTheTooltipAndThePanel)
+{
+    // An hour after the running unit's last frame.
+    TUnitPlan folding = C;
+    folding.Shutdown.clear();
+    workunits::TWUs read;
+    read.ReadLog(Log({A, folding}), "FAHlog.txt", clock);
+    clock.Value = read.Items(1)->Steps.Back().Date + 1.0 / 24;
+    LastLog({A, folding});
+    Start();
+    const QString running = UnitNode(LogTree(), "p30_c", window->WUsLog())->toolTip(0);
+    EXPECT_TRUE(running.startsWith("Temps restant: ")) << running.toStdString();
+    EXPECT_TRUE(running.contains("\nFin prévue: ")) << running.toStdString();
+    EXPECT_TRUE(UnitNode(LogTree(), "p10_a", window->WUsLog())->toolTip(0).isEmpty());
+
+    LogTree().setCurrentItem(UnitNode(LogTree(), "p30_c", window->WUsLog()));
+    const QString memo = Find<QPlainTextEdit>("memWUInfo").toPlainText();
+    EXPECT_TRUE(memo.contains(running)) << memo.toStdString();
+}
+
+namespace {
+
+// Events are handled until the condition holds; false when it never does.
+template <class F> bool WaitFor(F done)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (!done() && waited.elapsed() < 30000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        QThread::msleep(10);
+    }
+    return done();
+}
+
+void Append(const std::filesystem::path& file, const std::string& bytes)
+{
+    std::ofstream(file, std::ios::binary | std::ios::app) << bytes;
+}
+
+} // namespace
+
+TEST_F(MainWindowTest, AGrowingLogIsFollowedKeepingTheSelectionAndTheZoom)
+{
+    TUnitPlan folding = C;
+    folding.Shutdown.clear();
+    const std::string before = Log({A, folding});
+    LastLog({A, folding});
+    Start();
+    LogTree().setCurrentItem(UnitNode(LogTree(), "p30_c", window->WUsLog()));
+    auto& chart = Find<window::TChartWidget>("pbGraph");
+    const chart::TGraph& g = *chart.Chart().Graph(1);
+    const QPoint from(g.PlotLeft + g.PlotWidth / 4, g.PlotTop() + 1);
+    const QPoint to(g.PlotRight() - 1, g.PlotBottom - 1);
+    for (const auto& [type, at, button, buttons] :
+         {std::tuple{QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton},
+          std::tuple{QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton},
+          std::tuple{QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton}}) {
+        QMouseEvent event(type, QPointF(at), QPointF(chart.mapToGlobal(at)), button, buttons,
+                          Qt::ControlModifier);
+        QApplication::sendEvent(&chart, &event);
+    }
+    const chart::TZoomWindow zoom = chart.Chart().Zoom(1);
+    ASSERT_NE(zoom, chart::TZoomWindow{});
+
+    folding.LastStep = 55;
+    const std::string grown = Log({A, folding});
+    ASSERT_EQ(grown.substr(0, before.size()), before);
+    Append(dir / "FAHlog.txt", grown.substr(before.size()));
+    ASSERT_TRUE(WaitFor([&] { return window->WUsLog().Items(1)->Steps.Back().Frame == 55; }));
+    const workunits::TWU* followed = window->WUsLog().Items(1);
+    EXPECT_EQ(window->SelLogWU(), followed);
+    EXPECT_EQ(window->CurrentWU(), followed);
+    EXPECT_EQ(chart.CurrentWU(), followed);
+    EXPECT_EQ(chart.Chart().Zoom(1), zoom);
+    EXPECT_EQ(Selected(LogTree()), UnitNode(LogTree(), "p30_c", window->WUsLog()));
+    EXPECT_TRUE(Find<QPlainTextEdit>("memWUInfo").toPlainText().contains("pliées: 55"));
+    EXPECT_EQ(messages.Count(), 0u) << "following announces nothing";
+
+    // The unit ends, the client rotates its log: the old file's units stay, the new one's come.
+    folding.Shutdown = "FINISHED_UNIT";
+    dir.Write("FAHlog.txt", Log({A, folding}));
+    std::filesystem::rename(dir / "FAHlog.txt", dir / "FAHlog-Prev.txt");
+    dir.Write("FAHlog.txt", Log({D}));
+    ASSERT_TRUE(WaitFor([&] { return window->WUsLog().Count() == 3; }));
+    EXPECT_EQ(GroupTexts(LogTree()), (std::vector<std::string>{"p10_a", "p30_c", "p40_d"}));
+    EXPECT_EQ(Pages().tabText(0).toStdString(), "FAHlog-Prev.txt + FAHlog.txt");
+}
+
+TEST_F(MainWindowTest, ProjectTableComparesHistoryAndLogAndExportsItsCsv)
+{
+    auto unit = [](int project, int day, int gen) {
+        TUnitPlan plan = Unit("p" + std::to_string(project) + "_x", day);
+        plan.Project = project;
+        plan.Gen = gen;
+        return plan;
+    };
+    // Project 7 twice in the history and once more in the log, project 30 once.
+    History({unit(7, 4, 1), unit(30, 6, 1), unit(7, 5, 2)});
+    LastLog({unit(7, 8, 3)});
+    Start();
+    Pages().setCurrentIndex(1);
+    Find<QToolButton>("sbHistoProjects").click();
+    auto& dialog = Find<window::TProjectTableDialog>("frmProjects");
+    QTableWidget& table = dialog.Table();
+    ASSERT_EQ(table.rowCount(), 2);
+    auto cell = [&](int row, int column) { return table.item(row, column)->text().toStdString(); };
+    EXPECT_EQ(cell(0, 0), "7");
+    EXPECT_EQ(cell(0, 2), "3");
+    EXPECT_EQ(cell(1, 0), "30");
+    EXPECT_EQ(cell(1, 2), "1");
+    EXPECT_EQ(cell(0, 4), "1 mn."); // a frame a minute
+    // The first project is charted, a point per unit, days from its first.
+    const chart::TDataArray& points = dialog.Chart().Points();
+    ASSERT_EQ(points.size(), 4U);
+    EXPECT_EQ(points[1][0], 0.0F);
+    EXPECT_EQ(points[2][0], 1.0F);
+    EXPECT_EQ(points[3][0], 4.0F);
+    EXPECT_EQ(points[3][1], 1.0F);
+
+    // Sorted by the count of units, fewest first; the selected project follows its row.
+    table.sortByColumn(2, Qt::AscendingOrder);
+    EXPECT_EQ(cell(0, 0), "30");
+    table.selectRow(0);
+    EXPECT_EQ(dialog.Chart().Points().size(), 2U);
+
+    dialog.findChild<QPushButton*>("btnExportTable")->click();
+    const std::string csv = dir.Read("csv/projects.csv");
+    EXPECT_NE(csv.find("\r\n7;p7_x;3;60,00;60,00;60,00;Gromacs;08/03/2026 08:00"),
+              std::string::npos)
+        << csv;
+    ASSERT_EQ(messages.Notices.size(), 1U);
+    EXPECT_EQ(messages.Notices[0], "1 fichier écrit dans " + (dir / "csv").string());
+}
+
+TEST_F(MainWindowTest, ADroppedLogFileOrClientFolderIsOpened)
+{
+    Settings("AutoAddToHisto=0\n");
+    Start();
+    dir.Write("other.txt", Log({A}));
+    std::filesystem::create_directories(dir / "client");
+    dir.Write("client/log.txt", Log({B}));
+    std::filesystem::create_directories(dir / "empty");
+    struct TRow {
+        std::filesystem::path dropped;
+        bool accepted;
+        std::filesystem::path opened;
+    };
+    const TRow rows[] = {
+        {dir / "other.txt", true, dir / "other.txt"},
+        {dir / "client", true, dir / "client" / "log.txt"},
+        {dir / "empty", false, dir / "client" / "log.txt"}, // nothing to open: the log stays
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.dropped.string());
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(row.dropped.string()))});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &enter);
+        EXPECT_EQ(enter.isAccepted(), row.accepted);
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &drop);
+        EXPECT_EQ(window->LastFahLog(), row.opened);
+    }
+    EXPECT_EQ(GroupTexts(LogTree()), std::vector<std::string>{"p20_b"});
 }
 
 } // namespace korvid

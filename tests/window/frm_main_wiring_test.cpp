@@ -105,7 +105,7 @@ TEST_F(MainWindowWiringTest, TheChartShowsTheSelectionOfTheActivePageAndLetsGoOf
     Select("p20_b");
 
     Pages().setCurrentIndex(1);
-    EXPECT_EQ(shown(), nullptr);
+    EXPECT_EQ(shown(), window->WUsHisto().Items(0)); // the page's first unit
     Select("p30_c", true);
     EXPECT_EQ(shown(), window->WUsHisto().Items(0));
     Trigger("mnuDelWUFromHisto");
@@ -255,6 +255,13 @@ TEST_F(MainWindowWiringTest, ExportsTakeTheActivePagesUnitsAndGiveTheShownOneBac
         EXPECT_EQ(window->CurrentWU(), shown);
         EXPECT_EQ(Chart().CurrentWU(), shown);
         EXPECT_EQ(Selected(row.page == 0 ? LogTree() : HistoTree()), selected);
+        // Each export says how many files went where.
+        ASSERT_FALSE(messages.Notices.empty());
+        const std::string where = (dir / row.folder).string();
+        EXPECT_EQ(messages.Notices.back(),
+                  row.files == 1 ? "1 fichier écrit dans " + where
+                                 : std::to_string(row.files) + " fichiers écrits dans " + where);
+        messages.Notices.clear();
     }
     EXPECT_EQ(messages.Count(), 0u);
 

@@ -46,10 +46,10 @@ TEST(WindowSettings, ReadBoundsAndDefaults)
         {"every key, any case",
          "formwidth=700\nFORMHEIGHT=520\nFormLeft=-10\nFormTop=20\nTreeviewsHeight=150\n"
          "InfoWidth=200\nAutoAddToHisto=0\nAutoSaveHisto=0\nAutoBackupHisto=0\nSort=1\n"
-         "ShowInfo=0\nLastFahLog=/logs/FAHlog.txt\nLang=english\n",
+         "ShowInfo=0\nLastFahLog=/logs/FAHlog.txt\nLang=english\nFollowLog=0\n",
          Room, with([](TWindowSettings& s) {
-             s = {700,   520,   -10,   20,    150,   200,      "/logs/FAHlog.txt",
-                  false, false, false, false, false, "ENGLISH"};
+             s = {700,   520,   -10,   20,    150,   200,       "/logs/FAHlog.txt",
+                  false, false, false, false, false, "ENGLISH", false};
          })},
         // Only the number that means "on" is on; any other number reads as off.
         {"flags of 2", "AutoSaveHisto=2\nSort=2\nShowInfo=2\n", Room, with([](TWindowSettings& s) {

@@ -18,8 +18,8 @@ struct TUnitPlan {
     int Hour = 8;
     int FirstStep = 0; // progress percentages, or Tinker frames
     int LastStep = 100;
-    int TinkerFrames = 50; // frames a Tinker unit expects
-    std::string Shutdown = "FINISHED_UNIT";
+    int TinkerFrames = 50;                  // frames a Tinker unit expects
+    std::string Shutdown = "FINISHED_UNIT"; // empty: still folding, no shutdown line
 };
 
 inline std::string Stamp(int minutes)
@@ -54,7 +54,8 @@ inline std::string UnitLog(const TUnitPlan& unit)
             line(minute, "Completed " + std::to_string(step) + " out of 100 steps  (" +
                              std::to_string(step) + "%)");
     }
-    line(minute, "Folding@home Core Shutdown: " + unit.Shutdown);
+    if (!unit.Shutdown.empty())
+        line(minute, "Folding@home Core Shutdown: " + unit.Shutdown);
     return log;
 }
 

@@ -1,5 +1,7 @@
 #include "window/wu_info.h"
 
+#include <filesystem>
+
 #include <gtest/gtest.h>
 
 #include "window/chart_view_units.h"
@@ -18,6 +20,14 @@ protected:
     translation::TTranslation catalogue = test::FrenchCatalogue();
     util::TFixedRegionalSettings regional;
 
+    // A language file shipped with the program, over the built-in texts.
+    static translation::TTranslation Shipped(const char* code)
+    {
+        translation::TTranslation shipped = test::FrenchCatalogue();
+        shipped.SetFolder(std::filesystem::path(KORVID_SOURCE_DIR) / "data" / "lang");
+        EXPECT_EQ(shipped.LoadLanguage(code), translation::TLanguageLoad::Loaded);
+        return shipped;
+    }
     static void SetDonor(workunits::TWU& wu)
     {
         wu.UserName = "Korvid_Demo";
@@ -106,6 +116,63 @@ TEST_F(WUInfoTest, TitleOfAUnitWithoutProteinNamesItsProject)
     const window::TWUInfo info = window::BuildWUInfo(*wu, catalogue, regional);
     EXPECT_EQ(info.Title, "p5781 (Run 3, Clone 12, Gen 45)");
     EXPECT_NE(info.Memo.find("Core: GPU2 (11)\n"), std::string::npos);
+}
+
+TEST_F(WUInfoTest, AUnitStillFoldingShowsTimeLeftAndExpectedEnd)
+{
+    // Frame 40 logged at 21:23:30, 60 frames of 150 s to go: the end at 23:53:30.
+    const auto wu = test::MakeUnit("p1234_abc", Gromacs, 100, test::EvenSteps(0, 40, 150));
+    const double lastFrame = wu->Steps.Back().Date;
+    const translation::TTranslation english = Shipped("ENGLISH");
+    struct TRow {
+        const char* name;
+        const translation::TTranslation& catalogue;
+        double now;
+        const char* eta;
+    };
+    const TRow rows[] = {
+        {"an hour after the last frame", catalogue, lastFrame + 1.0 / 24,
+         "Temps restant: 1 h. 30 mn.\nFin prévue: 2006-06-29 23:53"},
+        {"in English", english, lastFrame + 1.0 / 24,
+         "Time left: 1 h 30 min\nExpected end: 2006-06-29 23:53"},
+        {"a client stopped past the end", catalogue, lastFrame + 1,
+         "Temps restant: \nFin prévue: 2006-06-29 23:53"},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(window::EtaText(*wu, row.now, row.catalogue, regional), row.eta);
+        const std::string memo = window::BuildWUInfo(*wu, row.catalogue, regional, row.now).Memo;
+        EXPECT_NE(memo.find(std::string("%\n") + row.eta + "\n\n"), std::string::npos) << memo;
+    }
+    // Without the clock, or for a unit done, the block is as it was.
+    const std::string plain = window::BuildWUInfo(*wu, catalogue, regional).Memo;
+    EXPECT_EQ(plain.find("Temps restant"), std::string::npos);
+    const auto done = test::MakeUnit("p1234_abc", Gromacs, 100, test::EvenSteps(0, 100, 150));
+    EXPECT_EQ(window::BuildWUInfo(*done, catalogue, regional, lastFrame).Memo,
+              window::BuildWUInfo(*done, catalogue, regional).Memo);
+}
+
+TEST_F(WUInfoTest, ValidityFollowsTheFrenchFileButTheBuiltInTextsFollowTheRegion)
+{
+    const translation::TTranslation file = Shipped("FRANCAIS");
+    struct TRow {
+        const char* name;
+        const translation::TTranslation& catalogue;
+        char decimal;
+        const char* line;
+    };
+    const TRow rows[] = {
+        {"built-in, point", catalogue, '.', "Validité du benchmark: 98.00%"},
+        {"built-in, comma", catalogue, ',', "Validité du benchmark: 98,00%"},
+        {"French file, point", file, '.', "Validité du benchmark: 98,00 %"},
+    };
+    const auto wu = test::MakeUnit("p1", Tinker, 50, test::EvenSteps(1, 49, 60));
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        regional.Decimal = row.decimal;
+        const std::string memo = window::BuildWUInfo(*wu, row.catalogue, regional).Memo;
+        EXPECT_NE(memo.find(std::string(row.line) + "\n"), std::string::npos) << memo;
+    }
 }
 
 TEST(WUInfoCore, CodeIsQuestionMarkForNoneOrPlaceholderElseUpperHex)
