@@ -100,7 +100,7 @@ void TfrmMain::LoadHisto()
         break;
     }
     auto fresh = std::make_unique<TWUs>();
-    fresh->ReadLog(result.Text, {}, m_clock);
+    fresh->ReadLogFreeing(std::move(result.Text), {}, m_clock);
     LetGo(TPage::Histo, Everything);
     m_wusHisto = std::move(fresh);
     // A text cut at a zero byte loads, but the file holds more than we could read.
