@@ -140,9 +140,14 @@ int main(int argc, char** argv)
     const int treeUnits = quick ? 300 : 3000;
     const int runs = quick ? 1 : 5;
 
-    const auto folder = std::filesystem::temp_directory_path() / "korvid-bench-window";
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
+    // A folder of its own: two runs at once must not remove each other's files.
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "korvid-bench-window-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        std::fprintf(stderr, "window bench: cannot make a temporary folder\n");
+        return 1;
+    }
+    const std::filesystem::path folder = pattern;
     window::TQtClock clock;
     const window::TQtRegionalSettings regional;
     TFixedFolder programFolder;
