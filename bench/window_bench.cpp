@@ -136,13 +136,18 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
 
     const std::size_t logBytes = quick ? (std::size_t{1} << 20) : 50'000'000;
-    const std::size_t histoBytes = quick ? (std::size_t{256} << 10) : history::MaxHistoBytes;
+    const std::size_t histoBytes = quick ? (std::size_t{256} << 10) : std::size_t{16} << 20;
     const int treeUnits = quick ? 300 : 3000;
     const int runs = quick ? 1 : 5;
 
-    const auto folder = std::filesystem::temp_directory_path() / "korvid-bench-window";
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
+    // A folder of its own: two runs at once must not remove each other's files.
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "korvid-bench-window-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        std::fprintf(stderr, "window bench: cannot make a temporary folder\n");
+        return 1;
+    }
+    const std::filesystem::path folder = pattern;
     window::TQtClock clock;
     const window::TQtRegionalSettings regional;
     TFixedFolder programFolder;
@@ -198,6 +203,19 @@ int main(int argc, char** argv)
     bench::Report("  the same without AutoAddToHisto", plain.Whole, reference, 1.5);
     std::printf("%-36s ours %9.4f s  (<= 1.5 s)%s\n", "Start-up, log shown, absolute", adding.Whole,
                 adding.Whole <= 1.5 ? "" : "  MISSED");
+
+    if (!quick) {
+        // Years of units: a 256 MiB history must still let the window appear soon. Once only,
+        // it is slow to make.
+        const std::string large = HistoryText(logUnits, std::size_t{256} << 20, clock);
+        history::SaveCompressedText(large, folder / "Korvid.dat");
+        settings(false);
+        const TStartTimes times = TimeStart(seams);
+        const std::string what =
+            "Start-up to first paint, " + std::to_string(large.size() >> 20) + " MiB history";
+        std::printf("%-36s ours %9.4f s  (<= 3 s)%s\n", what.c_str(), times.FirstPaint,
+                    times.FirstPaint <= 3.0 ? "" : "  MISSED");
+    }
 
     // FillTree: both trees rebuilt by a change of grouping, the log empty, the history full.
     loggen::TLogOptions treeOptions;

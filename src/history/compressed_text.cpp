@@ -16,9 +16,24 @@ namespace {
 // zlib counts in uInt: longer buffers go through in pieces.
 constexpr std::size_t MaxPiece = UINT_MAX;
 
-// A stored (uncompressed) stream of MaxHistoBytes needs about 16.8 MB; a file twice that size
-// cannot be a history file, and reading it would only cost memory.
-constexpr std::size_t MaxStreamBytes = 2 * MaxHistoBytes;
+// Even stored uncompressed, MaxHistoBytes need only 5 bytes more per 64 KiB block: a larger
+// file cannot be a history file, and reading it would only cost memory.
+constexpr std::size_t MaxStreamBytes = MaxHistoBytes + MaxHistoBytes / 64;
+
+// The string's bytes are written by fill right away: no zeros are written first where we can.
+template <typename TFillFn>
+void ResizeForOverwrite(std::string& bytes, std::size_t size, TFillFn fill)
+{
+#if defined(__cpp_lib_string_resize_and_overwrite)
+    bytes.resize_and_overwrite(size, [&](char* data, std::size_t n) {
+        fill(data, n);
+        return n;
+    });
+#else
+    bytes.resize(size);
+    fill(bytes.data(), size);
+#endif
+}
 
 std::string ZlibText(const z_stream& z, int code)
 {
@@ -215,10 +230,17 @@ TInflateResult TryInflateStream(std::string_view compressed)
                             (std::uint32_t{header[2]} << 16) | (std::uint32_t{header[3]} << 24);
     if (n > MaxHistoBytes)
         return Refused(TInflate::TooLarge, TooLargeError);
+    if (std::uint64_t{n} + sizeof header > std::uint64_t{MaxInflateRatio} * compressed.size())
+        return Refused(TInflate::Damaged, "InflateStream: " + std::to_string(n) +
+                                              " bytes announced, more than a stream of " +
+                                              std::to_string(compressed.size()) +
+                                              " bytes can hold");
 
     TInflateResult result;
-    result.Bytes.resize(n);
-    if (const auto fill = inflater.Fill(result.Bytes.data(), n); fill != TFill::Full)
+    auto fill = TFill::Full;
+    ResizeForOverwrite(result.Bytes, n,
+                       [&](char* data, std::size_t size) { fill = inflater.Fill(data, size); });
+    if (fill != TFill::Full)
         return Broken(fill, inflater);
     // The Adler-32 is checked only at the end of the stream, and anything past N means the
     // size is wrong: both need one more step.

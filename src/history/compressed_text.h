@@ -11,9 +11,13 @@ namespace korvid::history {
 
 // The largest text a history file may announce; a larger one is refused when loading, so one
 // that large is also refused when saving: it could never be read back.
-inline constexpr std::size_t MaxHistoBytes = 16'777'216;
+inline constexpr std::size_t MaxHistoBytes = std::size_t{1} << 30;
 
-inline constexpr std::string_view TooLargeError = "InflateStream: Result > 16 MByte?";
+// Deflate gives at most 1032 bytes for each compressed byte (a 258-byte match in two bits): a
+// stream announcing more than that for its size is damaged, whatever its first bytes say.
+inline constexpr std::size_t MaxInflateRatio = 1032;
+
+inline constexpr std::string_view TooLargeError = "InflateStream: Result > 1 GByte?";
 inline constexpr std::string_view NoSizeError = "InflateStream: corrupt data (no size)?";
 
 // One zlib stream (level 9, 15 window bits, memory level 8) of the text's length as four
@@ -29,7 +33,8 @@ struct TInflateResult {
 };
 
 // The N bytes the stream announces, only when the stream is whole: it must give exactly N bytes
-// and end with a matching Adler-32. Bytes after the end of the stream are ignored.
+// and end with a matching Adler-32. Bytes after the end of the stream are ignored. N is checked
+// against MaxHistoBytes and MaxInflateRatio before anything is allocated for it.
 [[nodiscard]] TInflateResult TryInflateStream(std::string_view compressed);
 
 // The same, throwing util::TError with the result's Error.

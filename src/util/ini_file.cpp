@@ -35,6 +35,19 @@ std::optional<std::string_view> HeaderName(std::string_view line)
     return Trim(trimmed.substr(1, close - 1));
 }
 
+// Whether "[section]" and "key=value" lines parse back into these very names and value: the
+// reader trims blanks, ends a header at its first "]", takes a line that starts with "[" and
+// holds "]" as a header, skips ";" and "#" comments and cuts a pair at its first "=".
+bool ReadsBack(std::string_view section, std::string_view key, std::string_view value)
+{
+    const auto bare = [](std::string_view text) {
+        return !text.empty() && Trim(text) == text && !HoldsLineBreak(text);
+    };
+    return bare(section) && section.find(']') == std::string_view::npos && bare(key) &&
+           key.find('=') == std::string_view::npos && key.front() != '[' && key.front() != ';' &&
+           key.front() != '#' && Trim(value) == value && !HoldsLineBreak(value);
+}
+
 } // namespace
 
 std::optional<int> ParseIniInteger(std::string_view text)
@@ -160,10 +173,7 @@ int TIniFile::ReadInteger(std::string_view section, std::string_view key, int fa
 
 bool TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value)
 {
-    if (key.empty() || Trim(key) != key || key.find('=') != std::string_view::npos ||
-        HoldsLineBreak(key) || HoldsLineBreak(value) || HeaderName(key) || key.front() == ';' ||
-        key.front() == '#' || HoldsLineBreak(section) ||
-        section.find(']') != std::string_view::npos)
+    if (!ReadsBack(section, key, value))
         return false;
 
     TSection* target = FindSection(section);
@@ -181,7 +191,7 @@ bool TIniFile::WriteString(std::string_view section, std::string_view key, std::
         if (!line.IsPair)
             continue;
         if (EqualsNoCase(line.Key, key)) {
-            line.Value = Trim(value);
+            line.Value = value;
             line.Raw = line.Key + "=" + std::string(value);
             return true;
         }
@@ -190,12 +200,24 @@ bool TIniFile::WriteString(std::string_view section, std::string_view key, std::
     // After the section's last pair, so blank lines and comments before the next header stay.
     TLine line;
     line.Key = key;
-    line.Value = Trim(value);
+    line.Value = value;
     line.Raw = line.Key + "=" + std::string(value);
     line.IsPair = true;
     target->Lines.insert(target->Lines.begin() + static_cast<std::ptrdiff_t>(insertAt),
                          std::move(line));
     return true;
+}
+
+std::vector<TIniEntry> TIniFile::Entries() const
+{
+    std::vector<TIniEntry> entries;
+    for (const TSection& section : m_sections)
+        for (const TLine& line : section.Lines)
+            if (line.IsPair)
+                entries.push_back(
+                    {section.HasHeader ? std::optional<std::string>(section.Name) : std::nullopt,
+                     line.Key, line.Value});
+    return entries;
 }
 
 void TIniFile::WriteInteger(std::string_view section, std::string_view key, int value)

@@ -18,6 +18,13 @@ enum class TIniLoad { Loaded, Missing, Failed };
 // Anything else (a hexadecimal prefix, a fraction, an empty text) is none.
 [[nodiscard]] std::optional<int> ParseIniInteger(std::string_view text);
 
+struct TIniEntry {
+    std::optional<std::string> Section; // none before the first header
+    std::string Key;
+    std::string Value;
+    bool operator==(const TIniEntry&) const = default;
+};
+
 // An INI file: "[Section]" lines, then "key=value" lines. Section and key names match without
 // regard to ASCII case; blanks around names and values are not part of them. Every line the
 // file held is written back, whether we understood it or not; a written key keeps its place
@@ -44,10 +51,15 @@ public:
     [[nodiscard]] int ReadInteger(std::string_view section, std::string_view key,
                                   int fallback) const;
 
-    // False, and nothing changes, when the key or the value cannot live on one line (a line
-    // break, or a key that is empty, holds "=" or starts a section).
+    // False, and nothing changes, unless the written lines read back as exactly these names
+    // and value: no line break anywhere, no blanks around any of them, a section that is not
+    // empty and holds no "]", a key that is not empty, holds no "=" and starts no header or
+    // comment ("[", ";", "#").
     bool WriteString(std::string_view section, std::string_view key, std::string_view value);
     void WriteInteger(std::string_view section, std::string_view key, int value);
+
+    // Every key=value pair, in file order, as Value reads them.
+    [[nodiscard]] std::vector<TIniEntry> Entries() const;
 
     // Writes Text() over Path() atomically. Throws TError naming the file.
     void UpdateFile() const;

@@ -33,7 +33,8 @@ TfrmMain::TfrmMain(const TWindowSeams& seams)
       m_fileDialog(seams.FileDialog), m_baseName(seams.ExecutableBaseName),
       m_translation(seams.ExecutableBaseName),
       m_exports(seams.ProgramFolder, m_translation, m_regional), m_wusLog(std::make_unique<TWUs>()),
-      m_wusHisto(std::make_unique<TWUs>()), m_store(m_programFolder), m_ilWUs(WUImages())
+      m_wusHisto(std::make_unique<TWUs>()), m_store(m_programFolder),
+      m_maxHistoBytes(seams.MaxHistoBytes), m_ilWUs(WUImages())
 {
     setObjectName(FormName);
     BuildLayout();
@@ -84,21 +85,35 @@ void TfrmMain::ShowAndDraw()
     QCoreApplication::processEvents();
 }
 
-void TfrmMain::FormDestroy()
+bool TfrmMain::FormDestroy()
 {
     if (m_destroyed)
-        return;
+        return true;
     m_destroyed = true;
     SaveSettings();
-    if (m_settings.AutoSaveHisto)
-        Run(FromUtf8(m_translation.GetText(FormName, "sbSaveHisto.Hint")),
-            [this] { SaveHisto(TSave::AtShutdown); });
+    if (!m_settings.AutoSaveHisto)
+        return true;
+    try {
+        SaveHisto(TSave::AtShutdown);
+    } catch (const std::exception& e) {
+        // Closing now loses every unit added since the last save: the user may delete some, or
+        // export them, first.
+        const std::string file = ToUtf8(FromPath(m_store.HistoPath()));
+        if (m_messages.Ask(
+                FormatText(Message("msgHistoNotSaved"), {file, std::string(e.what())}))) {
+            m_destroyed = false;
+            return false;
+        }
+    }
+    return true;
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event)
 {
-    FormDestroy();
-    event->accept();
+    if (FormDestroy())
+        event->accept();
+    else
+        event->ignore();
 }
 
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event)

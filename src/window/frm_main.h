@@ -51,6 +51,8 @@ struct TWindowSeams {
     IFileDialog& FileDialog;
     // The executable's file name without extension: <name>.ini, <name>.<code>.lng.
     std::string ExecutableBaseName;
+    // The longest history text the window lets the history grow to: what a file can hold.
+    std::size_t MaxHistoBytes = history::MaxHistoBytes;
 };
 
 enum class TPage { Log, Histo };
@@ -82,8 +84,8 @@ public:
     // Settings, history, the window shown and drawn, then the last log, or the dialog for one.
     void FormCreate();
     // Settings written, history saved when "AutoSaveHisto" says so. Runs once; closing the
-    // window runs it.
-    void FormDestroy();
+    // window runs it. False when that save failed and the user chose to keep the window open.
+    bool FormDestroy();
 
     [[nodiscard]] const workunits::TWUs& WUsLog() const { return *m_wusLog; }
     [[nodiscard]] const workunits::TWUs& WUsHisto() const { return *m_wusHisto; }
@@ -149,6 +151,8 @@ private:
     void FollowLog();
     void LoadHisto();
     void SaveHisto(TSave when);
+    // False, with a message, when bytes more for these units would not fit in a history file.
+    bool HistoHasRoomFor(std::size_t bytes, int units);
     int AddWUsToHisto(bool onlyComplete, bool tell = true);
     int DelWUsFromHisto(bool onlyIncomplete);
     void AddCurrentWUToHisto();
@@ -237,6 +241,7 @@ private:
     // Korvid.dat was there but not read whole: it is written again only when the user says so.
     bool m_histoFileGuarded = false;
     bool m_destroyed = false;
+    std::size_t m_maxHistoBytes;
     std::vector<QIcon> m_ilWUs;
 
     QWidget* m_pnlTreeviews = nullptr;

@@ -129,7 +129,7 @@ void TfrmMain::LoadHisto()
         break;
     }
     auto fresh = std::make_unique<TWUs>();
-    fresh->ReadLog(result.Text, {}, m_clock);
+    fresh->ReadLogFreeing(std::move(result.Text), {}, m_clock);
     LetGo(TPage::Histo, Everything);
     m_wusHisto = std::move(fresh);
     // A text cut at a zero byte loads, but the file holds more than we could read.
@@ -161,16 +161,36 @@ void TfrmMain::HistoChanged()
     PagesChange(false);
 }
 
+bool TfrmMain::HistoHasRoomFor(std::size_t bytes, int units)
+{
+    std::size_t total = bytes;
+    for (std::ptrdiff_t i = 0; i < m_wusHisto->Count(); ++i)
+        total += m_wusHisto->Items(i)->Text.size();
+    if (total <= m_maxHistoBytes)
+        return true;
+    // Said now: at shutdown the save would fail, and everything added since the last save
+    // would be at stake.
+    m_messages.ShowError(FormatText(Message("msgHistoFull"),
+                                    {static_cast<long long>(units), static_cast<long long>(total),
+                                     static_cast<long long>(m_maxHistoBytes)}));
+    return false;
+}
+
 int TfrmMain::AddWUsToHisto(bool onlyComplete, bool tell)
 {
     // The texts are read in one go, as the history file is: every log unit's text starts with
     // its header lines, so the reader cuts them apart again, and it adds no unit twice.
     std::string texts;
+    int candidates = 0;
     for (std::ptrdiff_t i = 0; i < m_wusLog->Count(); ++i) {
         const TWU& wu = *m_wusLog->Items(i);
-        if ((!onlyComplete || IsComplete(wu)) && !m_wusHisto->Contains(wu))
+        if ((!onlyComplete || IsComplete(wu)) && !m_wusHisto->Contains(wu)) {
             texts += wu.Text;
+            ++candidates;
+        }
     }
+    if (!HistoHasRoomFor(texts.size(), candidates))
+        return 0;
     // Counted as the reader added them: a text that reads as no unit is no addition.
     const int added = texts.empty() ? 0 : m_wusHisto->ReadLog(texts, {}, m_clock).Added;
     if (added > 0)
@@ -207,6 +227,8 @@ void TfrmMain::AddCurrentWUToHisto()
         return;
     }
     if (!IsComplete(*m_currentWU) && !m_messages.Ask(Message("msgWUIncomplete")))
+        return;
+    if (!HistoHasRoomFor(m_currentWU->Text.size(), 1))
         return;
     m_wusHisto->ReadLog(m_currentWU->Text, {}, m_clock);
     HistoChanged();

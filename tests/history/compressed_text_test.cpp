@@ -58,7 +58,9 @@ TEST(DeflateStream, WritesLengthAndTextAsOneLevel9ZlibStream)
 
 TEST(InflateStream, ChecksTheAnnouncedLengthAgainstTheDataAndRaisesWhatItRefuses)
 {
-    const std::string max(history::MaxHistoBytes, 'x');
+    const std::string overOld(16'777'217, 'x');
+    const std::string zeros(8u << 20, '\0');
+    constexpr auto over = static_cast<std::uint32_t>(history::MaxHistoBytes + 1);
     struct Row {
         const char* name;
         std::string stream;
@@ -68,12 +70,17 @@ TEST(InflateStream, ChecksTheAnnouncedLengthAgainstTheDataAndRaisesWhatItRefuses
     const std::vector<Row> rows = {
         {"N = 0 and nothing more", test::Compress(test::Payload(0, "")),
          history::TInflate::Inflated, ""},
-        {"exactly MaxHistoBytes loads", test::Compress(test::Payload(16'777'216, max), 1),
-         history::TInflate::Inflated, max},
-        {"one byte more is TooLarge", test::Compress(test::Payload(16'777'217, max + "x"), 1),
+        {"more than 16 MiB loads", test::Compress(test::Payload(16'777'217, overOld), 1),
+         history::TInflate::Inflated, overOld},
+        {"zero bytes at deflate's best ratio load", test::Compress(test::Payload(8u << 20, zeros)),
+         history::TInflate::Inflated, zeros},
+        {"one byte over 1 GiB is TooLarge", test::Compress(test::Payload(over, "")),
          history::TInflate::TooLarge, ""},
         {"N = 2^32 - 1 with no data is TooLarge", test::Compress(test::Payload(0xFFFFFFFF, "")),
          history::TInflate::TooLarge, ""},
+        {"1 GiB announced by a stream too short to hold it",
+         test::Compress(test::Payload(over - 1, std::string(1000, 'a'))),
+         history::TInflate::Damaged, ""},
         {"N announces more than the stream holds", test::Compress(test::Payload(10, "abc")),
          history::TInflate::Damaged, ""},
         {"N announces less than the stream holds", test::Compress(test::Payload(2, "abc")),
@@ -132,14 +139,20 @@ protected:
 TEST_F(CompressedTextFileTest, TextOverTheLoadLimitIsRefusedAndNothingWritten)
 {
     dir.Write("Korvid.dat", "old bytes");
-    std::string text(history::MaxHistoBytes + 1, 'x');
-    EXPECT_THROW(history::SaveCompressedText(text, file), util::TError);
+    const test::TUntouchedText huge(history::MaxHistoBytes + 1);
+    try {
+        history::SaveCompressedText(huge.View(), file);
+        ADD_FAILURE() << "no error raised";
+    } catch (const util::TError& e) {
+        EXPECT_NE(std::string(e.what()).find("1073741825 bytes"), std::string::npos) << e.what();
+    }
     EXPECT_EQ(dir.Read("Korvid.dat"), "old bytes");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
 
-    text.pop_back();
-    history::SaveCompressedText(text, file);
-    EXPECT_EQ(history::LoadCompressedText(file).size(), history::MaxHistoBytes);
+    const std::string overOld = ManyUnits(100'000);
+    ASSERT_GT(overOld.size(), 16u << 20);
+    history::SaveCompressedText(overOld, file);
+    EXPECT_TRUE(history::LoadCompressedText(file) == overOld);
 }
 
 TEST_F(CompressedTextFileTest, FilesThatCannotBeReadAreNamedInTheError)
@@ -155,12 +168,16 @@ TEST_F(CompressedTextFileTest, FilesThatCannotBeReadAreNamedInTheError)
         {"a folder", [&] { std::filesystem::create_directory(file); },
          history::THistoLoad::Damaged},
         {"N above the limit",
-         [&] { dir.Write("Korvid.dat", test::Compress(test::Payload(16'777'217, ""))); },
+         [&] {
+             dir.Write("Korvid.dat",
+                       test::Compress(test::Payload(
+                           static_cast<std::uint32_t>(history::MaxHistoBytes + 1), "")));
+         },
          history::THistoLoad::TooLarge},
         {"a file larger than any history file",
          [&] {
              dir.Write("Korvid.dat", "");
-             std::filesystem::resize_file(file, 40u << 20);
+             std::filesystem::resize_file(file, history::MaxHistoBytes / 16 * 17);
          },
          history::THistoLoad::TooLarge},
     };

@@ -70,7 +70,8 @@ TEST_F(HistoryStoreTest, DamagedFileIsReportedAndNotAutoSavedOver)
         {"empty file", "", {Damaged}},
         {"wrong N", test::Compress(test::Payload(500, SecondText)), {Damaged}},
         {"N one above the limit",
-         test::Compress(test::Payload(16'777'217, SecondText)),
+         test::Compress(
+             test::Payload(static_cast<std::uint32_t>(history::MaxHistoBytes + 1), SecondText)),
          {TooLarge}},
     };
     rows.push_back({"truncated", good.substr(0, good.size() - 3), {Damaged}});
@@ -165,14 +166,15 @@ TEST_F(HistoryStoreTest, FailedSaveLeavesBothFilesAsTheyWere)
     store.SaveHisto(SecondText);
     const auto dat = dir.Read("Korvid.dat");
     const auto bak = dir.Read("Korvid.dat.bak");
+    const test::TUntouchedText huge(history::MaxHistoBytes + 1);
     struct Row {
         const char* name;
         std::function<void()> arrange;
-        std::string text;
+        std::string_view text;
         bool backupTaken;
     };
     const std::vector<Row> rows = {
-        {"text over the load limit", [] {}, std::string(history::MaxHistoBytes + 1, 'x'), false},
+        {"text over the load limit", [] {}, huge.View(), false},
         {"write fails midway",
          [&] {
              util::TAtomicWriteHooks hooks;

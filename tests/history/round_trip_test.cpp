@@ -4,6 +4,7 @@
 #include "log_generator.h"
 #include "testing/fakes.h"
 #include "testing/temp_dir.h"
+#include "workunits/log_files.h"
 #include "workunits/wus.h"
 
 namespace korvid {
@@ -55,6 +56,39 @@ TEST(HistoryRoundTrip, SavedUnitsLoadBackInOrderByteForByte)
     }
     // Adding what is already there changes nothing.
     EXPECT_EQ(again.ReadLog(loaded.Text, {}, clock).Added, 0);
+}
+
+TEST(HistoryRoundTrip, ALogWithAZeroBlockKeepsEveryUnitThroughTheHistory)
+{
+    test::TTempDir dir;
+    test::TFakeClock clock;
+    loggen::TLogOptions options;
+    options.Seed = 8;
+    options.Units = 8;
+    std::string log = loggen::GenerateLog(options);
+    // A client that crashed inside the fifth unit left zeros in place of a line's tail.
+    std::size_t at = 0;
+    for (int unit = 0; unit < 4; ++unit)
+        at = log.find("Folding@home Core Shutdown", at + 1);
+    at = log.find(" steps ", at);
+    ASSERT_NE(at, std::string::npos);
+    log.insert(at, std::string(4096, '\0'));
+    dir.Write("FAHlog.txt", log);
+
+    TWUs read;
+    read.ReadLog(workunits::ReadFahLogText(dir / "FAHlog.txt"), (dir / "FAHlog.txt").string(),
+                 clock);
+    ASSERT_EQ(read.Count(), 8);
+    history::THistoStore store(dir.Path());
+    store.SaveHisto(read.AllText());
+    const auto loaded = store.LoadHisto();
+    ASSERT_EQ(loaded.Outcome, history::THistoLoad::Loaded);
+    EXPECT_EQ(loaded.Message, "");
+    TWUs again;
+    again.ReadLog(loaded.Text, {}, clock);
+    ASSERT_EQ(again.Count(), 8);
+    for (std::ptrdiff_t i = 0; i < again.Count(); ++i)
+        EXPECT_EQ(again.Items(i)->Text, read.Items(i)->Text) << i;
 }
 
 } // namespace korvid

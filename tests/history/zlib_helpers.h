@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include <sys/mman.h>
 #include <zlib.h>
 
 #include <gtest/gtest.h>
@@ -44,5 +45,33 @@ inline std::string Payload(std::uint32_t n, std::string_view text)
     out.append(text);
     return out;
 }
+
+// A text too large for any history, mapped but never touched: refusing it must not read it.
+class TUntouchedText {
+public:
+    explicit TUntouchedText(std::size_t size)
+        : m_size(size), m_data(::mmap(nullptr, size, PROT_READ,
+                                      MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0))
+    {
+        EXPECT_NE(m_data, MAP_FAILED);
+    }
+    ~TUntouchedText()
+    {
+        if (m_data != MAP_FAILED)
+            ::munmap(m_data, m_size);
+    }
+    TUntouchedText(const TUntouchedText&) = delete;
+    TUntouchedText& operator=(const TUntouchedText&) = delete;
+
+    [[nodiscard]] std::string_view View() const
+    {
+        return m_data == MAP_FAILED ? std::string_view()
+                                    : std::string_view(static_cast<const char*>(m_data), m_size);
+    }
+
+private:
+    std::size_t m_size;
+    void* m_data;
+};
 
 } // namespace korvid::test

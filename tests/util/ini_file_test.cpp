@@ -75,27 +75,59 @@ TEST(IniFile, WritingKeepsEveryOtherLineAndTheKeysPlace)
                           "[Other]\nX=1\nY=two\n[New]\nLang=ENGLISH\n");
 }
 
-TEST(IniFile, RefusesWhatCannotLiveOnOneLine)
+TEST(IniFile, RefusesWhatWouldNotReadBackAsWritten)
 {
     util::TIniFile ini;
     ini.SetText("[General]\nLastFahLog=/old\n");
     const struct {
         const char* name;
+        const char* section;
         const char* key;
         const char* value;
     } rows[] = {
-        {"line feed in the value", "LastFahLog", "/tmp/a\nSort=1"},
-        {"carriage return in the value", "LastFahLog", "/tmp/a\rSort=1"},
-        {"equals sign in the key", "A=B", "1"},
-        {"empty key", "", "1"},
-        {"key that is a section header", "[Evil]", "1"},
-        {"key with a blank around it", " Sort", "1"},
+        {"line feed in the value", "General", "LastFahLog", "/tmp/a\nSort=1"},
+        {"carriage return in the value", "General", "LastFahLog", "/tmp/a\rSort=1"},
+        {"blank after the value", "General", "LastFahLog", "/tmp/a "},
+        {"equals sign in the key", "General", "A=B", "1"},
+        {"empty key", "General", "", "1"},
+        {"key that is a section header", "General", "[Evil]", "1"},
+        {"key that starts with [ and a value with ]", "General", "[x", "y]"},
+        {"key that starts a comment", "General", ";x", "1"},
+        {"key with a blank around it", "General", " Sort", "1"},
+        {"section with a blank after it", "General ", "Sort", "1"},
+        {"section holding ]", "Gen]eral", "Sort", "1"},
+        {"section with a line break", "A\nB", "Sort", "1"},
+        {"empty section", "", "Sort", "1"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        EXPECT_FALSE(ini.WriteString("General", row.key, row.value));
+        EXPECT_FALSE(ini.WriteString(row.section, row.key, row.value));
     }
     EXPECT_EQ(ini.Text(), "[General]\nLastFahLog=/old\n");
+}
+
+TEST(IniFile, OddButSoundNamesReadBackAfterReparsing)
+{
+    util::TIniFile ini;
+    ini.SetText("[General]\n");
+    const struct {
+        const char* section;
+        const char* key;
+        const char* value;
+    } rows[] = {
+        {"General", "a b", "x=y"},
+        {"General", "k[1]", "]"},
+        {"[Nested", "Key", "[v]"},
+        {"With blank", "e", ""},
+        {"General", "hash#", ";not a comment"},
+    };
+    for (const auto& row : rows)
+        EXPECT_TRUE(ini.WriteString(row.section, row.key, row.value)) << row.key;
+    util::TIniFile reread;
+    reread.SetText(ini.Text());
+    EXPECT_EQ(reread.Entries(), ini.Entries());
+    for (const auto& row : rows)
+        EXPECT_EQ(reread.ReadString(row.section, row.key, "?"), row.value) << row.key;
 }
 
 class IniFileOnDisk : public ::testing::Test {

@@ -558,4 +558,65 @@ TEST_F(MainWindowTest, ADroppedLogFileOrClientFolderIsOpened)
     EXPECT_EQ(GroupTexts(LogTree()), std::vector<std::string>{"p20_b"});
 }
 
+TEST_F(MainWindowTest, AFailedSaveAtShutdownAsksWhetherToKeepTheWindowOpen)
+{
+    History({A});
+    dir.Write("FAHlog.txt", Log({A, B}));
+    Settings("LastFahLog=" + (dir / "FAHlog.txt").string() + "\nAutoBackupHisto=1\n");
+    const std::string file = dir.Read("Korvid.dat");
+    // A folder where the backup goes: the save fails before Korvid.dat is replaced.
+    std::filesystem::create_directories(dir / "Korvid.dat.bak" / "in the way");
+    for (const bool keepOpen : {false, true}) {
+        SCOPED_TRACE(keepOpen ? "kept open" : "closed");
+        messages = {};
+        Start();
+        ASSERT_EQ(window->WUsHisto().Count(), 3); // A read from elsewhere counts apart
+        messages.Answers = {keepOpen};
+        EXPECT_EQ(window->close(), !keepOpen);
+        EXPECT_EQ(window->isVisible(), keepOpen);
+        ASSERT_EQ(messages.Questions.size(), 1u);
+        EXPECT_NE(messages.Questions[0].find((dir / "Korvid.dat").string() + " : "),
+                  std::string::npos)
+            << messages.Questions[0];
+        EXPECT_NE(messages.Questions[0].find("Korvid.dat.bak"), std::string::npos);
+        EXPECT_EQ(dir.Read("Korvid.dat"), file);
+    }
+    // Once the way is clear, closing again saves.
+    std::filesystem::remove_all(dir / "Korvid.dat.bak");
+    EXPECT_TRUE(window->close());
+    EXPECT_EQ(messages.Questions.size(), 1u);
+    EXPECT_EQ(history::ReadCompressedText(dir / "Korvid.dat").Text, window->WUsHisto().AllText());
+}
+
+TEST_F(MainWindowTest, UnitsThatWouldNotFitInAHistoryFileAreRefusedWhenAdded)
+{
+    History({A});
+    LastLog({A, B, C});
+    workunits::TWUs log;
+    log.ReadLog(Log({A, B, C}), (dir / "FAHlog.txt").string(), clock);
+    const std::size_t stored = history::ReadCompressedText(dir / "Korvid.dat").Text.size();
+    std::size_t all = stored;
+    for (std::ptrdiff_t i = 0; i < log.Count(); ++i)
+        all += log.Items(i)->Text.size();
+    // Room for B, then not for C as well. A read from elsewhere counts apart.
+    histoLimit = stored + log.Items(1)->Text.size() + log.Items(2)->Text.size() - 1;
+    Start();
+
+    Trigger("mnuAddWUsToHisto");
+    EXPECT_EQ(window->WUsHisto().Count(), 1);
+    ASSERT_EQ(messages.Errors.size(), 1u);
+    EXPECT_EQ(messages.Errors[0].rfind("3 WU(s) non ajoutée(s) :", 0), 0u) << messages.Errors[0];
+    EXPECT_NE(messages.Errors[0].find(std::to_string(all)), std::string::npos);
+    EXPECT_TRUE(messages.Notices.empty());
+
+    LogTree().setCurrentItem(UnitNode(LogTree(), "p20_b", window->WUsLog()));
+    Trigger("mnuAddWUToHisto");
+    EXPECT_EQ(window->WUsHisto().Count(), 2);
+    LogTree().setCurrentItem(UnitNode(LogTree(), "p30_c", window->WUsLog()));
+    messages.DefaultAnswer = true;
+    Trigger("mnuAddWUToHisto");
+    EXPECT_EQ(window->WUsHisto().Count(), 2);
+    EXPECT_EQ(messages.Errors.size(), 2u);
+}
+
 } // namespace korvid

@@ -62,6 +62,7 @@ protected:
     test::TFakeMessageBox messages;
     test::TFakeFileDialog dialog;
     std::unique_ptr<window::TfrmMain> window;
+    std::size_t histoLimit = history::MaxHistoBytes;
 
     MainWindowTest() { folder.Folder = dir.Path(); }
     ~MainWindowTest() override
@@ -73,7 +74,7 @@ protected:
     window::TfrmMain& Start()
     {
         window = std::make_unique<window::TfrmMain>(
-            window::TWindowSeams{clock, regional, folder, messages, dialog, "Korvid"});
+            window::TWindowSeams{clock, regional, folder, messages, dialog, "Korvid", histoLimit});
         window->FormCreate();
         return *window;
     }

@@ -1,0 +1,1 @@
+korvid_fuzz_target(ini_file korvid_util)
