@@ -368,7 +368,9 @@ void ReadEvent(std::string_view text, TClientLine& out)
     } else if (text.starts_with("FahCore returned: ") || text.starts_with("Core returned ")) {
         out.Event = TEvent::Result;
         const auto word = text.substr(text.find_first_of(": ", 12) + 1);
-        out.Interrupted = word.substr(word.find_first_not_of(' ')).starts_with("INTERRUPTED");
+        const auto first = word.find_first_not_of(' '); // a cut line may end before the word
+        out.Interrupted =
+            first != std::string_view::npos && word.substr(first).starts_with("INTERRUPTED");
     } else if (text.starts_with("FahCore, running Unit ")) {
         std::size_t pos = 22;
         const std::size_t start = pos;
