@@ -1,7 +1,7 @@
 // ReadLog against grep -c -i -F with the filter's literals over the same file, 1x against 2x
 // input, and korvid-inspect end to end with its peak memory; then a v7 log.txt of as many bytes,
 // three slots interleaved, against grep -c -F with the literals of the lines its reader uses.
-// korvid_bench_readlog [--quick] [--mb N]
+// korvid_bench_readlog [--quick] [--mb N] [--readers: only ReadLog v6 against v7, each run shown]
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -104,6 +104,30 @@ double TimeGrep(const std::filesystem::path& path, int runs, bool client = false
     });
 }
 
+// The v6 and the v7 reader over logs of as many bytes, run after run alternately so that both
+// see the same machine; every run printed for the spread.
+int CompareReaders(const std::filesystem::path& folder, std::size_t megabytes, int runs)
+{
+    const auto v6 = WriteLog(folder, megabytes << 20, 7);
+    const auto v7 = WriteLog(folder, megabytes << 20, 7, loggen::TDialect::V7);
+    std::vector<double> times6, times7;
+    std::ptrdiff_t units6 = 0, units7 = 0;
+    for (int i = 0; i < runs; ++i) {
+        times6.push_back(TimeReadLog(v6, 1, units6));
+        times7.push_back(TimeReadLog(v7, 1, units7));
+        std::printf("run %d: v6 %.3f s  v7 %.3f s\n", i + 1, times6.back(), times7.back());
+    }
+    std::sort(times6.begin(), times6.end());
+    std::sort(times7.begin(), times7.end());
+    const std::string size = std::to_string(megabytes) + " MB";
+    bench::Report("ReadLog v7 " + size + " (" + std::to_string(units7) + ") vs v6 (" +
+                      std::to_string(units6) + ")",
+                  times7[times7.size() / 2], times6[times6.size() / 2], 1.0);
+    if (std::getenv("KORVID_BENCH_KEEP") == nullptr)
+        std::filesystem::remove_all(folder);
+    return 0;
+}
+
 #ifdef KORVID_INSPECT
 struct TInspectRun {
     double Seconds = 0;
@@ -140,11 +164,14 @@ int main(int argc, char** argv)
 {
     std::size_t megabytes = 200;
     int runs = 3;
+    bool readersOnly = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--quick") {
             megabytes = 2;
             runs = 1;
+        } else if (arg == "--readers") {
+            readersOnly = true;
         } else if (arg == "--mb" && i + 1 < argc) {
             megabytes = std::strtoul(argv[++i], nullptr, 10);
         }
@@ -153,6 +180,8 @@ int main(int argc, char** argv)
     const auto folder = std::filesystem::temp_directory_path() /
                         ("korvid-bench-readlog-" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder);
+    if (readersOnly)
+        return CompareReaders(folder, megabytes, runs);
     const auto one = WriteLog(folder, megabytes << 20, 7);
     const auto two = WriteLog(folder, (2 * megabytes) << 20, 7);
 

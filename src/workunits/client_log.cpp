@@ -608,7 +608,7 @@ struct TCut {
     std::vector<std::string_view> Head;  // the lines that date its first line, if any
     std::size_t BannersSeen = 0;
     std::array<int, 4> Prcg = {-1, -1, -1, -1};
-    bool Closed = false;
+    std::size_t Index = 0; // in the list of cuts
 };
 
 // Whether reading the banner, the lines after it and then the line gives the line the date the
@@ -658,8 +658,7 @@ TLogDialect DetectDialect(std::string_view content)
 void ReadClientLog(std::string_view content, std::string_view logPath, TTextArena& arena,
                    const TTakeUnit& take)
 {
-    std::vector<std::unique_ptr<TCut>> cuts; // in the order they opened
-    std::vector<TCut*> finished;             // in the order they closed
+    std::vector<std::unique_ptr<TCut>> cuts; // in the order they opened; closed ones are gone
     std::unordered_map<std::string, TCut*> open;
     std::vector<std::string_view> banners;
     // The last banner and, after it, the first line that speaks of no unit and one such line a
@@ -671,10 +670,34 @@ void ReadClientLog(std::string_view content, std::string_view logPath, TTextAren
     std::string lastStarted; // early v7 names no unit on its core line
     TClientClock clock;
 
+    const std::string pathLine = std::string(PathLabel) + std::string(logPath);
+    const bool pathFits = !logPath.empty() && logPath.find_first_of("\r\n") == std::string::npos;
+    std::vector<std::string_view> lines;
+    // Line lists of closed units, kept for the next ones: a fresh list for each unit made most of
+    // the reading time page faults and malloc.
+    std::vector<std::vector<std::string_view>> spare;
+    // A unit is built as soon as it closes, while its lines are still in the cache.
+    auto build = [&](std::unique_ptr<TCut>& owner) {
+        TCut& cut = *owner;
+        const std::vector<std::string_view>* own = &cut.Lines;
+        // The log-path line ends the lines that only date the unit.
+        if (!cut.Head.empty() && pathFits) {
+            lines.assign(cut.Head.begin(), cut.Head.end());
+            lines.push_back(pathLine);
+            lines.insert(lines.end(), cut.Lines.begin(), cut.Lines.end());
+            own = &lines;
+        }
+        auto wu = BuildUnit(*own, arena);
+        if (!logPath.empty())
+            wu->LogPath = logPath;
+        cut.Lines.clear();
+        spare.push_back(std::move(cut.Lines));
+        owner.reset();
+        take(std::move(wu));
+    };
     auto finish = [&](TCut* cut) {
-        cut->Closed = true;
-        finished.push_back(cut);
         open.erase(cut->Key);
+        build(cuts[cut->Index]);
     };
 
     TLineCursor cursor(content);
@@ -736,6 +759,11 @@ void ReadClientLog(std::string_view content, std::string_view logPath, TTextAren
             finish(cut), cut = nullptr; // the slot moved on to another unit
         if (cut == nullptr) {
             cut = cuts.emplace_back(std::make_unique<TCut>()).get();
+            cut->Index = cuts.size() - 1;
+            if (!spare.empty()) {
+                cut->Lines = std::move(spare.back());
+                spare.pop_back();
+            }
             cut->Key = key;
             cut->BannersSeen = banners.size();
             if (!bridge.empty() && Dates(bridge, line, at))
@@ -752,27 +780,9 @@ void ReadClientLog(std::string_view content, std::string_view logPath, TTextAren
             finish(cut);
         extendBridge();
     }
-    for (const auto& cut : cuts)
-        if (!cut->Closed)
-            finished.push_back(cut.get());
-
-    const std::string pathLine = std::string(PathLabel) + std::string(logPath);
-    const bool pathFits = !logPath.empty() && logPath.find_first_of("\r\n") == std::string::npos;
-    std::vector<std::string_view> lines;
-    for (TCut* cut : finished) {
-        lines.clear();
-        // The log-path line ends the lines that only date the unit.
-        if (!cut->Head.empty() && pathFits) {
-            lines.insert(lines.end(), cut->Head.begin(), cut->Head.end());
-            lines.push_back(pathLine);
-        }
-        lines.insert(lines.end(), cut->Lines.begin(), cut->Lines.end());
-        auto wu = BuildUnit(lines, arena);
-        if (!logPath.empty())
-            wu->LogPath = logPath;
-        cut->Lines = {};
-        take(std::move(wu));
-    }
+    for (auto& cut : cuts)
+        if (cut)
+            build(cut);
 }
 
 void ReadClientTexts(std::string_view content, TTextArena& arena, const TTakeUnit& take)
