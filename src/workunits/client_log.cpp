@@ -44,22 +44,32 @@ int DigitsAt(std::string_view text, std::size_t at, std::size_t count)
 }
 
 // The run of digits at pos, moving pos past it; none when there is none or it does not fit.
+// Every progress line goes through here three times: nine digits and fewer cannot overflow.
 std::optional<int> NumberAt(std::string_view text, std::size_t& pos)
 {
     const std::size_t start = pos;
+    int value = 0;
+    while (pos < text.size() && IsDigit(text[pos]) && pos - start < 9)
+        value = value * 10 + (text[pos++] - '0');
+    if (pos == start)
+        return std::nullopt;
+    if (pos == text.size() || !IsDigit(text[pos]))
+        return value;
     while (pos < text.size() && IsDigit(text[pos]))
         ++pos;
-    int value = 0;
     const auto [end, error] = std::from_chars(text.data() + start, text.data() + pos, value);
-    if (pos == start || error != std::errc{})
+    if (error != std::errc{})
         return std::nullopt;
     return value;
 }
 
 bool Skip(std::string_view text, std::size_t& pos, std::string_view literal)
 {
-    if (text.substr(pos, literal.size()) != literal)
+    if (pos > text.size() || text.size() - pos < literal.size())
         return false;
+    for (std::size_t i = 0; i < literal.size(); ++i)
+        if (text[pos + i] != literal[i])
+            return false;
     pos += literal.size();
     return true;
 }
