@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -112,10 +113,22 @@ int CompareReaders(const std::filesystem::path& folder, std::size_t megabytes, i
     const auto v7 = WriteLog(folder, megabytes << 20, 7, loggen::TDialect::V7);
     std::vector<double> times6, times7;
     std::ptrdiff_t units6 = 0, units7 = 0;
+    // Processor time beside the wall time: on a shared machine the wall time mostly tells the
+    // others' load.
+    auto processor = [] {
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+               static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    };
     for (int i = 0; i < runs; ++i) {
+        const double start6 = processor();
         times6.push_back(TimeReadLog(v6, 1, units6));
+        const double start7 = processor();
         times7.push_back(TimeReadLog(v7, 1, units7));
-        std::printf("run %d: v6 %.3f s  v7 %.3f s\n", i + 1, times6.back(), times7.back());
+        const double end7 = processor();
+        std::printf("run %d: v6 %.3f s (cpu %.3f)  v7 %.3f s (cpu %.3f)\n", i + 1, times6.back(),
+                    start7 - start6, times7.back(), end7 - start7);
     }
     std::sort(times6.begin(), times6.end());
     std::sort(times7.begin(), times7.end());

@@ -525,12 +525,63 @@ private:
     std::size_t m_nextLf = std::string_view::npos;
 };
 
+// What a line said that building its unit needs, kept while the log is cut so that the unit
+// does not parse each line a second time. The few lines whose unit needs more are read again.
+struct TSeen {
+    enum : std::uint8_t { Time = 1, At = 2, Day = 4, Slot = 8, Again = 16 };
+    double Value = 0; // the one of Time, At, Day the line has
+    int Frame = -1;
+    std::int16_t Core = -1;
+    TEvent Event = TEvent::None;
+    std::uint8_t Has = 0;
+};
+
+TSeen Seen(const TClientLine& line)
+{
+    TSeen seen;
+    seen.Event = line.Event;
+    seen.Frame = line.Frame;
+    seen.Core = static_cast<std::int16_t>(line.Core);
+    int clocks = 0;
+    for (const auto& [value, bit] : {std::pair{&line.Time, TSeen::Time},
+                                     std::pair{&line.At, TSeen::At}, std::pair{&line.Day, TSeen::Day}})
+        if (*value) {
+            seen.Value = **value;
+            seen.Has |= bit;
+            ++clocks;
+        }
+    if (!line.Slot.empty())
+        seen.Has |= TSeen::Slot;
+    if (clocks > 1 || line.HasPrcg() || line.Event == TEvent::Project ||
+        line.Event == TEvent::Received)
+        seen.Has |= TSeen::Again;
+    return seen;
+}
+
+// The line as ReadClientLine gives it, without its slot, unit and PRCG.
+TClientLine FromSeen(const TSeen& seen)
+{
+    TClientLine line;
+    line.Event = seen.Event;
+    line.Frame = seen.Frame;
+    line.Core = seen.Core;
+    if (seen.Has & TSeen::Time)
+        line.Time = seen.Value;
+    if (seen.Has & TSeen::At)
+        line.At = seen.Value;
+    if (seen.Has & TSeen::Day)
+        line.Day = seen.Value;
+    return line;
+}
+
 // The unit is read from its text alone, whether it was just cut from a log or stored: both
-// give the same unit.
-std::unique_ptr<TWU> BuildUnit(const std::vector<std::string_view>& lines, TTextArena& arena)
+// give the same unit. seen, when given, holds what the last lines said, one for each.
+std::unique_ptr<TWU> BuildUnit(const std::vector<std::string_view>& lines, TTextArena& arena,
+                               const std::vector<TSeen>* seen = nullptr)
 {
     auto wu = std::make_unique<TWU>();
     TClientClock clock;
+    const std::size_t firstSeen = seen != nullptr ? lines.size() - seen->size() : lines.size();
     // A text that begins with a banner and holds a log-path line: the lines before that line
     // only date the unit.
     bool bridging = !lines.empty() && ReadClientLine(lines.front()).Event == TEvent::Dating;
@@ -538,7 +589,8 @@ std::unique_ptr<TWU> BuildUnit(const std::vector<std::string_view>& lines, TText
     for (const std::string_view text : lines)
         pathSeen = pathSeen || text.starts_with(PathLabel);
     bridging = bridging && pathSeen;
-    for (const std::string_view text : lines) {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string_view text = lines[i];
         arena.Append(text);
         arena.Append("\r\n");
         if (text.starts_with(PathLabel)) {
@@ -546,7 +598,12 @@ std::unique_ptr<TWU> BuildUnit(const std::vector<std::string_view>& lines, TText
             bridging = false;
             continue;
         }
-        const TClientLine line = ReadClientLine(text);
+        const TSeen* known = i >= firstSeen ? &(*seen)[i - firstSeen] : nullptr;
+        const TClientLine line =
+            known != nullptr && !(known->Has & TSeen::Again) &&
+                    !(wu->Slot.empty() && (known->Has & TSeen::Slot))
+                ? FromSeen(*known)
+                : ReadClientLine(text);
         if (bridging) {
             if (line.Event == TEvent::Dating)
                 clock.Banner(line);
@@ -615,6 +672,7 @@ bool PrcgDiffers(const std::array<int, 4>& known, const TClientLine& line)
 struct TCut {
     std::string Key;
     std::vector<std::string_view> Lines; // its own lines and the banners among them
+    std::vector<TSeen> Said;             // what each of Lines said
     std::vector<std::string_view> Head;  // the lines that date its first line, if any
     std::size_t BannersSeen = 0;
     std::array<int, 4> Prcg = {-1, -1, -1, -1};
@@ -671,6 +729,7 @@ void ReadClientLog(std::string_view content, std::string_view logPath, TTextAren
     std::vector<std::unique_ptr<TCut>> cuts; // in the order they opened; closed ones are gone
     std::unordered_map<std::string, TCut*> open;
     std::vector<std::string_view> banners;
+    std::vector<TSeen> bannersSaid;
     // The last banner and, after it, the first line that speaks of no unit and one such line a
     // quarter of a day after the one before: enough to date any line that follows.
     std::vector<std::string_view> bridge;
@@ -685,7 +744,7 @@ void ReadClientLog(std::string_view content, std::string_view logPath, TTextAren
     std::vector<std::string_view> lines;
     // Line lists of closed units, kept for the next ones: a fresh list for each unit made most of
     // the reading time page faults and malloc.
-    std::vector<std::vector<std::string_view>> spare;
+    std::vector<std::pair<std::vector<std::string_view>, std::vector<TSeen>>> spare;
     // A unit is built as soon as it closes, while its lines are still in the cache.
     auto build = [&](std::unique_ptr<TCut>& owner) {
         TCut& cut = *owner;
@@ -697,11 +756,12 @@ void ReadClientLog(std::string_view content, std::string_view logPath, TTextAren
             lines.insert(lines.end(), cut.Lines.begin(), cut.Lines.end());
             own = &lines;
         }
-        auto wu = BuildUnit(*own, arena);
+        auto wu = BuildUnit(*own, arena, &cut.Said);
         if (!logPath.empty())
             wu->LogPath = logPath;
         cut.Lines.clear();
-        spare.push_back(std::move(cut.Lines));
+        cut.Said.clear();
+        spare.push_back({std::move(cut.Lines), std::move(cut.Said)});
         owner.reset();
         take(std::move(wu));
     };
@@ -721,6 +781,7 @@ void ReadClientLog(std::string_view content, std::string_view logPath, TTextAren
         if (line.Event == TEvent::Dating) {
             clock.Banner(line);
             banners.push_back(text);
+            bannersSaid.push_back(Seen(line));
             bridge.assign(1, text);
             latest = {};
             continue;
@@ -771,7 +832,8 @@ void ReadClientLog(std::string_view content, std::string_view logPath, TTextAren
             cut = cuts.emplace_back(std::make_unique<TCut>()).get();
             cut->Index = cuts.size() - 1;
             if (!spare.empty()) {
-                cut->Lines = std::move(spare.back());
+                cut->Lines = std::move(spare.back().first);
+                cut->Said = std::move(spare.back().second);
                 spare.pop_back();
             }
             cut->Key = key;
@@ -780,10 +842,13 @@ void ReadClientLog(std::string_view content, std::string_view logPath, TTextAren
                 cut->Head = bridge;
             open.emplace(key, cut);
         }
-        for (std::size_t b = cut->BannersSeen; b < banners.size(); ++b)
+        for (std::size_t b = cut->BannersSeen; b < banners.size(); ++b) {
             cut->Lines.push_back(banners[b]);
+            cut->Said.push_back(bannersSaid[b]);
+        }
         cut->BannersSeen = banners.size();
         cut->Lines.push_back(text);
+        cut->Said.push_back(Seen(line));
         if (cut->Prcg[0] < 0 && line.HasPrcg())
             cut->Prcg = line.Prcg;
         if (line.Event == TEvent::Result && !line.Interrupted)
