@@ -577,9 +577,11 @@ TClientLine FromSeen(const TSeen& seen)
 // The unit is read from its text alone, whether it was just cut from a log or stored: both
 // give the same unit. seen, when given, holds what the last lines said, one for each.
 std::unique_ptr<TWU> BuildUnit(const std::vector<std::string_view>& lines, TTextArena& arena,
+                               std::vector<TStep>& spareSteps,
                                const std::vector<TSeen>* seen = nullptr)
 {
     auto wu = std::make_unique<TWU>();
+    wu->Steps.Recycle(std::move(spareSteps));
     TClientClock clock;
     const std::size_t firstSeen = seen != nullptr ? lines.size() - seen->size() : lines.size();
     // A text that begins with a banner and holds a log-path line: the lines before that line
@@ -745,6 +747,7 @@ void ReadClientLog(std::string_view content, std::string_view logPath, TTextAren
     // Line lists of closed units, kept for the next ones: a fresh list for each unit made most of
     // the reading time page faults and malloc.
     std::vector<std::pair<std::vector<std::string_view>, std::vector<TSeen>>> spare;
+    std::vector<TStep> spareSteps;
     // A unit is built as soon as it closes, while its lines are still in the cache.
     auto build = [&](std::unique_ptr<TCut>& owner) {
         TCut& cut = *owner;
@@ -756,14 +759,14 @@ void ReadClientLog(std::string_view content, std::string_view logPath, TTextAren
             lines.insert(lines.end(), cut.Lines.begin(), cut.Lines.end());
             own = &lines;
         }
-        auto wu = BuildUnit(*own, arena, &cut.Said);
+        auto wu = BuildUnit(*own, arena, spareSteps, &cut.Said);
         if (!logPath.empty())
             wu->LogPath = logPath;
         cut.Lines.clear();
         cut.Said.clear();
         spare.push_back({std::move(cut.Lines), std::move(cut.Said)});
         owner.reset();
-        take(std::move(wu));
+        spareSteps = take(std::move(wu));
     };
     auto finish = [&](TCut* cut) {
         open.erase(cut->Key);
@@ -888,6 +891,7 @@ void ReadClientTexts(std::string_view content, TTextArena& arena, const TTakeUni
         bool Closed = false;
     };
     std::optional<TText> current;
+    std::vector<TStep> spareSteps;
     auto startsText = [&](const TClientLine& line) {
         return !current || current->Closed ||
                (!line.Unit.empty() && !current->Key.empty() && KeyOf(line) != current->Key) ||
@@ -895,7 +899,7 @@ void ReadClientTexts(std::string_view content, TTextArena& arena, const TTakeUni
     };
     auto begin = [&] {
         if (current)
-            take(BuildUnit(current->Lines, arena));
+            spareSteps = take(BuildUnit(current->Lines, arena, spareSteps));
         current.emplace();
     };
     // Where the next log-path line and the next banner are, from each kept line on.
@@ -937,7 +941,7 @@ void ReadClientTexts(std::string_view content, TTextArena& arena, const TTakeUni
         current->Lines.push_back(k.Text);
     }
     if (current)
-        take(BuildUnit(current->Lines, arena));
+        take(BuildUnit(current->Lines, arena, spareSteps));
 }
 
 std::vector<TTextRun> SplitStoredText(std::string_view content)

@@ -25,8 +25,8 @@ enum class TLogDialect { Classic, Client };
 class TTextArena;
 
 // Gets each unit as soon as its Text is sealed in the arena, before the next one is begun, so it
-// may give the text back.
-using TTakeUnit = std::function<void(std::unique_ptr<TWU>)>;
+// may give the text back. Returns a step list the next unit may reuse (maybe none).
+using TTakeUnit = std::function<std::vector<TStep>(std::unique_ptr<TWU>)>;
 
 // The units of a whole client log in the order they close, the ones still open at the end last.
 // Each unit's Text is its dating lines, the log-path line, then its own lines.

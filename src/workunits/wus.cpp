@@ -270,22 +270,24 @@ TReadStats TWUs::ReadLogFreeing(std::string&& content, std::string_view logPath,
 TReadStats TWUs::Read(std::string_view content, std::string_view logPath, const util::IClock& clock,
                       std::string* owned)
 {
-    auto adopt = [&](std::unique_ptr<TWU> wu) { return Adopt(std::move(wu)).has_value() ? 1 : 0; };
     TReadStats stats;
+    auto adopt = [&](std::unique_ptr<TWU> wu) {
+        auto spare = Adopt(std::move(wu));
+        stats.Added += spare.has_value() ? 1 : 0;
+        return spare ? std::move(*spare) : std::vector<TStep>{};
+    };
     if (!logPath.empty()) {
         if (DetectDialect(content) == TLogDialect::Classic)
             return ReadClassicLog(content, logPath, clock, owned);
         m_arena->ExpectBytes(content.size());
-        ReadClientLog(content, logPath, *m_arena,
-                      [&](std::unique_ptr<TWU> wu) { stats.Added += adopt(std::move(wu)); });
+        ReadClientLog(content, logPath, *m_arena, adopt);
         return stats;
     }
     // A stored text may hold units of both kinds side by side.
     for (const TTextRun& run : SplitStoredText(content)) {
         if (run.Client) {
             m_arena->ExpectBytes(run.Text.size());
-            ReadClientTexts(run.Text, *m_arena,
-                            [&](std::unique_ptr<TWU> wu) { stats.Added += adopt(std::move(wu)); });
+            ReadClientTexts(run.Text, *m_arena, adopt);
         } else {
             const TReadStats classic = ReadClassicLog(run.Text, {}, clock, nullptr);
             stats.Added += classic.Added;
