@@ -543,8 +543,9 @@ TSeen Seen(const TClientLine& line)
     seen.Frame = line.Frame;
     seen.Core = static_cast<std::int16_t>(line.Core);
     int clocks = 0;
-    for (const auto& [value, bit] : {std::pair{&line.Time, TSeen::Time},
-                                     std::pair{&line.At, TSeen::At}, std::pair{&line.Day, TSeen::Day}})
+    for (const auto& [value, bit] :
+         {std::pair{&line.Time, TSeen::Time}, std::pair{&line.At, TSeen::At},
+          std::pair{&line.Day, TSeen::Day}})
         if (*value) {
             seen.Value = **value;
             seen.Has |= bit;
@@ -601,11 +602,10 @@ std::unique_ptr<TWU> BuildUnit(const std::vector<std::string_view>& lines, TText
             continue;
         }
         const TSeen* known = i >= firstSeen ? &(*seen)[i - firstSeen] : nullptr;
-        const TClientLine line =
-            known != nullptr && !(known->Has & TSeen::Again) &&
-                    !(wu->Slot.empty() && (known->Has & TSeen::Slot))
-                ? FromSeen(*known)
-                : ReadClientLine(text);
+        const TClientLine line = known != nullptr && !(known->Has & TSeen::Again) &&
+                                         !(wu->Slot.empty() && (known->Has & TSeen::Slot))
+                                     ? FromSeen(*known)
+                                     : ReadClientLine(text);
         if (bridging) {
             if (line.Event == TEvent::Dating)
                 clock.Banner(line);
