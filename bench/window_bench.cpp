@@ -45,6 +45,11 @@ struct TSilentBoxes final : window::IMessageBox {
         std::fprintf(stderr, "error: %s\n", text.c_str());
         ++Shown;
     }
+    [[nodiscard]] bool InformWithFolder(const std::string&, const std::string&) override
+    {
+        ++Shown;
+        return false;
+    }
 };
 
 struct TNoDialog final : window::IFileDialog {
@@ -52,6 +57,10 @@ struct TNoDialog final : window::IFileDialog {
     {
         return std::nullopt;
     }
+};
+
+struct TNoFolderOpener final : window::IFolderOpener {
+    void OpenFolder(const std::filesystem::path&) override {}
 };
 
 void QuietHandler(QtMsgType type, const QMessageLogContext& context, const QString& message)
@@ -154,7 +163,9 @@ int main(int argc, char** argv)
     programFolder.Folder = folder;
     TSilentBoxes boxes;
     TNoDialog dialog;
-    const window::TWindowSeams seams{clock, regional, programFolder, boxes, dialog, "Korvid"};
+    TNoFolderOpener opener;
+    const window::TWindowSeams seams{clock,  regional, programFolder, boxes,
+                                     dialog, opener,   "Korvid"};
 
     loggen::TLogOptions options;
     options.Seed = 11;

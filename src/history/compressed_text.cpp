@@ -281,7 +281,14 @@ void SaveCompressedText(std::string_view text, const std::filesystem::path& path
         throw util::TError(util::CannotWrite(util::FileCause(
             path, "the history holds " + std::to_string(text.size()) + " bytes, more than the " +
                       std::to_string(MaxHistoBytes) + " a history file can give back")));
-    util::WriteFileAtomically(path, DeflateStream(text), hooks);
+    std::string compressed;
+    try {
+        compressed = DeflateStream(text);
+    } catch (const util::TError& e) {
+        // zlib's words alone would not say which file was not saved.
+        throw util::TError(util::CannotWrite(util::FileCause(path, e.what())));
+    }
+    util::WriteFileAtomically(path, compressed, hooks);
 }
 
 THistoLoadResult ReadCompressedText(const std::filesystem::path& path)

@@ -76,7 +76,7 @@ TBatchResult RunBatch(std::span<const workunits::TWU* const> units, bool onlyCom
             result.Cancelled = true;
             break;
         }
-        action(*wu);
+        result.LastFile = action(*wu);
         ++result.Written;
     }
     return result;
@@ -145,14 +145,16 @@ std::filesystem::path TExports::ExportProjectTable(std::string_view csv) const
     return path;
 }
 
-void TExports::ExportWUCsv(const workunits::TWU* wu) const
+std::filesystem::path TExports::ExportWUCsv(const workunits::TWU* wu) const
 {
     if (wu == nullptr)
-        return;
+        return {};
     EnsureFolder(CsvFolder());
+    std::filesystem::path path = CsvFileName(*wu);
     workunits::SaveCsv(
-        *wu, CsvFileName(*wu),
-        [this](std::string_view key) { return m_translation.GetText("", key); }, m_regional);
+        *wu, path, [this](std::string_view key) { return m_translation.GetText("", key); },
+        m_regional);
+    return path;
 }
 
 TBatchResult TExports::ExportWUsCsv(const workunits::TWUs& wus, bool onlyComplete,
@@ -169,17 +171,19 @@ TBatchResult TExports::ExportWUsCsv(std::span<const workunits::TWU* const> units
                                     const TExportProgress& progress) const
 {
     return RunBatch(units, onlyComplete, progress,
-                    [this](const workunits::TWU& wu) { ExportWUCsv(&wu); });
+                    [this](const workunits::TWU& wu) { return ExportWUCsv(&wu); });
 }
 
-void TExports::SaveGraphPng(IChartImages& chart) const
+std::filesystem::path TExports::SaveGraphPng(IChartImages& chart) const
 {
     const workunits::TWU* wu = chart.ShownWU();
     if (wu == nullptr)
-        return;
+        return {};
     const png::TImage image = chart.RenderImage();
     EnsureFolder(PngFolder());
-    SaveBitmapPng(image, PngFileName(*wu));
+    std::filesystem::path path = PngFileName(*wu);
+    SaveBitmapPng(image, path);
+    return path;
 }
 
 TBatchResult TExports::SaveGraphsPng(IChartImages& chart,
@@ -191,7 +195,7 @@ TBatchResult TExports::SaveGraphsPng(IChartImages& chart,
     try {
         result = RunBatch(displayOrder, onlyComplete, progress, [&](const workunits::TWU& wu) {
             chart.ShowWU(&wu);
-            SaveGraphPng(chart);
+            return SaveGraphPng(chart);
         });
     } catch (...) {
         chart.ShowWU(shown);

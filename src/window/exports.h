@@ -32,6 +32,7 @@ using TExportProgress = std::function<bool(int written, int total)>;
 struct TBatchResult {
     int Written = 0;
     bool Cancelled = false;
+    std::filesystem::path LastFile; // the last file written
 };
 
 // Longest export file name we make, in bytes: the writer's temporary name adds a few to it and
@@ -65,16 +66,16 @@ public:
 
     // The table of benchmarks per project, as "projects.csv"; the file written.
     std::filesystem::path ExportProjectTable(std::string_view csv) const;
-    // Nothing without a unit.
-    void ExportWUCsv(const workunits::TWU* wu) const;
+    // Nothing without a unit; the file written.
+    std::filesystem::path ExportWUCsv(const workunits::TWU* wu) const;
     // In collection order.
     TBatchResult ExportWUsCsv(const workunits::TWUs& wus, bool onlyComplete,
                               const TExportProgress& progress = {}) const;
     TBatchResult ExportWUsCsv(std::span<const workunits::TWU* const> units, bool onlyComplete,
                               const TExportProgress& progress = {}) const;
 
-    // The chart as shown now; nothing when it shows no unit.
-    void SaveGraphPng(IChartImages& chart) const;
+    // The chart as shown now; nothing when it shows no unit. The file written.
+    std::filesystem::path SaveGraphPng(IChartImages& chart) const;
     // One image per unit, in the order given (the tree's display order): each unit is shown and
     // saved in turn, and the unit shown before comes back at the end, after a failure too.
     TBatchResult SaveGraphsPng(IChartImages& chart,

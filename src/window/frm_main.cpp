@@ -30,8 +30,8 @@ TfrmMain::TfrmMain(const TWindowSeams& seams)
     : m_clock(seams.Clock), m_regional(seams.Regional), m_programFolder(seams.ProgramFolder.Path()),
       m_settingsFolder(seams.ProgramFolder.SettingsFolder()),
       m_languageFolders(seams.ProgramFolder.LanguageFolders()), m_messages(seams.Messages),
-      m_fileDialog(seams.FileDialog), m_baseName(seams.ExecutableBaseName),
-      m_translation(seams.ExecutableBaseName),
+      m_fileDialog(seams.FileDialog), m_folderOpener(seams.FolderOpener),
+      m_baseName(seams.ExecutableBaseName), m_translation(seams.ExecutableBaseName),
       m_exports(seams.ProgramFolder, m_translation, m_regional), m_wusLog(std::make_unique<TWUs>()),
       m_wusHisto(std::make_unique<TWUs>()), m_store(m_programFolder),
       m_maxHistoBytes(seams.MaxHistoBytes), m_ilWUs(WUImages())
@@ -99,8 +99,7 @@ bool TfrmMain::FormDestroy()
         // Closing now loses every unit added since the last save: the user may delete some, or
         // export them, first.
         const std::string file = ToUtf8(FromPath(m_store.HistoPath()));
-        if (m_messages.Ask(
-                FormatText(Message("msgHistoNotSaved"), {file, std::string(e.what())}))) {
+        if (m_messages.Ask(FileMessage("msgHistoNotSaved", {file, std::string(e.what())}, file))) {
             m_destroyed = false;
             return false;
         }
@@ -192,18 +191,34 @@ std::string TfrmMain::Message(std::string_view key) const
     return m_translation.GetText("", key);
 }
 
+std::string TfrmMain::FileMessage(std::string_view key, std::initializer_list<TFormatArg> args,
+                                  const std::string& file) const
+{
+    std::string text = FormatText(Message(key), args);
+    if (!file.empty() && text.find(file) == std::string::npos)
+        text += "\n" + file;
+    return text;
+}
+
 void TfrmMain::Notify(std::string_view oneKey, std::string_view manyKey, int count,
-                      const std::string& where)
+                      const std::string& file)
 {
     if (count < 1)
         return;
-    const std::string pattern = Message(count == 1 ? oneKey : manyKey);
-    m_messages.Inform(FormatText(pattern, {static_cast<long long>(count), where}));
+    m_messages.Inform(
+        FileMessage(count == 1 ? oneKey : manyKey, {static_cast<long long>(count), file}, file));
 }
 
-void TfrmMain::TellWritten(int count, const std::filesystem::path& folder)
+void TfrmMain::TellWritten(int count, const std::filesystem::path& folder,
+                           const std::filesystem::path& file)
 {
-    Notify("msgFileWritten", "msgFilesWritten", count, ToUtf8(FromPath(folder)));
+    if (count < 1)
+        return;
+    const std::string where = ToUtf8(FromPath(count == 1 && !file.empty() ? file : folder));
+    const std::string text = FileMessage(count == 1 ? "msgFileWritten" : "msgFilesWritten",
+                                         {static_cast<long long>(count), where}, where);
+    if (m_messages.InformWithFolder(text, Message("msgOpenFolder")))
+        m_folderOpener.OpenFolder(folder);
 }
 
 } // namespace korvid::window

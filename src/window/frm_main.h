@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,6 +22,7 @@
 #include "util/platform.h"
 #include "window/chart_widget.h"
 #include "window/exports.h"
+#include "window/text_format.h"
 #include "window/window_seams.h"
 #include "window/window_settings.h"
 #include "window/wu_images.h"
@@ -49,6 +51,7 @@ struct TWindowSeams {
     const util::IProgramFolder& ProgramFolder;
     IMessageBox& Messages;
     IFileDialog& FileDialog;
+    IFolderOpener& FolderOpener;
     // The executable's file name without extension: <name>.ini, <name>.<code>.lng.
     std::string ExecutableBaseName;
     // The longest history text the window lets the history grow to: what a file can hold.
@@ -204,11 +207,18 @@ private:
     [[nodiscard]] QToolButton& InfoToggle(TPage page) const { return *View(page).InfoToggle; }
 
     [[nodiscard]] std::string Message(std::string_view key) const;
-    // A pattern's "%s", when it has one, takes `where`.
+    // A message about a file names it: a language file older than the placeholder that takes
+    // it gets the name on a line of its own.
+    [[nodiscard]] std::string FileMessage(std::string_view key,
+                                          std::initializer_list<TFormatArg> args,
+                                          const std::string& file) const;
+    // The count, then `file` when it is not empty.
     void Notify(std::string_view oneKey, std::string_view manyKey, int count,
-                const std::string& where = {});
-    // What an export did: how many files, in which folder. Nothing for none.
-    void TellWritten(int count, const std::filesystem::path& folder);
+                const std::string& file = {});
+    // What an export did: the file when it wrote one, else how many went into which folder;
+    // the notice offers to open the folder. Nothing for none.
+    void TellWritten(int count, const std::filesystem::path& folder,
+                     const std::filesystem::path& file);
     // The command is named by its text as the user sees it, should it fail.
     template <class F> void Run(const QString& command, F&& work);
     template <class F> void RunBusy(const QString& command, F&& work);
@@ -222,6 +232,7 @@ private:
     std::vector<std::filesystem::path> m_languageFolders;
     IMessageBox& m_messages;
     IFileDialog& m_fileDialog;
+    IFolderOpener& m_folderOpener;
     std::string m_baseName;
 
     translation::TTranslation m_translation;

@@ -50,7 +50,7 @@ void TfrmMain::ExportWUsCsv(bool onlyComplete)
     TBatchProgress progress(*this);
     const TBatchResult result =
         m_exports.ExportWUsCsv(Collection(ActivePage()), onlyComplete, progress.Callback());
-    TellWritten(result.Written, m_exports.CsvFolder());
+    TellWritten(result.Written, m_exports.CsvFolder(), result.LastFile);
 }
 
 void TfrmMain::SaveGraphPng()
@@ -58,8 +58,7 @@ void TfrmMain::SaveGraphPng()
     TChartFollower chart(*this, ActivePage());
     if (m_currentWU == nullptr)
         return;
-    m_exports.SaveGraphPng(chart);
-    TellWritten(1, m_exports.PngFolder());
+    TellWritten(1, m_exports.PngFolder(), m_exports.SaveGraphPng(chart));
 }
 
 void TfrmMain::SaveGraphsPng(bool onlyComplete)
@@ -69,7 +68,7 @@ void TfrmMain::SaveGraphsPng(bool onlyComplete)
     TBatchProgress progress(*this);
     const TBatchResult result =
         m_exports.SaveGraphsPng(chart, DisplayOrder(page), onlyComplete, progress.Callback());
-    TellWritten(result.Written, m_exports.PngFolder());
+    TellWritten(result.Written, m_exports.PngFolder(), result.LastFile);
 }
 
 void TfrmMain::ShowProjectTable()
@@ -79,7 +78,7 @@ void TfrmMain::ShowProjectTable()
         workunits::TProjectTable(collections), m_translation, m_regional,
         [this](const std::string& csv) {
             Run(FromUtf8(Message("msgExportTable")),
-                [&] { TellWritten(1, m_exports.ExportProjectTable(csv).parent_path()); });
+                [&] { TellWritten(1, m_exports.CsvFolder(), m_exports.ExportProjectTable(csv)); });
         },
         this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);

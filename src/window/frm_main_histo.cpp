@@ -2,6 +2,7 @@
 
 #include <system_error>
 #include <utility>
+#include <vector>
 
 #include <QTabWidget>
 #include <QToolButton>
@@ -9,7 +10,6 @@
 
 #include "window/frm_main_parts.h"
 #include "window/qt_platform.h"
-#include "window/text_format.h"
 #include "workunits/log_files.h"
 
 namespace korvid::window {
@@ -42,6 +42,21 @@ QString Literal(QString text)
     return text.replace(QLatin1Char('&'), QStringLiteral("&&"));
 }
 
+// The files a log's text was read from, the rotated ones first; a folder of rotated logs is
+// named as one.
+QString LogSources(const std::filesystem::path& path,
+                   const std::vector<std::filesystem::path>& earlier, bool fullPaths)
+{
+    auto name = [fullPaths](const std::filesystem::path& file) {
+        return FromPath(fullPaths ? file : file.filename());
+    };
+    QString text;
+    if (!earlier.empty())
+        text = earlier.size() == 1 ? name(earlier.front()) + QStringLiteral(" + ")
+                                   : name(earlier.front().parent_path()) + QStringLiteral("/ + ");
+    return text + name(path);
+}
+
 } // namespace
 
 void TfrmMain::LoadFahLog(const std::filesystem::path& requested)
@@ -68,14 +83,9 @@ void TfrmMain::ReadFahLog(const std::filesystem::path& path, bool following)
     const workunits::TReadStats stats =
         fresh->ReadLog(workunits::ReadFahLogText(path), path.string(), m_clock);
 
-    QString caption;
-    if (const auto earlier = workunits::EarlierLogs(path); !earlier.empty())
-        caption = earlier.size() == 1
-                      ? FromPath(earlier.front().filename()) + QStringLiteral(" + ")
-                      : FromPath(earlier.front().parent_path().filename()) + QStringLiteral("/ + ");
-    caption += FromPath(path.filename());
+    const auto earlier = workunits::EarlierLogs(path);
     m_lastFahLog = path;
-    m_pcPages->setTabText(0, Literal(caption));
+    m_pcPages->setTabText(0, Literal(LogSources(path, earlier, false)));
 
     const QTreeWidgetItem* selected = Tree(TPage::Log).selectedItems().value(0);
     const QString selectedText = selected == nullptr ? QString() : selected->text(0);
@@ -108,7 +118,8 @@ void TfrmMain::ReadFahLog(const std::filesystem::path& path, bool following)
     WatchLog();
 
     if (stats.UnconvertedLines > 0 && !following)
-        Notify("msgLineSkipped", "msgLinesSkipped", stats.UnconvertedLines);
+        Notify("msgLineSkipped", "msgLinesSkipped", stats.UnconvertedLines,
+               ToUtf8(LogSources(path, earlier, true)));
     if (m_settings.AutoAddToHisto)
         AddWUsToHisto(true, !following);
 }
@@ -147,7 +158,7 @@ void TfrmMain::SaveHisto(TSave when)
         if (when == TSave::AtShutdown)
             return;
         const std::string file = ToUtf8(FromPath(m_store.HistoPath()));
-        if (!m_messages.Ask(FormatText(Message("msgHistoOverwrite"), {file})))
+        if (!m_messages.Ask(FileMessage("msgHistoOverwrite", {file}, file)))
             return;
     }
     m_store.SetAutoBackup(m_settings.AutoBackupHisto);
@@ -170,9 +181,11 @@ bool TfrmMain::HistoHasRoomFor(std::size_t bytes, int units)
         return true;
     // Said now: at shutdown the save would fail, and everything added since the last save
     // would be at stake.
-    m_messages.ShowError(FormatText(Message("msgHistoFull"),
-                                    {static_cast<long long>(units), static_cast<long long>(total),
-                                     static_cast<long long>(m_maxHistoBytes)}));
+    const std::string file = ToUtf8(FromPath(m_store.HistoPath()));
+    m_messages.ShowError(FileMessage("msgHistoFull",
+                                     {static_cast<long long>(units), static_cast<long long>(total),
+                                      static_cast<long long>(m_maxHistoBytes), file},
+                                     file));
     return false;
 }
 

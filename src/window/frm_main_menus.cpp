@@ -60,8 +60,7 @@ void TfrmMain::BuildMenus()
     command(m_mnuExcelWU, [this] {
         if (m_currentWU == nullptr)
             return;
-        m_exports.ExportWUCsv(m_currentWU);
-        TellWritten(1, m_exports.CsvFolder());
+        TellWritten(1, m_exports.CsvFolder(), m_exports.ExportWUCsv(m_currentWU));
     });
     command(MenuItem(*m_popExcel, "mnuExcelComplete"), [this] { ExportWUsCsv(true); });
     command(MenuItem(*m_popExcel, "mnuExcelWUs"), [this] { ExportWUsCsv(false); });

@@ -31,6 +31,11 @@ struct TUnattendedMessageBox final : IMessageBox {
         return false;
     }
     void ShowError(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
+    [[nodiscard]] bool InformWithFolder(const std::string& text, const std::string&) override
+    {
+        Inform(text);
+        return false;
+    }
 };
 
 struct TUnattendedFileDialog final : IFileDialog {
@@ -91,11 +96,13 @@ int RunKorvid(int& argc, char** argv)
     const util::TFileLocationsFolder folder = ProgramFiles();
     TQtMessageBox messages(QString::fromLatin1(AppTitle));
     TQtFileDialog dialog;
+    TQtFolderOpener folderOpener;
     TUnattendedMessageBox unattendedMessages;
     TUnattendedFileDialog unattendedDialog;
     IMessageBox& boxes = screenshot ? static_cast<IMessageBox&>(unattendedMessages) : messages;
     IFileDialog& chooser = screenshot ? static_cast<IFileDialog&>(unattendedDialog) : dialog;
-    TfrmMain window({clock, regional, folder, boxes, chooser, folder.Locations().BaseName});
+    TfrmMain window(
+        {clock, regional, folder, boxes, chooser, folderOpener, folder.Locations().BaseName});
     messages.SetParent(&window);
     dialog.SetParent(&window);
     window.FormCreate();

@@ -142,6 +142,11 @@ TProjectTableDialog::TProjectTableDialog(workunits::TProjectTable table,
     split->addWidget(m_chart);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    QPushButton* close = buttons->button(QDialogButtonBox::Close);
+    close->setObjectName("btnClose");
+    // A language file older than the key keeps Qt's own text rather than a blank button.
+    if (const std::string text = label("msgClose"); !text.empty())
+        close->setText(FromUtf8(text));
     QPushButton* csv =
         buttons->addButton(FromUtf8(label("msgExportTable")), QDialogButtonBox::ActionRole);
     csv->setObjectName("btnExportTable");

@@ -1,11 +1,14 @@
 #include "window/qt_platform.h"
 
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
+#include <QUrl>
 
 #include "translation/text_encoding.h"
 #include "util/date_time.h"
@@ -139,6 +142,20 @@ bool TQtMessageBox::Ask(const std::string& text)
 void TQtMessageBox::ShowError(const std::string& text)
 {
     QMessageBox::critical(m_parent, m_caption, FromUtf8(text));
+}
+
+bool TQtMessageBox::InformWithFolder(const std::string& text, const std::string& openLabel)
+{
+    QMessageBox box(QMessageBox::Information, m_caption, FromUtf8(text), QMessageBox::Ok, m_parent);
+    const QPushButton* open = box.addButton(FromUtf8(openLabel), QMessageBox::ActionRole);
+    box.setDefaultButton(QMessageBox::Ok);
+    box.exec();
+    return box.clickedButton() == open;
+}
+
+void TQtFolderOpener::OpenFolder(const std::filesystem::path& folder)
+{
+    QDesktopServices::openUrl(QUrl::fromLocalFile(FromPath(folder)));
 }
 
 QStringList ToQtNameFilters(std::string_view filter)

@@ -63,10 +63,17 @@ public:
     void Inform(const std::string& text) override;
     [[nodiscard]] bool Ask(const std::string& text) override;
     void ShowError(const std::string& text) override;
+    [[nodiscard]] bool InformWithFolder(const std::string& text,
+                                        const std::string& openLabel) override;
 
 private:
     QString m_caption;
     QPointer<QWidget> m_parent;
+};
+
+// The desktop's own file manager, through its URL handler.
+struct TQtFolderOpener final : IFolderOpener {
+    void OpenFolder(const std::filesystem::path& folder) override;
 };
 
 // "Name|pattern|Name|pattern" as Qt's name filters. Patterns match without regard to case, as

@@ -16,6 +16,15 @@ struct IMessageBox {
     [[nodiscard]] virtual bool Ask(const std::string& text) = 0;
     // What ended a command.
     virtual void ShowError(const std::string& text) = 0;
+    // A notice with a second button besides OK, labelled openLabel; true when the user chose it.
+    [[nodiscard]] virtual bool InformWithFolder(const std::string& text,
+                                                const std::string& openLabel) = 0;
+};
+
+// Shows a folder in the desktop's file manager.
+struct IFolderOpener {
+    virtual ~IFolderOpener() = default;
+    virtual void OpenFolder(const std::filesystem::path& folder) = 0;
 };
 
 // The file-open dialog for a log.

@@ -12,9 +12,12 @@
 
 namespace korvid::test {
 
-// Records every box; questions take their answers from Answers, then DefaultAnswer.
+// Records every box; questions take their answers from Answers, then DefaultAnswer. A notice
+// that offers its folder goes to Notices too, and its button is chosen when ChooseFolder is set.
 struct TFakeMessageBox final : window::IMessageBox {
     std::vector<std::string> Notices;
+    std::vector<std::string> FolderButtons; // one per notice that offered its folder
+    bool ChooseFolder = false;
     std::vector<std::string> Questions;
     std::vector<std::string> Errors;
     std::deque<bool> Answers;
@@ -31,10 +34,22 @@ struct TFakeMessageBox final : window::IMessageBox {
         return answer;
     }
     void ShowError(const std::string& text) override { Errors.push_back(text); }
+    [[nodiscard]] bool InformWithFolder(const std::string& text,
+                                        const std::string& openLabel) override
+    {
+        Notices.push_back(text);
+        FolderButtons.push_back(openLabel);
+        return ChooseFolder;
+    }
     [[nodiscard]] std::size_t Count() const
     {
         return Notices.size() + Questions.size() + Errors.size();
     }
+};
+
+struct TFakeFolderOpener final : window::IFolderOpener {
+    std::vector<std::filesystem::path> Opened;
+    void OpenFolder(const std::filesystem::path& folder) override { Opened.push_back(folder); }
 };
 
 // Hands out the scripted choices in order; none (or nothing left) is a cancelled dialog.

@@ -1,4 +1,5 @@
 #include <fstream>
+#include <functional>
 #include <tuple>
 
 #include <QElapsedTimer>
@@ -103,8 +104,7 @@ TEST_F(MainWindowTest, DamagedHistoryIsReportedOnceAndNotSavedOverAtClose)
     Settings("LastFahLog=" + (dir / "FAHlog.txt").string() + "\n");
     Start();
 
-    ASSERT_EQ(messages.Errors.size(), 1u);
-    EXPECT_NE(messages.Errors[0].find("Korvid.dat"), std::string::npos);
+    EXPECT_EQ(messages.Errors.size(), 1u);
     // The log's complete units were still added, in memory.
     EXPECT_EQ(window->WUsHisto().Count(), 2);
     EXPECT_EQ(messages.Notices, std::vector<std::string>{Text("msgWUsAdded", 2)});
@@ -123,8 +123,7 @@ TEST_F(MainWindowTest, SavingOverADamagedHistoryAsksFirstAndKeepsItAsTheBackup)
 
     messages.Answers = {false};
     Find<QToolButton>("sbSaveHisto").click();
-    ASSERT_EQ(messages.Questions.size(), 1u);
-    EXPECT_NE(messages.Questions[0].find("Korvid.dat"), std::string::npos);
+    EXPECT_EQ(messages.Questions.size(), 1u);
     EXPECT_EQ(dir.Read("Korvid.dat"), "not a zlib stream");
 
     messages.Answers = {true};
@@ -145,25 +144,102 @@ TEST_F(MainWindowTest, AnUnreadableLogLeavesThePreviousOneOnDisplay)
     dialog.Choices = {dir / "folder.txt"};
     Find<QToolButton>("sbLoadFahlog").click();
 
-    ASSERT_EQ(messages.Errors.size(), 1u);
-    EXPECT_NE(messages.Errors[0].find("folder.txt"), std::string::npos);
+    EXPECT_EQ(messages.Errors.size(), 1u);
     EXPECT_EQ(window->WUsLog().Count(), 2);
     EXPECT_EQ(GroupTexts(LogTree()), (std::vector<std::string>{"p10_a", "p20_b"}));
     EXPECT_EQ(Pages().tabText(0).toStdString(), "FAHlog.txt");
     EXPECT_EQ(window->LastFahLog(), dir / "FAHlog.txt");
 }
 
-TEST_F(MainWindowTest, UnconvertedLinesLoadAndAreCountedInOneNotice)
+// Each notice names the file where the user will find what it speaks of.
+TEST_F(MainWindowTest, EveryNoticeAboutAFileNamesIt)
 {
-    std::string log = Log({Unit("p_odd", 4), B});
-    const std::string run = "(Run 1, Clone 2, Gen 3)";
-    log.replace(log.rfind(run), run.size(), "(Run 99999999999, Clone 2, Gen 3)");
-    dir.Write("FAHlog.txt", log);
-    Settings("LastFahLog=" + (dir / "FAHlog.txt").string() + "\nAutoAddToHisto=0\n");
-    Start();
-
-    EXPECT_EQ(window->WUsLog().Count(), 2);
-    EXPECT_EQ(messages.Notices, std::vector<std::string>{Text("msgLinesSkipped", 2)});
+    const std::string log = (dir / "FAHlog.txt").string();
+    const std::string histo = (dir / "Korvid.dat").string();
+    auto badLines = [&] {
+        std::string text = Log({Unit("p_odd", 4), B});
+        const std::string run = "(Run 1, Clone 2, Gen 3)";
+        text.replace(text.rfind(run), run.size(), "(Run 99999999999, Clone 2, Gen 3)");
+        LastLog({});
+        dir.Write("FAHlog.txt", text);
+    };
+    using TList = std::vector<std::string> test::TFakeMessageBox::*;
+    const TList notices = &test::TFakeMessageBox::Notices;
+    const TList errors = &test::TFakeMessageBox::Errors;
+    struct TRow {
+        const char* name;
+        std::function<void()> before, after;
+        TList list;
+        std::string said;
+    };
+    const TRow rows[] = {
+        {"unreadable lines", badLines, {}, notices, "2 lignes de " + log + " contiennent"},
+        {"unreadable lines after the previous log",
+         [&] {
+             badLines();
+             dir.Write("FAHlog-Prev.txt", Log({A}));
+         },
+         {},
+         notices,
+         "de " + (dir / "FAHlog-Prev.txt").string() + " + " + log + " contiennent"},
+        {"a language file whose text has no place for the file",
+         [&] {
+             badLines();
+             dir.Write("Korvid.OLD.lng", "Language=Old\nmsgLinesSkipped=%d bad lines\n");
+         },
+         {},
+         notices,
+         "2 bad lines\n" + log},
+        {"a log that cannot be read",
+         [&] { std::filesystem::create_directory(dir / "folder.txt"); },
+         [&] {
+             dialog.Choices = {dir / "folder.txt"};
+             Find<QToolButton>("sbLoadFahlog").click();
+         },
+         errors, (dir / "folder.txt").string()},
+        {"a damaged history",
+         [&] { dir.Write("Korvid.dat", "not a zlib stream"); },
+         {},
+         errors,
+         histo},
+        {"a history cut at a zero byte",
+         [&] {
+             workunits::TWUs wus;
+             wus.ReadLog(Log({A}), "/elsewhere/FAHlog.txt", clock);
+             history::SaveCompressedText(wus.AllText() + std::string("\0tail", 5),
+                                         dir / "Korvid.dat");
+         },
+         {},
+         errors,
+         histo},
+        {"overwriting a damaged history", [&] { dir.Write("Korvid.dat", "not a zlib stream"); },
+         [&] { Find<QToolButton>("sbSaveHisto").click(); }, &test::TFakeMessageBox::Questions,
+         histo},
+        {"a history file too small for the units",
+         [&] {
+             LastLog({A});
+             histoLimit = 1;
+         },
+         [&] { Trigger("mnuAddWUsToHisto"); }, errors, "fichier d'historique " + histo},
+        {"one unit exported", [&] { LastLog({A}); }, [&] { Trigger("mnuExcelWU"); }, notices,
+         "1 fichier écrit : " + (dir / "csv" / "p10_a(").string()},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+            std::filesystem::remove_all(entry.path());
+        messages = {};
+        histoLimit = history::MaxHistoBytes;
+        Settings("AutoAddToHisto=0\n");
+        row.before();
+        Start();
+        if (row.after)
+            row.after();
+        const std::vector<std::string>& said = messages.*row.list;
+        ASSERT_FALSE(said.empty());
+        EXPECT_NE(said.back().find(row.said), std::string::npos) << said.back();
+        Close();
+    }
 }
 
 TEST_F(MainWindowTest, ChangingTheSortRebuildsTheTreesDropsTheSelectionAndIsSaved)
@@ -521,8 +597,9 @@ TEST_F(MainWindowTest, ProjectTableComparesHistoryAndLogAndExportsItsCsv)
     EXPECT_NE(csv.find("\r\n7;p7_x;3;60,00;60,00;60,00;Gromacs;08/03/2026 08:00"),
               std::string::npos)
         << csv;
-    ASSERT_EQ(messages.Notices.size(), 1U);
-    EXPECT_EQ(messages.Notices[0], "1 fichier écrit dans " + (dir / "csv").string());
+    EXPECT_EQ(messages.Notices, std::vector<std::string>{"1 fichier écrit : " +
+                                                         (dir / "csv" / "projects.csv").string()});
+    EXPECT_EQ(dialog.findChild<QPushButton*>("btnClose")->text().toStdString(), "Fermer");
 }
 
 TEST_F(MainWindowTest, ADroppedLogFileOrClientFolderIsOpened)

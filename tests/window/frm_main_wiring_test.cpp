@@ -244,6 +244,7 @@ TEST_F(MainWindowWiringTest, ExportsTakeTheActivePagesUnitsAndGiveTheShownOneBac
         {"mnuBitmapWU", 0, "png", 1},  {"mnuBitmapComplete", 0, "png", 2},
         {"mnuBitmapWUs", 0, "png", 3}, {"mnuBitmapWUs", 1, "png", 1},
     };
+    bool chosen = false; // every other notice has its folder opened
     for (const TRow& row : rows) {
         SCOPED_TRACE(std::string(row.item) + " on page " + std::to_string(row.page));
         std::filesystem::remove_all(dir / row.folder);
@@ -255,14 +256,26 @@ TEST_F(MainWindowWiringTest, ExportsTakeTheActivePagesUnitsAndGiveTheShownOneBac
         EXPECT_EQ(window->CurrentWU(), shown);
         EXPECT_EQ(Chart().CurrentWU(), shown);
         EXPECT_EQ(Selected(row.page == 0 ? LogTree() : HistoTree()), selected);
-        // Each export says how many files went where.
+        // Each export names its file, or says how many went where, and offers the folder.
         ASSERT_FALSE(messages.Notices.empty());
         const std::string where = (dir / row.folder).string();
-        EXPECT_EQ(messages.Notices.back(),
-                  row.files == 1 ? "1 fichier écrit dans " + where
-                                 : std::to_string(row.files) + " fichiers écrits dans " + where);
+        const std::string& said = messages.Notices.back();
+        if (row.files == 1) {
+            const std::string lead = "1 fichier écrit : ";
+            ASSERT_EQ(said.rfind(lead + where + "/", 0), 0u) << said;
+            EXPECT_TRUE(std::filesystem::is_regular_file(said.substr(lead.size()))) << said;
+        } else {
+            EXPECT_EQ(said, std::to_string(row.files) + " fichiers écrits dans " + where);
+        }
+        EXPECT_EQ(messages.FolderButtons.back(), "Ouvrir le dossier");
+        EXPECT_EQ(opener.Opened,
+                  std::vector<std::filesystem::path>(chosen ? 1 : 0, dir / row.folder));
         messages.Notices.clear();
+        opener.Opened.clear();
+        chosen = !chosen;
+        messages.ChooseFolder = chosen;
     }
+    messages.ChooseFolder = false;
     EXPECT_EQ(messages.Count(), 0u);
 
     // A batch that fails is reported once and still gives the shown unit back.

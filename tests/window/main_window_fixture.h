@@ -61,6 +61,7 @@ protected:
     test::TFakeProgramFolder folder;
     test::TFakeMessageBox messages;
     test::TFakeFileDialog dialog;
+    test::TFakeFolderOpener opener;
     std::unique_ptr<window::TfrmMain> window;
     std::size_t histoLimit = history::MaxHistoBytes;
 
@@ -73,8 +74,8 @@ protected:
 
     window::TfrmMain& Start()
     {
-        window = std::make_unique<window::TfrmMain>(
-            window::TWindowSeams{clock, regional, folder, messages, dialog, "Korvid", histoLimit});
+        window = std::make_unique<window::TfrmMain>(window::TWindowSeams{
+            clock, regional, folder, messages, dialog, opener, "Korvid", histoLimit});
         window->FormCreate();
         return *window;
     }

@@ -1,5 +1,10 @@
 #include "window/qt_platform.h"
 
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
 #include <gtest/gtest.h>
 
 #include "testing/fakes.h"
@@ -58,6 +63,24 @@ TEST(QtNameFilters, EachNameWithItsPatternsInEitherCase)
     for (const TRow& row : rows) {
         SCOPED_TRACE(row.filter);
         EXPECT_EQ(window::ToQtNameFilters(row.filter), row.expected);
+    }
+}
+
+TEST(QtMessageBox, ANoticeOfferingItsFolderTellsWhichButtonWasChosen)
+{
+    window::TQtMessageBox boxes(QStringLiteral("Korvid"));
+    for (const bool open : {false, true}) {
+        SCOPED_TRACE(open ? "the folder's button" : "OK");
+        // Answered once the box runs its own event loop.
+        QTimer::singleShot(0, [open] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            EXPECT_EQ(box->text(), QStringLiteral("1 file written: /tmp/x.csv"));
+            for (QAbstractButton* button : box->buttons())
+                if ((button->text() == QStringLiteral("Open the folder")) == open)
+                    button->click();
+        });
+        EXPECT_EQ(boxes.InformWithFolder("1 file written: /tmp/x.csv", "Open the folder"), open);
     }
 }
 
