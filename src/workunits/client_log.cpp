@@ -13,7 +13,7 @@
 namespace korvid::workunits {
 namespace {
 
-constexpr std::string_view PathLabel = "- FahLog Path: ";
+constexpr std::string_view PathLabel = LogPathLabel;
 
 // A client log's calendar: the banners give the day, the stamps the time of day. Midnight is
 // seen as the time of day going back by more than half a day; less is a clock set back.

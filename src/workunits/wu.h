@@ -25,6 +25,9 @@ constexpr std::uint16_t Placeholder = 999; // a project or progress line came be
 constexpr std::uint16_t ProtoMol = 0xB4;
 } // namespace core
 
+// The line the reader writes into a unit's text to say which log it came from.
+inline constexpr std::string_view LogPathLabel = "- FahLog Path: ";
+
 // The kind of machine a named core runs on, for the trees' icons.
 enum class TCoreFamily { Classic, Gpu, Cpu, Unknown };
 // Classic for the six codes of the first clients, Gpu and Cpu for the later named ones.

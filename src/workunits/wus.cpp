@@ -232,8 +232,9 @@ private:
 };
 
 // In a stored text, the header lines a unit was saved with: user name?, user ID?, machine ID?,
-// then the log-path line. Such a run begins a new unit even when the one before never closed.
-bool StartsHeaderRun(THeader kind, TKeptLines& lines)
+// then the log-path line as the reader writes it. Such a run begins a new unit even when the one
+// before never closed.
+bool StartsHeaderRun(std::string_view line, THeader kind, TKeptLines& lines)
 {
     std::size_t k = 0;
     for (THeader expected : {THeader::UserName, THeader::UserID, THeader::MachineID}) {
@@ -242,9 +243,10 @@ bool StartsHeaderRun(THeader kind, TKeptLines& lines)
         const std::string_view* next = lines.Peek(k++);
         if (next == nullptr)
             return false;
-        kind = HeaderKind(*next);
+        line = *next;
+        kind = HeaderKind(line);
     }
-    return kind == THeader::LogPath;
+    return kind == THeader::LogPath && line.starts_with(LogPathLabel);
 }
 
 } // namespace
@@ -297,10 +299,12 @@ TReadStats TWUs::Read(std::string_view content, std::string_view logPath, const 
     return stats;
 }
 
-std::optional<std::vector<TStep>> TWUs::Adopt(std::unique_ptr<TWU> wu)
+std::optional<std::vector<TStep>> TWUs::Adopt(std::unique_ptr<TWU> wu, const TWU** twin)
 {
     const std::uint64_t hash = IdentityOf(wu->Text).Hash();
-    if (ContainsHashed(*wu, hash)) {
+    if (const TWU* equal = FindEqual(*wu, hash)) {
+        if (twin != nullptr)
+            *twin = equal;
         m_arena->GiveBack(wu->Text);
         return std::nullopt;
     }
@@ -314,6 +318,7 @@ TReadStats TWUs::ReadClassicLog(std::string_view content, std::string_view logPa
 {
     std::string pathLine;
     std::string joined;
+    const char* ownPathLine = nullptr; // the one log-path line a log read with a path may hold
     if (!logPath.empty()) {
         pathLine = "- FahLog Path: " + std::string(logPath);
         if (pathLine.find_first_of("\r\n") != std::string::npos) {
@@ -326,6 +331,7 @@ TReadStats TWUs::ReadClassicLog(std::string_view content, std::string_view logPa
         }
     }
     TKeptLines lines(content, pathLine);
+    ownPathLine = pathLine.empty() ? joined.data() : pathLine.data();
 
     TReadStats stats;
     std::unordered_set<const char*> unconverted;
@@ -353,32 +359,90 @@ TReadStats TWUs::ReadClassicLog(std::string_view content, std::string_view logPa
     };
     TPassedBytes passed(owned);
     std::vector<TStep> spareSteps;
-    auto close = [&] {
+    // In a stored text, an open unit ends where a header run begins; the next unit's head must
+    // then stay such a run, or reading its text again would not end the open unit there.
+    bool headEndsOpenUnit = false;
+    THeaderLine openedWith[4];
+    bool openedLocked = false;
+    // A stored unit gets back only its own header lines. One that leaves no text behind (outdated,
+    // or a copy of one this text gave) hands on a head that ended an open unit, since the next
+    // unit's text must now end that one.
+    std::unordered_set<const TWU*> added;
+    auto forget = [&](bool handOn) {
+        if (handOn && openedLocked) {
+            std::copy(std::begin(openedWith), std::end(openedWith), std::begin(remembered));
+            headEndsOpenUnit = true;
+        } else {
+            std::fill(std::begin(remembered), std::end(remembered), THeaderLine{});
+        }
+    };
+    // split: the unit ends at a header run, which is the next head.
+    auto close = [&](bool split) {
         current->Text = arena.Seal();
-        if (auto spare = Adopt(std::move(current))) {
+        const TWU* twin = nullptr;
+        const auto spare = Adopt(std::move(current), &twin);
+        if (spare) {
             spareSteps = std::move(*spare);
             ++stats.Added;
+            if (storedText)
+                added.insert(m_items.back().get());
         }
-        // A stored unit gets back only its own header lines.
         if (storedText)
-            for (auto& header : remembered)
-                header = {};
+            forget(!split && !spare && added.contains(twin));
+    };
+
+    auto headHolds = [&](std::size_t kind) {
+        for (std::size_t k = kind; k < 4; ++k)
+            if (remembered[k].Origin != nullptr)
+                return true;
+        return false;
+    };
+    auto open = [&] {
+        current = std::make_unique<TWU>();
+        current->Steps.Recycle(std::move(spareSteps));
+        std::copy(std::begin(remembered), std::end(remembered), std::begin(openedWith));
+        openedLocked = headEndsOpenUnit;
+        headEndsOpenUnit = false;
+        for (const THeaderLine& header : remembered)
+            if (header.Origin != nullptr)
+                feed(header.Text, header.Origin);
     };
 
     std::string_view line;
     while (lines.Next(line)) {
         passed.Before(lines.OldestNeeded(line));
         const THeader kind = HeaderKind(line);
-        if (storedText && current && kind != THeader::None && StartsHeaderRun(kind, lines))
-            close();
-        if (kind != THeader::None)
-            remembered[static_cast<int>(kind)] = {std::string(line), line.data()};
-        if (!current && Holds(line, "Core required")) {
-            current = std::make_unique<TWU>();
-            current->Steps.Recycle(std::move(spareSteps));
-            for (const THeaderLine& header : remembered)
-                if (header.Origin != nullptr)
-                    feed(header.Text, header.Origin);
+        const auto slot = static_cast<std::size_t>(kind);
+        if (!storedText) {
+            // Only the stored form writes this line; one in the log would read back as the
+            // start of another unit.
+            if (kind == THeader::LogPath && line.starts_with(LogPathLabel) &&
+                line.data() != ownPathLine)
+                continue;
+            if (kind != THeader::None)
+                remembered[slot] = {std::string(line), line.data()};
+            if (!current && Holds(line, "Core required"))
+                open();
+        } else if (current) {
+            if (kind != THeader::None && StartsHeaderRun(line, kind, lines)) {
+                close(true);
+                headEndsOpenUnit = true;
+            }
+        }
+        if (storedText && !current) {
+            if (kind != THeader::None) {
+                // The head a unit was stored with: its kinds in order, none of them opening it.
+                if (!headHolds(slot)) {
+                    remembered[slot] = {std::string(line), line.data()};
+                    continue;
+                }
+                if (!(headEndsOpenUnit && kind == THeader::LogPath &&
+                      !line.starts_with(LogPathLabel)))
+                    remembered[slot] = {std::string(line), line.data()};
+            }
+            if (!Holds(line, "Core required"))
+                continue;
+            open();
         }
         if (!current)
             continue;
@@ -388,33 +452,32 @@ TReadStats TWUs::ReadClassicLog(std::string_view content, std::string_view logPa
                 current.reset();
                 arena.Drop();
                 if (storedText)
-                    for (auto& header : remembered)
-                        header = {};
+                    forget(true);
             } else {
-                close();
+                close(false);
             }
         }
     }
     // The unit the client is still working on.
     if (current)
-        close();
+        close(false);
     stats.UnconvertedLines = static_cast<int>(unconverted.size());
     return stats;
 }
 
-bool TWUs::ContainsHashed(const TWU& wu, std::uint64_t hash) const
+const TWU* TWUs::FindEqual(const TWU& wu, std::uint64_t hash) const
 {
     const TIdentity identity = IdentityOf(wu.Text);
     const auto [first, last] = m_byIdentity.equal_range(hash);
     for (auto it = first; it != last; ++it)
         if (IdentityOf(it->second->Text) == identity)
-            return true;
-    return false;
+            return it->second;
+    return nullptr;
 }
 
 bool TWUs::Contains(const TWU& wu) const
 {
-    return ContainsHashed(wu, IdentityOf(wu.Text).Hash());
+    return FindEqual(wu, IdentityOf(wu.Text).Hash()) != nullptr;
 }
 
 void TWUs::Insert(std::unique_ptr<TWU> wu, std::uint64_t hash)

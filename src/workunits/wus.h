@@ -61,10 +61,11 @@ private:
                     std::string* owned);
     TReadStats ReadClassicLog(std::string_view content, std::string_view logPath,
                               const util::IClock& clock, std::string* owned);
-    // Keeps a unit whose text the arena has just sealed, unless an equal one is here; returns
-    // the storage its steps had, or nothing when it was refused and its text given back.
-    std::optional<std::vector<TStep>> Adopt(std::unique_ptr<TWU> wu);
-    [[nodiscard]] bool ContainsHashed(const TWU& wu, std::uint64_t hash) const;
+    // Keeps a unit whose text the arena has just sealed, unless an equal one is here (twin, when
+    // given, then points to it); returns the storage its steps had, or nothing when it was
+    // refused and its text given back.
+    std::optional<std::vector<TStep>> Adopt(std::unique_ptr<TWU> wu, const TWU** twin = nullptr);
+    [[nodiscard]] const TWU* FindEqual(const TWU& wu, std::uint64_t hash) const;
     void Insert(std::unique_ptr<TWU> wu, std::uint64_t hash);
     // Returns the storage the steps had.
     std::vector<TStep> KeepSteps(TWU& wu);

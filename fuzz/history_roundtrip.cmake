@@ -1,0 +1,1 @@
+korvid_fuzz_target(history_roundtrip korvid_workunits korvid_history)
