@@ -63,10 +63,13 @@ void TfrmMain::FormCreate()
         LoadSettings();
         BuildLanguageMenu();
         ApplyStartLanguage();
+        SetActivePage(TPage::Log);
+        PagesChange(false);
+        // A history of years takes seconds to read: the window is there first.
+        ShowAndDraw();
         LoadHisto();
         SetActivePage(TPage::Log);
         PagesChange(false);
-        ShowAndDraw();
     } catch (...) {
         ShowAndDraw();
         ShowFailure(FromUtf8(Message("msgStartUp")));

@@ -126,6 +126,7 @@ void TfrmMain::ReadFahLog(const std::filesystem::path& path, bool following)
 
 void TfrmMain::LoadHisto()
 {
+    const TBusyCursor busy;
     history::THistoLoadResult result = m_store.LoadHisto();
     switch (result.Outcome) {
     case history::THistoLoad::Missing:
