@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <set>
 #include <string_view>
 #include <tuple>
@@ -9,10 +10,13 @@
 #include "testing/fakes.h"
 #include "testing/temp_dir.h"
 #include "workunits/log_files.h"
+#include "workunits/log_text.h"
 #include "workunits/wus.h"
 
 namespace korvid {
+namespace {
 
+using workunits::TWU;
 using workunits::TWUs;
 
 std::vector<std::filesystem::path> CorpusLogs()
@@ -27,57 +31,6 @@ std::vector<std::filesystem::path> CorpusLogs()
     std::sort(logs.begin(), logs.end());
     return logs;
 }
-
-TEST(Corpus, RealLogsGivePlausibleUnitsThatSurviveTheHistory)
-{
-    const auto logs = CorpusLogs();
-    if (logs.empty())
-        GTEST_SKIP() << "no corpus of client logs beside this checkout";
-    test::TFakeClock clock;
-    int withSteps = 0;
-    for (const auto& path : logs) {
-        SCOPED_TRACE(path.string());
-        TWUs wus;
-        const auto stats = wus.ReadLog(workunits::ReadFahLogText(path), path.string(), clock);
-        EXPECT_EQ(stats.Added, wus.Count());
-        for (std::ptrdiff_t i = 0; i < wus.Count(); ++i) {
-            const auto& wu = *wus.Items(i);
-            EXPECT_EQ(wu.LogPath, path.string());
-            EXPECT_TRUE(wu.Text.ends_with("\r\n"));
-            if (wu.Slot.empty() && path.filename() == "FAHlog.txt") {
-                EXPECT_NE(wu.Text.find("Core required"), std::string::npos);
-            }
-            EXPECT_GE(wu.ElapsedSeconds(), 0);
-            const auto benchmark = wu.Benchmark();
-            EXPECT_LE(benchmark.Kept, wu.Steps.Count());
-            EXPECT_GE(benchmark.Average, 0.0F);
-            for (const auto& step : wu.Steps)
-                EXPECT_GE(step.Duration, 0);
-            withSteps += wu.Steps.Empty() ? 0 : 1;
-        }
-        // Stored and read again: the same units in the same order, byte for byte.
-        TWUs history;
-        history.ReadLog(wus.AllText(), "", clock);
-        ASSERT_EQ(history.Count(), wus.Count());
-        for (std::ptrdiff_t i = 0; i < wus.Count(); ++i)
-            EXPECT_EQ(history.Items(i)->Text, wus.Items(i)->Text) << "unit " << i;
-    }
-    EXPECT_GT(withSteps, 100);
-}
-
-TEST(Corpus, TheLongGpuLogHoldsItsUnits)
-{
-    const auto dir = test::CorpusDir();
-    const auto path = dir / "v6/v623-win-gpu2-11-14-long/FAHlog.txt";
-    if (dir.empty() || !std::filesystem::exists(path))
-        GTEST_SKIP() << "no corpus of client logs beside this checkout";
-    test::TFakeClock clock;
-    TWUs wus;
-    wus.ReadLog(workunits::ReadFahLogText(path), path.string(), clock);
-    EXPECT_EQ(wus.Count(), 205);
-}
-
-namespace {
 
 std::vector<std::string_view> TextLines(std::string_view text)
 {
@@ -116,92 +69,111 @@ bool IsLaterClientsLine(std::string_view line)
            (IsProgressLine(line) && line.find(" steps ") == std::string_view::npos);
 }
 
-void ExpectSameFields(const workunits::TWU& a, const workunits::TWU& b)
+struct TFigures {
+    int Units = 0, WithSteps = 0, StepsDated = 0, Cored = 0, Prcg = 0;
+    int Datable = 0, StartDated = 0, WithProgress = 0, Stepped = 0; // 6.x logs
+};
+
+// The 6.x reader's own checks of one unit: dates, frames, the protein's project, and the lines a
+// history written before them would hold.
+void CheckSixClientsUnit(const TWU& wu, TFigures& f, std::string& legacy)
 {
-    EXPECT_EQ(b.Text, a.Text);
-    EXPECT_EQ(std::tie(b.Project, b.Run, b.Clone, b.Gen, b.Protein, b.Core),
-              std::tie(a.Project, a.Run, a.Clone, a.Gen, a.Protein, a.Core));
-    EXPECT_EQ(
-        std::tie(b.UserName, b.Team, b.UserID, b.MachineID, b.FramesExpected, b.ShutdownLine),
-        std::tie(a.UserName, a.Team, a.UserID, a.MachineID, a.FramesExpected, a.ShutdownLine));
-    EXPECT_EQ(std::tie(b.StartTime, b.LastTime, b.EndTime),
-              std::tie(a.StartTime, a.LastTime, a.EndTime));
-    EXPECT_EQ(b.Steps, a.Steps);
+    const auto lines = TextLines(wu.Text);
+    const auto firstDated = std::find_if(lines.begin(), lines.end(), IsDatedLine);
+    if (std::any_of(firstDated, lines.end(), HasStamp)) {
+        ++f.Datable;
+        f.StartDated += wu.StartDate() >= 2 ? 1 : 0; // not on 1899-12-30
+    }
+    if (std::any_of(lines.begin(), lines.end(), IsProgressLine)) {
+        ++f.WithProgress;
+        f.Stepped += wu.Steps.Empty() ? 0 : 1;
+    }
+    EXPECT_NE(wu.CoreName(), "?");
+    if (wu.Protein.starts_with('p') && wu.Protein.find('_') != std::string::npos) {
+        EXPECT_TRUE(wu.Protein.starts_with("p" + std::to_string(wu.Project) + "_"))
+            << wu.Protein << " " << wu.Project;
+    }
+    for (std::string_view line : lines)
+        if (!IsLaterClientsLine(line))
+            legacy.append(line).append("\r\n");
 }
 
 } // namespace
 
-TEST(Corpus, SixClientsLogsGiveDatesFramesCoresAndTheirOwnProjects)
+TEST(Corpus, RealLogsGivePlausibleUnitsThatSurviveTheHistory)
 {
-    const auto dir = test::CorpusDir();
-    if (dir.empty() || !std::filesystem::exists(dir / "v6"))
+    const auto logs = CorpusLogs();
+    if (logs.empty())
         GTEST_SKIP() << "no corpus of client logs beside this checkout";
     test::TFakeClock clock;
-    int units = 0;
-    int datable = 0;
-    int dated = 0;
-    int withProgress = 0;
-    int withSteps = 0;
-    for (const auto& path : CorpusLogs()) {
-        if (path.parent_path().parent_path().filename() != "v6")
-            continue;
+    std::map<std::string, TFigures> figures; // by client generation: v6, v7, v8
+    int named = 0;
+    for (const auto& path : logs) {
         SCOPED_TRACE(path.string());
+        const std::string generation = path.parent_path().parent_path().filename().string();
+        TFigures& f = figures[generation];
         TWUs wus;
-        wus.ReadLog(workunits::ReadFahLogText(path), path.string(), clock);
+        const auto stats = wus.ReadLog(workunits::ReadFahLogText(path), path.string(), clock);
+        EXPECT_EQ(stats.Added, wus.Count());
         TWUs history;
         history.ReadLog(wus.AllText(), "", clock);
-        ASSERT_EQ(history.Count(), wus.Count());
+        test::ExpectSameUnits(wus, history);
+        EXPECT_EQ(history.ReadLog(wus.AllText(), "", clock).Added, 0);
         std::string legacy;
+        std::set<std::tuple<int, int, int, int>> identities;
         for (std::ptrdiff_t i = 0; i < wus.Count(); ++i) {
-            const auto& wu = *wus.Items(i);
             SCOPED_TRACE(i);
-            ++units;
-            ExpectSameFields(wu, *history.Items(i));
-            const auto lines = TextLines(wu.Text);
-            const auto firstDated = std::find_if(lines.begin(), lines.end(), IsDatedLine);
-            if (std::any_of(firstDated, lines.end(), HasStamp)) {
-                ++datable;
-                dated += wu.StartDate() >= 2 ? 1 : 0; // not on 1899-12-30
+            const auto& wu = *wus.Items(i);
+            EXPECT_EQ(wu.LogPath, path.string());
+            EXPECT_TRUE(wu.Text.ends_with("\r\n"));
+            if (wu.Slot.empty() && path.filename() == "FAHlog.txt") {
+                EXPECT_NE(wu.Text.find("Core required"), std::string::npos);
             }
-            if (std::any_of(lines.begin(), lines.end(), IsProgressLine)) {
-                ++withProgress;
-                withSteps += wu.Steps.Empty() ? 0 : 1;
+            EXPECT_GE(wu.ElapsedSeconds(), 0);
+            const auto benchmark = wu.Benchmark();
+            EXPECT_LE(benchmark.Kept, wu.Steps.Count());
+            EXPECT_GE(benchmark.Average, 0.0F);
+            bool dated = true;
+            for (const auto& step : wu.Steps) {
+                EXPECT_GE(step.Duration, 0);
+                dated = dated && step.Date > 1; // not on day 0
             }
-            EXPECT_NE(wu.CoreName(), "?");
-            // The project a protein name gives is the unit's own.
-            if (wu.Protein.starts_with('p') && wu.Protein.find('_') != std::string::npos)
-                EXPECT_TRUE(wu.Protein.starts_with("p" + std::to_string(wu.Project) + "_"))
-                    << wu.Protein << " " << wu.Project;
-            for (std::string_view line : lines)
-                if (!IsLaterClientsLine(line))
-                    legacy.append(line).append("\r\n");
+            ++f.Units;
+            f.Cored += wu.CoreName() != "?";
+            f.Prcg += wu.Project >= 0 && wu.Run >= 0 && wu.Clone >= 0 && wu.Gen >= 0;
+            f.WithSteps += wu.Steps.Empty() ? 0 : 1;
+            f.StepsDated += !wu.Steps.Empty() && dated;
+            identities.emplace(wu.Project, wu.Run, wu.Clone, wu.Gen);
+            if (generation == "v6")
+                CheckSixClientsUnit(wu, f, legacy);
         }
-        // A history written before these lines were kept loads unit for unit.
-        TWUs old;
-        old.ReadLog(legacy, "", clock);
-        EXPECT_EQ(old.Count(), wus.Count());
+        if (generation == "v6") { // a history written before the later clients' lines loads whole
+            TWUs old;
+            old.ReadLog(legacy, "", clock);
+            EXPECT_EQ(old.Count(), wus.Count());
+        }
+        const std::string folder = path.parent_path().filename().string();
+        if (folder == "v623-win-gpu2-11-14-long") {
+            ++named;
+            EXPECT_EQ(wus.Count(), 205);
+        }
+        if (folder == "v623-win-uni-78-82-autosend") { // uploads inside a unit leave it alone
+            ++named;
+            EXPECT_EQ(identities.size(), static_cast<std::size_t>(wus.Count()));
+            EXPECT_GE(wus.Count(), 10);
+        }
     }
-    EXPECT_GE(units, 400);
-    EXPECT_GE(dated, datable * 95 / 100);
-    EXPECT_GE(withSteps, withProgress * 95 / 100);
-}
-
-TEST(Corpus, UploadsInsideAUnitLeaveItsIdentityAlone)
-{
-    const auto dir = test::CorpusDir();
-    const auto path = dir / "v6/v623-win-uni-78-82-autosend/FAHlog.txt";
-    if (dir.empty() || !std::filesystem::exists(path))
-        GTEST_SKIP() << "no corpus of client logs beside this checkout";
-    test::TFakeClock clock;
-    TWUs wus;
-    wus.ReadLog(workunits::ReadFahLogText(path), path.string(), clock);
-    std::set<std::tuple<int, int, int, int>> identities;
-    for (std::ptrdiff_t i = 0; i < wus.Count(); ++i) {
-        const auto& wu = *wus.Items(i);
-        identities.emplace(wu.Project, wu.Run, wu.Clone, wu.Gen);
-    }
-    EXPECT_EQ(identities.size(), static_cast<std::size_t>(wus.Count()));
-    EXPECT_GE(wus.Count(), 10);
+    EXPECT_EQ(named, 2);
+    const TFigures& v6 = figures["v6"];
+    EXPECT_GE(v6.Units, 400);
+    EXPECT_GE(v6.StartDated, v6.Datable * 95 / 100);
+    EXPECT_GE(v6.Stepped, v6.WithProgress * 95 / 100);
+    EXPECT_GT(v6.WithSteps, 100);
+    const TFigures& v7 = figures["v7"];
+    EXPECT_GE(v7.StepsDated * 100, v7.WithSteps * 95);
+    EXPECT_GE(v7.Cored * 100, v7.Units * 95);
+    EXPECT_GE(v7.Prcg * 100, v7.Units * 95);
+    EXPECT_GT(v7.WithSteps, 200);
 }
 
 } // namespace korvid

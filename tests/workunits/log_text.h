@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include <gtest/gtest.h>
+
 #include "util/date_time.h"
 #include "workunits/wus.h"
 
@@ -79,6 +81,25 @@ inline std::string Digest(const workunits::TWUs& wus)
     for (std::ptrdiff_t i = 0; i < wus.Count(); ++i)
         all += Digest(*wus.Items(i)) + "\n";
     return all;
+}
+
+// Two readings of the same units agree on every byte, step and field; the log path only where
+// the text keeps it.
+inline void ExpectSameUnits(const workunits::TWUs& a, const workunits::TWUs& b)
+{
+    ASSERT_EQ(b.Count(), a.Count());
+    for (std::ptrdiff_t i = 0; i < a.Count(); ++i) {
+        SCOPED_TRACE("unit " + std::to_string(i));
+        const workunits::TWU& x = *a.Items(i);
+        const workunits::TWU& y = *b.Items(i);
+        EXPECT_EQ(y.Text, x.Text);
+        EXPECT_EQ(y.Steps, x.Steps);
+        EXPECT_EQ(Digest(y), Digest(x));
+        EXPECT_EQ(y.EndTime, x.EndTime);
+        if (x.Text.find("- FahLog Path: ") != std::string_view::npos) {
+            EXPECT_EQ(y.LogPath, x.LogPath);
+        }
+    }
 }
 
 } // namespace korvid::test

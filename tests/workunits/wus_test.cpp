@@ -91,13 +91,7 @@ TEST_F(CollectionTest, AllTextReadsBackIntoTheSameUnits)
 
     TWUs history;
     history.ReadLog(wus.AllText(), "", clock);
-    ASSERT_EQ(history.Count(), wus.Count());
-    for (std::ptrdiff_t i = 0; i < wus.Count(); ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(history.Items(i)->Text, wus.Items(i)->Text);
-        EXPECT_EQ(history.Items(i)->Steps, wus.Items(i)->Steps);
-        EXPECT_EQ(history.Items(i)->LogPath, wus.Items(i)->LogPath);
-    }
+    test::ExpectSameUnits(wus, history);
     EXPECT_EQ(history.AllText(), wus.AllText());
 }
 
@@ -163,10 +157,6 @@ TEST_F(CollectionTest, DeleteForgetsTheUnitSoItCanComeBack)
     wus.Clear();
     EXPECT_EQ(wus.ReadLog(Unit(2), "", clock).Added, 1);
 }
-
-} // namespace korvid
-
-namespace korvid {
 
 TEST_F(CollectionTest, DeleteWhereRemovesThePickedUnitsInOnePassAndForgetsThem)
 {
