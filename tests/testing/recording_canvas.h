@@ -55,43 +55,25 @@ struct TRecordingCanvas final : chart::ICanvas {
     [[nodiscard]] int Width() const override { return SurfaceWidth; }
     [[nodiscard]] int Height() const override { return SurfaceHeight; }
 
-    void SetPen(const chart::TPen& pen) override
-    {
-        Pen = pen;
-        Log(TCallKind::SetPen);
-    }
+    void SetPen(const chart::TPen& pen) override { Log(TCallKind::SetPen).Pen = Pen = pen; }
     void SetBrush(const chart::TBrush& brush) override
     {
-        Brush = brush;
-        Log(TCallKind::SetBrush);
+        Log(TCallKind::SetBrush).Brush = Brush = brush;
     }
-    void SetFont(const chart::TFont& font) override
-    {
-        Font = font;
-        Log(TCallKind::SetFont);
-    }
-    void MoveTo(int x, int y) override
-    {
-        Position = {x, y};
-        Log(TCallKind::MoveTo).At = Position;
-    }
+    void SetFont(const chart::TFont& font) override { Log(TCallKind::SetFont).Font = Font = font; }
+    void MoveTo(int x, int y) override { Log(TCallKind::MoveTo, Position = {x, y}); }
     void LineTo(int x, int y) override
     {
-        TCall& call = Log(TCallKind::LineTo);
-        call.At = Position;
-        call.To = Position = {x, y};
+        Log(TCallKind::LineTo, Position, {x, y});
+        Position = {x, y};
     }
     void SetPixel(int x, int y, chart::TColor color) override
     {
-        TCall& call = Log(TCallKind::SetPixel);
-        call.At = {x, y};
-        call.Color = color;
+        Log(TCallKind::SetPixel, {x, y}).Color = color;
     }
     void Ellipse(int left, int top, int right, int bottom) override
     {
-        TCall& call = Log(TCallKind::Ellipse);
-        call.At = {left, top};
-        call.To = {right, bottom};
+        Log(TCallKind::Ellipse, {left, top}, {right, bottom});
     }
     void Polygon(std::span<const chart::TPoint> points) override
     {
@@ -99,15 +81,11 @@ struct TRecordingCanvas final : chart::ICanvas {
     }
     void FillRect(int left, int top, int right, int bottom) override
     {
-        TCall& call = Log(TCallKind::FillRect);
-        call.At = {left, top};
-        call.To = {right, bottom};
+        Log(TCallKind::FillRect, {left, top}, {right, bottom});
     }
     void TextOut(int x, int y, std::string_view text) override
     {
-        TCall& call = Log(TCallKind::TextOut);
-        call.At = {x, y};
-        call.Text = text;
+        Log(TCallKind::TextOut, {x, y}).Text = text;
     }
     [[nodiscard]] int TextWidth(std::string_view text) override
     {
@@ -158,14 +136,9 @@ struct TRecordingCanvas final : chart::ICanvas {
     }
 
 private:
-    TCall& Log(TCallKind kind)
+    TCall& Log(TCallKind kind, chart::TPoint at = {}, chart::TPoint to = {})
     {
-        TCall& call = Calls.emplace_back();
-        call.Kind = kind;
-        call.Pen = Pen;
-        call.Brush = Brush;
-        call.Font = Font;
-        return call;
+        return Calls.emplace_back(TCall{kind, at, to, {}, {}, 0, Pen, Brush, Font});
     }
 };
 
