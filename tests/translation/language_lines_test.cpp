@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include "translation/french_defaults.h"
+#include "translation/text_encoding.h"
+
 namespace korvid {
 namespace {
 
@@ -83,6 +86,19 @@ TEST(ParseLanguageFile, LoadsOnlyTextThatNamesItsLanguage)
             EXPECT_EQ(ValueOf(file.Lines, "Language"), "English");
         }
     }
+}
+
+// The built-in texts stand in for a language file's texts only: the language's name and its
+// font come from a file.
+TEST(FrenchDefaults, AreUtf8LinesWithoutFontOrLanguageKeys)
+{
+    const std::string_view defaults = translation::FrenchDefaults();
+    ASSERT_TRUE(translation::IsValidUtf8(defaults));
+    const auto lines = translation::TLanguageLines::Parse(defaults);
+    EXPECT_GT(lines.Count(), 50U);
+    EXPECT_NE(lines.Find("msgWUInHistory"), nullptr);
+    for (const char* key : {"Language", "FontFace", "FontSize", "CharSet"})
+        EXPECT_EQ(lines.Find(key), nullptr) << key;
 }
 
 } // namespace

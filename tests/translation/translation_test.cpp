@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "testing/temp_dir.h"
+#include "translation/language.h"
 
 namespace korvid {
 namespace {
@@ -70,30 +71,6 @@ TEST_F(TranslationTest, Windows1252AndUtf8FilesGiveTheSameUtf8Texts)
     }
 }
 
-TEST_F(TranslationTest, ABadOrMissingFileLeavesTheLoadedLanguageInEffect)
-{
-    dir.Write("Korvid.EN.lng", "Language=English\nfrmMain.tsHisto=History\n");
-    dir.Write("Korvid.EMPTY.lng", "");
-    dir.Write("Korvid.BINARY.lng", std::string("Language=x\n\0\x01", 13));
-    dir.Write("Korvid.HUGE.lng",
-              "Language=H\n" + std::string(translation::MaxLanguageFileBytes, '\n'));
-    dir.Write("Korvid./keep", ""); // so "Korvid./../" leads back here
-    std::filesystem::create_directory(dir / "Korvid.FOLDER.lng");
-    ASSERT_EQ(::mkfifo((dir / "Korvid.PIPE.lng").c_str(), 0600), 0);
-    ASSERT_EQ(catalogue.LoadLanguage("EN"), TLanguageLoad::Loaded);
-    const std::pair<const char*, TLanguageLoad> rows[] = {
-        {"NONE", TLanguageLoad::Missing},          {"EMPTY", TLanguageLoad::Unnamed},
-        {"BINARY", TLanguageLoad::NotText},        {"HUGE", TLanguageLoad::TooLarge},
-        {"FOLDER", TLanguageLoad::Missing},        {"PIPE", TLanguageLoad::Unreadable},
-        {"/../Korvid.EN", TLanguageLoad::Missing}, // a code never leaves the folder
-    };
-    for (const auto& [code, outcome] : rows) {
-        SCOPED_TRACE(code);
-        EXPECT_EQ(catalogue.LoadLanguage(code), outcome);
-        EXPECT_EQ(catalogue.GetText("frmMain", "tsHisto"), "History");
-    }
-}
-
 TEST_F(TranslationTest, FindsTheFileWhateverTheCaseOfItsNamePreferringTheExactOne)
 {
     dir.Write("KORVID.EN.lng", "Language=upper\n");
@@ -131,36 +108,46 @@ TEST_F(TranslationTest, FontKeysComeFromTheLanguageFileOnly)
     }
 }
 
-TEST_F(TranslationTest, LanguageInfoOffersExactlyTheFilesThatLoad)
+// The files the language menu offers are exactly those that load; one that does not load
+// leaves the language in effect as it was.
+TEST_F(TranslationTest, LanguageInfoOffersExactlyTheFilesThatLoadAndABadFileChangesNothing)
 {
-    dir.Write("Korvid.en.gb.lng", "; English\nlanguage=English\n");
-    dir.Write("korvid.Korvid.de.lng", "Language=Deutsch\n");
+    dir.Write("Korvid.en.gb.lng", "; English\nlanguage=English\nfrmMain.tsHisto=History\n");
+    dir.Write("korvid.Korvid.de.lng", "Language=Deutsch\nfrmMain.tsHisto=Verlauf\n");
     dir.Write("Korvid.NONAME.lng", "frmMain=Korvid\n");
-    dir.Write("Korvid.BIN.lng", std::string("\x7F"
-                                            "ELF\x02\0\0",
-                                            7));
-    std::filesystem::create_directory(dir / "Korvid.DIR.lng");
+    dir.Write("Korvid.BINARY.lng", std::string("Language=x\n\0\x01", 13));
+    dir.Write("Korvid.HUGE.lng",
+              "Language=H\n" + std::string(translation::MaxLanguageFileBytes, '\n'));
+    dir.Write("Korvid./keep", ""); // so "Korvid./../" leads back here
+    std::filesystem::create_directory(dir / "Korvid.FOLDER.lng");
+    ASSERT_EQ(::mkfifo((dir / "Korvid.PIPE.lng").c_str(), 0600), 0);
     struct Row {
-        const char* file;
-        TLanguageLoad outcome;
         const char* code;
+        TLanguageLoad outcome;
+        const char* tab;            // in effect afterwards
+        const char* file = nullptr; // asked for its language info
     };
     const Row rows[] = {
-        {"Korvid.en.gb.lng", TLanguageLoad::Loaded, "EN.GB"},
-        {"korvid.Korvid.de.lng", TLanguageLoad::Loaded, "KORVID.DE"},
-        {"Korvid.NONAME.lng", TLanguageLoad::Unnamed, "NONAME"},
-        {"Korvid.BIN.lng", TLanguageLoad::NotText, "BIN"},
-        {"Korvid.DIR.lng", TLanguageLoad::Missing, "DIR"},
+        {"EN.GB", TLanguageLoad::Loaded, "History", "Korvid.en.gb.lng"},
+        {"NONAME", TLanguageLoad::Unnamed, "History", "Korvid.NONAME.lng"},
+        {"BINARY", TLanguageLoad::NotText, "History", "Korvid.BINARY.lng"},
+        {"HUGE", TLanguageLoad::TooLarge, "History", "Korvid.HUGE.lng"},
+        {"FOLDER", TLanguageLoad::Missing, "History", "Korvid.FOLDER.lng"},
+        {"KORVID.DE", TLanguageLoad::Loaded, "Verlauf", "korvid.Korvid.de.lng"},
+        {"PIPE", TLanguageLoad::Unreadable, "Verlauf"},
+        {"NONE", TLanguageLoad::Missing, "Verlauf"},
+        {"/../Korvid.EN.GB", TLanguageLoad::Missing, "Verlauf"}, // a code never leaves the folder
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.file);
-        const auto info = TTranslation::GetLanguageInfo(dir / row.file, "Korvid");
-        EXPECT_EQ(info.Outcome, row.outcome);
-        EXPECT_EQ(info.Usable(), row.outcome == TLanguageLoad::Loaded);
-        if (info.Usable()) {
-            EXPECT_EQ(info.Code, row.code);
-        }
+        SCOPED_TRACE(row.code);
         EXPECT_EQ(catalogue.LoadLanguage(row.code), row.outcome);
+        EXPECT_EQ(catalogue.GetText("frmMain", "tsHisto"), row.tab);
+        if (row.file != nullptr) {
+            const auto info = TTranslation::GetLanguageInfo(dir / row.file, "Korvid");
+            EXPECT_EQ(info.Outcome, row.outcome);
+            EXPECT_EQ(info.Usable(), row.outcome == TLanguageLoad::Loaded);
+            EXPECT_EQ(info.Code, info.Usable() ? row.code : "");
+        }
     }
 }
 
@@ -198,6 +185,25 @@ TEST(TranslationFolders, TheUserFolderComesFirstAndABrokenFileThereHidesNothing)
         EXPECT_EQ(catalogue.LoadLanguage(row.code), row.outcome);
         EXPECT_EQ(catalogue.GetText("", "msgRun"), row.run);
     }
+}
+
+TEST(TLanguage, KeepsCodesSortedWithoutRegardToCaseAndDropsDuplicates)
+{
+    translation::TLanguage languages;
+    EXPECT_EQ(languages.Add("FRANCAIS"), 0);
+    EXPECT_EQ(languages.Add("english"), 0);
+    EXPECT_EQ(languages.Add("DEUTSCH"), 0);
+    EXPECT_EQ(languages.Add("Espanol"), 2);
+    EXPECT_EQ(languages.Add("English"), -1);
+    EXPECT_EQ(languages.Add("_X"), 4); // '_' sorts after the letters once they are upper case
+    const char* expected[] = {"DEUTSCH", "english", "Espanol", "FRANCAIS", "_X"};
+    ASSERT_EQ(languages.Count(), 5);
+    for (std::ptrdiff_t i = 0; i < 5; ++i)
+        EXPECT_EQ(*languages.Items(i), expected[i]);
+    EXPECT_EQ(languages.Items(-1), nullptr);
+    EXPECT_EQ(languages.Items(5), nullptr);
+    EXPECT_EQ(languages.IndexOf("ESPANOL"), 2);
+    EXPECT_EQ(languages.IndexOf("ITALIANO"), -1);
 }
 
 } // namespace

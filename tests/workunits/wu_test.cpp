@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "workunits/eta.h"
+#include "workunits/step.h"
+
 namespace korvid {
 
 using workunits::TWU;
@@ -155,11 +158,113 @@ TEST(TWU, CoreNamesCoverTheLaterClientsAndLeaveTheRestUnknown)
         EXPECT_EQ(workunits::CoreFamily(row.code), row.family);
     }
     // Every code a 6.x log of the corpus or a later client names.
-    for (const std::uint16_t code : {0x11, 0x14, 0x15, 0x16, 0x17, 0x18, 0x21, 0x22, 0x23, 0xA0,
-                                     0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0xA6, 0xA7, 0xA8, 0xB4}) {
+    for (const int code : {0x11, 0x14, 0x15, 0x16, 0x17, 0x18, 0x21, 0x22, 0x23, 0xA0, 0xA1, 0xA2,
+                           0xA3, 0xA4, 0xA5, 0xA6, 0xA7, 0xA8, 0xB4}) {
         TWU wu;
-        wu.SetCore(code);
+        wu.SetCore(static_cast<std::uint16_t>(code));
         EXPECT_NE(wu.CoreName(), "?") << std::hex << code;
+    }
+}
+
+using workunits::TSteps;
+
+TSteps WithDurations(std::initializer_list<int> durations)
+{
+    TSteps steps;
+    for (int duration : durations)
+        steps.Add().Duration = duration;
+    return steps;
+}
+
+TEST(TSteps, ItemsOutsideTheListAreNone)
+{
+    TSteps steps = WithDurations({1, 2});
+    EXPECT_EQ(steps.Items(-1), nullptr);
+    EXPECT_EQ(steps.Items(2), nullptr);
+    ASSERT_NE(steps.Items(1), nullptr);
+    EXPECT_EQ(steps.Items(1)->Duration, 2);
+}
+
+TEST(TSteps, DurationStatsKeepTheEarlierStepOnTies)
+{
+    const auto stats = WithDurations({5, 3, 3, 9}).DurationStats();
+    EXPECT_EQ(stats.Average, 5.0F);
+    EXPECT_EQ(stats.Shortest, 1);
+    EXPECT_EQ(stats.Longest, 3);
+
+    const auto same = WithDurations({4, 4, 4}).DurationStats();
+    EXPECT_EQ(same.Shortest, 0);
+    EXPECT_EQ(same.Longest, 0);
+
+    const auto none = TSteps().DurationStats();
+    EXPECT_EQ(none.Average, 0.0F);
+    EXPECT_EQ(none.Shortest, -1);
+}
+
+TEST(TSteps, CopyFromAppendsAfterTheStepsAlreadyThere)
+{
+    TSteps steps = WithDurations({1, 2});
+    steps.CopyFrom(WithDurations({3, 4, 5}));
+    ASSERT_EQ(steps.Count(), 5);
+    EXPECT_EQ(steps.Items(0)->Duration, 1);
+    EXPECT_EQ(steps.Items(4)->Duration, 5);
+}
+
+constexpr double Day = 46000; // some midnight
+constexpr double Minute = 1.0 / 1440;
+
+// A Gromacs unit of 100 frames whose first `done` frames took two minutes each.
+workunits::TWU Running(int done)
+{
+    workunits::TWU wu;
+    wu.SetCore(workunits::core::Gromacs);
+    wu.FramesExpected = 100;
+    for (int frame = 0; frame <= done; ++frame) {
+        auto& step = wu.Steps.Add();
+        step.Frame = frame;
+        step.PrevDate = Day + (frame - 1) * 2 * Minute;
+        step.Date = Day + frame * 2 * Minute;
+        step.Duration = frame == 0 ? 0 : 120;
+    }
+    return wu;
+}
+
+TEST(EstimateEnd, FramesLeftAtTheBenchmarkPaceFromTheLastFrame)
+{
+    const workunits::TWU wu = Running(40);
+    const double lastFrame = Day + 80 * Minute;
+
+    const auto eta = workunits::EstimateEnd(wu, lastFrame + 20 * Minute);
+    ASSERT_TRUE(eta.has_value());
+    EXPECT_EQ(eta->FramesLeft, 60);
+    EXPECT_NEAR(eta->ExpectedEnd, lastFrame + 120 * Minute, 1e-9);
+    EXPECT_NEAR(eta->RemainingSeconds, 100 * 60, 1e-3);
+
+    // A client stopped for longer than the estimate: the end lies in the past, nothing remains.
+    const auto late = workunits::EstimateEnd(wu, lastFrame + 1);
+    ASSERT_TRUE(late.has_value());
+    EXPECT_EQ(late->RemainingSeconds, 0);
+}
+
+TEST(EstimateEnd, NoneForAUnitThatIsNotFolding)
+{
+    struct Row {
+        const char* name;
+        workunits::TWU wu;
+    };
+    workunits::TWU finished = Running(100);
+    workunits::TWU shutDown = Running(40);
+    shutDown.ShutdownLine = "[10:00:00] Folding@home Core Shutdown: INTERRUPTED";
+    workunits::TWU noSteps;
+    noSteps.FramesExpected = 100;
+    workunits::TWU onlyFrameZero = Running(0); // no duration yet: no benchmark
+    Row rows[] = {{"all frames done", finished},
+                  {"ended by a shutdown line", shutDown},
+                  {"no steps", noSteps},
+                  {"no benchmark yet", onlyFrameZero}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_FALSE(workunits::EstimateEnd(row.wu, Day + 1).has_value());
     }
 }
 
