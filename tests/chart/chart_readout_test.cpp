@@ -1,6 +1,8 @@
 #include "chart/chart.h"
 #include "chart/zoom.h"
 
+#include <cstdio>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -58,6 +60,63 @@ protected:
     {
         return {40 + 50 * frame, 360 - static_cast<int>(10 * (2 + frame / 2.0))};
     }
+    // Plays mouse events: "d215,200L" a left press ("r": right), "m225,150L" a move,
+    // "u215,200S" a release, "p" a repaint; L after the point holds the left button, C Ctrl,
+    // S Shift. Gives what was drawn: "o4" the readout's circle on frame 4, a text as it reads
+    // ("~" before one in the background colour), "x,y>x,y" an exclusive-or line.
+    std::string Play(std::string_view script)
+    {
+        std::istringstream events{std::string(script)};
+        for (std::string event; events >> event;) {
+            int x = 0;
+            int y = 0;
+            char keys[4] = "";
+            std::sscanf(event.c_str() + 1, "%d,%d%3s", &x, &y, keys);
+            chart::TShiftState shift = 0;
+            for (const char* k = keys; *k != '\0'; ++k)
+                shift |= *k == 'L'   ? chart::LeftButton
+                         : *k == 'C' ? chart::CtrlKey
+                                     : chart::ShiftKey;
+            const auto button = event[0] == 'r' ? TMouseButton::Right : TMouseButton::Left;
+            if (event[0] == 'd' || event[0] == 'r')
+                chart.ChartMouseDown(button, shift, x, y);
+            else if (event[0] == 'm')
+                chart.ChartMouseMove(shift, x, y);
+            else if (event[0] == 'u')
+                chart.ChartMouseUp(button, shift, x, y);
+            else
+                Paint();
+        }
+        std::string drawn;
+        for (const test::TCall& call : canvas.Calls) {
+            std::string item;
+            if (call.Kind == TCallKind::Ellipse) {
+                EXPECT_EQ(call.Brush.Style, chart::TBrushStyle::Clear);
+                for (int frame = 1; frame <= 9; ++frame) {
+                    const chart::TPoint p = PointOf(frame);
+                    if (call.At == chart::TPoint{p.X - 5, p.Y - 5} &&
+                        call.To == chart::TPoint{p.X + 6, p.Y + 6})
+                        item = "o" + std::to_string(frame);
+                }
+            } else if (call.Kind == TCallKind::TextOut) {
+                EXPECT_EQ(call.At, (chart::TPoint{360, 40}));
+                item = (call.Font.Color == 0xFFFFFF ? "~" : "") + call.Text;
+            } else if (call.Kind == TCallKind::LineTo) {
+                item = std::to_string(call.At.X) + "," + std::to_string(call.At.Y) + ">" +
+                       std::to_string(call.To.X) + "," + std::to_string(call.To.Y);
+            } else if (call.Kind != TCallKind::SetPixel && call.Kind != TCallKind::Polygon &&
+                       call.Kind != TCallKind::FillRect) {
+                continue; // changes no pixel
+            }
+            if (call.Kind != TCallKind::TextOut) {
+                EXPECT_EQ(call.Pen.Mode, chart::TPenMode::Xor) << item;
+                EXPECT_EQ(call.Pen.Color, XorColor) << item;
+            }
+            drawn += (drawn.empty() ? "" : " | ") + (item.empty() ? "?" : item);
+        }
+        canvas.Calls.clear();
+        return drawn;
+    }
     void Drag(int x0, int y0, int x1, int y1, chart::TShiftState keys = chart::CtrlKey)
     {
         chart.ChartMouseDown(TMouseButton::Left, keys | chart::LeftButton, x0, y0);
@@ -81,123 +140,66 @@ TEST_F(ChartReadoutTest, PressShowsACircleOnTheNearestFrameAndItsText)
     };
     for (const TRow& row : rows) {
         SCOPED_TRACE(row.name);
-        canvas.Calls.clear();
-        chart.ChartMouseDown(TMouseButton::Left, chart::LeftButton, row.mouseX, 200);
-        const auto circles = canvas.Of(TCallKind::Ellipse);
-        ASSERT_EQ(circles.size(), 1U);
-        const chart::TPoint p = PointOf(row.frame);
-        EXPECT_EQ(circles[0].At, (chart::TPoint{p.X - 5, p.Y - 5}));
-        EXPECT_EQ(circles[0].To, (chart::TPoint{p.X + 6, p.Y + 6}));
-        EXPECT_EQ(circles[0].Pen.Color, XorColor);
-        EXPECT_EQ(circles[0].Pen.Mode, chart::TPenMode::Xor);
-        EXPECT_EQ(circles[0].Brush.Style, chart::TBrushStyle::Clear);
-        const auto texts = canvas.Of(TCallKind::TextOut);
-        ASSERT_EQ(texts.size(), 1U);
-        EXPECT_EQ(texts[0].Text, "Frame #" + std::to_string(row.frame));
-        EXPECT_EQ(texts[0].At, (chart::TPoint{360, 40}));
-        EXPECT_EQ(texts[0].Font.Color, 0U);
+        const std::string frame = std::to_string(row.frame);
+        EXPECT_EQ(Play("d" + std::to_string(row.mouseX) + ",200L"),
+                  "o" + frame + " | Frame #" + frame);
+        EXPECT_EQ(cursor.Shape, chart::TCursorShape::Hand);
+        ASSERT_TRUE(cursor.Confined);
+        const int dx = cursor.Position.X - row.mouseX; // the plot in screen pixels
+        EXPECT_EQ(*cursor.Confined, (chart::TRect{40 + dx, 40 + 300, 541 + dx, 361 + 300}));
         ASSERT_FALSE(asked.empty());
         EXPECT_EQ(asked.back(), (std::pair<std::size_t, std::size_t>{row.frame, 1}));
-        chart.ChartMouseUp(TMouseButton::Left, 0, row.mouseX, 200);
+        EXPECT_EQ(Play("u" + std::to_string(row.mouseX) + ",200"),
+                  "o" + frame + " | ~Frame #" + frame);
     }
 }
 
-TEST_F(ChartReadoutTest, ReleaseRemovesTheReadoutAndFreesTheCursor)
+TEST_F(ChartReadoutTest, ScriptedMouseEventsDrawAndRemoveTheReadout)
 {
-    cursor.Position = {1000, 500};
-    chart.ChartMouseDown(TMouseButton::Left, chart::LeftButton, 215, 200);
-    EXPECT_EQ(cursor.Shape, chart::TCursorShape::Hand);
-    ASSERT_TRUE(cursor.Confined);
-    EXPECT_EQ(*cursor.Confined, (chart::TRect{40 + 785, 40 + 300, 541 + 785, 361 + 300}));
-
-    canvas.Calls.clear();
-    chart.ChartMouseUp(TMouseButton::Left, 0, 215, 200);
-    const auto circles = canvas.Of(TCallKind::Ellipse);
-    ASSERT_EQ(circles.size(), 1U);
-    EXPECT_EQ(circles[0].At, (chart::TPoint{PointOf(4).X - 5, PointOf(4).Y - 5}));
-    EXPECT_EQ(circles[0].Pen.Mode, chart::TPenMode::Xor);
-    const auto texts = canvas.Of(TCallKind::TextOut);
-    ASSERT_EQ(texts.size(), 1U);
-    EXPECT_EQ(texts[0].Text, "Frame #4");
-    EXPECT_EQ(texts[0].Font.Color, 0xFFFFFFU);
-    EXPECT_EQ(cursor.Shape, chart::TCursorShape::Default);
-    EXPECT_FALSE(cursor.Confined);
-    EXPECT_EQ(canvas.Pen.Mode, chart::TPenMode::Copy);
-    EXPECT_FALSE(chart.ReadoutHeld());
-}
-
-TEST_F(ChartReadoutTest, MovingRedrawsOnlyWhenTheFrameChanges)
-{
-    chart.ChartMouseDown(TMouseButton::Left, chart::LeftButton, 215, 200);
-    canvas.Calls.clear();
-    chart.ChartMouseMove(chart::LeftButton, 225, 150);
-    EXPECT_EQ(canvas.DrawingCalls(), 0U);
-    chart.ChartMouseMove(chart::LeftButton, 270, 150);
-    const auto circles = canvas.Of(TCallKind::Ellipse);
-    ASSERT_EQ(circles.size(), 2U);
-    EXPECT_EQ(circles[0].At.X, PointOf(4).X - 5);
-    EXPECT_EQ(circles[1].At.X, PointOf(5).X - 5);
-    EXPECT_EQ(canvas.TextsOut(), (std::vector<std::string>{"Frame #4", "Frame #5"}));
-    canvas.Calls.clear();
-    chart.ChartMouseMove(0, 400, 150); // button no longer held
-    EXPECT_EQ(canvas.DrawingCalls(), 0U);
-}
-
-TEST_F(ChartReadoutTest, ShiftReleaseKeepsTheReadoutUntilTheNextPress)
-{
-    chart.ChartMouseDown(TMouseButton::Left, chart::LeftButton, 215, 200);
-    canvas.Calls.clear();
-    chart.ChartMouseUp(TMouseButton::Left, chart::ShiftKey, 215, 200);
-    EXPECT_EQ(canvas.DrawingCalls(), 0U);
-    EXPECT_TRUE(chart.ReadoutHeld());
-    EXPECT_FALSE(cursor.Confined);
-
-    chart.ChartMouseDown(TMouseButton::Right, 0, 700, 700);
-    EXPECT_EQ(canvas.Of(TCallKind::Ellipse).size(), 1U);
-    EXPECT_EQ(canvas.TextsOut(), std::vector<std::string>{"Frame #4"});
-    EXPECT_FALSE(chart.ReadoutHeld());
-}
-
-TEST_F(ChartReadoutTest, RepaintDuringAReadoutEndsIt)
-{
-    chart.ChartMouseDown(TMouseButton::Left, chart::LeftButton, 215, 200);
-    Paint();
-    EXPECT_FALSE(cursor.Confined);
-    EXPECT_EQ(cursor.Shape, chart::TCursorShape::Default);
-    chart.ChartMouseMove(chart::LeftButton, 400, 200);
-    chart.ChartMouseUp(TMouseButton::Left, 0, 400, 200);
-    EXPECT_EQ(canvas.DrawingCalls(), 0U);
-}
-
-TEST_F(ChartReadoutTest, PressesOutsideAGraphWithAxesAreIgnored)
-{
-    chart.ChartMouseDown(TMouseButton::Left, chart::LeftButton, 600, 200);
-    chart.ChartMouseDown(TMouseButton::Left, chart::LeftButton, 20, 200); // beside the plot
-    EXPECT_EQ(canvas.DrawingCalls(), 0U);
-    EXPECT_EQ(cursor.Shape, chart::TCursorShape::Default);
-
+    struct TRow {
+        const char* name;
+        const char* script;
+        const char* drawn;
+        const char* after; // "hand": the readout runs; "held": kept, cursor free; "free"
+    };
+    const TRow rows[] = {
+        {"release removes the readout and frees the cursor", "d215,200L u215,200",
+         "o4 | Frame #4 | o4 | ~Frame #4", "free"},
+        {"moving within a frame redraws nothing", "d215,200L m225,150L", "o4 | Frame #4", "hand"},
+        {"moving to the next frame moves the circle", "d215,200L m225,150L m270,150L",
+         "o4 | Frame #4 | o4 | ~Frame #4 | o5 | Frame #5", "hand"},
+        {"moving without the button draws nothing", "d215,200L m400,150", "o4 | Frame #4", "hand"},
+        {"Shift-release keeps the readout", "d215,200L u215,200S", "o4 | Frame #4", "held"},
+        {"the next press removes a kept readout", "d215,200L u215,200S r700,700",
+         "o4 | Frame #4 | o4 | ~Frame #4", "free"},
+        {"a repaint during a readout ends it", "d215,200L p m400,200L u400,200", "", "free"},
+        {"presses right of and beside the plot are ignored", "d600,200L d20,200L", "", "free"},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(Play(row.script), row.drawn);
+        const std::string after = row.after;
+        EXPECT_EQ(cursor.Shape == chart::TCursorShape::Hand, after == "hand");
+        EXPECT_EQ(cursor.Confined.has_value(), after == "hand");
+        EXPECT_EQ(chart.ReadoutHeld(), after == "held");
+        if (after == "free") {
+            EXPECT_EQ(canvas.Pen.Mode, chart::TPenMode::Copy);
+        }
+        Paint();
+    }
+    // A graph without axes takes no readout and no zoom.
     chart.ChartInit(canvas, 0xFFFFFF, 0, 1.0F);
     chart.ChartStartGraph(0, 100, 0, 100, 40, 20, 40, 40, false);
     canvas.Calls.clear();
-    chart.ChartMouseDown(TMouseButton::Left, chart::LeftButton, 215, 200);
-    chart.ChartMouseDown(TMouseButton::Left, chart::LeftButton | chart::CtrlKey, 215, 200);
-    EXPECT_EQ(canvas.DrawingCalls(), 0U);
+    EXPECT_EQ(Play("d215,200L d215,200LC"), "");
 }
 
 TEST_F(ChartReadoutTest, WithoutDataTheCrossHairShowsTheValues)
 {
     Paint(false, 0);
-    chart.ChartMouseDown(TMouseButton::Left, chart::LeftButton, 290, 200);
-    EXPECT_EQ(cursor.Shape, chart::TCursorShape::Cross);
-    const auto lines = canvas.Of(TCallKind::LineTo);
-    ASSERT_EQ(lines.size(), 2U);
-    EXPECT_EQ(lines[0].At, (chart::TPoint{290, 40}));
-    EXPECT_EQ(lines[0].To, (chart::TPoint{290, 361}));
-    EXPECT_EQ(lines[1].At, (chart::TPoint{40, 200}));
-    EXPECT_EQ(lines[1].To, (chart::TPoint{541, 200}));
-    EXPECT_EQ(lines[1].Pen.Mode, chart::TPenMode::Xor);
     // One pixel is 0.02 frame and 0.1 minute: two and one decimals.
-    EXPECT_EQ(canvas.TextsOut(), std::vector<std::string>{"5.00 / 16.0"});
+    EXPECT_EQ(Play("d290,200L"), "290,40>290,361 | 40,200>541,200 | 5.00 / 16.0");
+    EXPECT_EQ(cursor.Shape, chart::TCursorShape::Cross);
 }
 
 TEST_F(ChartReadoutTest, CtrlDragZoomsTheAxesUntilACtrlClickOrReset)
@@ -254,25 +256,17 @@ TEST(ZoomInto, TakesTheRectangleWithinTheViewAndStaysInTheRange)
 
 TEST_F(ChartReadoutTest, ZoomRectangleIsDrawnAndRemovedInExclusiveOr)
 {
-    chart.ChartMouseDown(TMouseButton::Left, chart::LeftButton | chart::CtrlKey, 100, 100);
-    chart.ChartMouseMove(chart::LeftButton | chart::CtrlKey, 200, 150);
-    std::vector<chart::TPoint> corners;
-    for (const test::TCall& line : canvas.Of(TCallKind::LineTo)) {
-        EXPECT_EQ(line.Pen.Mode, chart::TPenMode::Xor);
-        corners.push_back(line.To);
-    }
-    const std::vector<chart::TPoint> expected = {
-        {100, 100}, {100, 100}, {100, 100}, {100, 100}, // the first, empty rectangle
-        {100, 100}, {100, 100}, {100, 100}, {100, 100}, // removed
-        {200, 100}, {200, 150}, {100, 150}, {100, 100}};
-    EXPECT_EQ(corners, expected);
+    // The first, empty rectangle, then it is removed and the dragged one drawn.
+    const std::string empty =
+        "100,100>100,100 | 100,100>100,100 | 100,100>100,100 | 100,100>100,100";
+    const std::string dragged =
+        "100,100>200,100 | 200,100>200,150 | 200,150>100,150 | 100,150>100,100";
+    EXPECT_EQ(Play("d100,100LC m200,150LC"), empty + " | 1.20 / 26.0 | " + empty +
+                                                 " | ~1.20 / 26.0 | " + dragged + " | 3.20 / 21.0");
     // No point is looked up while zooming: the host is asked for row 0.
     ASSERT_FALSE(asked.empty());
     EXPECT_EQ(asked.back(), (std::pair<std::size_t, std::size_t>{0, 0}));
-
-    canvas.Calls.clear();
-    chart.ChartMouseUp(TMouseButton::Left, 0, 200, 150); // Ctrl let go: no zoom
-    EXPECT_EQ(canvas.Of(TCallKind::LineTo).size(), 4U);
+    EXPECT_EQ(Play("u200,150"), dragged + " | ~3.20 / 21.0"); // Ctrl let go: removed, no zoom
     EXPECT_EQ(chart.Zoom(1), chart::TZoomWindow{});
 }
 
@@ -302,9 +296,10 @@ TEST_F(ChartReadoutTest, GestureAtTellsWhatAPressThereStarts)
         chart.ChartMouseDown(TMouseButton::Left, row.keys | chart::LeftButton, row.x, row.y);
         EXPECT_EQ(cursor.Shape == chart::TCursorShape::Hand, told == TGesture::Readout);
         EXPECT_EQ(!canvas.Of(TCallKind::LineTo).empty(), told == TGesture::Zoom);
-        if (told != TGesture::None)
+        if (told != TGesture::None) {
             EXPECT_EQ(chart.GestureAt(row.keys, 300, 200), TGesture::None)
                 << "nothing new starts while one runs";
+        }
         chart.ChartMouseUp(TMouseButton::Left, 0, row.x, row.y);
         Paint();
     }
