@@ -50,6 +50,7 @@ protected:
         TWUs again;
         again.ReadLog(loaded.Text, {}, clock);
         test::ExpectSameUnits(units, again);
+        EXPECT_TRUE(again.AllText() == units.AllText());
         EXPECT_EQ(again.ReadLog(loaded.Text, {}, clock).Added, 0); // nothing new
     }
 };
