@@ -329,8 +329,9 @@ void ReadClientLog(std::string_view content, std::string_view logPath, TTextAren
     auto build = [&](std::unique_ptr<TCut>& owner) {
         TCut& cut = *owner;
         const std::vector<std::string_view>* own = &cut.Lines;
-        // The log-path line ends the lines that only date the unit.
-        if (!cut.Head.empty() && pathFits) {
+        // The log-path line ends the lines that only date the unit; a unit without them begins
+        // with it.
+        if (pathFits) {
             lines.assign(cut.Head.begin(), cut.Head.end());
             lines.push_back(pathLine);
             lines.insert(lines.end(), cut.Lines.begin(), cut.Lines.end());
@@ -479,25 +480,41 @@ void ReadClientTexts(std::string_view content, TTextArena& arena, const TTakeUni
             spareSteps = take(BuildUnit(current->Lines, arena, spareSteps));
         current.emplace();
     };
-    // Where the next log-path line and the next banner are, from each kept line on.
+    // Where the next log-path line, the next banner and the next closing result of a line's
+    // key are, from each kept line on.
     std::vector<std::size_t> nextPath(kept.size() + 1, kept.size());
     std::vector<std::size_t> nextBanner(kept.size() + 1, kept.size());
+    std::vector<std::size_t> nextClose(kept.size() + 1, kept.size());
+    std::unordered_map<std::string, std::size_t> closeOfKey;
     for (std::size_t i = kept.size(); i-- > 0;) {
+        const TClientLine& line = kept[i].Line;
         nextPath[i] = kept[i].Path ? i : nextPath[i + 1];
-        nextBanner[i] = kept[i].Line.Event == TEvent::Dating ? i : nextBanner[i + 1];
+        nextBanner[i] = line.Event == TEvent::Dating ? i : nextBanner[i + 1];
+        if (IsOwn(line) && !line.Unit.empty()) {
+            std::size_t& close = closeOfKey.try_emplace(KeyOf(line), kept.size()).first->second;
+            if (line.Event == TEvent::Result && !line.Interrupted)
+                close = i;
+            nextClose[i] = close;
+        }
     }
     bool bridging = false;
     for (std::size_t i = 0; i < kept.size(); ++i) {
         const TKept& k = kept[i];
         if (k.Path) {
-            if (!current)
+            // Outside a head it is the first line of a unit that has none.
+            if (!current || !bridging)
                 begin();
             bridging = false;
         } else if (k.Line.Event == TEvent::Dating) {
             // A banner opens a text when a log-path line comes before the next banner: the
-            // lines between date the unit. Inside a text it comes right before one of its lines.
-            const bool head = nextPath[i + 1] < nextBanner[i + 1];
+            // lines between date the unit. Inside a text it comes right before one of its lines;
+            // when those go on to the text's closing result before that path line, the path
+            // line begins a unit without a head.
             const TKept* next = i + 1 < kept.size() ? &kept[i + 1] : nullptr;
+            const bool continues = current && !current->Closed && next != nullptr &&
+                                   IsOwn(next->Line) && !startsText(next->Line);
+            const bool head = nextPath[i + 1] < nextBanner[i + 1] &&
+                              !(continues && nextClose[i + 1] < nextPath[i + 1]);
             if (!current || head ||
                 (next != nullptr && IsOwn(next->Line) && startsText(next->Line)))
                 begin();
@@ -547,12 +564,11 @@ std::vector<TTextRun> SplitStoredText(std::string_view content)
     }
     if (!anyClient)
         return {{content, false}};
-    // A client unit's log-path line stands between two of its lines; any other belongs to a
-    // v5/v6 unit.
+    // A client unit's log-path line comes before one of its lines; a v5/v6 unit's before its
+    // opening "[HH:MM:SS]" line.
     for (std::size_t i = 0; i < spans.size(); ++i)
         if (spans[i].Kind == TKind::Path)
-            spans[i].Kind = i > 0 && i + 1 < spans.size() && spans[i - 1].Kind == TKind::Client &&
-                                    spans[i + 1].Kind == TKind::Client
+            spans[i].Kind = i + 1 < spans.size() && spans[i + 1].Kind == TKind::Client
                                 ? TKind::Client
                                 : TKind::Classic;
     std::vector<TTextRun> runs;

@@ -269,6 +269,18 @@ TEST(ClientLog, AHistoryHoldsBothKindsSideBySide)
     ASSERT_EQ(mixed.Count(), 2);
     EXPECT_EQ(mixed.Items(0)->Text, history.Items(1)->Text);
     EXPECT_EQ(mixed.Items(1)->Text, history.Items(0)->Text);
+    // A unit no banner dates keeps its path too, after a unit with a banner inside it as well.
+    history.ReadLog(
+        test::Lines({Header, "13:57:36:WU03:FS00:Starting",
+                     "******************************* Date: 2014-07-26 "
+                     "*******************************",
+                     "00:10:00:WU03:FS00:0xa7:Completed 0 out of 100 steps (0%)",
+                     "00:20:00:WU03:FS00:FahCore returned: FINISHED_UNIT (100 = 0x64)"}),
+        "/a/log.txt", clock);
+    history.ReadLog(test::Lines({"05:30:00:I1:WU44:Completed 99 out of 100 steps (99%)",
+                                 "05:31:07:I1:WU44:Core returned FINISHED_UNIT (100)"}),
+                    "/p/log.txt", clock);
+    ASSERT_EQ(history.Count(), 4);
     ExpectRoundTrip(history);
 }
 

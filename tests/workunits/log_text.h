@@ -83,8 +83,7 @@ inline std::string Digest(const workunits::TWUs& wus)
     return all;
 }
 
-// Two readings of the same units agree on every byte, step and field; the log path only where
-// the text keeps it.
+// Two readings of the same units agree on every byte, step and field, the log path included.
 inline void ExpectSameUnits(const workunits::TWUs& a, const workunits::TWUs& b)
 {
     ASSERT_EQ(b.Count(), a.Count());
@@ -96,9 +95,7 @@ inline void ExpectSameUnits(const workunits::TWUs& a, const workunits::TWUs& b)
         EXPECT_EQ(y.Steps, x.Steps);
         EXPECT_EQ(Digest(y), Digest(x));
         EXPECT_EQ(y.EndTime, x.EndTime);
-        if (x.Text.find("- FahLog Path: ") != std::string_view::npos) {
-            EXPECT_EQ(y.LogPath, x.LogPath);
-        }
+        EXPECT_EQ(y.LogPath, x.LogPath);
     }
 }
 
