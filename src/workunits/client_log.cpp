@@ -8,6 +8,7 @@
 
 #include "util/date_time.h"
 #include "workunits/client_line.h"
+#include "workunits/passed_bytes.h"
 #include "workunits/text_arena.h"
 
 namespace korvid::workunits {
@@ -256,6 +257,9 @@ struct TCut {
     std::size_t BannersSeen = 0;
     std::array<int, 4> Prcg = {-1, -1, -1, -1};
     std::size_t Index = 0; // in the list of cuts
+    // The first byte of the log its lines may need: its first line, or the banner before it.
+    // Never lower than that of a unit opened before it.
+    const char* Oldest = nullptr;
 };
 
 // Whether reading the banner, the lines after it and then the line gives the line the date the
@@ -303,9 +307,10 @@ TLogDialect DetectDialect(std::string_view content)
 }
 
 void ReadClientLog(std::string_view content, std::string_view logPath, TTextArena& arena,
-                   const TTakeUnit& take)
+                   const TTakeUnit& take, TPassedBytes* passed)
 {
     std::vector<std::unique_ptr<TCut>> cuts; // in the order they opened; closed ones are gone
+    std::size_t firstOpen = 0;               // no open cut before it
     std::unordered_map<std::string, TCut*> open;
     std::vector<std::string_view> banners;
     std::vector<TSeen> bannersSaid;
@@ -418,6 +423,7 @@ void ReadClientLog(std::string_view content, std::string_view logPath, TTextAren
                 spare.pop_back();
             }
             cut->Key = key;
+            cut->Oldest = bridge.empty() ? text.data() : bridge.front().data();
             cut->BannersSeen = banners.size();
             if (!bridge.empty() && Dates(bridge, line, at))
                 cut->Head = bridge;
@@ -435,6 +441,16 @@ void ReadClientLog(std::string_view content, std::string_view logPath, TTextAren
         if (line.Event == TEvent::Result && !line.Interrupted)
             finish(cut);
         extendBridge();
+        if (passed != nullptr) {
+            // The banner the bridge starts at comes before the lines of every unit opened
+            // later; units opened before, still open, hold their own first bytes.
+            while (firstOpen < cuts.size() && !cuts[firstOpen])
+                ++firstOpen;
+            const char* oldest = bridge.empty() ? text.data() : bridge.front().data();
+            if (firstOpen < cuts.size())
+                oldest = std::min(oldest, cuts[firstOpen]->Oldest);
+            passed->Before(oldest);
+        }
     }
     for (auto& cut : cuts)
         if (cut)

@@ -23,15 +23,17 @@ enum class TLogDialect { Classic, Client };
 [[nodiscard]] bool IsClientLine(std::string_view line);
 
 class TTextArena;
+class TPassedBytes;
 
 // Gets each unit as soon as its Text is sealed in the arena, before the next one is begun, so it
 // may give the text back. Returns a step list the next unit may reuse (maybe none).
 using TTakeUnit = std::function<std::vector<TStep>(std::unique_ptr<TWU>)>;
 
 // The units of a whole client log in the order they close, the ones still open at the end last.
-// Each unit's Text is its dating lines, the log-path line, then its own lines.
+// Each unit's Text is its dating lines, the log-path line, then its own lines. passed, when given,
+// learns which bytes of content are no longer needed.
 void ReadClientLog(std::string_view content, std::string_view logPath, TTextArena& arena,
-                   const TTakeUnit& take);
+                   const TTakeUnit& take, TPassedBytes* passed = nullptr);
 
 // The units of stored client texts one after the other, as ReadClientLog wrote them.
 void ReadClientTexts(std::string_view content, TTextArena& arena, const TTakeUnit& take);

@@ -6,12 +6,11 @@
 #include <deque>
 #include <unordered_set>
 
-#include <sys/mman.h>
-
 #include "util/ascii_case.h"
 #include "workunits/client_log.h"
 #include "workunits/identity.h"
 #include "workunits/literal_search.h"
+#include "workunits/passed_bytes.h"
 #include "workunits/text_arena.h"
 
 namespace korvid::workunits {
@@ -194,43 +193,6 @@ private:
     std::deque<std::string_view> m_ahead;
 };
 
-// Gives the pages of a text back to the system once the reading has passed them, so that reading
-// a large file holds little more than the units it makes.
-class TPassedBytes {
-public:
-    explicit TPassedBytes(std::string* owned)
-    {
-        if (owned != nullptr && owned->size() >= Step) {
-            m_begin = owned->data();
-            m_end = m_begin + owned->size();
-            m_released = RoundUp(m_begin);
-        }
-    }
-
-    void Before(const char* oldest)
-    {
-        if (m_begin == nullptr || oldest < m_begin || oldest > m_end ||
-            oldest - m_released < static_cast<std::ptrdiff_t>(Step))
-            return;
-        char* until = m_released + (oldest - m_released) / Huge * Huge;
-        ::madvise(m_released, static_cast<std::size_t>(until - m_released), MADV_DONTNEED);
-        m_released = until;
-    }
-
-private:
-    static constexpr std::size_t Huge = std::size_t{2} << 20;
-    static constexpr std::size_t Step = 4 * Huge;
-    static char* RoundUp(char* at)
-    {
-        const auto address = reinterpret_cast<std::uintptr_t>(at);
-        return at + ((Huge - address % Huge) % Huge);
-    }
-
-    char* m_begin = nullptr;
-    char* m_end = nullptr;
-    char* m_released = nullptr; // pages before this one are given back
-};
-
 // In a stored text, the header lines a unit was saved with: user name?, user ID?, machine ID?,
 // then the log-path line as the reader writes it. Such a run begins a new unit even when the one
 // before never closed.
@@ -282,7 +244,8 @@ TReadStats TWUs::Read(std::string_view content, std::string_view logPath, const 
         if (DetectDialect(content) == TLogDialect::Classic)
             return ReadClassicLog(content, logPath, clock, owned);
         m_arena->ExpectBytes(content.size());
-        ReadClientLog(content, logPath, *m_arena, adopt);
+        TPassedBytes passed(owned);
+        ReadClientLog(content, logPath, *m_arena, adopt, &passed);
         return stats;
     }
     // A stored text may hold units of both kinds side by side.

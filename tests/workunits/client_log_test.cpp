@@ -236,6 +236,46 @@ TEST(ClientLog, GeneratedLogsOfInterleavedSlotsGiveEachUnitWhole)
     }
 }
 
+// Reading a large log while giving its pages back must leave every unit as reading it whole does:
+// a page given back too early reads as zeros.
+TEST(ClientLog, ALargeLogReadWhileFreedGivesTheSameUnits)
+{
+    struct TCase {
+        const char* Name;
+        loggen::TDialect Dialect;
+        bool Pinned; // a unit open from the first line to the last
+    };
+    for (const TCase c :
+         {TCase{"v6", loggen::TDialect::V6, false}, TCase{"v7", loggen::TDialect::V7, false},
+          TCase{"v7, one unit open throughout", loggen::TDialect::V7, true},
+          TCase{"v8", loggen::TDialect::V8, false}}) {
+        SCOPED_TRACE(c.Name);
+        loggen::TLogOptions options;
+        options.Dialect = c.Dialect;
+        options.Units = loggen::UnitsForBytes(std::size_t{12} << 20, options);
+        std::string log = loggen::GenerateLog(options);
+        if (c.Pinned) {
+            const std::size_t second = log.find('\n') + 1;
+            log.insert(second, "00:00:01:WU09:FS09:Starting\n");
+            log += "23:59:59:WU09:FS09:FahCore returned: FINISHED_UNIT (100 = 0x64)\n";
+        }
+        const auto whole = Read(log);
+        test::TFakeClock clock;
+        TWUs freed;
+        std::string moved = log;
+        freed.ReadLogFreeing(std::move(moved), "/fah/log.txt", clock);
+        ASSERT_EQ(freed.Count(), whole->Count());
+        for (std::ptrdiff_t i = 0; i < whole->Count(); ++i) {
+            SCOPED_TRACE("unit " + std::to_string(i));
+            EXPECT_EQ(freed.Items(i)->Text, whole->Items(i)->Text);
+            EXPECT_EQ(freed.Items(i)->Steps, whole->Items(i)->Steps);
+        }
+        if (c.Pinned) {
+            EXPECT_NE(freed.Items(freed.Count() - 1)->Slot, "");
+        }
+    }
+}
+
 TEST(ClientLog, AHistoryHoldsBothKindsSideBySide)
 {
     const std::string v6 = test::Lines({
