@@ -53,6 +53,21 @@ std::optional<int> NumberAt(std::string_view text, std::size_t& pos)
     return value;
 }
 
+// Moves pos past a run of digits that NumberAt would read; false, pos left, when it would not.
+// Most numbers of a progress line are only checked, not used.
+bool SkipNumber(std::string_view text, std::size_t& pos)
+{
+    std::size_t end = pos;
+    while (end < text.size() && IsDigit(text[end]))
+        ++end;
+    if (end == pos)
+        return false;
+    if (end - pos > 9) // may not fit
+        return NumberAt(text, pos).has_value();
+    pos = end;
+    return true;
+}
+
 bool Skip(std::string_view text, std::size_t& pos, std::string_view literal)
 {
     if (pos > text.size() || text.size() - pos < literal.size())
@@ -133,27 +148,31 @@ std::size_t ReadFields(std::string_view line, std::size_t pos, TClientLine& out)
     const std::size_t afterStamp = pos;
     bool level = false;
     for (int f = 0; f < 4; ++f) {
-        const std::size_t colon = line.find(':', pos);
-        if (colon == std::string_view::npos || colon - pos > 24)
+        // Fields are short: a loop finds their end sooner than a call would.
+        std::size_t colon = pos;
+        while (colon < line.size() && colon - pos <= 24 && line[colon] != ':')
+            ++colon;
+        if (colon == line.size() || colon - pos > 24)
             break;
         const std::string_view field = line.substr(pos, colon - pos);
         if (field.size() > 2 && field.starts_with("WU") && AllDigits(field.substr(2))) {
             out.Unit = field.substr(2);
             pos = colon + 1;
-            const std::size_t slotEnd = line.find(':', pos);
-            if (slotEnd != std::string_view::npos) {
-                const std::string_view slot = line.substr(pos, slotEnd - pos);
-                if (slot.size() > 2 && slot.starts_with("FS") && AllDigits(slot.substr(2))) {
-                    out.Slot = slot.substr(2);
-                    pos = slotEnd + 1;
-                    const std::size_t coreEnd = line.find(':', pos);
-                    if (coreEnd != std::string_view::npos) {
-                        const int core = CoreField(line.substr(pos, coreEnd - pos));
-                        if (core >= 0) {
-                            out.Core = core;
-                            pos = coreEnd + 1;
-                        }
-                    }
+            // "FS" and digits up to a colon, then maybe "0x", two hexadecimal digits and one.
+            std::size_t slotEnd = pos + 2;
+            if (line.substr(pos, 2) != "FS")
+                return pos;
+            while (slotEnd < line.size() && IsDigit(line[slotEnd]))
+                ++slotEnd;
+            if (slotEnd == pos + 2 || slotEnd == line.size() || line[slotEnd] != ':')
+                return pos;
+            out.Slot = line.substr(pos + 2, slotEnd - pos - 2);
+            pos = slotEnd + 1;
+            if (line.size() > pos + 4 && line[pos + 4] == ':') {
+                const int core = CoreField(line.substr(pos, 4));
+                if (core >= 0) {
+                    out.Core = core;
+                    pos += 5;
                 }
             }
             return pos;
@@ -235,13 +254,13 @@ bool ReadProgress(std::string_view text, int& frame)
         frame = *value;
         return true;
     };
-    if (!NumberAt(text, pos))
+    if (!SkipNumber(text, pos))
         return false;
     if (Skip(text, pos, "%")) {
         pos = 10;
         return percentAtEnd();
     }
-    if (!Skip(text, pos, " out of ") || !NumberAt(text, pos) || !Skip(text, pos, " steps "))
+    if (!Skip(text, pos, " out of ") || !SkipNumber(text, pos) || !Skip(text, pos, " steps "))
         return false;
     while (pos < text.size() && text[pos] == ' ')
         ++pos;

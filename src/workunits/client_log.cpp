@@ -23,8 +23,7 @@ public:
     void Banner(const TClientLine& line)
     {
         if (line.At) {
-            m_last = *line.At;
-            m_day = 0;
+            SetWhole(*line.At);
         } else if (line.Day) {
             m_day = *line.Day;
         }
@@ -34,18 +33,19 @@ public:
     double Timed(const TClientLine& line)
     {
         if (line.At) {
-            m_last = *line.At;
-            m_day = 0;
+            SetWhole(*line.At);
             return m_last;
         }
-        const double base = util::DateOf(m_last);
         double at = 0;
-        if (m_day != 0 && m_day != base) {
+        if (m_day != 0 && m_day != m_base) {
             at = m_day + *line.Time; // the log's own day wins
+            m_base = m_day;
         } else {
-            at = base + *line.Time;
-            if (at < m_last - 0.5)
+            at = m_base + *line.Time;
+            if (at < m_last - 0.5) {
                 at += 1;
+                m_base += 1;
+            }
         }
         m_day = 0;
         m_last = at;
@@ -55,15 +55,32 @@ public:
     [[nodiscard]] double Last() const { return m_last; }
 
 private:
+    void SetWhole(double at)
+    {
+        m_last = at;
+        m_base = util::DateOf(at);
+        m_day = 0;
+    }
+
     double m_last = 0;
+    // The day of m_last. A day plus a time of day stays on that day, so only whole date-times
+    // need working it out.
+    double m_base = 0;
     double m_day = 0; // a "Date:" banner not yet applied
 };
 
-std::string KeyOf(const TClientLine& line)
+// Into key's own storage: reading a log builds one for every line.
+void SetKey(std::string& key, const TClientLine& line)
 {
-    std::string key(line.Slot);
+    key.assign(line.Slot);
     key += ':';
     key += line.Unit;
+}
+
+std::string KeyOf(const TClientLine& line)
+{
+    std::string key;
+    SetKey(key, line);
     return key;
 }
 
@@ -399,7 +416,7 @@ void ReadClientLog(std::string_view content, std::string_view logPath, TTextAren
             continue;
         }
         if (!line.Unit.empty())
-            key = KeyOf(line);
+            SetKey(key, line);
         else if (line.Event == TEvent::Core && !lastStarted.empty())
             key = lastStarted;
         else {
