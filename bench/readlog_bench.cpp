@@ -1,7 +1,8 @@
 // ReadLog against grep -c -i -F with the filter's literals over the same file, 1x against 2x
 // input, and korvid-inspect end to end with its peak memory; then a v7 log.txt of as many bytes,
 // three slots interleaved, against grep -c -F with the literals of the lines its reader uses.
-// korvid_bench_readlog [--quick] [--mb N] [--readers: only ReadLog v6 against v7, each run shown]
+// korvid_bench_readlog [--quick] [--mb N] [--runs N]
+//                      [--readers: only ReadLog v6 against v7, each run shown]
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -111,37 +112,57 @@ int CompareReaders(const std::filesystem::path& folder, std::size_t megabytes, i
 {
     const auto v6 = WriteLog(folder, megabytes << 20, 7);
     const auto v7 = WriteLog(folder, megabytes << 20, 7, loggen::TDialect::V7);
-    std::vector<double> times6, times7;
-    std::ptrdiff_t units6 = 0, units7 = 0;
-    // Processor time beside the wall time: on a shared machine the wall time mostly tells the
-    // others' load.
-    auto processor = [] {
-        rusage usage{};
-        getrusage(RUSAGE_SELF, &usage);
-        return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-               static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    struct TRun {
+        double Wall = 0, User = 0, System = 0;
+        long Faults = 0;
     };
+    // Processor time beside the wall time: on a shared machine the wall time mostly tells the
+    // others' load. System time is mostly the kernel zeroing the fresh pages a read fills.
+    auto timed = [](const std::filesystem::path& path, std::ptrdiff_t& units) {
+        auto seconds = [](const timeval& t) {
+            return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+        };
+        rusage before{}, after{};
+        getrusage(RUSAGE_SELF, &before);
+        TRun run;
+        run.Wall = TimeReadLog(path, 1, units);
+        getrusage(RUSAGE_SELF, &after);
+        run.User = seconds(after.ru_utime) - seconds(before.ru_utime);
+        run.System = seconds(after.ru_stime) - seconds(before.ru_stime);
+        run.Faults = after.ru_minflt - before.ru_minflt;
+        return run;
+    };
+    std::ptrdiff_t units6 = 0, units7 = 0;
     // The first read of a process pays for reading the file and growing the heap: not counted.
     TimeReadLog(v6, 1, units6);
     TimeReadLog(v7, 1, units7);
+    std::vector<TRun> runs6, runs7;
     for (int i = 0; i < runs; ++i) {
-        const double start6 = processor();
-        times6.push_back(TimeReadLog(v6, 1, units6));
-        const double start7 = processor();
-        times7.push_back(TimeReadLog(v7, 1, units7));
-        const double end7 = processor();
-        std::printf("run %d: v6 %.3f s (cpu %.3f)  v7 %.3f s (cpu %.3f)\n", i + 1, times6.back(),
-                    start7 - start6, times7.back(), end7 - start7);
+        runs6.push_back(timed(v6, units6));
+        runs7.push_back(timed(v7, units7));
+        for (const auto& [name, run] :
+             {std::pair{"v6", runs6.back()}, std::pair{"v7", runs7.back()}})
+            std::printf("run %d %s: %.3f s, user %.3f, system %.3f, %ld faults\n", i + 1, name,
+                        run.Wall, run.User, run.System, run.Faults);
     }
-    std::sort(times6.begin(), times6.end());
-    std::sort(times7.begin(), times7.end());
+    auto median = [](const std::vector<TRun>& all, double TRun::*field) {
+        std::vector<double> values;
+        for (const TRun& run : all)
+            values.push_back(run.*field);
+        std::sort(values.begin(), values.end());
+        return values[values.size() / 2];
+    };
     // Seconds per MB of each file: the two logs differ a little in size.
     const double mb6 = static_cast<double>(std::filesystem::file_size(v6)) / (1 << 20);
     const double mb7 = static_cast<double>(std::filesystem::file_size(v7)) / (1 << 20);
     const std::string size = std::to_string(megabytes) + " MB";
     bench::Report("ReadLog v7 " + size + " (" + std::to_string(units7) + ") vs v6 (" +
                       std::to_string(units6) + ") per MB",
-                  times7[times7.size() / 2] / mb7, times6[times6.size() / 2] / mb6, 1.0, "s/MB");
+                  median(runs7, &TRun::Wall) / mb7, median(runs6, &TRun::Wall) / mb6, 1.0, "s/MB");
+    bench::Report("ReadLog v7 vs v6 user time per MB", median(runs7, &TRun::User) / mb7,
+                  median(runs6, &TRun::User) / mb6, 1.0, "s/MB");
+    bench::Report("ReadLog v7 vs v6 system time per MB", median(runs7, &TRun::System) / mb7,
+                  median(runs6, &TRun::System) / mb6, 2.0, "s/MB");
     if (std::getenv("KORVID_BENCH_KEEP") == nullptr)
         std::filesystem::remove_all(folder);
     return 0;
@@ -193,6 +214,8 @@ int main(int argc, char** argv)
             readersOnly = true;
         } else if (arg == "--mb" && i + 1 < argc) {
             megabytes = std::strtoul(argv[++i], nullptr, 10);
+        } else if (arg == "--runs" && i + 1 < argc) {
+            runs = std::max(1, std::atoi(argv[++i]));
         }
     }
     // Of this process alone: benchmarks of other checkouts may run at the same time.
