@@ -322,6 +322,11 @@ TEST(ClientLog, AHistoryHoldsBothKindsSideBySide)
                     "/p/log.txt", clock);
     ASSERT_EQ(history.Count(), 4);
     ExpectRoundTrip(history);
+    TWUs afterV6;
+    afterV6.ReadLog(std::string(history.Items(0)->Text) + std::string(history.Items(3)->Text), "",
+                    clock);
+    ASSERT_EQ(afterV6.Count(), 2);
+    EXPECT_EQ(afterV6.Items(1)->LogPath, "/p/log.txt");
 }
 
 } // namespace
