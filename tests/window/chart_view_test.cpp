@@ -9,11 +9,10 @@
 
 #include <gtest/gtest.h>
 
-#include "chart/axis_scale.h"
 #include "chart/chart.h"
 #include "testing/fake_cursor.h"
 #include "testing/recording_canvas.h"
-#include "window/chart_view_units.h"
+#include "window/window_testing.h"
 
 namespace korvid {
 namespace {
@@ -37,13 +36,7 @@ protected:
         canvas.Calls.clear();
         view.Paint(chart, canvas);
     }
-    chart::TPoint Pixel(double x, double y) const
-    {
-        const chart::TGraph& g = *chart.Graph(1);
-        return {chart::ClampPixel(g.PlotLeft + g.PlotWidth * (x - g.X.Lo) / (g.X.Hi - g.X.Lo)),
-                chart::ClampPixel(g.PlotBottom -
-                                  g.PlotHeight * (y - g.Y[0].Lo) / (g.Y[0].Hi - g.Y[0].Lo))};
-    }
+    chart::TPoint Pixel(double x, double y) const { return test::PlotPixel(*chart.Graph(1), x, y); }
     // Vertical lines drawn with a pen of that colour, as (x, top, bottom): in the plot, or
     // above it, where the legend shows its samples.
     std::vector<std::array<int, 3>> VerticalLines(chart::TColor color, bool legend = false) const
@@ -121,7 +114,6 @@ TEST_F(ChartViewTest, YAxisEndsAtTheLongestFrameInMinutesRoundedHalfToEvenPlusFi
         {"150 s is 2.5 min, rounds down to 2", 150, 7},
         {"210 s is 3.5 min, rounds up to 4", 210, 9},
         {"90 s is 1.5 min, rounds up to 2", 90, 7},
-        {"91 s rounds to 2", 91, 7},
         {"30 s is half a minute, rounds to 0", 30, 5},
         {"no duration", 0, 5},
     };
@@ -168,10 +160,10 @@ TEST_F(ChartViewTest, ConvergedLineFollowsTheFirstConvergedStepUnlessItIsTheFirs
     for (const TRow& row : rows) {
         SCOPED_TRACE(row.name);
         std::vector<test::TStepPlan> steps = test::EvenSteps(0, 20, 150);
-        if (row.convergedIndex >= 0)
+        if (row.convergedIndex >= 0) {
             steps[static_cast<std::size_t>(row.convergedIndex)].ConvergedAfter = true;
-        if (row.convergedIndex >= 0)
             steps[8].ConvergedAfter = true; // only the first one counts
+        }
         const auto wu = test::MakeUnit("p1", Gromacs, 100, steps);
         view.BuildPoints(wu.get());
         EXPECT_EQ(view.Picture()->ConvergedX, row.x);
@@ -269,7 +261,8 @@ TEST_F(ChartViewTest, LegendNamesTheMarksDrawnAboveThePlotsRightEnd)
     }
 }
 
-TEST_F(ChartViewTest, PointHintNamesFrameTimeAndDuration)
+// The hint is the engine's readout text, drawn where the view placed the readout.
+TEST_F(ChartViewTest, PointHintNamesFrameTimeAndDurationInTheReadout)
 {
     const auto wu = test::MakeUnit("p1", Gromacs, 100, test::EvenSteps(0, 10, 150));
     std::string text = "engine";
@@ -280,6 +273,13 @@ TEST_F(ChartViewTest, PointHintNamesFrameTimeAndDuration)
     view.PointHint(5, 1, text); // frame 0 is skipped, so row 5 is frame 5, 6 x 150 s after 19:41
     EXPECT_EQ(text, "Frame #5 @ 19:56 : 2 mn. 30 sec.");
     EXPECT_EQ(view.PointStep(5), wu->FindStep(5));
+    Paint();
+    const chart::TPoint at = Pixel(5, 1);
+    canvas.Calls.clear();
+    chart.ChartMouseDown(chart::TMouseButton::Left, chart::LeftButton, at.X + 1, at.Y);
+    const test::TCall* readout = canvas.FindText(text);
+    ASSERT_NE(readout, nullptr);
+    EXPECT_EQ(readout->At, (chart::TPoint{560 - 200, 40}));
 
     for (const std::size_t pastTheLast : {11U, 1000U}) {
         SCOPED_TRACE(pastTheLast);
@@ -294,19 +294,6 @@ TEST_F(ChartViewTest, PointHintNamesFrameTimeAndDuration)
     text = "engine";
     view.PointHint(0, 0, text); // the header's frame 0 has no step here
     EXPECT_EQ(text, "engine");
-}
-
-TEST_F(ChartViewTest, ReadoutShowsTheNearestFramesText)
-{
-    const auto wu = test::MakeUnit("p1", Gromacs, 100, test::EvenSteps(0, 10, 150));
-    view.BuildPoints(wu.get());
-    Paint();
-    const chart::TPoint at = Pixel(5, 1);
-    canvas.Calls.clear();
-    chart.ChartMouseDown(chart::TMouseButton::Left, chart::LeftButton, at.X + 1, at.Y);
-    const test::TCall* text = canvas.FindText("Frame #5 @ 19:56 : 2 mn. 30 sec.");
-    ASSERT_NE(text, nullptr);
-    EXPECT_EQ(text->At, (chart::TPoint{560 - 200, 40}));
 }
 
 TEST_F(ChartViewTest, ReadoutOverAUnitWithoutStepsShowsNoFrame)

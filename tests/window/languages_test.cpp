@@ -77,7 +77,8 @@ TEST(FindLanguages, SkipsWhatTheMenuCannotOfferAndSortsByCode)
 {
     test::TTempDir dir;
     dir.Write("Korvid.ZU.lng", "Language=Aaa first by name\r\n");
-    dir.Write("korvid.de.lng", "Language=Deutsch\r\n");                // name in any case
+    dir.Write("korvid.de.lng", "Language=Deutsch (b)\r\n"); // one entry a code
+    dir.Write("Korvid.DE.lng", "Language=Deutsch\r\n");
     dir.Write("KORVID.ES.LNG", "Language=Espa\xF1ol\r\n");             // Windows-1252
     dir.Write("Korvid.NL.lng", "\xEF\xBB\xBFLanguage=Nederlands\r\n"); // BOM dropped
     dir.Write("Korvid.IT.lng", "CharSet=0\r\n");                       // no Language key
@@ -96,15 +97,6 @@ TEST(FindLanguages, SkipsWhatTheMenuCannotOfferAndSortsByCode)
                                                     {"ES", "Espa\xC3\xB1ol"},
                                                     {"NL", "Nederlands"},
                                                     {"ZU", "Aaa first by name"}}));
-}
-
-TEST(FindLanguages, OneEntryPerCodeAndNoneForAMissingFolder)
-{
-    test::TTempDir dir;
-    dir.Write("Korvid.de.lng", "Language=Deutsch (b)\r\n");
-    dir.Write("Korvid.DE.lng", "Language=Deutsch (a)\r\n");
-    EXPECT_EQ(window::FindLanguages(dir.Path(), "Korvid"),
-              (std::vector<window::TLanguageChoice>{{"DE", "Deutsch (a)"}}));
     EXPECT_TRUE(window::FindLanguages(dir / "missing", "Korvid").empty());
 }
 
