@@ -75,9 +75,11 @@ TEST_F(MainWindowTest, SettingsAreReadAtStartAndWrittenBackAtClose)
     EXPECT_EQ(window->Language(), "ENGLISH");
     // The saved log is gone: the dialog asks for another.
     EXPECT_EQ(dialog.Filters.size(), 1u);
+    window->resize(720, 530);
     Close();
 
-    const util::TIniFile ini = SavedSettings();
+    util::TIniFile ini = SavedSettings();
+    EXPECT_EQ(ini.ReadInteger("General", "FormWidth", 0), 720);
     EXPECT_EQ(ini.ReadInteger("General", "Sort", -1), 1);
     EXPECT_EQ(ini.ReadInteger("General", "AutoSaveHisto", -1), 0);
     EXPECT_EQ(ini.ReadInteger("General", "ShowInfo", -1), 0);
@@ -86,19 +88,15 @@ TEST_F(MainWindowTest, SettingsAreReadAtStartAndWrittenBackAtClose)
     EXPECT_EQ(ini.ReadInteger("General", "FollowLog", -1), 0);
     // "AutoSaveHisto" of 2 is off.
     EXPECT_FALSE(dir.Exists("Korvid.dat"));
-}
 
-TEST_F(MainWindowTest, ClosingMaximizedKeepsTheNormalGeometryInTheFile)
-{
-    Settings("FormWidth=600\nFormHeight=450\nFormLeft=5\nFormTop=6\nTreeViewsHeight=100\n");
+    // Closed maximized, the window keeps the normal geometry in the file.
     Start();
     window->showMaximized();
     QCoreApplication::processEvents();
     Close();
-
-    const util::TIniFile ini = SavedSettings();
-    EXPECT_EQ(ini.ReadInteger("General", "FormWidth", 0), 600);
-    EXPECT_EQ(ini.ReadInteger("General", "TreeviewsHeight", 0), 100);
+    ini = SavedSettings();
+    EXPECT_EQ(ini.ReadInteger("General", "FormWidth", 0), 720);
+    EXPECT_EQ(ini.ReadInteger("General", "TreeviewsHeight", 0), 150);
 }
 
 TEST_F(MainWindowTest, DamagedHistoryIsReportedOnceAndNotSavedOverAtClose)
