@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "testing/fake_window_seams.h"
 #include "testing/temp_dir.h"
 #include "translation/text_encoding.h"
 #include "util/error.h"
@@ -25,11 +26,6 @@ namespace {
 namespace fs = std::filesystem;
 using workunits::TWU;
 using workunits::core::Gromacs;
-
-struct TProgramFolder final : util::IProgramFolder {
-    fs::path Folder;
-    [[nodiscard]] fs::path Path() const override { return Folder; }
-};
 
 // A chart whose image tells which unit it shows: one pixel per unit, its Run in the low bits.
 struct TFakeChart final : window::IChartImages {
@@ -69,7 +65,7 @@ template <class F> void ExpectErrorNaming(F&& exportIt, const std::string& name)
 class ExportsTest : public ::testing::Test {
 protected:
     test::TTempDir dir;
-    TProgramFolder program;
+    test::TFakeProgramFolder program;
     translation::TTranslation catalogue = test::FrenchCatalogue();
     util::TFixedRegionalSettings regional;
     window::TExports exports{program, catalogue, regional};

@@ -99,14 +99,16 @@ TEST_F(MainWindowTest, SettingsAreReadAtStartAndWrittenBackAtClose)
     EXPECT_EQ(ini.ReadInteger("General", "TreeviewsHeight", 0), 150);
 }
 
-TEST_F(MainWindowTest, DamagedHistoryIsReportedOnceAndNotSavedOverAtClose)
+TEST_F(MainWindowTest, DamagedHistoryIsReportedOnceAndNotSavedOverAndTheLogAddedOnce)
 {
     dir.Write("Korvid.dat", "not a zlib stream");
-    Settings(LogFile({A, B}));
+    Settings(LogFile({A, B, C}));
     Start();
 
     EXPECT_EQ(messages.Errors.size(), 1u);
-    // The log's complete units were still added, in memory.
+    // The log's complete units were still added, in memory, and once only.
+    EXPECT_EQ(window->WUsHisto().Count(), 2);
+    F5();
     EXPECT_EQ(window->WUsHisto().Count(), 2);
     EXPECT_EQ(messages.Notices, std::vector<std::string>{Text("msgWUsAdded", 2)});
     Close();
@@ -303,16 +305,6 @@ TEST_F(MainWindowTest, AddingCompleteThenAllUnitsTellsHowManyWereAdded)
     EXPECT_EQ(UnitNodes(HistoTree()), 3);
     // None of this touches the file.
     EXPECT_FALSE(dir.Exists("Korvid.dat"));
-}
-
-TEST_F(MainWindowTest, LoadingALogAddsItsNewCompleteUnitsOnce)
-{
-    Settings(LogFile({A, B, C}));
-    Start();
-    EXPECT_EQ(window->WUsHisto().Count(), 2);
-    F5();
-    EXPECT_EQ(window->WUsHisto().Count(), 2);
-    EXPECT_EQ(messages.Notices, std::vector<std::string>{Text("msgWUsAdded", 2)});
 }
 
 TEST_F(MainWindowTest, RemovingUnitsFromTheHistory)
