@@ -23,12 +23,6 @@ QRgb ToQRgb(chart::TColor color)
                 static_cast<int>((color >> 16) & 0xFF));
 }
 
-chart::TColor FromQRgb(QRgb rgb)
-{
-    return static_cast<chart::TColor>(qRed(rgb)) | static_cast<chart::TColor>(qGreen(rgb)) << 8 |
-           static_cast<chart::TColor>(qBlue(rgb)) << 16;
-}
-
 TQtCanvas::TQtCanvas(QSize size)
 {
     Resize(size);

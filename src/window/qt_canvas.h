@@ -13,7 +13,6 @@
 namespace korvid::window {
 
 [[nodiscard]] QRgb ToQRgb(chart::TColor color);
-[[nodiscard]] chart::TColor FromQRgb(QRgb rgb);
 
 // The chart's surface: a 32-bit image the view shows and the PNG export copies. It lives as long
 // as the view, so the engine may keep drawing on it between paints (readout, zoom rectangle).

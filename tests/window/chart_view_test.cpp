@@ -9,11 +9,10 @@
 
 #include <gtest/gtest.h>
 
-#include "chart/axis_scale.h"
 #include "chart/chart.h"
 #include "testing/fake_cursor.h"
 #include "testing/recording_canvas.h"
-#include "window/chart_view_units.h"
+#include "window/window_testing.h"
 
 namespace korvid {
 namespace {
@@ -37,13 +36,7 @@ protected:
         canvas.Calls.clear();
         view.Paint(chart, canvas);
     }
-    chart::TPoint Pixel(double x, double y) const
-    {
-        const chart::TGraph& g = *chart.Graph(1);
-        return {chart::ClampPixel(g.PlotLeft + g.PlotWidth * (x - g.X.Lo) / (g.X.Hi - g.X.Lo)),
-                chart::ClampPixel(g.PlotBottom -
-                                  g.PlotHeight * (y - g.Y[0].Lo) / (g.Y[0].Hi - g.Y[0].Lo))};
-    }
+    chart::TPoint Pixel(double x, double y) const { return test::PlotPixel(*chart.Graph(1), x, y); }
     // Vertical lines drawn with a pen of that colour, as (x, top, bottom): in the plot, or
     // above it, where the legend shows its samples.
     std::vector<std::array<int, 3>> VerticalLines(chart::TColor color, bool legend = false) const
@@ -121,7 +114,6 @@ TEST_F(ChartViewTest, YAxisEndsAtTheLongestFrameInMinutesRoundedHalfToEvenPlusFi
         {"150 s is 2.5 min, rounds down to 2", 150, 7},
         {"210 s is 3.5 min, rounds up to 4", 210, 9},
         {"90 s is 1.5 min, rounds up to 2", 90, 7},
-        {"91 s rounds to 2", 91, 7},
         {"30 s is half a minute, rounds to 0", 30, 5},
         {"no duration", 0, 5},
     };
@@ -152,60 +144,82 @@ TEST_F(ChartViewTest, PaintShowsTitleCaptionsDataAndTheFullExpectedRange)
     EXPECT_EQ(BluePixelColumns(), expected);
 }
 
-TEST_F(ChartViewTest, ConvergedLineFollowsTheFirstConvergedStepUnlessItIsTheFirst)
+// The converged line follows the first converged step unless it is the first step; restart
+// ticks rise a tenth of the y range at their frames; the legend names the marks drawn, in one
+// line above the plot's right end, the converged mark first, where it fits.
+TEST_F(ChartViewTest, MarksStandAtTheirFramesAndTheLegendNamesThem)
 {
     struct TRow {
         const char* name;
-        int convergedIndex; // -1: none
-        std::optional<double> x;
+        int converged; // step index, -1: none
+        std::vector<int> restarts;
+        std::optional<double> convergedX;
+        int width = 560;
     };
     const TRow rows[] = {
-        {"after frame 4", 4, 5.5},
-        {"after frame 1", 1, 2.5},
-        {"on the first step", 0, std::nullopt},
-        {"none", -1, std::nullopt},
+        {"converged after frame 4, a restart", 4, {9}, 5.5},
+        {"converged after frame 1", 1, {}, 2.5},
+        {"converged on the first step", 0, {}, std::nullopt},
+        {"two restarts", -1, {11, 19}, std::nullopt},
+        {"no mark", -1, {}, std::nullopt},
+        {"too narrow beside the y caption for a legend", 4, {9}, 5.5, 200},
     };
     for (const TRow& row : rows) {
         SCOPED_TRACE(row.name);
         std::vector<test::TStepPlan> steps = test::EvenSteps(0, 20, 150);
-        if (row.convergedIndex >= 0)
-            steps[static_cast<std::size_t>(row.convergedIndex)].ConvergedAfter = true;
-        if (row.convergedIndex >= 0)
+        if (row.converged >= 0) {
+            steps[static_cast<std::size_t>(row.converged)].ConvergedAfter = true;
             steps[8].ConvergedAfter = true; // only the first one counts
+        }
+        std::vector<int> restartFrames;
+        for (const int index : row.restarts) {
+            steps[static_cast<std::size_t>(index)].RestartAfter = true;
+            restartFrames.push_back(steps[static_cast<std::size_t>(index)].Frame);
+        }
         const auto wu = test::MakeUnit("p1", Gromacs, 100, steps);
         view.BuildPoints(wu.get());
-        EXPECT_EQ(view.Picture()->ConvergedX, row.x);
+        EXPECT_EQ(view.Picture()->ConvergedX, row.convergedX);
+        EXPECT_EQ(view.Picture()->RestartFrames, restartFrames);
+        canvas.SurfaceWidth = row.width;
         Paint();
-        const auto lines = VerticalLines(window::ChartConverged);
-        if (!row.x) {
-            EXPECT_TRUE(lines.empty());
-            continue;
-        }
-        ASSERT_EQ(lines.size(), 1U);
-        const chart::TPoint bottom = Pixel(*row.x, 0);
-        EXPECT_NEAR(lines[0][0], bottom.X, 1);
-        EXPECT_EQ(lines[0][2], bottom.Y);
-        EXPECT_EQ(lines[0][1], chart.Graph(1)->PlotTop());
-    }
-}
+        const chart::TGraph& g = *chart.Graph(1);
 
-TEST_F(ChartViewTest, RestartTicksRiseATenthOfTheYRangeAtTheirFrames)
-{
-    std::vector<test::TStepPlan> steps = test::EvenSteps(1, 30, 60);
-    steps.push_back({31, 25 * 60 - 5 * 60}); // y axis 0..25
-    steps[11].RestartAfter = true;           // frame 12
-    steps[19].RestartAfter = true;           // frame 20
-    const auto wu = test::MakeUnit("p1", Gromacs, 40, steps);
-    view.BuildPoints(wu.get());
-    EXPECT_EQ(view.Picture()->RestartFrames, (std::vector<int>{12, 20}));
-    Paint();
-    const auto ticks = VerticalLines(window::ChartRestart);
-    ASSERT_EQ(ticks.size(), 2U);
-    for (std::size_t i = 0; i < ticks.size(); ++i) {
-        const double frame = i == 0 ? 12 : 20;
-        EXPECT_EQ(ticks[i][0], Pixel(frame, 0).X);
-        EXPECT_EQ(ticks[i][2], Pixel(frame, 0).Y);
-        EXPECT_EQ(ticks[i][1], Pixel(frame, 2.5).Y);
+        const auto line = VerticalLines(window::ChartConverged);
+        ASSERT_EQ(line.size(), row.convergedX ? 1U : 0U);
+        if (row.convergedX) {
+            const chart::TPoint bottom = Pixel(*row.convergedX, 0);
+            EXPECT_NEAR(line[0][0], bottom.X, 1);
+            EXPECT_EQ(line[0][2], bottom.Y);
+            EXPECT_EQ(line[0][1], g.PlotTop());
+        }
+        const auto ticks = VerticalLines(window::ChartRestart);
+        ASSERT_EQ(ticks.size(), restartFrames.size());
+        for (std::size_t i = 0; i < ticks.size(); ++i) {
+            EXPECT_EQ(ticks[i][0], Pixel(restartFrames[i], 0).X);
+            EXPECT_EQ(ticks[i][2], Pixel(restartFrames[i], 0).Y);
+            EXPECT_EQ(ticks[i][1], Pixel(restartFrames[i], g.Y[0].Hi / 10).Y);
+        }
+
+        const bool fits = row.width == 560;
+        const bool converged = row.convergedX.has_value() && fits;
+        const bool restart = !restartFrames.empty() && fits;
+        const test::TCall* convergedText = canvas.FindText("Fin de convergence");
+        const test::TCall* restartText = canvas.FindText("Redémarrage du client");
+        EXPECT_EQ(convergedText != nullptr, converged);
+        EXPECT_EQ(restartText != nullptr, restart);
+        EXPECT_EQ(VerticalLines(window::ChartConverged, true).size(), converged ? 1U : 0U);
+        EXPECT_EQ(VerticalLines(window::ChartRestart, true).size(), restart ? 1U : 0U);
+        const test::TCall* last = restart ? restartText : convergedText;
+        if (last == nullptr)
+            continue;
+        EXPECT_LT(last->At.Y + canvas.CharHeight, g.PlotTop());
+        EXPECT_LE(last->At.X + canvas.TextWidth(last->Text), g.PlotRight());
+        EXPECT_GT(last->At.X + canvas.TextWidth(last->Text), g.PlotRight() - canvas.CharWidth);
+        if (converged && restart) {
+            EXPECT_EQ(convergedText->At.Y, restartText->At.Y);
+            EXPECT_LT(convergedText->At.X + canvas.TextWidth(convergedText->Text),
+                      restartText->At.X);
+        }
     }
 }
 
@@ -223,53 +237,8 @@ TEST_F(ChartViewTest, NoExpectedFramesDrawsNoDataButTheTitle)
     EXPECT_TRUE(VerticalLines(window::ChartRestart).empty());
 }
 
-TEST_F(ChartViewTest, LegendNamesTheMarksDrawnAboveThePlotsRightEnd)
-{
-    struct TRow {
-        const char* name;
-        bool converged;
-        bool restart;
-        int width;
-    };
-    const TRow rows[] = {
-        {"both marks", true, true, 560},
-        {"the converged line alone", true, false, 560},
-        {"a restart alone", false, true, 560},
-        {"no mark", false, false, 560},
-        {"too narrow beside the y caption", true, true, 200},
-    };
-    for (const TRow& row : rows) {
-        SCOPED_TRACE(row.name);
-        std::vector<test::TStepPlan> steps = test::EvenSteps(0, 20, 150);
-        steps[4].ConvergedAfter = row.converged;
-        steps[9].RestartAfter = row.restart;
-        const auto wu = test::MakeUnit("p1", Gromacs, 100, steps);
-        view.BuildPoints(wu.get());
-        canvas.SurfaceWidth = row.width;
-        Paint();
-        const bool fits = row.width == 560;
-        const test::TCall* converged = canvas.FindText("Fin de convergence");
-        const test::TCall* restart = canvas.FindText("Redémarrage du client");
-        EXPECT_EQ(converged != nullptr, row.converged && fits);
-        EXPECT_EQ(restart != nullptr, row.restart && fits);
-        EXPECT_EQ(VerticalLines(window::ChartConverged, true).size(), row.converged && fits);
-        EXPECT_EQ(VerticalLines(window::ChartRestart, true).size(), row.restart && fits);
-        // One line above the plot, ending at its right end, the converged mark first.
-        const chart::TGraph& g = *chart.Graph(1);
-        const test::TCall* last = restart != nullptr ? restart : converged;
-        if (last == nullptr)
-            continue;
-        EXPECT_LT(last->At.Y + canvas.CharHeight, g.PlotTop());
-        EXPECT_LE(last->At.X + canvas.TextWidth(last->Text), g.PlotRight());
-        EXPECT_GT(last->At.X + canvas.TextWidth(last->Text), g.PlotRight() - canvas.CharWidth);
-        if (converged != nullptr && restart != nullptr) {
-            EXPECT_EQ(converged->At.Y, restart->At.Y);
-            EXPECT_LT(converged->At.X + canvas.TextWidth(converged->Text), restart->At.X);
-        }
-    }
-}
-
-TEST_F(ChartViewTest, PointHintNamesFrameTimeAndDuration)
+// The hint is the engine's readout text, drawn where the view placed the readout.
+TEST_F(ChartViewTest, PointHintNamesFrameTimeAndDurationInTheReadout)
 {
     const auto wu = test::MakeUnit("p1", Gromacs, 100, test::EvenSteps(0, 10, 150));
     std::string text = "engine";
@@ -280,6 +249,13 @@ TEST_F(ChartViewTest, PointHintNamesFrameTimeAndDuration)
     view.PointHint(5, 1, text); // frame 0 is skipped, so row 5 is frame 5, 6 x 150 s after 19:41
     EXPECT_EQ(text, "Frame #5 @ 19:56 : 2 mn. 30 sec.");
     EXPECT_EQ(view.PointStep(5), wu->FindStep(5));
+    Paint();
+    const chart::TPoint at = Pixel(5, 1);
+    canvas.Calls.clear();
+    chart.ChartMouseDown(chart::TMouseButton::Left, chart::LeftButton, at.X + 1, at.Y);
+    const test::TCall* readout = canvas.FindText(text);
+    ASSERT_NE(readout, nullptr);
+    EXPECT_EQ(readout->At, (chart::TPoint{560 - 200, 40}));
 
     for (const std::size_t pastTheLast : {11U, 1000U}) {
         SCOPED_TRACE(pastTheLast);
@@ -294,19 +270,6 @@ TEST_F(ChartViewTest, PointHintNamesFrameTimeAndDuration)
     text = "engine";
     view.PointHint(0, 0, text); // the header's frame 0 has no step here
     EXPECT_EQ(text, "engine");
-}
-
-TEST_F(ChartViewTest, ReadoutShowsTheNearestFramesText)
-{
-    const auto wu = test::MakeUnit("p1", Gromacs, 100, test::EvenSteps(0, 10, 150));
-    view.BuildPoints(wu.get());
-    Paint();
-    const chart::TPoint at = Pixel(5, 1);
-    canvas.Calls.clear();
-    chart.ChartMouseDown(chart::TMouseButton::Left, chart::LeftButton, at.X + 1, at.Y);
-    const test::TCall* text = canvas.FindText("Frame #5 @ 19:56 : 2 mn. 30 sec.");
-    ASSERT_NE(text, nullptr);
-    EXPECT_EQ(text->At, (chart::TPoint{560 - 200, 40}));
 }
 
 TEST_F(ChartViewTest, ReadoutOverAUnitWithoutStepsShowsNoFrame)

@@ -2,12 +2,11 @@
 
 #include <QApplication>
 #include <QImage>
-#include <QMouseEvent>
 
 #include <gtest/gtest.h>
 
 #include "testing/fake_cursor.h"
-#include "window/chart_view_units.h"
+#include "window/window_testing.h"
 #include "window/qt_canvas.h"
 
 namespace korvid {
@@ -45,13 +44,6 @@ protected:
     }
     QImage OnScreen() { return widget.grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
-    void Mouse(QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons buttons,
-               Qt::KeyboardModifiers keys)
-    {
-        QMouseEvent event(type, QPointF(at), QPointF(widget.mapToGlobal(at)), button, buttons,
-                          keys);
-        QApplication::sendEvent(&widget, &event);
-    }
     QPoint PlotPoint(double fx, double fy) const
     {
         const chart::TGraph& g = *widget.Chart().Graph(1);
@@ -107,9 +99,7 @@ TEST_F(ChartWidgetTest, CtrlDragZoomsAndAnotherUnitResetsTheZoom)
     widget.BuildPoints(wu.get());
     const QPoint from = PlotPoint(0.5, 1.0);
     const QPoint to = PlotPoint(1.0, 0.0);
-    Mouse(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton, Qt::ControlModifier);
-    Mouse(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton, Qt::ControlModifier);
-    Mouse(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton, Qt::ControlModifier);
+    test::Drag(widget, from, to, Qt::ControlModifier);
     const chart::TZoomWindow zoom = widget.Chart().Zoom(1);
     EXPECT_NEAR(zoom.X0, 0.5, 0.01);
     EXPECT_NEAR(zoom.X1, 1.0, 1e-9);
@@ -120,48 +110,48 @@ TEST_F(ChartWidgetTest, CtrlDragZoomsAndAnotherUnitResetsTheZoom)
     EXPECT_EQ(OnScreen(), Reference(other.get(), widget.size()));
 }
 
-TEST_F(ChartWidgetTest, ReadoutGoesAtReleaseUnlessShiftHoldsIt)
-{
-    widget.BuildPoints(wu.get());
-    const QImage clean = Reference(wu.get(), widget.size());
-    const QPoint at = PlotPoint(0.3, 0.2);
-
-    Mouse(QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    EXPECT_NE(OnScreen(), clean) << "the readout shows while the button is down";
-    Mouse(QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-    EXPECT_FALSE(widget.Chart().ReadoutHeld());
-    EXPECT_EQ(OnScreen(), clean);
-
-    Mouse(QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    Mouse(QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton, Qt::ShiftModifier);
-    EXPECT_TRUE(widget.Chart().ReadoutHeld());
-    EXPECT_NE(OnScreen(), clean);
-    // The export still shows the chart alone.
-    EXPECT_TRUE(SameImage(widget.RenderImage(), clean));
-}
-
-TEST_F(ChartWidgetTest, HoverShowsWhatAPressWouldStartAndTheTooltipTheGestures)
+// Hovering draws nothing and shows what a press would start; the readout goes at release
+// unless Shift holds it.
+TEST_F(ChartWidgetTest, MouseEventsShowTheReadoutOrTheGestureAhead)
 {
     widget.BuildPoints(wu.get());
     EXPECT_EQ(widget.toolTip().toStdString(), catalogue.GetText("", "msgChartHint"));
+    const QImage clean = Reference(wu.get(), widget.size());
+    constexpr auto Any = Qt::BitmapCursor; // not checked
     struct TRow {
         const char* name;
+        QEvent::Type type;
         QPoint at;
         Qt::KeyboardModifiers keys;
         Qt::CursorShape shape;
+        bool drawn = false;
+        bool held = false;
     };
+    const QPoint plot = PlotPoint(0.3, 0.2);
     const TRow rows[] = {
-        {"over the plot", PlotPoint(0.5, 0.5), Qt::NoModifier, Qt::PointingHandCursor},
-        {"over the plot with Ctrl", PlotPoint(0.5, 0.5), Qt::ControlModifier, Qt::CrossCursor},
-        {"in the margin", QPoint(5, 5), Qt::NoModifier, Qt::ArrowCursor},
+        {"hover over the plot", QEvent::MouseMove, plot, Qt::NoModifier, Qt::PointingHandCursor},
+        {"hover with Ctrl", QEvent::MouseMove, plot, Qt::ControlModifier, Qt::CrossCursor},
+        {"hover in the margin", QEvent::MouseMove, QPoint(5, 5), Qt::NoModifier, Qt::ArrowCursor},
+        {"press", QEvent::MouseButtonPress, plot, Qt::NoModifier, Any, true},
+        {"release", QEvent::MouseButtonRelease, plot, Qt::NoModifier, Any, false},
+        {"press again", QEvent::MouseButtonPress, plot, Qt::NoModifier, Any, true},
+        {"release with Shift", QEvent::MouseButtonRelease, plot, Qt::ShiftModifier, Any, true,
+         true},
     };
-    const QImage clean = OnScreen();
     for (const TRow& row : rows) {
         SCOPED_TRACE(row.name);
-        Mouse(QEvent::MouseMove, row.at, Qt::NoButton, Qt::NoButton, row.keys);
-        EXPECT_EQ(widget.cursor().shape(), row.shape);
-        EXPECT_EQ(OnScreen(), clean) << "hovering draws nothing";
+        const bool hover = row.type == QEvent::MouseMove;
+        test::SendMouse(widget, row.type, row.at, hover ? Qt::NoButton : Qt::LeftButton,
+                        row.type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                        row.keys);
+        if (row.shape != Any) {
+            EXPECT_EQ(widget.cursor().shape(), row.shape);
+        }
+        EXPECT_EQ(OnScreen() != clean, row.drawn);
+        EXPECT_EQ(widget.Chart().ReadoutHeld(), row.held);
     }
+    // The export still shows the chart alone.
+    EXPECT_TRUE(SameImage(widget.RenderImage(), clean));
 }
 
 } // namespace

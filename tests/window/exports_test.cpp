@@ -8,10 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include "testing/fake_window_seams.h"
 #include "testing/temp_dir.h"
 #include "translation/text_encoding.h"
 #include "util/error.h"
-#include "window/chart_view_units.h"
+#include "window/window_testing.h"
 #include "window/chart_widget.h"
 #include "workunits/csv_report.h"
 
@@ -25,11 +26,6 @@ namespace {
 namespace fs = std::filesystem;
 using workunits::TWU;
 using workunits::core::Gromacs;
-
-struct TProgramFolder final : util::IProgramFolder {
-    fs::path Folder;
-    [[nodiscard]] fs::path Path() const override { return Folder; }
-};
 
 // A chart whose image tells which unit it shows: one pixel per unit, its Run in the low bits.
 struct TFakeChart final : window::IChartImages {
@@ -69,7 +65,7 @@ template <class F> void ExpectErrorNaming(F&& exportIt, const std::string& name)
 class ExportsTest : public ::testing::Test {
 protected:
     test::TTempDir dir;
-    TProgramFolder program;
+    test::TFakeProgramFolder program;
     translation::TTranslation catalogue = test::FrenchCatalogue();
     util::TFixedRegionalSettings regional;
     window::TExports exports{program, catalogue, regional};
@@ -174,15 +170,10 @@ TEST_F(ExportsTest, OverlongProteinIsCutAtACharacterAndTheFileWritten)
     EXPECT_EQ(Read(exports.CsvFileName(wu)), CsvOf(wu));
 }
 
-TEST_F(ExportsTest, NoUnitWritesNothing)
-{
-    exports.ExportWUCsv(nullptr);
-    exports.SaveGraphPng(chart);
-    EXPECT_FALSE(fs::exists(program.Folder));
-}
-
 TEST_F(ExportsTest, CsvBatchWritesTheCompleteUnitsOrAllInCollectionOrder)
 {
+    exports.ExportWUCsv(nullptr);
+    exports.SaveGraphPng(chart); // showing nothing
     const std::vector<const TWU*> units = {Unit("pA", 1, 10), Unit("pB", 2, 4), Unit("pC", 3, 12)};
     const auto none = exports.ExportWUsCsv(std::vector<const TWU*>{units[1]}, true);
     EXPECT_EQ(none.Written, 0);
@@ -234,14 +225,6 @@ TEST_F(ExportsTest, AWriteErrorStopsTheBatchNamesTheFileAndGivesTheChartBack)
         EXPECT_TRUE(fs::is_regular_file(file(*order[0])));
         EXPECT_FALSE(fs::exists(file(*order[2])));
     }
-}
-
-TEST_F(ExportsTest, FolderThatIsAFileIsReportedByName)
-{
-    fs::create_directories(program.Folder);
-    std::ofstream(program.Folder / "csv") << "not a folder";
-    ExpectErrorNaming([&] { exports.ExportWUCsv(Unit("pA", 1, 10)); },
-                      (program.Folder / "csv").string());
 }
 
 TEST_F(ExportsTest, PngBatchFollowsTheDisplayOrderAndRestoresTheShownUnit)

@@ -1,16 +1,13 @@
 #include <fstream>
 #include <functional>
-#include <tuple>
 
 #include <QElapsedTimer>
 #include <QMimeData>
-#include <QMouseEvent>
-#include <QUrl>
-#include <QThread>
-#include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTableWidget>
 #include <QScreen>
+#include <QTableWidget>
+#include <QThread>
+#include <QUrl>
 
 #include "main_window_fixture.h"
 #include "window/project_table.h"
@@ -43,6 +40,13 @@ TEST_F(MainWindowTest, FirstStartAsksForALogAndSavesTheDefaultsAndAnEmptyHistory
     // Cancelled: the log page stays empty under its built-in caption.
     EXPECT_EQ(Pages().tabText(0).toStdString(), "FahLog");
     EXPECT_EQ(LogTree().topLevelItemCount(), 0);
+    // Most of the screen, centred in it.
+    const QRect room = window->screen()->availableGeometry();
+    EXPECT_EQ(window->size(), window::FirstStartSize(room.size()));
+    EXPECT_NEAR(window->geometry().center().x(), room.center().x(), 2);
+    EXPECT_NEAR(window->geometry().center().y(), room.center().y(), 2);
+    EXPECT_EQ(Find<QWidget>("pnlTreeviews").height(),
+              window::FirstStartTreeHeight(window->height()));
     Close();
 
     EXPECT_EQ(SavedSettings().ReadString("General", "LastFahLog", "absent"), "");
@@ -71,9 +75,11 @@ TEST_F(MainWindowTest, SettingsAreReadAtStartAndWrittenBackAtClose)
     EXPECT_EQ(window->Language(), "ENGLISH");
     // The saved log is gone: the dialog asks for another.
     EXPECT_EQ(dialog.Filters.size(), 1u);
+    window->resize(720, 530);
     Close();
 
-    const util::TIniFile ini = SavedSettings();
+    util::TIniFile ini = SavedSettings();
+    EXPECT_EQ(ini.ReadInteger("General", "FormWidth", 0), 720);
     EXPECT_EQ(ini.ReadInteger("General", "Sort", -1), 1);
     EXPECT_EQ(ini.ReadInteger("General", "AutoSaveHisto", -1), 0);
     EXPECT_EQ(ini.ReadInteger("General", "ShowInfo", -1), 0);
@@ -82,30 +88,27 @@ TEST_F(MainWindowTest, SettingsAreReadAtStartAndWrittenBackAtClose)
     EXPECT_EQ(ini.ReadInteger("General", "FollowLog", -1), 0);
     // "AutoSaveHisto" of 2 is off.
     EXPECT_FALSE(dir.Exists("Korvid.dat"));
-}
 
-TEST_F(MainWindowTest, ClosingMaximizedKeepsTheNormalGeometryInTheFile)
-{
-    Settings("FormWidth=600\nFormHeight=450\nFormLeft=5\nFormTop=6\nTreeViewsHeight=100\n");
+    // Closed maximized, the window keeps the normal geometry in the file.
     Start();
     window->showMaximized();
     QCoreApplication::processEvents();
     Close();
-
-    const util::TIniFile ini = SavedSettings();
-    EXPECT_EQ(ini.ReadInteger("General", "FormWidth", 0), 600);
-    EXPECT_EQ(ini.ReadInteger("General", "TreeviewsHeight", 0), 100);
+    ini = SavedSettings();
+    EXPECT_EQ(ini.ReadInteger("General", "FormWidth", 0), 720);
+    EXPECT_EQ(ini.ReadInteger("General", "TreeviewsHeight", 0), 150);
 }
 
-TEST_F(MainWindowTest, DamagedHistoryIsReportedOnceAndNotSavedOverAtClose)
+TEST_F(MainWindowTest, DamagedHistoryIsReportedOnceAndNotSavedOverAndTheLogAddedOnce)
 {
     dir.Write("Korvid.dat", "not a zlib stream");
-    dir.Write("FAHlog.txt", Log({A, B}));
-    Settings("LastFahLog=" + (dir / "FAHlog.txt").string() + "\n");
+    Settings(LogFile({A, B, C}));
     Start();
 
     EXPECT_EQ(messages.Errors.size(), 1u);
-    // The log's complete units were still added, in memory.
+    // The log's complete units were still added, in memory, and once only.
+    EXPECT_EQ(window->WUsHisto().Count(), 2);
+    F5();
     EXPECT_EQ(window->WUsHisto().Count(), 2);
     EXPECT_EQ(messages.Notices, std::vector<std::string>{Text("msgWUsAdded", 2)});
     Close();
@@ -243,20 +246,15 @@ TEST_F(MainWindowTest, ARightClickSelectsAndShowsAUnitButNotEmptySpace)
     Start();
     QWidget* viewport = LogTree().viewport();
     auto rightClick = [&](QPoint at) {
-        const QPointF global = viewport->mapToGlobal(QPointF(at));
-        QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), global, Qt::RightButton,
-                          Qt::RightButton, Qt::NoModifier);
-        QApplication::sendEvent(viewport, &press);
-        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(at), global, Qt::RightButton,
-                            Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(viewport, &release);
+        test::SendMouse(*viewport, QEvent::MouseButtonPress, at, Qt::RightButton, Qt::RightButton);
+        test::SendMouse(*viewport, QEvent::MouseButtonRelease, at, Qt::RightButton, Qt::NoButton);
     };
 
     rightClick(QPoint(5, viewport->height() - 3));
     EXPECT_EQ(Selected(LogTree()), nullptr);
     EXPECT_EQ(window->CurrentWU(), nullptr);
 
-    QTreeWidgetItem* node = UnitNode(LogTree(), "p10_a", window->WUsLog());
+    QTreeWidgetItem* node = Node("p10_a");
     rightClick(LogTree().visualItemRect(node).center());
     EXPECT_EQ(Selected(LogTree()), node);
     ASSERT_NE(window->CurrentWU(), nullptr);
@@ -271,7 +269,7 @@ TEST_F(MainWindowTest, AddingTheShownUnitAsksForAnIncompleteOneAndRefusesADuplic
     LogTree().clearSelection();
     EXPECT_FALSE(ItemShownByButton("sbAddToHisto", "popAddHisto", "mnuAddWUToHisto"));
 
-    LogTree().setCurrentItem(UnitNode(LogTree(), "p10_a", window->WUsLog()));
+    Select("p10_a");
     EXPECT_TRUE(ItemShownByButton("sbAddToHisto", "popAddHisto", "mnuAddWUToHisto"));
     Trigger("mnuAddWUToHisto");
     EXPECT_EQ(window->WUsHisto().Count(), 1);
@@ -282,7 +280,7 @@ TEST_F(MainWindowTest, AddingTheShownUnitAsksForAnIncompleteOneAndRefusesADuplic
     EXPECT_EQ(messages.Notices, std::vector<std::string>{Text("msgWUInHistory")});
     EXPECT_EQ(window->WUsHisto().Count(), 1);
 
-    LogTree().setCurrentItem(UnitNode(LogTree(), "p30_c", window->WUsLog()));
+    Select("p30_c");
     messages.Answers = {false, true};
     Trigger("mnuAddWUToHisto");
     EXPECT_EQ(window->WUsHisto().Count(), 1);
@@ -309,17 +307,6 @@ TEST_F(MainWindowTest, AddingCompleteThenAllUnitsTellsHowManyWereAdded)
     EXPECT_FALSE(dir.Exists("Korvid.dat"));
 }
 
-TEST_F(MainWindowTest, LoadingALogAddsItsNewCompleteUnitsOnce)
-{
-    dir.Write("FAHlog.txt", Log({A, B, C}));
-    Settings("LastFahLog=" + (dir / "FAHlog.txt").string() + "\n");
-    Start();
-    EXPECT_EQ(window->WUsHisto().Count(), 2);
-    F5();
-    EXPECT_EQ(window->WUsHisto().Count(), 2);
-    EXPECT_EQ(messages.Notices, std::vector<std::string>{Text("msgWUsAdded", 2)});
-}
-
 TEST_F(MainWindowTest, RemovingUnitsFromTheHistory)
 {
     History({A, B, C, D});
@@ -329,10 +316,10 @@ TEST_F(MainWindowTest, RemovingUnitsFromTheHistory)
     Pages().setCurrentIndex(1);
     // Turned to with nothing selected, the page shows its first unit.
     EXPECT_EQ(window->CurrentWU(), window->WUsHisto().Items(0));
-    EXPECT_EQ(Selected(HistoTree()), UnitNode(HistoTree(), "p10_a", window->WUsHisto()));
+    EXPECT_EQ(Selected(HistoTree()), Node("p10_a", 1));
     HistoTree().setCurrentItem(HistoTree().topLevelItem(0));
     EXPECT_FALSE(ItemShownByButton("sbDelFromHisto", "popDelHisto", "mnuDelWUFromHisto"));
-    HistoTree().setCurrentItem(UnitNode(HistoTree(), "p20_b", window->WUsHisto()));
+    Select("p20_b", 1);
     EXPECT_TRUE(ItemShownByButton("sbDelFromHisto", "popDelHisto", "mnuDelWUFromHisto"));
     Trigger("mnuDelWUFromHisto");
     EXPECT_EQ(window->WUsHisto().Count(), 3);
@@ -345,7 +332,7 @@ TEST_F(MainWindowTest, RemovingUnitsFromTheHistory)
     EXPECT_EQ(GroupTexts(HistoTree()), std::vector<std::string>{"p10_a"});
 
     // Nothing incomplete left: no message, and the selection stays.
-    QTreeWidgetItem* a = UnitNode(HistoTree(), "p10_a", window->WUsHisto());
+    QTreeWidgetItem* a = Node("p10_a", 1);
     HistoTree().setCurrentItem(a);
     Trigger("mnuDelIncompleteWUFromHisto");
     EXPECT_EQ(Selected(HistoTree()), a);
@@ -372,7 +359,7 @@ TEST_F(MainWindowTest, SavedHistoryReloadsWithF5AndKeepsTheSelectionByText)
     EXPECT_EQ(history::ReadCompressedText(dir / "Korvid.dat").Text, window->WUsHisto().AllText());
 
     Pages().setCurrentIndex(1);
-    HistoTree().setCurrentItem(UnitNode(HistoTree(), "p30_c", window->WUsHisto()));
+    Select("p30_c", 1);
     const QString text = Selected(HistoTree())->text(0);
     // Loading replaces what memory holds.
     Trigger("mnuDelWUsFromHisto");
@@ -381,7 +368,7 @@ TEST_F(MainWindowTest, SavedHistoryReloadsWithF5AndKeepsTheSelectionByText)
     EXPECT_EQ(window->WUsHisto().Count(), 3);
     EXPECT_EQ(Pages().currentIndex(), 1);
 
-    HistoTree().setCurrentItem(UnitNode(HistoTree(), "p30_c", window->WUsHisto()));
+    Select("p30_c", 1);
     F5();
     ASSERT_NE(Selected(HistoTree()), nullptr);
     EXPECT_EQ(Selected(HistoTree())->text(0), text);
@@ -390,25 +377,6 @@ TEST_F(MainWindowTest, SavedHistoryReloadsWithF5AndKeepsTheSelectionByText)
 
     Find<QToolButton>("sbSaveHisto").click();
     EXPECT_EQ(dir.Read("Korvid.dat.bak"), first);
-}
-
-TEST_F(MainWindowTest, F5RereadsTheLogAndKeepsTheSelectionButNotWithShift)
-{
-    LastLog({A});
-    Start();
-    LogTree().setCurrentItem(UnitNode(LogTree(), "p10_a", window->WUsLog()));
-    const QString text = Selected(LogTree())->text(0);
-    dir.Write("FAHlog.txt", Log({A, B}));
-
-    F5(Qt::ShiftModifier);
-    EXPECT_EQ(window->WUsLog().Count(), 1);
-    F5();
-    EXPECT_EQ(window->WUsLog().Count(), 2);
-    ASSERT_NE(Selected(LogTree()), nullptr);
-    EXPECT_EQ(Selected(LogTree())->text(0), text);
-    ASSERT_NE(window->SelLogWU(), nullptr);
-    EXPECT_EQ(window->SelLogWU()->Protein, "p10_a");
-    EXPECT_EQ(window->CurrentWU(), window->SelLogWU());
 }
 
 TEST(FirstStart, MostOfTheScreenAndTreesAboutTwoFifthsHigh)
@@ -431,17 +399,6 @@ TEST(FirstStart, MostOfTheScreenAndTreesAboutTwoFifthsHigh)
     EXPECT_EQ(window::FirstStartTreeHeight(300), 182);
 }
 
-TEST_F(MainWindowTest, FirstStartWindowIsCentredInTheScreensRoom)
-{
-    Start();
-    const QRect room = window->screen()->availableGeometry();
-    EXPECT_EQ(window->size(), window::FirstStartSize(room.size()));
-    EXPECT_NEAR(window->geometry().center().x(), room.center().x(), 2);
-    EXPECT_NEAR(window->geometry().center().y(), room.center().y(), 2);
-    EXPECT_EQ(Find<QWidget>("pnlTreeviews").height(),
-              window::FirstStartTreeHeight(window->height()));
-}
-
 TEST_F(MainWindowTest, AUnitStillFoldingTellsItsEndInTheTooltipAndThePanel)
 {
     // An hour after the running unit's last frame.
@@ -452,14 +409,13 @@ TEST_F(MainWindowTest, AUnitStillFoldingTellsItsEndInTheTooltipAndThePanel)
     clock.Value = read.Items(1)->Steps.Back().Date + 1.0 / 24;
     LastLog({A, folding});
     Start();
-    const QString running = UnitNode(LogTree(), "p30_c", window->WUsLog())->toolTip(0);
+    const QString running = Node("p30_c")->toolTip(0);
     EXPECT_TRUE(running.startsWith("Temps restant: ")) << running.toStdString();
     EXPECT_TRUE(running.contains("\nFin prévue: ")) << running.toStdString();
-    EXPECT_TRUE(UnitNode(LogTree(), "p10_a", window->WUsLog())->toolTip(0).isEmpty());
+    EXPECT_TRUE(Node("p10_a")->toolTip(0).isEmpty());
 
-    LogTree().setCurrentItem(UnitNode(LogTree(), "p30_c", window->WUsLog()));
-    const QString memo = Find<QPlainTextEdit>("memWUInfo").toPlainText();
-    EXPECT_TRUE(memo.contains(running)) << memo.toStdString();
+    Select("p30_c");
+    EXPECT_NE(Memo().find(running.toStdString()), std::string::npos) << Memo();
 }
 
 namespace {
@@ -490,19 +446,12 @@ TEST_F(MainWindowTest, AGrowingLogIsFollowedKeepingTheSelectionAndTheZoom)
     const std::string before = Log({A, folding});
     LastLog({A, folding});
     Start();
-    LogTree().setCurrentItem(UnitNode(LogTree(), "p30_c", window->WUsLog()));
-    auto& chart = Find<window::TChartWidget>("pbGraph");
+    Select("p30_c");
+    window::TChartWidget& chart = Chart();
     const chart::TGraph& g = *chart.Chart().Graph(1);
     const QPoint from(g.PlotLeft + g.PlotWidth / 4, g.PlotTop() + 1);
     const QPoint to(g.PlotRight() - 1, g.PlotBottom - 1);
-    for (const auto& [type, at, button, buttons] :
-         {std::tuple{QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton},
-          std::tuple{QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton},
-          std::tuple{QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton}}) {
-        QMouseEvent event(type, QPointF(at), QPointF(chart.mapToGlobal(at)), button, buttons,
-                          Qt::ControlModifier);
-        QApplication::sendEvent(&chart, &event);
-    }
+    test::Drag(chart, from, to, Qt::ControlModifier);
     const chart::TZoomWindow zoom = chart.Chart().Zoom(1);
     ASSERT_NE(zoom, chart::TZoomWindow{});
 
@@ -516,8 +465,8 @@ TEST_F(MainWindowTest, AGrowingLogIsFollowedKeepingTheSelectionAndTheZoom)
     EXPECT_EQ(window->CurrentWU(), followed);
     EXPECT_EQ(chart.CurrentWU(), followed);
     EXPECT_EQ(chart.Chart().Zoom(1), zoom);
-    EXPECT_EQ(Selected(LogTree()), UnitNode(LogTree(), "p30_c", window->WUsLog()));
-    EXPECT_TRUE(Find<QPlainTextEdit>("memWUInfo").toPlainText().contains("pliées: 55"));
+    EXPECT_EQ(Selected(LogTree()), Node("p30_c"));
+    EXPECT_NE(Memo().find("pliées: 55"), std::string::npos);
     EXPECT_EQ(messages.Count(), 0u) << "following announces nothing";
 
     // The unit ends, the client rotates its log: the old file's units stay, the new one's come.
@@ -544,8 +493,8 @@ TEST_F(MainWindowTest, ProjectTableComparesHistoryAndLogAndExportsItsCsv)
     Start();
     Pages().setCurrentIndex(1);
     Find<QToolButton>("sbHistoProjects").click();
-    auto& dialog = Find<window::TProjectTableDialog>("frmProjects");
-    QTableWidget& table = dialog.Table();
+    auto& projects = Find<window::TProjectTableDialog>("frmProjects");
+    QTableWidget& table = projects.Table();
     ASSERT_EQ(table.rowCount(), 2);
     auto cell = [&](int row, int column) { return table.item(row, column)->text().toStdString(); };
     EXPECT_EQ(cell(0, 0), "7");
@@ -554,7 +503,7 @@ TEST_F(MainWindowTest, ProjectTableComparesHistoryAndLogAndExportsItsCsv)
     EXPECT_EQ(cell(1, 2), "1");
     EXPECT_EQ(cell(0, 4), "1 mn."); // a frame a minute
     // The first project is charted, a point per unit, days from its first.
-    const chart::TDataArray& points = dialog.Chart().Points();
+    const chart::TDataArray& points = projects.Chart().Points();
     ASSERT_EQ(points.size(), 4U);
     EXPECT_EQ(points[1][0], 0.0F);
     EXPECT_EQ(points[2][0], 1.0F);
@@ -565,16 +514,16 @@ TEST_F(MainWindowTest, ProjectTableComparesHistoryAndLogAndExportsItsCsv)
     table.sortByColumn(2, Qt::AscendingOrder);
     EXPECT_EQ(cell(0, 0), "30");
     table.selectRow(0);
-    EXPECT_EQ(dialog.Chart().Points().size(), 2U);
+    EXPECT_EQ(projects.Chart().Points().size(), 2U);
 
-    dialog.findChild<QPushButton*>("btnExportTable")->click();
+    projects.findChild<QPushButton*>("btnExportTable")->click();
     const std::string csv = dir.Read("csv/projects.csv");
     EXPECT_NE(csv.find("\r\n7;p7_x;3;60,00;60,00;60,00;Gromacs;08/03/2026 08:00"),
               std::string::npos)
         << csv;
     EXPECT_EQ(messages.Notices, std::vector<std::string>{"1 fichier écrit : " +
                                                          (dir / "csv" / "projects.csv").string()});
-    EXPECT_EQ(dialog.findChild<QPushButton*>("btnClose")->text().toStdString(), "Fermer");
+    EXPECT_EQ(projects.findChild<QPushButton*>("btnClose")->text().toStdString(), "Fermer");
 }
 
 TEST_F(MainWindowTest, ADroppedLogFileOrClientFolderIsOpened)
@@ -613,8 +562,7 @@ TEST_F(MainWindowTest, ADroppedLogFileOrClientFolderIsOpened)
 TEST_F(MainWindowTest, AFailedSaveAtShutdownAsksWhetherToKeepTheWindowOpen)
 {
     History({A});
-    dir.Write("FAHlog.txt", Log({A, B}));
-    Settings("LastFahLog=" + (dir / "FAHlog.txt").string() + "\nAutoBackupHisto=1\n");
+    Settings(LogFile({A, B}) + "AutoBackupHisto=1\n");
     const std::string file = dir.Read("Korvid.dat");
     // A folder where the backup goes: the save fails before Korvid.dat is replaced.
     std::filesystem::create_directories(dir / "Korvid.dat.bak" / "in the way");
@@ -661,10 +609,10 @@ TEST_F(MainWindowTest, UnitsThatWouldNotFitInAHistoryFileAreRefusedWhenAdded)
     EXPECT_NE(messages.Errors[0].find(std::to_string(all)), std::string::npos);
     EXPECT_TRUE(messages.Notices.empty());
 
-    LogTree().setCurrentItem(UnitNode(LogTree(), "p20_b", window->WUsLog()));
+    Select("p20_b");
     Trigger("mnuAddWUToHisto");
     EXPECT_EQ(window->WUsHisto().Count(), 2);
-    LogTree().setCurrentItem(UnitNode(LogTree(), "p30_c", window->WUsLog()));
+    Select("p30_c");
     messages.DefaultAnswer = true;
     Trigger("mnuAddWUToHisto");
     EXPECT_EQ(window->WUsHisto().Count(), 2);

@@ -5,13 +5,11 @@
 #include <vector>
 
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QProgressDialog>
 
 #include <gtest/gtest.h>
 
 #include "main_window_fixture.h"
-#include "window/chart_widget.h"
 
 namespace korvid {
 namespace {
@@ -64,18 +62,7 @@ protected:
 
 class MainWindowWiringTest : public MainWindowTest {
 protected:
-    window::TChartWidget& Chart() const { return Find<window::TChartWidget>("pbGraph"); }
-    void Select(const char* protein, bool history = false) const
-    {
-        QTreeWidget& tree = history ? HistoTree() : LogTree();
-        tree.setCurrentItem(
-            UnitNode(tree, protein, history ? window->WUsHisto() : window->WUsLog()));
-    }
     std::string Title() const { return Find<QLabel>("pnlWUInfoTop").text().toStdString(); }
-    std::string Memo() const
-    {
-        return Find<QPlainTextEdit>("memWUInfo").toPlainText().toStdString();
-    }
 };
 
 } // namespace
@@ -106,7 +93,7 @@ TEST_F(MainWindowWiringTest, TheChartShowsTheSelectionOfTheActivePageAndLetsGoOf
 
     Pages().setCurrentIndex(1);
     EXPECT_EQ(shown(), window->WUsHisto().Items(0)); // the page's first unit
-    Select("p30_c", true);
+    Select("p30_c", 1);
     EXPECT_EQ(shown(), window->WUsHisto().Items(0));
     Trigger("mnuDelWUFromHisto");
     EXPECT_EQ(shown(), nullptr);
@@ -114,8 +101,16 @@ TEST_F(MainWindowWiringTest, TheChartShowsTheSelectionOfTheActivePageAndLetsGoOf
 
     Pages().setCurrentIndex(0);
     EXPECT_EQ(shown(), window->WUsLog().Items(1));
-    // Reloading replaces the units: the chart follows the reselected one.
+    // F5 rereads the log, Shift+F5 does not; the tree selects the same text again, and the chart
+    // follows the reselected unit.
+    const QString text = Selected(LogTree())->text(0);
+    dir.Write("FAHlog.txt", Log({A, B, D}));
+    F5(Qt::ShiftModifier);
+    EXPECT_EQ(window->WUsLog().Count(), 2);
     F5();
+    EXPECT_EQ(window->WUsLog().Count(), 3);
+    ASSERT_NE(Selected(LogTree()), nullptr);
+    EXPECT_EQ(Selected(LogTree())->text(0), text);
     ASSERT_NE(window->SelLogWU(), nullptr);
     EXPECT_EQ(window->SelLogWU()->Protein, "p20_b");
     EXPECT_EQ(shown(), window->SelLogWU());
@@ -284,7 +279,7 @@ TEST_F(MainWindowWiringTest, ExportsTakeTheActivePagesUnitsAndGiveTheShownOneBac
     dir.Write("png", "a file where the folder should be");
     Trigger("mnuBitmapWUs");
     ASSERT_EQ(messages.Errors.size(), 1u);
-    EXPECT_NE(messages.Errors[0].find("png"), std::string::npos);
+    EXPECT_NE(messages.Errors[0].find((dir / "png").string()), std::string::npos);
     EXPECT_EQ(Chart().CurrentWU(), window->WUsLog().Items(1));
     EXPECT_EQ(window->CurrentWU(), window->WUsLog().Items(1));
 }

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -22,9 +23,10 @@
 #include "testing/fakes.h"
 #include "testing/temp_dir.h"
 #include "util/ini_file.h"
+#include "window/chart_widget.h"
 #include "window/frm_main.h"
 #include "window/text_format.h"
-#include "window_test_logs.h"
+#include "window_testing.h"
 
 // The main window started on a temporary program folder, with fakes for every box and dialog.
 namespace korvid {
@@ -89,11 +91,16 @@ protected:
     {
         dir.Write("Korvid.ini", "[General]\n" + lines);
     }
-    // The log as FAHlog.txt, remembered as the last one loaded, without automatic additions.
-    void LastLog(const std::vector<TUnitPlan>& units, const std::string& more = "") const
+    // The log as FAHlog.txt; the settings line that names it as the last one loaded.
+    std::string LogFile(const std::vector<TUnitPlan>& units) const
     {
         dir.Write("FAHlog.txt", Log(units));
-        Settings("LastFahLog=" + (dir / "FAHlog.txt").string() + "\nAutoAddToHisto=0\n" + more);
+        return "LastFahLog=" + (dir / "FAHlog.txt").string() + "\n";
+    }
+    // That log, without automatic additions.
+    void LastLog(const std::vector<TUnitPlan>& units, const std::string& more = "") const
+    {
+        Settings(LogFile(units) + "AutoAddToHisto=0\n" + more);
     }
     void History(const std::vector<TUnitPlan>& units) const
     {
@@ -115,6 +122,21 @@ protected:
     }
     QTreeWidget& LogTree() const { return Find<QTreeWidget>("tvFahlog"); }
     QTreeWidget& HistoTree() const { return Find<QTreeWidget>("tvHisto"); }
+    // Page 0 is the log, 1 the history.
+    QTreeWidgetItem* Node(const char* protein, int page = 0) const
+    {
+        return UnitNode(page == 0 ? LogTree() : HistoTree(), protein,
+                        page == 0 ? window->WUsLog() : window->WUsHisto());
+    }
+    void Select(const char* protein, int page = 0) const
+    {
+        (page == 0 ? LogTree() : HistoTree()).setCurrentItem(Node(protein, page));
+    }
+    window::TChartWidget& Chart() const { return Find<window::TChartWidget>("pbGraph"); }
+    std::string Memo() const
+    {
+        return Find<QPlainTextEdit>("memWUInfo").toPlainText().toStdString();
+    }
     QTabWidget& Pages() const { return Find<QTabWidget>("pcPages"); }
     void Trigger(const char* item) const { Find<QAction>(item).trigger(); }
     // Clicks a button that opens a menu, and closes the menu again.

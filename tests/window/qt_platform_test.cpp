@@ -23,7 +23,6 @@ TEST(QtRegionalSettings, FollowsTheLocalesFormatsAndSeparators)
     const window::TQtRegionalSettings american(QLocale(QLocale::English, QLocale::UnitedStates));
     EXPECT_EQ(american.DecimalSeparator(), '.');
     EXPECT_EQ(american.ListSeparator(), ',');
-    EXPECT_NE(american.FormatShortDate(when).find("29"), std::string::npos);
 
     // The C locale's short time has seconds; ours never does.
     EXPECT_EQ(window::TQtRegionalSettings(QLocale::c()).FormatShortTime(when), "19:41");

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "window/chart_view_units.h"
+#include "window/window_testing.h"
 
 namespace korvid {
 namespace {
@@ -83,28 +83,32 @@ TEST_F(WUInfoTest, UnitWithoutStepsGoesFromElapsedTimeToTheDonor)
                              Donor + ":");
 }
 
-TEST_F(WUInfoTest, ValidityHasTwoDecimalsWithTheRegionalSeparator)
+// The built-in texts follow the region's separator; the shipped French file writes its own.
+TEST_F(WUInfoTest, ValidityHasTwoDecimalsWithTheSeparatorOfTheRegionOrTheFile)
 {
+    const translation::TTranslation file = Shipped("FRANCAIS");
     struct TRow {
         const char* name;
+        const translation::TTranslation& catalogue;
         char decimal;
         int expected;
         int steps;
         const char* line;
     };
     const TRow rows[] = {
-        {"87.5 under a French locale", ',', 8, 7, "Validité du benchmark: 87,50%"},
-        {"87.5 with a point", '.', 8, 7, "Validité du benchmark: 87.50%"},
-        {"a third", ',', 3, 1, "Validité du benchmark: 33,33%"},
-        {"complete", ',', 5, 5, "Validité du benchmark: 100,00%"},
-        {"nothing expected", ',', 0, 3, "Validité du benchmark: 0,00%"},
+        {"87.5 under a French locale", catalogue, ',', 8, 7, "Validité du benchmark: 87,50%"},
+        {"87.5 with a point", catalogue, '.', 8, 7, "Validité du benchmark: 87.50%"},
+        {"a third", catalogue, ',', 3, 1, "Validité du benchmark: 33,33%"},
+        {"complete", catalogue, ',', 5, 5, "Validité du benchmark: 100,00%"},
+        {"nothing expected", catalogue, ',', 0, 3, "Validité du benchmark: 0,00%"},
+        {"French file, point", file, '.', 50, 49, "Validité du benchmark: 98,00 %"},
     };
     for (const TRow& row : rows) {
         SCOPED_TRACE(row.name);
         regional.Decimal = row.decimal;
         const auto wu =
             test::MakeUnit("p1", Tinker, row.expected, test::EvenSteps(1, row.steps, 60));
-        const std::string memo = window::BuildWUInfo(*wu, catalogue, regional).Memo;
+        const std::string memo = window::BuildWUInfo(*wu, row.catalogue, regional).Memo;
         EXPECT_NE(memo.find(std::string(row.line) + "\n"), std::string::npos) << memo;
     }
 }
@@ -150,29 +154,6 @@ TEST_F(WUInfoTest, AUnitStillFoldingShowsTimeLeftAndExpectedEnd)
     const auto done = test::MakeUnit("p1234_abc", Gromacs, 100, test::EvenSteps(0, 100, 150));
     EXPECT_EQ(window::BuildWUInfo(*done, catalogue, regional, lastFrame).Memo,
               window::BuildWUInfo(*done, catalogue, regional).Memo);
-}
-
-TEST_F(WUInfoTest, ValidityFollowsTheFrenchFileButTheBuiltInTextsFollowTheRegion)
-{
-    const translation::TTranslation file = Shipped("FRANCAIS");
-    struct TRow {
-        const char* name;
-        const translation::TTranslation& catalogue;
-        char decimal;
-        const char* line;
-    };
-    const TRow rows[] = {
-        {"built-in, point", catalogue, '.', "Validité du benchmark: 98.00%"},
-        {"built-in, comma", catalogue, ',', "Validité du benchmark: 98,00%"},
-        {"French file, point", file, '.', "Validité du benchmark: 98,00 %"},
-    };
-    const auto wu = test::MakeUnit("p1", Tinker, 50, test::EvenSteps(1, 49, 60));
-    for (const TRow& row : rows) {
-        SCOPED_TRACE(row.name);
-        regional.Decimal = row.decimal;
-        const std::string memo = window::BuildWUInfo(*wu, row.catalogue, regional).Memo;
-        EXPECT_NE(memo.find(std::string(row.line) + "\n"), std::string::npos) << memo;
-    }
 }
 
 TEST(WUInfoCore, CodeIsQuestionMarkForNoneOrPlaceholderElseUpperHex)

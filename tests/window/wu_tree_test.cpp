@@ -7,7 +7,7 @@
 
 #include "testing/fake_window_seams.h"
 #include "testing/fakes.h"
-#include "window_test_logs.h"
+#include "window_testing.h"
 #include "workunits/wus.h"
 
 namespace korvid {
