@@ -5,6 +5,7 @@
 #include <string>
 
 #include "util/date_time.h"
+#include "workunits/client_log.h"
 
 namespace korvid::workunits {
 namespace {
@@ -428,6 +429,30 @@ TClientLine ReadClientLine(std::string_view line)
         return out;
     ReadEvent(line.substr(ReadFields(line, afterStamp, out)), out);
     return out;
+}
+
+bool IsClientLine(std::string_view line)
+{
+    TClientLine out;
+    line = WithoutColour(line);
+    if (!line.empty() && line[0] == '*')
+        return ReadBanner(line, out);
+    return ReadStamp(line, out) != 0;
+}
+
+TLogDialect DetectDialect(std::string_view content)
+{
+    constexpr std::size_t Look = std::size_t{4} << 20;
+    TLineCursor lines(content);
+    std::string_view line;
+    while (lines.Pos() < Look && lines.Next(line)) {
+        if (line.size() >= 10 && line[0] == '[' && line[3] == ':' && line[6] == ':' &&
+            line[9] == ']')
+            return TLogDialect::Classic;
+        if (IsClientLine(line))
+            return TLogDialect::Client;
+    }
+    return TLogDialect::Classic;
 }
 
 } // namespace korvid::workunits

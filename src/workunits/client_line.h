@@ -1,8 +1,10 @@
 #pragma once
 // The v7/v8 client's lines, one at a time: what each says as far as cutting units goes.
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <cstring>
 #include <string_view>
 
 namespace korvid::workunits {
@@ -37,5 +39,41 @@ inline bool IsDigit(char c)
 [[nodiscard]] std::size_t ReadStamp(std::string_view line, TClientLine& out);
 [[nodiscard]] std::string_view WithoutColour(std::string_view line);
 [[nodiscard]] TClientLine ReadClientLine(std::string_view line);
+
+// Lines end at CR LF, a lone CR or a lone LF.
+class TLineCursor {
+public:
+    explicit TLineCursor(std::string_view text) : m_text(text) {}
+
+    bool Next(std::string_view& line)
+    {
+        if (m_pos >= m_text.size())
+            return false;
+        const char* data = m_text.data();
+        if (m_nextLf < m_pos || m_nextLf == std::string_view::npos) {
+            const void* lf = std::memchr(data + m_pos, '\n', m_text.size() - m_pos);
+            m_nextLf = lf == nullptr
+                           ? m_text.size()
+                           : static_cast<std::size_t>(static_cast<const char*>(lf) - data);
+        }
+        std::size_t end = m_nextLf;
+        if (const void* cr = std::memchr(data + m_pos, '\r', end - m_pos))
+            end = static_cast<std::size_t>(static_cast<const char*>(cr) - data);
+        line = m_text.substr(m_pos, end - m_pos);
+        m_pos = end + 1;
+        if (end < m_text.size() && m_text[end] == '\r' && m_pos < m_text.size() &&
+            m_text[m_pos] == '\n')
+            ++m_pos;
+        return true;
+    }
+
+    // Where the next line starts.
+    [[nodiscard]] std::size_t Pos() const { return std::min(m_pos, m_text.size()); }
+
+private:
+    std::string_view m_text;
+    std::size_t m_pos = 0;
+    std::size_t m_nextLf = std::string_view::npos;
+};
 
 } // namespace korvid::workunits

@@ -84,42 +84,6 @@ std::string KeyOf(const TClientLine& line)
     return key;
 }
 
-// Lines end at CR LF, a lone CR or a lone LF.
-class TLineCursor {
-public:
-    explicit TLineCursor(std::string_view text) : m_text(text) {}
-
-    bool Next(std::string_view& line)
-    {
-        if (m_pos >= m_text.size())
-            return false;
-        const char* data = m_text.data();
-        if (m_nextLf < m_pos || m_nextLf == std::string_view::npos) {
-            const void* lf = std::memchr(data + m_pos, '\n', m_text.size() - m_pos);
-            m_nextLf = lf == nullptr
-                           ? m_text.size()
-                           : static_cast<std::size_t>(static_cast<const char*>(lf) - data);
-        }
-        std::size_t end = m_nextLf;
-        if (const void* cr = std::memchr(data + m_pos, '\r', end - m_pos))
-            end = static_cast<std::size_t>(static_cast<const char*>(cr) - data);
-        line = m_text.substr(m_pos, end - m_pos);
-        m_pos = end + 1;
-        if (end < m_text.size() && m_text[end] == '\r' && m_pos < m_text.size() &&
-            m_text[m_pos] == '\n')
-            ++m_pos;
-        return true;
-    }
-
-    // Where the next line starts.
-    [[nodiscard]] std::size_t Pos() const { return std::min(m_pos, m_text.size()); }
-
-private:
-    std::string_view m_text;
-    std::size_t m_pos = 0;
-    std::size_t m_nextLf = std::string_view::npos;
-};
-
 // What a line said that building its unit needs, kept while the log is cut so that the unit
 // does not parse each line a second time. The few lines whose unit needs more are read again.
 struct TSeen {
@@ -298,30 +262,6 @@ bool Dates(const std::vector<std::string_view>& head, const TClientLine& line, d
 constexpr double BridgeGap = 0.25;
 
 } // namespace
-
-bool IsClientLine(std::string_view line)
-{
-    TClientLine out;
-    line = WithoutColour(line);
-    if (!line.empty() && line[0] == '*')
-        return ReadBanner(line, out);
-    return ReadStamp(line, out) != 0;
-}
-
-TLogDialect DetectDialect(std::string_view content)
-{
-    constexpr std::size_t Look = std::size_t{4} << 20;
-    TLineCursor lines(content);
-    std::string_view line;
-    while (lines.Pos() < Look && lines.Next(line)) {
-        if (line.size() >= 10 && line[0] == '[' && line[3] == ':' && line[6] == ':' &&
-            line[9] == ']')
-            return TLogDialect::Classic;
-        if (IsClientLine(line))
-            return TLogDialect::Client;
-    }
-    return TLogDialect::Classic;
-}
 
 void ReadClientLog(std::string_view content, std::string_view logPath, TTextArena& arena,
                    const TTakeUnit& take, TPassedBytes* passed)
