@@ -81,7 +81,7 @@ void TfrmMain::ReadFahLog(const std::filesystem::path& path, bool following)
     // previous one on display.
     auto fresh = std::make_unique<TWUs>();
     const workunits::TReadStats stats =
-        fresh->ReadLog(workunits::ReadFahLogText(path), path.string(), m_clock);
+        fresh->ReadLogFreeing(workunits::ReadFahLogText(path), path.string(), m_clock);
 
     const auto earlier = workunits::EarlierLogs(path);
     m_lastFahLog = path;
