@@ -92,7 +92,7 @@ TEST(TWU, ConvergedMarkDropsTheWaveFunctionPhaseAndOneFrameMore)
     EXPECT_EQ(first.Benchmark().Kept, 2);
 }
 
-TEST(TWU, DerivedValuesOfAnEmptyUnitFallBackToItsClock)
+TEST(TWU, StartAndEndComeFromTheStepsElseFromTheUnitsClock)
 {
     TWU wu;
     wu.StartTime = 100.25;
@@ -104,17 +104,14 @@ TEST(TWU, DerivedValuesOfAnEmptyUnitFallBackToItsClock)
     EXPECT_EQ(wu.FoldedFrames(), 0);
     EXPECT_EQ(wu.MaxDuration(), 0);
     EXPECT_EQ(wu.FindStep(0), nullptr);
-}
 
-TEST(TWU, StartAndEndComeFromTheSteps)
-{
-    TWU wu = Unit(core::Gromacs, {{0, 5}, {1, 30}, {1, 40}});
-    wu.Steps.Items(0)->PrevDate = 10;
-    wu.Steps.Items(2)->Date = 11;
-    EXPECT_EQ(wu.StartDate(), 10);
-    EXPECT_EQ(wu.EndDate(), 11);
-    EXPECT_EQ(wu.MaxDuration(), 40);
-    EXPECT_EQ(wu.FindStep(1), wu.Steps.Items(1)); // the first step of that frame
+    TWU stepped = Unit(core::Gromacs, {{0, 5}, {1, 30}, {1, 40}});
+    stepped.Steps.Items(0)->PrevDate = 10;
+    stepped.Steps.Items(2)->Date = 11;
+    EXPECT_EQ(stepped.StartDate(), 10);
+    EXPECT_EQ(stepped.EndDate(), 11);
+    EXPECT_EQ(stepped.MaxDuration(), 40);
+    EXPECT_EQ(stepped.FindStep(1), stepped.Steps.Items(1)); // the first step of that frame
 }
 
 TEST(TWU, SetProteinTakesTheProjectNumberOnlyWhileNoneIsKnown)
@@ -176,15 +173,6 @@ TSteps WithDurations(std::initializer_list<int> durations)
     return steps;
 }
 
-TEST(TSteps, ItemsOutsideTheListAreNone)
-{
-    TSteps steps = WithDurations({1, 2});
-    EXPECT_EQ(steps.Items(-1), nullptr);
-    EXPECT_EQ(steps.Items(2), nullptr);
-    ASSERT_NE(steps.Items(1), nullptr);
-    EXPECT_EQ(steps.Items(1)->Duration, 2);
-}
-
 TEST(TSteps, DurationStatsKeepTheEarlierStepOnTies)
 {
     const auto stats = WithDurations({5, 3, 3, 9}).DurationStats();
@@ -201,13 +189,15 @@ TEST(TSteps, DurationStatsKeepTheEarlierStepOnTies)
     EXPECT_EQ(none.Shortest, -1);
 }
 
-TEST(TSteps, CopyFromAppendsAfterTheStepsAlreadyThere)
+TEST(TSteps, CopyFromAppendsAfterTheStepsAlreadyThereAndNoneLiesOutside)
 {
     TSteps steps = WithDurations({1, 2});
     steps.CopyFrom(WithDurations({3, 4, 5}));
     ASSERT_EQ(steps.Count(), 5);
     EXPECT_EQ(steps.Items(0)->Duration, 1);
     EXPECT_EQ(steps.Items(4)->Duration, 5);
+    EXPECT_EQ(steps.Items(-1), nullptr);
+    EXPECT_EQ(steps.Items(5), nullptr);
 }
 
 constexpr double Day = 46000; // some midnight
