@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "zlib_helpers.h"
+#include "testing/zlib_helpers.h"
 #include "testing/temp_dir.h"
 #include "util/error.h"
 
@@ -48,7 +48,7 @@ TEST_F(HistoryStoreTest, MissingOrSavedFileLoadsAndAllowsAutoSave)
         EXPECT_TRUE(store.MayAutoSave());
     }
     // The empty history is its four zero bytes of length.
-    EXPECT_EQ(test::Uncompress(dir.Read("Korvid.dat"), 64), std::string(4, '\0'));
+    EXPECT_EQ(test::Inflate(dir.Read("Korvid.dat")), std::string(4, '\0'));
 }
 
 // Which bytes count as damaged is the stream's business (compressed_text_test); the store must

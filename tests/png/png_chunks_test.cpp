@@ -7,6 +7,7 @@
 #include <zlib.h>
 
 #include "png/png_decode.h"
+#include "testing/zlib_helpers.h"
 #include "png/png_filter.h"
 
 namespace korvid {

@@ -74,25 +74,4 @@ std::string ChunkData(const std::string& bytes, std::string_view type)
     return {};
 }
 
-std::string Inflate(std::string_view zlibStream)
-{
-    z_stream stream{};
-    EXPECT_EQ(inflateInit(&stream), Z_OK);
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(zlibStream.data()));
-    stream.avail_in = static_cast<uInt>(zlibStream.size());
-    std::string out;
-    int result = Z_OK;
-    while (result == Z_OK) {
-        char buffer[65536];
-        stream.next_out = reinterpret_cast<Bytef*>(buffer);
-        stream.avail_out = sizeof buffer;
-        result = inflate(&stream, Z_NO_FLUSH);
-        out.append(buffer, sizeof buffer - stream.avail_out);
-    }
-    EXPECT_EQ(result, Z_STREAM_END);
-    EXPECT_EQ(stream.avail_in, 0u) << "bytes after the zlib stream";
-    inflateEnd(&stream);
-    return out;
-}
-
 } // namespace korvid::test

@@ -30,7 +30,4 @@ std::string ChunkTypes(const std::string& bytes);
 // The data of the one chunk of that type, or empty.
 std::string ChunkData(const std::string& bytes, std::string_view type);
 
-// The inflated zlib stream; a failed assertion when it is not one whole stream.
-std::string Inflate(std::string_view zlibStream);
-
 } // namespace korvid::test

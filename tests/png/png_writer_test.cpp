@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "png/png_decode.h"
+#include "testing/zlib_helpers.h"
 #include "png/png_stats.h"
 #include "testing/temp_dir.h"
 #include "util/error.h"

@@ -11,7 +11,7 @@
 
 namespace korvid::test {
 
-// zlib's own one-shot calls, so the tests check our streams against code that is not ours.
+// zlib's own calls, so the tests check our streams against code that is not ours.
 inline std::string Compress(std::string_view payload, int level = 9)
 {
     uLongf size = compressBound(static_cast<uLong>(payload.size()));
@@ -24,15 +24,25 @@ inline std::string Compress(std::string_view payload, int level = 9)
     return out;
 }
 
-inline std::string Uncompress(std::string_view stream, std::size_t maxBytes)
+// The inflated zlib stream; a failed assertion when it is not one whole stream.
+inline std::string Inflate(std::string_view zlibStream)
 {
-    std::string out(maxBytes, '\0');
-    uLongf size = static_cast<uLongf>(maxBytes);
-    EXPECT_EQ(uncompress(reinterpret_cast<Bytef*>(out.data()), &size,
-                         reinterpret_cast<const Bytef*>(stream.data()),
-                         static_cast<uLong>(stream.size())),
-              Z_OK);
-    out.resize(size);
+    z_stream stream{};
+    EXPECT_EQ(inflateInit(&stream), Z_OK);
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(zlibStream.data()));
+    stream.avail_in = static_cast<uInt>(zlibStream.size());
+    std::string out;
+    int result = Z_OK;
+    while (result == Z_OK) {
+        char buffer[65536];
+        stream.next_out = reinterpret_cast<Bytef*>(buffer);
+        stream.avail_out = sizeof buffer;
+        result = inflate(&stream, Z_NO_FLUSH);
+        out.append(buffer, sizeof buffer - stream.avail_out);
+    }
+    EXPECT_EQ(result, Z_STREAM_END);
+    EXPECT_EQ(stream.avail_in, 0u) << "bytes after the zlib stream";
+    inflateEnd(&stream);
     return out;
 }
 
