@@ -196,8 +196,11 @@ TEST(TSteps, CopyFromAppendsAfterTheStepsAlreadyThereAndNoneLiesOutside)
     ASSERT_EQ(steps.Count(), 5);
     EXPECT_EQ(steps.Items(0)->Duration, 1);
     EXPECT_EQ(steps.Items(4)->Duration, 5);
-    EXPECT_EQ(steps.Items(-1), nullptr);
-    EXPECT_EQ(steps.Items(5), nullptr);
+    const TSteps& fixed = steps;
+    for (const std::ptrdiff_t outside : {-1, 5}) {
+        EXPECT_EQ(steps.Items(outside), nullptr);
+        EXPECT_EQ(fixed.Items(outside), nullptr);
+    }
 }
 
 constexpr double Day = 46000; // some midnight
