@@ -414,44 +414,77 @@ void ReadClientLog(std::string_view content, std::string_view logPath, TTextAren
             build(cut);
 }
 
-void ReadClientTexts(std::string_view content, TTextArena& arena, const TTakeUnit& take)
+bool ReadClientTexts(const std::vector<TTextRun>& runs, TTextArena& arena, const TKeepUnit& keep,
+                     const std::function<void(std::string_view)>& readClassic,
+                     std::vector<bool>& gone)
 {
-    // The lines a unit text can hold, with what they say.
+    // The lines a unit text can hold, with what they say and the run they are in.
     struct TKept {
         std::string_view Text;
         TClientLine Line;
         bool Path = false;
+        std::size_t Run = 0;
+        std::size_t Index = 0; // among all kept lines, gone or not
     };
     std::vector<TKept> kept;
-    TLineCursor cursor(content);
-    std::string_view text;
-    while (cursor.Next(text)) {
-        if (text.starts_with(PathLabel)) {
-            kept.push_back({text, {}, true});
+    std::size_t index = 0;
+    for (std::size_t r = 0; r < runs.size(); ++r) {
+        if (!runs[r].Client)
             continue;
+        TLineCursor cursor(runs[r].Text);
+        std::string_view text;
+        while (cursor.Next(text)) {
+            const bool path = text.starts_with(PathLabel);
+            const TClientLine line = path ? TClientLine{} : ReadClientLine(text);
+            if (!path && line.Event != TEvent::Dating && !line.Timed())
+                continue;
+            if (index >= gone.size())
+                gone.push_back(false);
+            if (!gone[index])
+                kept.push_back({text, line, path, r, index});
+            ++index;
         }
-        const TClientLine line = ReadClientLine(text);
-        if (line.Event == TEvent::Dating || line.Timed())
-            kept.push_back({text, line, false});
     }
+    std::size_t handed = 0; // the runs before it are read
+    auto handClassicBefore = [&](std::size_t run) {
+        for (; handed < run; ++handed)
+            if (!runs[handed].Client)
+                readClassic(runs[handed].Text);
+    };
 
     struct TText {
         std::vector<std::string_view> Lines;
         std::string Key;
         std::array<int, 4> Prcg = {-1, -1, -1, -1};
         bool Closed = false;
+        std::size_t First = 0; // in kept
     };
     std::optional<TText> current;
     std::vector<TStep> spareSteps;
+    bool refused = false;
+    // A refused copy leaves a gap its neighbours would not have on reading the kept units
+    // again: its lines are marked gone, for a reading without them.
+    auto take = [&](std::size_t end) {
+        auto spare = keep(BuildUnit(current->Lines, arena, spareSteps));
+        if (spare) {
+            spareSteps = std::move(*spare);
+            return;
+        }
+        refused = true;
+        for (std::size_t k = current->First; k < end; ++k)
+            gone[kept[k].Index] = true;
+    };
     auto startsText = [&](const TClientLine& line) {
         return !current || current->Closed ||
                (!line.Unit.empty() && !current->Key.empty() && KeyOf(line) != current->Key) ||
                PrcgDiffers(current->Prcg, line);
     };
+    std::size_t i = 0;
     auto begin = [&] {
         if (current)
-            spareSteps = take(BuildUnit(current->Lines, arena, spareSteps));
+            take(i);
         current.emplace();
+        current->First = i;
     };
     // Where the next log-path line, the next banner and the next closing result of a line's
     // key are, from each kept line on.
@@ -471,7 +504,7 @@ void ReadClientTexts(std::string_view content, TTextArena& arena, const TTakeUni
         }
     }
     bool bridging = false;
-    for (std::size_t i = 0; i < kept.size(); ++i) {
+    for (; i < kept.size(); ++i) {
         const TKept& k = kept[i];
         if (k.Path) {
             // Outside a head it is the first line of a unit that has none.
@@ -483,11 +516,28 @@ void ReadClientTexts(std::string_view content, TTextArena& arena, const TTakeUni
             // lines between date the unit. Inside a text it comes right before one of its lines;
             // when those go on to the text's closing result before that path line, the path
             // line begins a unit without a head.
+            // A text that never closed and knows no PRCG was open to the log's end, so every
+            // line of its key after it is its own: when only such lines come before the path
+            // line, the banner lies inside it too, unless the text's own head began with the
+            // same banner and line (the next unit's head then starts as its head did).
             const TKept* next = i + 1 < kept.size() ? &kept[i + 1] : nullptr;
             const bool continues = current && !current->Closed && next != nullptr &&
                                    IsOwn(next->Line) && !startsText(next->Line);
+            auto openToTheEnd = [&] {
+                if (current->Prcg[0] >= 0)
+                    return false;
+                for (std::size_t n = i + 1; n < nextPath[i + 1]; ++n)
+                    if (!IsOwn(kept[n].Line) || startsText(kept[n].Line))
+                        return false;
+                std::size_t second = current->First + 1;
+                if (second < i && kept[second].Path)
+                    ++second;
+                return !(second < i && kept[current->First].Text == k.Text &&
+                         kept[second].Text == next->Text);
+            };
             const bool head = nextPath[i + 1] < nextBanner[i + 1] &&
-                              !(continues && nextClose[i + 1] < nextPath[i + 1]);
+                              !(continues && nextClose[i + 1] < nextPath[i + 1]) &&
+                              !(continues && openToTheEnd());
             if (!current || head ||
                 (next != nullptr && IsOwn(next->Line) && startsText(next->Line)))
                 begin();
@@ -505,10 +555,15 @@ void ReadClientTexts(std::string_view content, TTextArena& arena, const TTakeUni
             if (k.Line.Event == TEvent::Result && !k.Line.Interrupted)
                 current->Closed = true;
         }
+        // A text begun here comes after the v5/v6 units before this line; one going on is
+        // taken when it ends, after them too.
+        handClassicBefore(k.Run);
         current->Lines.push_back(k.Text);
     }
     if (current)
-        take(BuildUnit(current->Lines, arena, spareSteps));
+        take(kept.size());
+    handClassicBefore(runs.size());
+    return refused;
 }
 
 std::vector<TTextRun> SplitStoredText(std::string_view content)

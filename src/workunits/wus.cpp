@@ -249,16 +249,32 @@ TReadStats TWUs::Read(std::string_view content, std::string_view logPath, const 
         return stats;
     }
     // A stored text may hold units of both kinds side by side.
-    for (const TTextRun& run : SplitStoredText(content)) {
-        if (run.Client) {
-            m_arena->ExpectBytes(run.Text.size());
-            ReadClientTexts(run.Text, *m_arena, adopt);
-        } else {
-            const TReadStats classic = ReadClassicLog(run.Text, {}, clock, nullptr);
-            stats.Added += classic.Added;
-            stats.UnconvertedLines += classic.UnconvertedLines;
-        }
+    const std::vector<TTextRun> runs = SplitStoredText(content);
+    auto readClassic = [&](std::string_view text) {
+        const TReadStats classic = ReadClassicLog(text, {}, clock, nullptr);
+        stats.Added += classic.Added;
+        stats.UnconvertedLines += classic.UnconvertedLines;
+    };
+    if (runs.size() == 1 && !runs.front().Client) {
+        readClassic(content);
+        return stats;
     }
+    m_arena->ExpectBytes(content.size());
+    const std::size_t before = m_items.size();
+    std::vector<bool> gone;
+    auto keep = [&](std::unique_ptr<TWU> wu) {
+        auto spare = Adopt(std::move(wu));
+        stats.Added += spare.has_value() ? 1 : 0;
+        return spare;
+    };
+    // Each time round leaves out at least one more text, and a copy is rare.
+    while (ReadClientTexts(runs, *m_arena, keep, readClassic, gone)) {
+        for (std::size_t i = m_items.size(); i-- > before;)
+            Forget(i);
+        m_items.resize(before);
+        stats = {};
+    }
+    CompactIfWasteful();
     return stats;
 }
 
@@ -489,18 +505,23 @@ std::ptrdiff_t TWUs::IndexOf(const TWU* wu) const
     return -1;
 }
 
-void TWUs::Delete(std::ptrdiff_t i)
+void TWUs::Forget(std::size_t i)
 {
-    const TWU* wu = Items(i);
-    if (wu == nullptr)
-        return;
-    const auto [first, last] = m_byIdentity.equal_range(IdentityOf(wu->Text).Hash());
+    const TWU& wu = *m_items[i];
+    const auto [first, last] = m_byIdentity.equal_range(IdentityOf(wu.Text).Hash());
     for (auto it = first; it != last; ++it)
-        if (it->second == wu) {
+        if (it->second == &wu) {
             m_byIdentity.erase(it);
             break;
         }
-    m_deadBytes += ArenaBytes(*wu);
+    m_deadBytes += ArenaBytes(wu);
+}
+
+void TWUs::Delete(std::ptrdiff_t i)
+{
+    if (Items(i) == nullptr)
+        return;
+    Forget(static_cast<std::size_t>(i));
     m_items.erase(m_items.begin() + i);
     CompactIfWasteful();
 }
@@ -514,13 +535,7 @@ std::ptrdiff_t TWUs::DeleteWhere(const std::function<bool(const TWU&)>& pick)
             *kept++ = std::move(wu);
             continue;
         }
-        const auto [first, last] = m_byIdentity.equal_range(IdentityOf(wu->Text).Hash());
-        for (auto it = first; it != last; ++it)
-            if (it->second == wu.get()) {
-                m_byIdentity.erase(it);
-                break;
-            }
-        m_deadBytes += ArenaBytes(*wu);
+        Forget(static_cast<std::size_t>(&wu - m_items.data()));
         wu.reset();
         ++removed;
     }

@@ -70,6 +70,8 @@ private:
     // Returns the storage the steps had.
     std::vector<TStep> KeepSteps(TWU& wu);
     static std::size_t ArenaBytes(const TWU& wu);
+    // Drops m_items[i] from the index and counts its bytes dead; the caller removes it.
+    void Forget(std::size_t i);
     void CompactIfWasteful();
 
     std::vector<std::unique_ptr<TWU>> m_items; // reading order; addresses stay put
