@@ -79,15 +79,29 @@ void ExpectFixedPoint(const TWUs& read, const korvid::util::IClock& clock)
     ExpectSameUnits(read, stored, "the stream read again");
 }
 
-// The property is asserted for texts without v7/v8 client lines; the stored client texts are
-// exact for real logs only (docs/log-formats.md), and are merely read here.
-bool HoldsClientLines(std::string_view log)
+// The one stored form that reads two ways (docs/log-formats.md, "Stored text"): a client unit
+// that never closed and knows its PRCG, with a banner after its log-path line, right before a
+// unit whose text begins with its log-path line. The banner is read as that unit's head.
+bool ReadsTwoWays(const TWUs& wus)
 {
-    for (std::size_t begin = 0; begin < log.size();) {
-        const std::size_t end = std::min(log.find_first_of("\r\n", begin), log.size());
-        if (korvid::workunits::IsClientLine(log.substr(begin, end - begin)))
-            return true;
-        begin = end + 1;
+    constexpr std::string_view Path = korvid::workunits::LogPathLabel;
+    for (std::ptrdiff_t i = 0; i + 1 < wus.Count(); ++i) {
+        const TWU& wu = *wus.Items(i);
+        if (wu.Slot.empty() && wu.Text.find("\r\n*") == std::string_view::npos)
+            continue; // no client unit, or one without a banner
+        const bool closed =
+            !wu.ShutdownLine.empty() && wu.ShutdownLine.find("INTERRUPTED") == std::string::npos;
+        const std::size_t path = wu.Text.find(Path);
+        if (closed || wu.Project < 0 || path == std::string_view::npos ||
+            !wus.Items(i + 1)->Text.starts_with(Path))
+            continue;
+        for (std::size_t at = wu.Text.find("\r\n", path); at != std::string_view::npos;
+             at = wu.Text.find("\r\n", at + 2)) {
+            const std::size_t end = wu.Text.find("\r\n", at + 2);
+            const std::string_view line = wu.Text.substr(at + 2, end - at - 2);
+            if (korvid::workunits::IsClientLine(line) && !line.empty() && line.front() == '*')
+                return true;
+        }
     }
     return false;
 }
@@ -102,16 +116,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // As the window loads a log: zero runs end lines, the file's path is given.
     std::string log(bytes);
     korvid::workunits::EndLinesAtZeroRuns(log);
-    const bool asserted = !HoldsClientLines(log);
     TWUs fromLog;
     fromLog.ReadLog(log, "C:\\Program Files\\FAH\\FAHlog.txt", clock);
-    if (asserted)
+    if (!ReadsTwoWays(fromLog))
         ExpectFixedPoint(fromLog, clock);
 
     // As the window loads a history: the text ends at its first zero byte, no path.
     TWUs fromHistory;
     fromHistory.ReadLog(bytes.substr(0, bytes.find('\0')), {}, clock);
-    if (asserted)
+    if (!ReadsTwoWays(fromHistory))
         ExpectFixedPoint(fromHistory, clock);
     return 0;
 }

@@ -519,12 +519,14 @@ bool ReadClientTexts(const std::vector<TTextRun>& runs, TTextArena& arena, const
             // A text that never closed and knows no PRCG was open to the log's end, so every
             // line of its key after it is its own: when only such lines come before the path
             // line, the banner lies inside it too, unless the text's own head began with the
-            // same banner and line (the next unit's head then starts as its head did).
+            // same banner and line (the next unit's head then starts as its head did). One that
+            // knows a PRCG may have been cut by another; a head line naming its PRCG would then
+            // have cut that other, which closes between the two texts, so such a line is its.
             const TKept* next = i + 1 < kept.size() ? &kept[i + 1] : nullptr;
             const bool continues = current && !current->Closed && next != nullptr &&
                                    IsOwn(next->Line) && !startsText(next->Line);
             auto openToTheEnd = [&] {
-                if (current->Prcg[0] >= 0)
+                if (current->Prcg[0] >= 0 && current->Prcg != next->Line.Prcg)
                     return false;
                 for (std::size_t n = i + 1; n < nextPath[i + 1]; ++n)
                     if (!IsOwn(kept[n].Line) || startsText(kept[n].Line))
@@ -572,6 +574,7 @@ std::vector<TTextRun> SplitStoredText(std::string_view content)
     struct TSpan {
         std::size_t Begin;
         TKind Kind;
+        bool Opens = false; // a banner or a log-path line: may begin a client text
     };
     std::vector<TSpan> spans;
     bool anyClient = false;
@@ -587,7 +590,10 @@ std::vector<TTextRun> SplitStoredText(std::string_view content)
         else if (line.empty() && !spans.empty())
             kind = spans.back().Kind; // an empty line splits nothing
         anyClient = anyClient || kind == TKind::Client;
-        spans.push_back({begin, kind});
+        spans.push_back(
+            {begin, kind,
+             kind == TKind::Path || (kind == TKind::Client && line.find('*') != line.npos &&
+                                     ReadClientLine(line).Event == TEvent::Dating)});
         begin = cursor.Pos();
     }
     if (!anyClient)
@@ -599,6 +605,12 @@ std::vector<TTextRun> SplitStoredText(std::string_view content)
             spans[i].Kind = i + 1 < spans.size() && spans[i + 1].Kind == TKind::Client
                                 ? TKind::Client
                                 : TKind::Classic;
+    // A client unit's text begins with a banner or its path line; a time-stamped line right
+    // after a v5/v6 line is one the v5/v6 unit kept.
+    for (std::size_t i = 1; i < spans.size(); ++i)
+        if (spans[i].Kind == TKind::Client && !spans[i].Opens &&
+            spans[i - 1].Kind == TKind::Classic)
+            spans[i].Kind = TKind::Classic;
     std::vector<TTextRun> runs;
     for (std::size_t i = 0; i < spans.size();) {
         std::size_t j = i + 1;

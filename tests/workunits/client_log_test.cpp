@@ -163,6 +163,14 @@ TEST(ClientLog, DamagedAndUnusualLines)
                       "0x72)\\x1b[0m",
                       "13:06:00:WU01:FS00:0xa7:Completed 0 out of 100 steps (0%)"}),
          2, 1, "-", "2014-07-25 13:06:00", false}, // nothing before its first step
+        {"a banner inside a unit that stays open, after a unit no banner dates",
+         test::Lines({"13:00:00:WU01:FS00:Starting", "13:00:05:WU02:FS01:Starting", Header,
+                      "13:58:00:WU01:FS00:0xa7:Completed 0 out of 100 steps (0%)"}),
+         2, 0, "no day 13:00:05", "no day 13:00:05", false},
+        {"the same, the unit knowing its project",
+         test::Lines({project, "13:00:05:WU02:FS01:Starting", Header,
+                      "13:58:00:WU01:FS00:0xa7:Project: 1 (Run 2, Clone 3, Gen 4)"}),
+         2, 0, "no day 13:00:05", "no day 13:00:05", false},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);

@@ -103,6 +103,14 @@ TEST_F(CollectionTest, AStoredTextReadsBackIntoTheUnitsItWasWrittenFrom)
          open + run + Unit(4, "CORE_OUTDATED") + Unit(5), "", 2},
         {"a copy dropped between a unit never closed and the next",
          run + Unit(7) + open + run + Unit(7) + Unit(8), "", 3},
+        {"a line of neither kind between two client texts",
+         "12:21:09:I1:WU1:Completed 1%\r\n0\r\n12:21:09:I1:WU1:Completed 2%\r\n", "", 1},
+        {"a client copy refused between two texts of one unit",
+         "11:52:39:I1:WU2:Completed 4%\r\n11:53:01:I1:WU1:Completed 6%)\r\n"
+         "11:52:39:I1:WU2:Completed 4%\r\n11:53:01:I1:WU1:Completed 6%\r\n",
+         "", 2},
+        {"a v5/v6 unit keeping a line with a client time stamp",
+         open + "18:39:17:Project: \r\n" + shut, "/logs/FAHlog.txt", 1},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.What);
