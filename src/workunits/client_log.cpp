@@ -518,10 +518,11 @@ bool ReadClientTexts(const std::vector<TTextRun>& runs, TTextArena& arena, const
             // line begins a unit without a head.
             // A text that never closed and knows no PRCG was open to the log's end, so every
             // line of its key after it is its own: when only such lines come before the path
-            // line, the banner lies inside it too, unless the text's own head began with the
-            // same banner and line (the next unit's head then starts as its head did). One that
-            // knows a PRCG may have been cut by another; a head line naming its PRCG would then
-            // have cut that other, which closes between the two texts, so such a line is its.
+            // line, the banner lies inside it too, unless the text already holds that banner
+            // followed by that line (the next unit's head, made of any unit's lines, is then
+            // the same banner and line again). One that knows a PRCG may have been cut by
+            // another; a head line naming its PRCG would then have cut that other, which closes
+            // between the two texts, so such a line is its.
             const TKept* next = i + 1 < kept.size() ? &kept[i + 1] : nullptr;
             const bool continues = current && !current->Closed && next != nullptr &&
                                    IsOwn(next->Line) && !startsText(next->Line);
@@ -531,11 +532,16 @@ bool ReadClientTexts(const std::vector<TTextRun>& runs, TTextArena& arena, const
                 for (std::size_t n = i + 1; n < nextPath[i + 1]; ++n)
                     if (!IsOwn(kept[n].Line) || startsText(kept[n].Line))
                         return false;
-                std::size_t second = current->First + 1;
-                if (second < i && kept[second].Path)
-                    ++second;
-                return !(second < i && kept[current->First].Text == k.Text &&
-                         kept[second].Text == next->Text);
+                for (std::size_t n = current->First; n < i; ++n) {
+                    if (kept[n].Text != k.Text)
+                        continue;
+                    std::size_t after = n + 1;
+                    if (after < i && kept[after].Path)
+                        ++after;
+                    if (after < i && kept[after].Text == next->Text)
+                        return false;
+                }
+                return true;
             };
             const bool head = nextPath[i + 1] < nextBanner[i + 1] &&
                               !(continues && nextClose[i + 1] < nextPath[i + 1]) &&
@@ -575,6 +581,7 @@ std::vector<TTextRun> SplitStoredText(std::string_view content)
         std::size_t Begin;
         TKind Kind;
         bool Opens = false; // a banner or a log-path line: may begin a client text
+        std::string_view Line;
     };
     std::vector<TSpan> spans;
     bool anyClient = false;
@@ -593,7 +600,8 @@ std::vector<TTextRun> SplitStoredText(std::string_view content)
         spans.push_back(
             {begin, kind,
              kind == TKind::Path || (kind == TKind::Client && line.find('*') != line.npos &&
-                                     ReadClientLine(line).Event == TEvent::Dating)});
+                                     ReadClientLine(line).Event == TEvent::Dating),
+             line});
         begin = cursor.Pos();
     }
     if (!anyClient)
@@ -605,12 +613,19 @@ std::vector<TTextRun> SplitStoredText(std::string_view content)
             spans[i].Kind = i + 1 < spans.size() && spans[i + 1].Kind == TKind::Client
                                 ? TKind::Client
                                 : TKind::Classic;
-    // A client unit's text begins with a banner or its path line; a time-stamped line right
-    // after a v5/v6 line is one the v5/v6 unit kept.
-    for (std::size_t i = 1; i < spans.size(); ++i)
-        if (spans[i].Kind == TKind::Client && !spans[i].Opens &&
-            spans[i - 1].Kind == TKind::Classic)
-            spans[i].Kind = TKind::Classic;
+    // A client unit's text begins with a banner or its path line; a time-stamped line while a
+    // v5/v6 unit is open (from a "Core required" line to its shutdown) is one that unit kept.
+    bool classicOpen = false;
+    for (TSpan& span : spans) {
+        if (span.Kind == TKind::Client && !span.Opens && classicOpen)
+            span.Kind = TKind::Classic;
+        if (span.Kind != TKind::Classic || span.Line.starts_with(PathLabel))
+            classicOpen = false;
+        else if (span.Line.find("Folding@home Core Shutdown") != std::string_view::npos)
+            classicOpen = false;
+        else if (span.Line.find("Core required") != std::string_view::npos)
+            classicOpen = true;
+    }
     std::vector<TTextRun> runs;
     for (std::size_t i = 0; i < spans.size();) {
         std::size_t j = i + 1;
