@@ -8,6 +8,7 @@
 
 #include "util/date_time.h"
 #include "workunits/client_line.h"
+#include "workunits/client_unit.h"
 #include "workunits/passed_bytes.h"
 #include "workunits/text_arena.h"
 
@@ -77,6 +78,8 @@ void SetKey(std::string& key, const TClientLine& line)
     key += line.Unit;
 }
 
+} // namespace
+
 std::string KeyOf(const TClientLine& line)
 {
     std::string key;
@@ -94,6 +97,8 @@ struct TSeen {
     TEvent Event = TEvent::None;
     std::uint8_t Has = 0;
 };
+
+namespace {
 
 TSeen Seen(const TClientLine& line)
 {
@@ -134,11 +139,10 @@ TClientLine FromSeen(const TSeen& seen)
     return line;
 }
 
-// The unit is read from its text alone, whether it was just cut from a log or stored: both
-// give the same unit. seen, when given, holds what the last lines said, one for each.
+} // namespace
+
 std::unique_ptr<TWU> BuildUnit(const std::vector<std::string_view>& lines, TTextArena& arena,
-                               std::vector<TStep>& spareSteps,
-                               const std::vector<TSeen>* seen = nullptr)
+                               std::vector<TStep>& spareSteps, const std::vector<TSeen>* seen)
 {
     auto wu = std::make_unique<TWU>();
     wu->Steps.Recycle(std::move(spareSteps));
@@ -216,8 +220,6 @@ std::unique_ptr<TWU> BuildUnit(const std::vector<std::string_view>& lines, TText
     return wu;
 }
 
-// A line a unit is cut by: one that names its unit and says something of it, or the core line
-// of early v7 that names no unit.
 bool IsOwn(const TClientLine& line)
 {
     return line.Event != TEvent::None && line.Event != TEvent::Dating &&
@@ -228,6 +230,8 @@ bool PrcgDiffers(const std::array<int, 4>& known, const TClientLine& line)
 {
     return known[0] >= 0 && line.HasPrcg() && known != line.Prcg;
 }
+
+namespace {
 
 // A unit being cut out of a whole log.
 struct TCut {
@@ -412,231 +416,6 @@ void ReadClientLog(std::string_view content, std::string_view logPath, TTextAren
     for (auto& cut : cuts)
         if (cut)
             build(cut);
-}
-
-bool ReadClientTexts(const std::vector<TTextRun>& runs, TTextArena& arena, const TKeepUnit& keep,
-                     const std::function<void(std::string_view)>& readClassic,
-                     std::vector<bool>& gone)
-{
-    // The lines a unit text can hold, with what they say and the run they are in.
-    struct TKept {
-        std::string_view Text;
-        TClientLine Line;
-        bool Path = false;
-        std::size_t Run = 0;
-        std::size_t Index = 0; // among all kept lines, gone or not
-    };
-    std::vector<TKept> kept;
-    std::size_t index = 0;
-    for (std::size_t r = 0; r < runs.size(); ++r) {
-        if (!runs[r].Client)
-            continue;
-        TLineCursor cursor(runs[r].Text);
-        std::string_view text;
-        while (cursor.Next(text)) {
-            const bool path = text.starts_with(PathLabel);
-            const TClientLine line = path ? TClientLine{} : ReadClientLine(text);
-            if (!path && line.Event != TEvent::Dating && !line.Timed())
-                continue;
-            if (index >= gone.size())
-                gone.push_back(false);
-            if (!gone[index])
-                kept.push_back({text, line, path, r, index});
-            ++index;
-        }
-    }
-    std::size_t handed = 0; // the runs before it are read
-    auto handClassicBefore = [&](std::size_t run) {
-        for (; handed < run; ++handed)
-            if (!runs[handed].Client)
-                readClassic(runs[handed].Text);
-    };
-
-    struct TText {
-        std::vector<std::string_view> Lines;
-        std::string Key;
-        std::array<int, 4> Prcg = {-1, -1, -1, -1};
-        bool Closed = false;
-        std::size_t First = 0; // in kept
-    };
-    std::optional<TText> current;
-    std::vector<TStep> spareSteps;
-    bool refused = false;
-    // A refused copy leaves a gap its neighbours would not have on reading the kept units
-    // again: its lines are marked gone, for a reading without them.
-    auto take = [&](std::size_t end) {
-        auto spare = keep(BuildUnit(current->Lines, arena, spareSteps));
-        if (spare) {
-            spareSteps = std::move(*spare);
-            return;
-        }
-        refused = true;
-        for (std::size_t k = current->First; k < end; ++k)
-            gone[kept[k].Index] = true;
-    };
-    auto startsText = [&](const TClientLine& line) {
-        return !current || current->Closed ||
-               (!line.Unit.empty() && !current->Key.empty() && KeyOf(line) != current->Key) ||
-               PrcgDiffers(current->Prcg, line);
-    };
-    std::size_t i = 0;
-    auto begin = [&] {
-        if (current)
-            take(i);
-        current.emplace();
-        current->First = i;
-    };
-    // Where the next log-path line, the next banner and the next closing result of a line's
-    // key are, from each kept line on.
-    std::vector<std::size_t> nextPath(kept.size() + 1, kept.size());
-    std::vector<std::size_t> nextBanner(kept.size() + 1, kept.size());
-    std::vector<std::size_t> nextClose(kept.size() + 1, kept.size());
-    std::unordered_map<std::string, std::size_t> closeOfKey;
-    for (std::size_t i = kept.size(); i-- > 0;) {
-        const TClientLine& line = kept[i].Line;
-        nextPath[i] = kept[i].Path ? i : nextPath[i + 1];
-        nextBanner[i] = line.Event == TEvent::Dating ? i : nextBanner[i + 1];
-        if (IsOwn(line) && !line.Unit.empty()) {
-            std::size_t& close = closeOfKey.try_emplace(KeyOf(line), kept.size()).first->second;
-            if (line.Event == TEvent::Result && !line.Interrupted)
-                close = i;
-            nextClose[i] = close;
-        }
-    }
-    bool bridging = false;
-    for (; i < kept.size(); ++i) {
-        const TKept& k = kept[i];
-        if (k.Path) {
-            // Outside a head it is the first line of a unit that has none.
-            if (!current || !bridging)
-                begin();
-            bridging = false;
-        } else if (k.Line.Event == TEvent::Dating) {
-            // A banner opens a text when a log-path line comes before the next banner: the
-            // lines between date the unit. Inside a text it comes right before one of its lines;
-            // when those go on to the text's closing result before that path line, the path
-            // line begins a unit without a head.
-            // A text that never closed and knows no PRCG was open to the log's end, so every
-            // line of its key after it is its own: when only such lines come before the path
-            // line, the banner lies inside it too, unless the text already holds that banner
-            // followed by that line (the next unit's head, made of any unit's lines, is then
-            // the same banner and line again). One that knows a PRCG may have been cut by
-            // another; a head line naming its PRCG would then have cut that other, which closes
-            // between the two texts, so such a line is its.
-            const TKept* next = i + 1 < kept.size() ? &kept[i + 1] : nullptr;
-            const bool continues = current && !current->Closed && next != nullptr &&
-                                   IsOwn(next->Line) && !startsText(next->Line);
-            auto openToTheEnd = [&] {
-                if (current->Prcg[0] >= 0 && current->Prcg != next->Line.Prcg)
-                    return false;
-                for (std::size_t n = i + 1; n < nextPath[i + 1]; ++n)
-                    if (!IsOwn(kept[n].Line) || startsText(kept[n].Line))
-                        return false;
-                for (std::size_t n = current->First; n < i; ++n) {
-                    if (kept[n].Text != k.Text)
-                        continue;
-                    std::size_t after = n + 1;
-                    if (after < i && kept[after].Path)
-                        ++after;
-                    if (after < i && kept[after].Text == next->Text)
-                        return false;
-                }
-                return true;
-            };
-            const bool head = nextPath[i + 1] < nextBanner[i + 1] &&
-                              !(continues && nextClose[i + 1] < nextPath[i + 1]) &&
-                              !(continues && openToTheEnd());
-            if (!current || head ||
-                (next != nullptr && IsOwn(next->Line) && startsText(next->Line)))
-                begin();
-            bridging = head;
-        } else if (bridging || !IsOwn(k.Line)) {
-            if (!current)
-                begin();
-        } else {
-            if (startsText(k.Line))
-                begin();
-            if (current->Key.empty() && !k.Line.Unit.empty())
-                current->Key = KeyOf(k.Line);
-            if (current->Prcg[0] < 0 && k.Line.HasPrcg())
-                current->Prcg = k.Line.Prcg;
-            if (k.Line.Event == TEvent::Result && !k.Line.Interrupted)
-                current->Closed = true;
-        }
-        // A text begun here comes after the v5/v6 units before this line; one going on is
-        // taken when it ends, after them too.
-        handClassicBefore(k.Run);
-        current->Lines.push_back(k.Text);
-    }
-    if (current)
-        take(kept.size());
-    handClassicBefore(runs.size());
-    return refused;
-}
-
-std::vector<TTextRun> SplitStoredText(std::string_view content)
-{
-    enum class TKind : std::uint8_t { Classic, Client, Path };
-    struct TSpan {
-        std::size_t Begin;
-        TKind Kind;
-        bool Opens = false; // a banner or a log-path line: may begin a client text
-        std::string_view Line;
-    };
-    std::vector<TSpan> spans;
-    bool anyClient = false;
-    TLineCursor cursor(content);
-    std::string_view line;
-    std::size_t begin = 0;
-    while (cursor.Next(line)) {
-        TKind kind = TKind::Classic;
-        if (line.starts_with(PathLabel))
-            kind = TKind::Path;
-        else if (IsClientLine(line))
-            kind = TKind::Client;
-        else if (line.empty() && !spans.empty())
-            kind = spans.back().Kind; // an empty line splits nothing
-        anyClient = anyClient || kind == TKind::Client;
-        spans.push_back(
-            {begin, kind,
-             kind == TKind::Path || (kind == TKind::Client && line.find('*') != line.npos &&
-                                     ReadClientLine(line).Event == TEvent::Dating),
-             line});
-        begin = cursor.Pos();
-    }
-    if (!anyClient)
-        return {{content, false}};
-    // A client unit's log-path line comes before one of its lines; a v5/v6 unit's before its
-    // opening "[HH:MM:SS]" line.
-    for (std::size_t i = 0; i < spans.size(); ++i)
-        if (spans[i].Kind == TKind::Path)
-            spans[i].Kind = i + 1 < spans.size() && spans[i + 1].Kind == TKind::Client
-                                ? TKind::Client
-                                : TKind::Classic;
-    // A client unit's text begins with a banner or its path line; a time-stamped line while a
-    // v5/v6 unit is open (from a "Core required" line to its shutdown) is one that unit kept.
-    bool classicOpen = false;
-    for (TSpan& span : spans) {
-        if (span.Kind == TKind::Client && !span.Opens && classicOpen)
-            span.Kind = TKind::Classic;
-        if (span.Kind != TKind::Classic || span.Line.starts_with(PathLabel))
-            classicOpen = false;
-        else if (span.Line.find("Folding@home Core Shutdown") != std::string_view::npos)
-            classicOpen = false;
-        else if (span.Line.find("Core required") != std::string_view::npos)
-            classicOpen = true;
-    }
-    std::vector<TTextRun> runs;
-    for (std::size_t i = 0; i < spans.size();) {
-        std::size_t j = i + 1;
-        while (j < spans.size() && spans[j].Kind == spans[i].Kind)
-            ++j;
-        const std::size_t end = j < spans.size() ? spans[j].Begin : content.size();
-        runs.push_back(
-            {content.substr(spans[i].Begin, end - spans[i].Begin), spans[i].Kind == TKind::Client});
-        i = j;
-    }
-    return runs;
 }
 
 } // namespace korvid::workunits
