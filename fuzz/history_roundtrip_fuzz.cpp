@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "history/compressed_text.h"
 #include "util/platform.h"
@@ -79,9 +80,21 @@ void ExpectFixedPoint(const TWUs& read, const korvid::util::IClock& clock)
     ExpectSameUnits(read, stored, "the stream read again");
 }
 
-// The one stored form that reads two ways (docs/log-formats.md, "Stored text"): a client unit
-// that never closed and knows its PRCG, with a banner after its log-path line, right before a
-// unit whose text begins with its log-path line. The banner is read as that unit's head.
+std::vector<std::string_view> LinesOf(std::string_view text)
+{
+    std::vector<std::string_view> lines;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = std::min(text.find("\r\n", at), text.size());
+        lines.push_back(text.substr(at, end - at));
+        at = end + 2;
+    }
+    return lines;
+}
+
+// The stored forms that read two ways (docs/log-formats.md, "Stored text"): a client unit with a
+// banner after its log-path line, right before a unit whose text begins with its log-path line,
+// when the unit never closed and knows its PRCG, or already held that banner followed by the
+// same line. The banner is read as the next unit's head.
 bool ReadsTwoWays(const TWUs& wus)
 {
     constexpr std::string_view Path = korvid::workunits::LogPathLabel;
@@ -91,16 +104,26 @@ bool ReadsTwoWays(const TWUs& wus)
             continue; // no client unit, or one without a banner
         const bool closed =
             !wu.ShutdownLine.empty() && wu.ShutdownLine.find("INTERRUPTED") == std::string::npos;
-        const std::size_t path = wu.Text.find(Path);
-        if (closed || wu.Project < 0 || path == std::string_view::npos ||
-            !wus.Items(i + 1)->Text.starts_with(Path))
+        if (!wus.Items(i + 1)->Text.starts_with(Path))
             continue;
-        for (std::size_t at = wu.Text.find("\r\n", path); at != std::string_view::npos;
-             at = wu.Text.find("\r\n", at + 2)) {
-            const std::size_t end = wu.Text.find("\r\n", at + 2);
-            const std::string_view line = wu.Text.substr(at + 2, end - at - 2);
-            if (korvid::workunits::IsClientLine(line) && !line.empty() && line.front() == '*')
+        const std::vector<std::string_view> lines = LinesOf(wu.Text);
+        auto after = [&](std::size_t k) { // the line after k, past a log-path line
+            if (k + 1 < lines.size() && lines[k + 1].starts_with(Path))
+                ++k;
+            return k + 1 < lines.size() ? lines[k + 1] : std::string_view{};
+        };
+        bool pastPath = false;
+        for (std::size_t k = 0; k < lines.size(); ++k) {
+            pastPath = pastPath || lines[k].starts_with(Path);
+            const std::string_view line = lines[k];
+            if (!pastPath || line.empty() || line.front() != '*' ||
+                !korvid::workunits::IsClientLine(line))
+                continue;
+            if (!closed && wu.Project >= 0)
                 return true;
+            for (std::size_t e = 0; e < k; ++e)
+                if (lines[e] == line && after(e) == after(k))
+                    return true;
         }
     }
     return false;

@@ -1,6 +1,8 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "workunits/client_line.h"
@@ -13,6 +15,22 @@ namespace korvid::workunits {
 namespace {
 
 constexpr std::string_view PathLabel = LogPathLabel;
+
+struct TPairHash {
+    std::size_t operator()(const std::pair<std::string_view, std::string_view>& pair) const
+    {
+        const std::hash<std::string_view> hash;
+        return hash(pair.first) * 31 + hash(pair.second);
+    }
+};
+
+std::string JoinedText(const std::vector<std::string_view>& texts)
+{
+    std::string joined;
+    for (std::string_view text : texts)
+        joined += text;
+    return joined;
+}
 
 } // namespace
 
@@ -47,11 +65,19 @@ bool ReadClientTexts(const std::vector<TTextRun>& runs, TTextArena& arena, const
             ++index;
         }
     }
+    // The v5/v6 runs met while a client text is read go after it, before the next one, where
+    // a path line ending it keeps the client line after it. Placed together, they are read as
+    // one text, as they will be read again.
     std::size_t handed = 0; // the runs before it are read
     auto handClassicBefore = [&](std::size_t run) {
+        std::vector<std::string_view> texts;
         for (; handed < run; ++handed)
             if (!runs[handed].Client)
-                readClassic(runs[handed].Text);
+                texts.push_back(runs[handed].Text);
+        if (texts.size() == 1)
+            readClassic(texts.front());
+        else if (!texts.empty())
+            readClassic(JoinedText(texts));
     };
 
     struct TText {
@@ -60,6 +86,8 @@ bool ReadClientTexts(const std::vector<TTextRun>& runs, TTextArena& arena, const
         std::array<int, 4> Prcg = {-1, -1, -1, -1};
         bool Closed = false;
         std::size_t First = 0; // in kept
+        // Each banner it holds with the line after it (past a log-path line).
+        std::unordered_set<std::pair<std::string_view, std::string_view>, TPairHash> Dated;
     };
     std::optional<TText> current;
     std::vector<TStep> spareSteps;
@@ -120,34 +148,27 @@ bool ReadClientTexts(const std::vector<TTextRun>& runs, TTextArena& arena, const
             // line begins a unit without a head.
             // A text that never closed and knows no PRCG was open to the log's end, so every
             // line of its key after it is its own: when only such lines come before the path
-            // line, the banner lies inside it too, unless the text already holds that banner
-            // followed by that line (the next unit's head, made of any unit's lines, is then
-            // the same banner and line again). One that knows a PRCG may have been cut by
+            // line, the banner lies inside it too. One that knows a PRCG may have been cut by
             // another; a head line naming its PRCG would then have cut that other, which closes
-            // between the two texts, so such a line is its.
+            // between the two texts, so such a line is its. Either way, a text that already
+            // holds that banner followed by that line is before a head made of them again (a
+            // head is made of any unit's lines).
             const TKept* next = i + 1 < kept.size() ? &kept[i + 1] : nullptr;
             const bool continues = current && !current->Closed && next != nullptr &&
                                    IsOwn(next->Line) && !startsText(next->Line);
+            auto holdsHead = [&] { return current->Dated.contains({k.Text, next->Text}); };
             auto openToTheEnd = [&] {
                 if (current->Prcg[0] >= 0 && current->Prcg != next->Line.Prcg)
                     return false;
                 for (std::size_t n = i + 1; n < nextPath[i + 1]; ++n)
                     if (!IsOwn(kept[n].Line) || startsText(kept[n].Line))
                         return false;
-                for (std::size_t n = current->First; n < i; ++n) {
-                    if (kept[n].Text != k.Text)
-                        continue;
-                    std::size_t after = n + 1;
-                    if (after < i && kept[after].Path)
-                        ++after;
-                    if (after < i && kept[after].Text == next->Text)
-                        return false;
-                }
                 return true;
             };
-            const bool head = nextPath[i + 1] < nextBanner[i + 1] &&
-                              !(continues && nextClose[i + 1] < nextPath[i + 1]) &&
-                              !(continues && openToTheEnd());
+            const bool head =
+                nextPath[i + 1] < nextBanner[i + 1] &&
+                (!continues || holdsHead() ||
+                 !(nextClose[i + 1] < nextPath[i + 1] || openToTheEnd()));
             if (!current || head ||
                 (next != nullptr && IsOwn(next->Line) && startsText(next->Line)))
                 begin();
@@ -165,10 +186,16 @@ bool ReadClientTexts(const std::vector<TTextRun>& runs, TTextArena& arena, const
             if (k.Line.Event == TEvent::Result && !k.Line.Interrupted)
                 current->Closed = true;
         }
-        // A text begun here comes after the v5/v6 units before this line; one going on is
-        // taken when it ends, after them too.
-        handClassicBefore(k.Run);
+        if (current->First == i)
+            handClassicBefore(k.Run);
         current->Lines.push_back(k.Text);
+        for (std::size_t back : {std::size_t{1}, std::size_t{2}}) {
+            if (i < current->First + back || (back == 1 && k.Path) ||
+                (back == 2 && !kept[i - 1].Path))
+                continue;
+            if (kept[i - back].Line.Event == TEvent::Dating)
+                current->Dated.insert({kept[i - back].Text, k.Text});
+        }
     }
     if (current)
         take(kept.size());
@@ -182,8 +209,6 @@ std::vector<TTextRun> SplitStoredText(std::string_view content)
     struct TSpan {
         std::size_t Begin;
         TKind Kind;
-        bool Opens = false; // a banner or a log-path line: may begin a client text
-        std::string_view Line;
     };
     std::vector<TSpan> spans;
     bool anyClient = false;
@@ -199,11 +224,7 @@ std::vector<TTextRun> SplitStoredText(std::string_view content)
         else if (line.empty() && !spans.empty())
             kind = spans.back().Kind; // an empty line splits nothing
         anyClient = anyClient || kind == TKind::Client;
-        spans.push_back(
-            {begin, kind,
-             kind == TKind::Path || (kind == TKind::Client && line.find('*') != line.npos &&
-                                     ReadClientLine(line).Event == TEvent::Dating),
-             line});
+        spans.push_back({begin, kind});
         begin = cursor.Pos();
     }
     if (!anyClient)
@@ -215,19 +236,6 @@ std::vector<TTextRun> SplitStoredText(std::string_view content)
             spans[i].Kind = i + 1 < spans.size() && spans[i + 1].Kind == TKind::Client
                                 ? TKind::Client
                                 : TKind::Classic;
-    // A client unit's text begins with a banner or its path line; a time-stamped line while a
-    // v5/v6 unit is open (from a "Core required" line to its shutdown) is one that unit kept.
-    bool classicOpen = false;
-    for (TSpan& span : spans) {
-        if (span.Kind == TKind::Client && !span.Opens && classicOpen)
-            span.Kind = TKind::Classic;
-        if (span.Kind != TKind::Classic || span.Line.starts_with(PathLabel))
-            classicOpen = false;
-        else if (span.Line.find("Folding@home Core Shutdown") != std::string_view::npos)
-            classicOpen = false;
-        else if (span.Line.find("Core required") != std::string_view::npos)
-            classicOpen = true;
-    }
     std::vector<TTextRun> runs;
     for (std::size_t i = 0; i < spans.size();) {
         std::size_t j = i + 1;

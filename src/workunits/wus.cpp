@@ -179,7 +179,9 @@ private:
                     m_text[m_pos] == '\r' && m_pos + 1 < m_text.size() && m_text[m_pos + 1] == '\n'
                         ? 2
                         : 1;
-            if (match->Literal != NeedsWholeTest || KeepFoldingAtHomeLine(line)) {
+            // A client line is no v5/v6 unit's: kept, it would read back as a client text.
+            if ((match->Literal != NeedsWholeTest || KeepFoldingAtHomeLine(line)) &&
+                !IsClientLine(line)) {
                 m_ahead.push_back(line);
                 return true;
             }

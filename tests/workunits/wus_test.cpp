@@ -109,8 +109,23 @@ TEST_F(CollectionTest, AStoredTextReadsBackIntoTheUnitsItWasWrittenFrom)
          "11:52:39:I1:WU2:Completed 4%\r\n11:53:01:I1:WU1:Completed 6%)\r\n"
          "11:52:39:I1:WU2:Completed 4%\r\n11:53:01:I1:WU1:Completed 6%\r\n",
          "", 2},
-        {"a v5/v6 unit keeping a line with a client time stamp",
+        {"a v5/v6 unit passing over a line with a client time stamp",
          open + "18:39:17:Project: \r\n" + shut, "/logs/FAHlog.txt", 1},
+        {"a v5/v6 log with a client line that would open a unit",
+         "[06:48:53]\r\n18:06:54:Core required: FahCore_a2.exe\r\n" + Unit(2),
+         "/logs/FAHlog.txt", 1},
+        {"a head repeating a line that closed a unit of the open unit's key",
+         "* Log Started 2012-01-11T03:24:22\r\n00:05:00:WU01:FS00:FahCore returned: \r\n"
+         "03:25:32:WU01:FS00:Project: 0 (Run 6, Clone 0, Gen 5)\r\n"
+         "03:25:37:WU1:Project: 6 (Run 3, Clone 1, Gen 4)\r\n",
+         "/logs/log.txt", 3},
+        {"a client text going on across a v5/v6 unit",
+         "18:06:54:\r\n" + open + "* Log Rotated 2022-12-28T00:00:00\r\n", "", 2},
+        {"a client text across a v5/v6 unit, then one that begins with its own line",
+         "10:00:00:WU1:FS0:Project: 1 (Run 1, Clone 1, Gen 1)\r\n" + open +
+             "* Log Rotated 2022-12-28T00:00:00\r\n10:00:01:WU1:FS0:Completed 1%\r\n"
+             "10:00:02:WU2:FS1:Project: 2 (Run 2, Clone 2, Gen 2)\r\n",
+         "", 3},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.What);
