@@ -93,8 +93,8 @@ std::vector<std::string_view> LinesOf(std::string_view text)
 
 // The stored forms that read two ways (docs/log-formats.md, "Stored text"): a client unit with a
 // banner after its log-path line, right before a unit whose text begins with its log-path line,
-// when the unit never closed and knows its PRCG, or already held that banner followed by the
-// same line. The banner is read as the next unit's head.
+// when the unit never closed and knows its PRCG, or already held the line after that banner.
+// The banner is read as the next unit's head.
 bool ReadsTwoWays(const TWUs& wus)
 {
     constexpr std::string_view Path = korvid::workunits::LogPathLabel;
@@ -121,9 +121,10 @@ bool ReadsTwoWays(const TWUs& wus)
                 continue;
             if (!closed && wu.Project >= 0)
                 return true;
-            for (std::size_t e = 0; e < k; ++e)
-                if (lines[e] == line && after(e) == after(k))
-                    return true;
+            const std::string_view next = after(k);
+            if (!next.empty() && std::find(lines.begin(), lines.begin() + k, next) !=
+                                     lines.begin() + k)
+                return true;
         }
     }
     return false;

@@ -2,7 +2,6 @@
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
-#include <utility>
 #include <vector>
 
 #include "workunits/client_line.h"
@@ -15,14 +14,6 @@ namespace korvid::workunits {
 namespace {
 
 constexpr std::string_view PathLabel = LogPathLabel;
-
-struct TPairHash {
-    std::size_t operator()(const std::pair<std::string_view, std::string_view>& pair) const
-    {
-        const std::hash<std::string_view> hash;
-        return hash(pair.first) * 31 + hash(pair.second);
-    }
-};
 
 std::string JoinedText(const std::vector<std::string_view>& texts)
 {
@@ -86,8 +77,7 @@ bool ReadClientTexts(const std::vector<TTextRun>& runs, TTextArena& arena, const
         std::array<int, 4> Prcg = {-1, -1, -1, -1};
         bool Closed = false;
         std::size_t First = 0; // in kept
-        // Each banner it holds with the line after it (past a log-path line).
-        std::unordered_set<std::pair<std::string_view, std::string_view>, TPairHash> Dated;
+        std::unordered_set<std::string_view> Held; // its lines' texts
     };
     std::optional<TText> current;
     std::vector<TStep> spareSteps;
@@ -150,13 +140,13 @@ bool ReadClientTexts(const std::vector<TTextRun>& runs, TTextArena& arena, const
             // line of its key after it is its own: when only such lines come before the path
             // line, the banner lies inside it too. One that knows a PRCG may have been cut by
             // another; a head line naming its PRCG would then have cut that other, which closes
-            // between the two texts, so such a line is its. Either way, a text that already
-            // holds that banner followed by that line is before a head made of them again (a
-            // head is made of any unit's lines).
+            // between the two texts, so such a line is its. Either way, a head is the banner and
+            // the first line after it, which an open text of that line's key holds already: a
+            // text that holds the line after the banner is before a head made of it again.
             const TKept* next = i + 1 < kept.size() ? &kept[i + 1] : nullptr;
             const bool continues = current && !current->Closed && next != nullptr &&
                                    IsOwn(next->Line) && !startsText(next->Line);
-            auto holdsHead = [&] { return current->Dated.contains({k.Text, next->Text}); };
+            auto holdsHead = [&] { return current->Held.contains(next->Text); };
             auto openToTheEnd = [&] {
                 if (current->Prcg[0] >= 0 && current->Prcg != next->Line.Prcg)
                     return false;
@@ -189,13 +179,7 @@ bool ReadClientTexts(const std::vector<TTextRun>& runs, TTextArena& arena, const
         if (current->First == i)
             handClassicBefore(k.Run);
         current->Lines.push_back(k.Text);
-        for (std::size_t back : {std::size_t{1}, std::size_t{2}}) {
-            if (i < current->First + back || (back == 1 && k.Path) ||
-                (back == 2 && !kept[i - 1].Path))
-                continue;
-            if (kept[i - back].Line.Event == TEvent::Dating)
-                current->Dated.insert({kept[i - back].Text, k.Text});
-        }
+        current->Held.insert(k.Text);
     }
     if (current)
         take(kept.size());

@@ -119,6 +119,11 @@ TEST_F(CollectionTest, AStoredTextReadsBackIntoTheUnitsItWasWrittenFrom)
          "03:25:32:WU01:FS00:Project: 0 (Run 6, Clone 0, Gen 5)\r\n"
          "03:25:37:WU1:Project: 6 (Run 3, Clone 1, Gen 4)\r\n",
          "/logs/log.txt", 3},
+        {"a head repeating the first line of a unit it follows",
+         "* Date: 2011-05-20\r\n18:06:54:\r\n* Date: 2011-05-20\r\n"
+         "00:07:00:WU8:Project: 5 (Run 6, Clone 7, Gen 8)\r\n"
+         "2022-12-27:11:48:30:WU1:Project: 5 (Run 6, Clone 7, Gen 8)\r\n",
+         "/logs/log.txt", 2},
         {"a client text going on across a v5/v6 unit",
          "18:06:54:\r\n" + open + "* Log Rotated 2022-12-28T00:00:00\r\n", "", 2},
         {"a client text across a v5/v6 unit, then one that begins with its own line",
