@@ -11,8 +11,9 @@
 
 #include "history/compressed_text.h"
 #include "util/platform.h"
-#include "workunits/log_files.h"
+#include "workunits/client_line.h"
 #include "workunits/client_log.h"
+#include "workunits/log_files.h"
 #include "workunits/wus.h"
 
 namespace {
@@ -80,17 +81,6 @@ void ExpectFixedPoint(const TWUs& read, const korvid::util::IClock& clock)
     ExpectSameUnits(read, stored, "the stream read again");
 }
 
-std::vector<std::string_view> LinesOf(std::string_view text)
-{
-    std::vector<std::string_view> lines;
-    for (std::size_t at = 0; at < text.size();) {
-        const std::size_t end = std::min(text.find("\r\n", at), text.size());
-        lines.push_back(text.substr(at, end - at));
-        at = end + 2;
-    }
-    return lines;
-}
-
 // The stored forms that read two ways (docs/log-formats.md, "Stored text"): a client unit with a
 // banner after its log-path line, right before a unit whose text begins with its log-path line,
 // when the unit never closed and knows its PRCG, or already held the line after that banner.
@@ -106,12 +96,10 @@ bool ReadsTwoWays(const TWUs& wus)
             !wu.ShutdownLine.empty() && wu.ShutdownLine.find("INTERRUPTED") == std::string::npos;
         if (!wus.Items(i + 1)->Text.starts_with(Path))
             continue;
-        const std::vector<std::string_view> lines = LinesOf(wu.Text);
-        auto after = [&](std::size_t k) { // the line after k, past a log-path line
-            if (k + 1 < lines.size() && lines[k + 1].starts_with(Path))
-                ++k;
-            return k + 1 < lines.size() ? lines[k + 1] : std::string_view{};
-        };
+        std::vector<std::string_view> lines;
+        korvid::workunits::TLineCursor cursor(wu.Text);
+        for (std::string_view line; cursor.Next(line);)
+            lines.push_back(line);
         bool pastPath = false;
         for (std::size_t k = 0; k < lines.size(); ++k) {
             pastPath = pastPath || lines[k].starts_with(Path);
@@ -121,9 +109,8 @@ bool ReadsTwoWays(const TWUs& wus)
                 continue;
             if (!closed && wu.Project >= 0)
                 return true;
-            const std::string_view next = after(k);
-            if (!next.empty() && std::find(lines.begin(), lines.begin() + k, next) !=
-                                     lines.begin() + k)
+            if (k + 1 < lines.size() && !lines[k + 1].starts_with(Path) &&
+                std::find(lines.begin(), lines.begin() + k, lines[k + 1]) != lines.begin() + k)
                 return true;
         }
     }

@@ -77,7 +77,7 @@ bool ReadClientTexts(const std::vector<TTextRun>& runs, TTextArena& arena, const
         std::array<int, 4> Prcg = {-1, -1, -1, -1};
         bool Closed = false;
         std::size_t First = 0; // in kept
-        std::unordered_set<std::string_view> Held; // its lines' texts
+        std::unordered_set<std::string_view> Held; // its own lines' texts
     };
     std::optional<TText> current;
     std::vector<TStep> spareSteps;
@@ -179,7 +179,8 @@ bool ReadClientTexts(const std::vector<TTextRun>& runs, TTextArena& arena, const
         if (current->First == i)
             handClassicBefore(k.Run);
         current->Lines.push_back(k.Text);
-        current->Held.insert(k.Text);
+        if (IsOwn(k.Line))
+            current->Held.insert(k.Text);
     }
     if (current)
         take(kept.size());
