@@ -79,6 +79,15 @@ bool ReadClientTexts(const std::vector<TTextRun>& runs, TTextArena& arena, const
         std::size_t First = 0; // in kept
         std::unordered_set<std::string_view> Held; // its own lines' texts
     };
+    // A core line naming no unit is the last started unit's; before any unit started, the log
+    // reader took it as one that only dates, so it can be a head line then.
+    std::size_t firstStart = kept.size();
+    for (std::size_t n = 0; n < kept.size() && firstStart == kept.size(); ++n)
+        if (kept[n].Line.Event == TEvent::Start && !kept[n].Line.Unit.empty())
+            firstStart = n;
+    auto isOwn = [&](std::size_t n) {
+        return IsOwn(kept[n].Line) && (!kept[n].Line.Unit.empty() || n > firstStart);
+    };
     std::optional<TText> current;
     std::vector<TStep> spareSteps;
     bool refused = false;
@@ -144,14 +153,15 @@ bool ReadClientTexts(const std::vector<TTextRun>& runs, TTextArena& arena, const
             // the first line after it, which an open text of that line's key holds already: a
             // text that holds the line after the banner is before a head made of it again.
             const TKept* next = i + 1 < kept.size() ? &kept[i + 1] : nullptr;
-            const bool continues = current && !current->Closed && next != nullptr &&
-                                   IsOwn(next->Line) && !startsText(next->Line);
+            const bool nextOwn = next != nullptr && isOwn(i + 1);
+            const bool continues =
+                current && !current->Closed && nextOwn && !startsText(next->Line);
             auto holdsHead = [&] { return current->Held.contains(next->Text); };
             auto openToTheEnd = [&] {
                 if (current->Prcg[0] >= 0 && current->Prcg != next->Line.Prcg)
                     return false;
                 for (std::size_t n = i + 1; n < nextPath[i + 1]; ++n)
-                    if (!IsOwn(kept[n].Line) || startsText(kept[n].Line))
+                    if (!isOwn(n) || startsText(kept[n].Line))
                         return false;
                 return true;
             };
@@ -159,11 +169,10 @@ bool ReadClientTexts(const std::vector<TTextRun>& runs, TTextArena& arena, const
                 nextPath[i + 1] < nextBanner[i + 1] &&
                 (!continues || holdsHead() ||
                  !(nextClose[i + 1] < nextPath[i + 1] || openToTheEnd()));
-            if (!current || head ||
-                (next != nullptr && IsOwn(next->Line) && startsText(next->Line)))
+            if (!current || head || (nextOwn && startsText(next->Line)))
                 begin();
             bridging = head;
-        } else if (bridging || !IsOwn(k.Line)) {
+        } else if (bridging || !isOwn(i)) {
             if (!current)
                 begin();
         } else {
@@ -179,7 +188,7 @@ bool ReadClientTexts(const std::vector<TTextRun>& runs, TTextArena& arena, const
         if (current->First == i)
             handClassicBefore(k.Run);
         current->Lines.push_back(k.Text);
-        if (IsOwn(k.Line))
+        if (isOwn(i))
             current->Held.insert(k.Text);
     }
     if (current)

@@ -131,6 +131,10 @@ TEST_F(CollectionTest, AStoredTextReadsBackIntoTheUnitsItWasWrittenFrom)
              "* Log Rotated 2022-12-28T00:00:00\r\n10:00:01:WU1:FS0:Completed 1%\r\n"
              "10:00:02:WU2:FS1:Project: 2 (Run 2, Clone 2, Gen 2)\r\n",
          "", 3},
+        {"a core line naming no unit, after a banner, before any unit started",
+         "11:40:00:WU1:Core returned INTERRUPTED\r\n* Log Rotated 2022-12-28T00:00:00\r\n"
+         "18:06:54:FahCore 0xa3 started\r\n18:07:04:Unit 0:Project: 1 (Run 0, Clone 9, Gen 3)\r\n",
+         "/logs/log.txt", 2},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.What);
