@@ -269,8 +269,13 @@ TReadStats TWUs::Read(std::string_view content, std::string_view logPath, const 
         stats.Added += spare.has_value() ? 1 : 0;
         return spare;
     };
-    // Each time round leaves out at least one more text, and a copy is rare.
-    while (ReadClientTexts(runs, *m_arena, keep, readClassic, gone)) {
+    // Each time round leaves out at least one more text, and a copy is rare. Copies crafted to
+    // surface one per round must not make the read quadratic: after a few rounds the last read
+    // stands; what it refused were copies, so nothing is lost.
+    constexpr int MostRounds = 8;
+    for (int round = 1; ReadClientTexts(runs, *m_arena, keep, readClassic, gone) &&
+                        round < MostRounds;
+         ++round) {
         for (std::size_t i = m_items.size(); i-- > before;)
             Forget(i);
         m_items.resize(before);
