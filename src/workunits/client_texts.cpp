@@ -79,15 +79,14 @@ bool ReadClientTexts(const std::vector<TTextRun>& runs, TTextArena& arena, const
         std::size_t First = 0; // in kept
         std::unordered_set<std::string_view> Held; // its own lines' texts
     };
-    // A core line naming no unit is the last started unit's; before any unit started, the log
-    // reader took it as one that only dates, so it can be a head line then.
-    std::size_t firstStart = kept.size();
-    for (std::size_t n = 0; n < kept.size() && firstStart == kept.size(); ++n)
-        if (kept[n].Line.Event == TEvent::Start && !kept[n].Line.Unit.empty())
-            firstStart = n;
-    auto isOwn = [&](std::size_t n) {
-        return IsOwn(kept[n].Line) && (!kept[n].Line.Unit.empty() || n > firstStart);
-    };
+    // A core line naming no unit is the last started unit's, as the log reader reads it; before
+    // any unit started it only dated, so it can be a head line then.
+    std::vector<std::size_t> lastStart(kept.size(), kept.size());
+    for (std::size_t n = 1; n < kept.size(); ++n) {
+        const TClientLine& before = kept[n - 1].Line;
+        lastStart[n] =
+            before.Event == TEvent::Start && !before.Unit.empty() ? n - 1 : lastStart[n - 1];
+    }
     std::optional<TText> current;
     std::vector<TStep> spareSteps;
     bool refused = false;
@@ -107,6 +106,13 @@ bool ReadClientTexts(const std::vector<TTextRun>& runs, TTextArena& arena, const
         return !current || current->Closed ||
                (!line.Unit.empty() && !current->Key.empty() && KeyOf(line) != current->Key) ||
                PrcgDiffers(current->Prcg, line);
+    };
+    auto isOwn = [&](std::size_t n) {
+        const TClientLine& line = kept[n].Line;
+        if (!line.Unit.empty() || !IsOwn(line))
+            return IsOwn(line);
+        return current && !current->Key.empty() && lastStart[n] < kept.size() &&
+               KeyOf(kept[lastStart[n]].Line) == current->Key;
     };
     std::size_t i = 0;
     auto begin = [&] {

@@ -135,6 +135,11 @@ TEST_F(CollectionTest, AStoredTextReadsBackIntoTheUnitsItWasWrittenFrom)
          "11:40:00:WU1:Core returned INTERRUPTED\r\n* Log Rotated 2022-12-28T00:00:00\r\n"
          "18:06:54:FahCore 0xa3 started\r\n18:07:04:Unit 0:Project: 1 (Run 0, Clone 9, Gen 3)\r\n",
          "/logs/log.txt", 2},
+        {"a core line naming no unit, after a banner, in another slot's unit than the open one",
+         "09:13:11:WU1:Running FahCore: \r\n11:50:01:WU2:Type: 0xa8\r\n"
+         "* Log Rotated 2022-12-28T00:00:00\r\n18:06:54:FahCore 0xa3 started\r\n"
+         "18:07:04:Unit 0:Project: 6 (Run 0, Clone 9, Gen 0)\r\n",
+         "/logs/log.txt", 3},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.What);
