@@ -122,7 +122,7 @@ bool ReadClientTexts(const std::vector<TTextRun>& runs, TTextArena& arena, const
         current->First = i;
     };
     // Where the next log-path line, the next banner and the next closing result of a line's
-    // key are, from each kept line on.
+    // key (for a core line naming no unit, the last started unit's) are, from each kept line on.
     std::vector<std::size_t> nextPath(kept.size() + 1, kept.size());
     std::vector<std::size_t> nextBanner(kept.size() + 1, kept.size());
     std::vector<std::size_t> nextClose(kept.size() + 1, kept.size());
@@ -136,6 +136,9 @@ bool ReadClientTexts(const std::vector<TTextRun>& runs, TTextArena& arena, const
             if (line.Event == TEvent::Result && !line.Interrupted)
                 close = at;
             nextClose[at] = close;
+        } else if (IsOwn(line) && lastStart[at] < kept.size()) {
+            nextClose[at] = closeOfKey.try_emplace(KeyOf(kept[lastStart[at]].Line), kept.size())
+                                .first->second;
         }
     }
     bool bridging = false;

@@ -140,6 +140,11 @@ TEST_F(CollectionTest, AStoredTextReadsBackIntoTheUnitsItWasWrittenFrom)
          "* Log Rotated 2022-12-28T00:00:00\r\n18:06:54:FahCore 0xa3 started\r\n"
          "18:07:04:Unit 0:Project: 6 (Run 0, Clone 9, Gen 0)\r\n",
          "/logs/log.txt", 3},
+        {"a core line naming no unit, after a banner, before its unit's closing result",
+         "18:06:54:Starting Unit 01\r\n18:07:04:Unit 01:Project: 1 (Run 0, Clone 3, Gen 1)\r\n"
+         "11:40:00:WU1:Core returned INTERRUPTED\r\n* Log Rotated 2022-12-28T00:00:00\r\n"
+         "18:06:54:FahCore 0xa3 started\r\n18:39:17:FahCore, running Unit 01, returned: \r\n",
+         "/logs/log.txt", 2},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.What);
