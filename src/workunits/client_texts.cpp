@@ -77,7 +77,7 @@ bool ReadClientTexts(const std::vector<TTextRun>& runs, TTextArena& arena, const
         std::array<int, 4> Prcg = {-1, -1, -1, -1};
         bool Closed = false;
         std::size_t First = 0; // in kept
-        std::unordered_set<std::string_view> Held; // its own lines' texts
+        std::unordered_set<std::string_view> Held; // its lines that can be a unit's own
     };
     // A core line naming no unit is the last started unit's, as the log reader reads it; before
     // any unit started it only dated, so it can be a head line then.
@@ -197,7 +197,7 @@ bool ReadClientTexts(const std::vector<TTextRun>& runs, TTextArena& arena, const
         if (current->First == i)
             handClassicBefore(k.Run);
         current->Lines.push_back(k.Text);
-        if (isOwn(i))
+        if (IsOwn(k.Line)) // in its head too: a head may repeat it
             current->Held.insert(k.Text);
     }
     if (current)

@@ -145,6 +145,10 @@ TEST_F(CollectionTest, AStoredTextReadsBackIntoTheUnitsItWasWrittenFrom)
          "11:40:00:WU1:Core returned INTERRUPTED\r\n* Log Rotated 2022-12-28T00:00:00\r\n"
          "18:06:54:FahCore 0xa3 started\r\n18:39:17:FahCore, running Unit 01, returned: \r\n",
          "/logs/log.txt", 2},
+        {"a head repeating a core line naming no unit from before any unit started",
+         "* Log Rotated 2022-12-28T00:00:00\r\n18:06:54:FahCore 0xa3 started\r\n"
+         "09:13:26:WU0:Running FahCore: \r\n12:21:14:WU1:Completed 0%\r\n",
+         "/logs/log.txt", 2},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.What);
