@@ -87,6 +87,9 @@ bool ReadClientTexts(const std::vector<TTextRun>& runs, TTextArena& arena, const
         lastStart[n] =
             before.Event == TEvent::Start && !before.Unit.empty() ? n - 1 : lastStart[n - 1];
     }
+    auto startedKey = [&](std::size_t n) {
+        return lastStart[n] < kept.size() ? KeyOf(kept[lastStart[n]].Line) : std::string();
+    };
     std::optional<TText> current;
     std::vector<TStep> spareSteps;
     bool refused = false;
@@ -111,8 +114,7 @@ bool ReadClientTexts(const std::vector<TTextRun>& runs, TTextArena& arena, const
         const TClientLine& line = kept[n].Line;
         if (!line.Unit.empty() || !IsOwn(line))
             return IsOwn(line);
-        return current && !current->Key.empty() && lastStart[n] < kept.size() &&
-               KeyOf(kept[lastStart[n]].Line) == current->Key;
+        return current && !current->Key.empty() && startedKey(n) == current->Key;
     };
     std::size_t i = 0;
     auto begin = [&] {
@@ -137,8 +139,7 @@ bool ReadClientTexts(const std::vector<TTextRun>& runs, TTextArena& arena, const
                 close = at;
             nextClose[at] = close;
         } else if (IsOwn(line) && lastStart[at] < kept.size()) {
-            nextClose[at] = closeOfKey.try_emplace(KeyOf(kept[lastStart[at]].Line), kept.size())
-                                .first->second;
+            nextClose[at] = closeOfKey.try_emplace(startedKey(at), kept.size()).first->second;
         }
     }
     bool bridging = false;
