@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "history/compressed_text.h"
@@ -83,13 +84,19 @@ void ExpectFixedPoint(const TWUs& read, const korvid::util::IClock& clock)
 
 // The stored forms that read two ways (docs/log-formats.md, "Stored text"): a client unit with a
 // banner after its log-path line, right before a unit whose text begins with its log-path line,
-// when the unit never closed and knows its PRCG, or already held the line after that banner.
-// The banner is read as the next unit's head.
+// when the unit never closed and knows its PRCG, or it or a unit before it already held the
+// line after that banner. The banner is read as the next unit's head.
 bool ReadsTwoWays(const TWUs& wus)
 {
     constexpr std::string_view Path = korvid::workunits::LogPathLabel;
+    std::unordered_set<std::string_view> before; // the lines of the units before this one
     for (std::ptrdiff_t i = 0; i + 1 < wus.Count(); ++i) {
         const TWU& wu = *wus.Items(i);
+        if (i > 0) {
+            korvid::workunits::TLineCursor cursor(wus.Items(i - 1)->Text);
+            for (std::string_view line; cursor.Next(line);)
+                before.insert(line);
+        }
         if (wu.Slot.empty() && wu.Text.find("\r\n*") == std::string_view::npos)
             continue; // no client unit, or one without a banner
         const bool closed =
@@ -110,7 +117,8 @@ bool ReadsTwoWays(const TWUs& wus)
             if (!closed && wu.Project >= 0)
                 return true;
             if (k + 1 < lines.size() && !lines[k + 1].starts_with(Path) &&
-                std::find(lines.begin(), lines.begin() + k, lines[k + 1]) != lines.begin() + k)
+                (before.contains(lines[k + 1]) ||
+                 std::find(lines.begin(), lines.begin() + k, lines[k + 1]) != lines.begin() + k))
                 return true;
         }
     }

@@ -77,8 +77,9 @@ bool ReadClientTexts(const std::vector<TTextRun>& runs, TTextArena& arena, const
         std::array<int, 4> Prcg = {-1, -1, -1, -1};
         bool Closed = false;
         std::size_t First = 0; // in kept
-        std::unordered_set<std::string_view> Held; // its lines that can be a unit's own
     };
+    // The lines that can be a unit's own which the texts read so far hold, heads included.
+    std::unordered_set<std::string_view> held;
     // A core line naming no unit is the last started unit's, as the log reader reads it; before
     // any unit started it only dated, so it can be a head line then.
     std::vector<std::size_t> lastStart(kept.size(), kept.size());
@@ -160,13 +161,13 @@ bool ReadClientTexts(const std::vector<TTextRun>& runs, TTextArena& arena, const
             // line, the banner lies inside it too. One that knows a PRCG may have been cut by
             // another; a head line naming its PRCG would then have cut that other, which closes
             // between the two texts, so such a line is its. Either way, a head is the banner and
-            // the first line after it, which an open text of that line's key holds already: a
-            // text that holds the line after the banner is before a head made of it again.
+            // the first line after it, which a text read before may hold already (the unit it
+            // belongs to, or a head that repeats it): a line held before is a head made again.
             const TKept* next = i + 1 < kept.size() ? &kept[i + 1] : nullptr;
             const bool nextOwn = next != nullptr && isOwn(i + 1);
             const bool continues =
                 current && !current->Closed && nextOwn && !startsText(next->Line);
-            auto holdsHead = [&] { return current->Held.contains(next->Text); };
+            auto holdsHead = [&] { return held.contains(next->Text); };
             auto openToTheEnd = [&] {
                 if (current->Prcg[0] >= 0 && current->Prcg != next->Line.Prcg)
                     return false;
@@ -198,8 +199,8 @@ bool ReadClientTexts(const std::vector<TTextRun>& runs, TTextArena& arena, const
         if (current->First == i)
             handClassicBefore(k.Run);
         current->Lines.push_back(k.Text);
-        if (IsOwn(k.Line)) // in its head too: a head may repeat it
-            current->Held.insert(k.Text);
+        if (IsOwn(k.Line)) // in a head too: a head may repeat it
+            held.insert(k.Text);
     }
     if (current)
         take(kept.size());

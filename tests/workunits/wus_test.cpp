@@ -149,6 +149,11 @@ TEST_F(CollectionTest, AStoredTextReadsBackIntoTheUnitsItWasWrittenFrom)
          "* Log Rotated 2022-12-28T00:00:00\r\n18:06:54:FahCore 0xa3 started\r\n"
          "09:13:26:WU0:Running FahCore: \r\n12:21:14:WU1:Completed 0%\r\n",
          "/logs/log.txt", 2},
+        {"a head repeating the closing line of a unit stored two texts before it",
+         "* Log Rotated 2022-12-28T00:00:00\r\n00:00:05:WU2:Core returned \r\n"
+         "2022-12-27:11:48:31:WU1:Completed 0%)\r\n11:50:00:WU2:Received WU P9 R1 C2 G1\r\n"
+         "11:10:11:WU2:Project: 8 (Run 0, Clone 0, Gen 3)v\r\n",
+         "/logs/log.txt", 4},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.What);
