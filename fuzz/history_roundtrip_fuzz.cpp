@@ -84,8 +84,9 @@ void ExpectFixedPoint(const TWUs& read, const korvid::util::IClock& clock)
 
 // The stored forms that read two ways (docs/log-formats.md, "Stored text"): a client unit with a
 // banner after its log-path line, right before a unit whose text begins with its log-path line,
-// when the unit never closed and knows its PRCG, or it or a unit before it already held the
-// line after that banner. The banner is read as the next unit's head.
+// when the unit never closed and knows its PRCG, or it already held that banner, or it or a
+// unit before it already held the line after that banner. The banner is read as the next unit's
+// head.
 bool ReadsTwoWays(const TWUs& wus)
 {
     constexpr std::string_view Path = korvid::workunits::LogPathLabel;
@@ -116,6 +117,8 @@ bool ReadsTwoWays(const TWUs& wus)
                 continue;
             if (!closed && wu.Project >= 0)
                 return true;
+            if (std::find(lines.begin(), lines.begin() + k, line) != lines.begin() + k)
+                return true; // a banner written twice
             if (k + 1 < lines.size() && !lines[k + 1].starts_with(Path) &&
                 (before.contains(lines[k + 1]) ||
                  std::find(lines.begin(), lines.begin() + k, lines[k + 1]) != lines.begin() + k))

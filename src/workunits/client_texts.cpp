@@ -77,6 +77,7 @@ bool ReadClientTexts(const std::vector<TTextRun>& runs, TTextArena& arena, const
         std::array<int, 4> Prcg = {-1, -1, -1, -1};
         bool Closed = false;
         std::size_t First = 0; // in kept
+        std::unordered_set<std::string_view> Banners;
     };
     // The lines that can be a unit's own which the texts read so far hold, heads included.
     std::unordered_set<std::string_view> held;
@@ -163,11 +164,15 @@ bool ReadClientTexts(const std::vector<TTextRun>& runs, TTextArena& arena, const
             // between the two texts, so such a line is its. Either way, a head is the banner and
             // the first line after it, which a text read before may hold already (the unit it
             // belongs to, or a head that repeats it): a line held before is a head made again.
+            // So is a banner the open text holds: a log writes each banner once, and a core line
+            // naming no unit after it may have come before the open unit started.
             const TKept* next = i + 1 < kept.size() ? &kept[i + 1] : nullptr;
             const bool nextOwn = next != nullptr && isOwn(i + 1);
             const bool continues =
                 current && !current->Closed && nextOwn && !startsText(next->Line);
-            auto holdsHead = [&] { return held.contains(next->Text); };
+            auto holdsHead = [&] {
+                return held.contains(next->Text) || current->Banners.contains(k.Text);
+            };
             auto openToTheEnd = [&] {
                 if (current->Prcg[0] >= 0 && current->Prcg != next->Line.Prcg)
                     return false;
@@ -201,6 +206,8 @@ bool ReadClientTexts(const std::vector<TTextRun>& runs, TTextArena& arena, const
         current->Lines.push_back(k.Text);
         if (IsOwn(k.Line)) // in a head too: a head may repeat it
             held.insert(k.Text);
+        else if (k.Line.Event == TEvent::Dating)
+            current->Banners.insert(k.Text);
     }
     if (current)
         take(kept.size());

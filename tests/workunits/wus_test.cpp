@@ -154,6 +154,10 @@ TEST_F(CollectionTest, AStoredTextReadsBackIntoTheUnitsItWasWrittenFrom)
          "2022-12-27:11:48:31:WU1:Completed 0%)\r\n11:50:00:WU2:Received WU P9 R1 C2 G1\r\n"
          "11:10:11:WU2:Project: 8 (Run 0, Clone 0, Gen 3)v\r\n",
          "/logs/log.txt", 4},
+        {"a head of a core line from before the open unit started, after a banner it holds",
+         "09:17:41:WU1:Completed 2%\r\n* Log Rotated 2022-12-28T00:00:00\r\n"
+         "18:06:54:FahCore 0xa3 started\r\n11:10:16:WU1:Starting\r\n10:50:49:WU0:Completed 7%\r\n",
+         "/logs/log.txt", 2},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.What);
