@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -82,16 +83,21 @@ bool ReadClientTexts(const std::vector<TTextRun>& runs, TTextArena& arena, const
     // The lines that can be a unit's own which the texts read so far hold, heads included.
     std::unordered_set<std::string_view> held;
     // A core line naming no unit is the last started unit's, as the log reader reads it; before
-    // any unit started it only dated, so it can be a head line then.
-    std::vector<std::size_t> lastStart(kept.size(), kept.size());
-    for (std::size_t n = 1; n < kept.size(); ++n) {
-        const TClientLine& before = kept[n - 1].Line;
-        lastStart[n] =
-            before.Event == TEvent::Start && !before.Unit.empty() ? n - 1 : lastStart[n - 1];
+    // any unit started it only dated, so it can be a head line then. Units are stored in the
+    // order they close, so the last start among the stored lines need not be the log's: the line
+    // goes on in a text whose key started before it.
+    std::unordered_map<std::string, std::size_t> firstStart;
+    // Where each key's closing results are, in order.
+    std::unordered_map<std::string, std::vector<std::size_t>> closes;
+    for (std::size_t n = 0; n < kept.size(); ++n) {
+        const TClientLine& line = kept[n].Line;
+        if (line.Unit.empty() || !IsOwn(line))
+            continue;
+        if (line.Event == TEvent::Start)
+            firstStart.try_emplace(KeyOf(line), n);
+        else if (line.Event == TEvent::Result && !line.Interrupted)
+            closes[KeyOf(line)].push_back(n);
     }
-    auto startedKey = [&](std::size_t n) {
-        return lastStart[n] < kept.size() ? KeyOf(kept[lastStart[n]].Line) : std::string();
-    };
     std::optional<TText> current;
     std::vector<TStep> spareSteps;
     bool refused = false;
@@ -116,7 +122,10 @@ bool ReadClientTexts(const std::vector<TTextRun>& runs, TTextArena& arena, const
         const TClientLine& line = kept[n].Line;
         if (!line.Unit.empty() || !IsOwn(line))
             return IsOwn(line);
-        return current && !current->Key.empty() && startedKey(n) == current->Key;
+        if (!current || current->Key.empty())
+            return false;
+        const auto started = firstStart.find(current->Key);
+        return started != firstStart.end() && started->second < n;
     };
     std::size_t i = 0;
     auto begin = [&] {
@@ -125,25 +134,21 @@ bool ReadClientTexts(const std::vector<TTextRun>& runs, TTextArena& arena, const
         current.emplace();
         current->First = i;
     };
-    // Where the next log-path line, the next banner and the next closing result of a line's
-    // key (for a core line naming no unit, the last started unit's) are, from each kept line on.
+    // Where the next log-path line and the next banner are, from each kept line on.
     std::vector<std::size_t> nextPath(kept.size() + 1, kept.size());
     std::vector<std::size_t> nextBanner(kept.size() + 1, kept.size());
-    std::vector<std::size_t> nextClose(kept.size() + 1, kept.size());
-    std::unordered_map<std::string, std::size_t> closeOfKey;
     for (std::size_t at = kept.size(); at-- > 0;) {
-        const TClientLine& line = kept[at].Line;
         nextPath[at] = kept[at].Path ? at : nextPath[at + 1];
-        nextBanner[at] = line.Event == TEvent::Dating ? at : nextBanner[at + 1];
-        if (IsOwn(line) && !line.Unit.empty()) {
-            std::size_t& close = closeOfKey.try_emplace(KeyOf(line), kept.size()).first->second;
-            if (line.Event == TEvent::Result && !line.Interrupted)
-                close = at;
-            nextClose[at] = close;
-        } else if (IsOwn(line) && lastStart[at] < kept.size()) {
-            nextClose[at] = closeOfKey.try_emplace(startedKey(at), kept.size()).first->second;
-        }
+        nextBanner[at] = kept[at].Line.Event == TEvent::Dating ? at : nextBanner[at + 1];
     }
+    // The first closing result of the open text's key from a kept line on.
+    auto nextClose = [&](std::size_t n) {
+        const auto of = closes.find(current->Key);
+        if (of == closes.end())
+            return kept.size();
+        const auto close = std::lower_bound(of->second.begin(), of->second.end(), n);
+        return close == of->second.end() ? kept.size() : *close;
+    };
     bool bridging = false;
     for (; i < kept.size(); ++i) {
         const TKept& k = kept[i];
@@ -184,7 +189,7 @@ bool ReadClientTexts(const std::vector<TTextRun>& runs, TTextArena& arena, const
             const bool head =
                 nextPath[i + 1] < nextBanner[i + 1] &&
                 (!continues || holdsHead() ||
-                 !(nextClose[i + 1] < nextPath[i + 1] || openToTheEnd()));
+                 !(nextClose(i + 1) < nextPath[i + 1] || openToTheEnd()));
             if (!current || head || (nextOwn && startsText(next->Line)))
                 begin();
             bridging = head;

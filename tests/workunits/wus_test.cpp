@@ -158,6 +158,12 @@ TEST_F(CollectionTest, AStoredTextReadsBackIntoTheUnitsItWasWrittenFrom)
          "09:17:41:WU1:Completed 2%\r\n* Log Rotated 2022-12-28T00:00:00\r\n"
          "18:06:54:FahCore 0xa3 started\r\n11:10:16:WU1:Starting\r\n10:50:49:WU0:Completed 7%\r\n",
          "/logs/log.txt", 2},
+        {"a core line naming no unit after a banner, another key's start stored after its own",
+         "11:13:19:WU2:Starting\r\n11:40:00:WU1:Running FahCore: 0\r\n"
+         "11:40:00:WU1:Core returned \r\n01:48:31:WU1:Completed 0%\r\n"
+         "11:50:01:WU4:FahCore 0xa3 started\r\n* Log Rotated 2456-12-28T00:00:00\r\n"
+         "18:06:54:FahCore 0xa3 started\r\n",
+         "/logs/log.txt", 4},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.What);
