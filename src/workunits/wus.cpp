@@ -410,7 +410,9 @@ TReadStats TWUs::ReadClassicLog(std::string_view content, std::string_view logPa
             if (!current && Holds(line, "Core required"))
                 open();
         } else if (current) {
-            if (kind != THeader::None && StartsHeaderRun(line, kind, lines)) {
+            // A header line that closes the unit is its last line, as in a log.
+            if (kind != THeader::None && !Holds(line, "Folding@home Core Shutdown") &&
+                StartsHeaderRun(line, kind, lines)) {
                 close(true);
                 headEndsOpenUnit = true;
             }

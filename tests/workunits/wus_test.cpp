@@ -99,6 +99,10 @@ TEST_F(CollectionTest, AStoredTextReadsBackIntoTheUnitsItWasWrittenFrom)
          "/logs/FAHlog.txt", 1},
         {"a header run after a unit never closed, then a path-kind line",
          open + run + "[09:00:01] - FahLog Path (junk)\r\n" + Unit(3), "", 2},
+        {"a header line that closes the unit, right before a path line",
+         "Core required\r\n- Machine ID: 1 Folding@home Core Shutdown\r\n"
+         "- FahLog Path\r\n- FahLog Path: Core required\r\n",
+         "", 2},
         {"a header run, then a unit dropped as outdated",
          open + run + Unit(4, "CORE_OUTDATED") + Unit(5), "", 2},
         {"a copy dropped between a unit never closed and the next",
