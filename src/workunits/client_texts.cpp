@@ -226,6 +226,7 @@ std::vector<TTextRun> SplitStoredText(std::string_view content)
     struct TSpan {
         std::size_t Begin;
         TKind Kind;
+        bool Empty = false; // of the kind of the line before
     };
     std::vector<TSpan> spans;
     bool anyClient = false;
@@ -234,25 +235,33 @@ std::vector<TTextRun> SplitStoredText(std::string_view content)
     std::size_t begin = 0;
     while (cursor.Next(line)) {
         TKind kind = TKind::Classic;
+        const bool empty = line.empty() && !spans.empty(); // an empty line splits nothing
         if (line.starts_with(PathLabel))
             kind = TKind::Path;
         else if (IsClientLine(line))
             kind = TKind::Client;
-        else if (line.empty() && !spans.empty())
-            kind = spans.back().Kind; // an empty line splits nothing
+        else if (empty)
+            kind = spans.back().Kind;
         anyClient = anyClient || kind == TKind::Client;
-        spans.push_back({begin, kind});
+        spans.push_back({begin, kind, empty});
         begin = cursor.Pos();
     }
     if (!anyClient)
         return {{content, false}};
     // A client unit's log-path line comes before one of its lines; a v5/v6 unit's before its
     // opening "[HH:MM:SS]" line.
-    for (std::size_t i = 0; i < spans.size(); ++i)
-        if (spans[i].Kind == TKind::Path)
-            spans[i].Kind = i + 1 < spans.size() && spans[i + 1].Kind == TKind::Client
+    for (std::size_t i = 0; i < spans.size(); ++i) {
+        if (spans[i].Empty) {
+            spans[i].Kind = spans[i - 1].Kind;
+        } else if (spans[i].Kind == TKind::Path) {
+            std::size_t next = i + 1;
+            while (next < spans.size() && spans[next].Empty)
+                ++next;
+            spans[i].Kind = next < spans.size() && spans[next].Kind == TKind::Client
                                 ? TKind::Client
                                 : TKind::Classic;
+        }
+    }
     std::vector<TTextRun> runs;
     for (std::size_t i = 0; i < spans.size();) {
         std::size_t j = i + 1;

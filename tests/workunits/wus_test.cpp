@@ -103,6 +103,8 @@ TEST_F(CollectionTest, AStoredTextReadsBackIntoTheUnitsItWasWrittenFrom)
          "Core required\r\n- Machine ID: 1 Folding@home Core Shutdown\r\n"
          "- FahLog Path\r\n- FahLog Path: Core required\r\n",
          "", 2},
+        {"a log-path line and an empty line before a client line",
+         "Core required\r\n- FahLog Path: - Machine ID\r\n\r\n00:07:00:\r\n", "", 2},
         {"a header run, then a unit dropped as outdated",
          open + run + Unit(4, "CORE_OUTDATED") + Unit(5), "", 2},
         {"a copy dropped between a unit never closed and the next",
