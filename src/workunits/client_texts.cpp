@@ -80,7 +80,12 @@ bool ReadClientTexts(const std::vector<TTextRun>& runs, TTextArena& arena, const
         std::size_t First = 0; // in kept
         std::unordered_set<std::string_view> Banners;
     };
-    // The lines that can be a unit's own which the texts read so far hold, heads included.
+    // Of the lines right after a banner (the ones a head may repeat), those the texts read so
+    // far hold as lines that can be a unit's own, heads included.
+    std::unordered_set<std::string_view> afterBanner;
+    for (std::size_t n = 0; n + 1 < kept.size(); ++n)
+        if (kept[n].Line.Event == TEvent::Dating)
+            afterBanner.insert(kept[n + 1].Text);
     std::unordered_set<std::string_view> held;
     // A core line naming no unit is the last started unit's, as the log reader reads it; before
     // any unit started it only dated, so it can be a head line then. Units are stored in the
@@ -209,10 +214,12 @@ bool ReadClientTexts(const std::vector<TTextRun>& runs, TTextArena& arena, const
         if (current->First == i)
             handClassicBefore(k.Run);
         current->Lines.push_back(k.Text);
-        if (IsOwn(k.Line)) // in a head too: a head may repeat it
-            held.insert(k.Text);
-        else if (k.Line.Event == TEvent::Dating)
+        if (IsOwn(k.Line)) { // in a head too: a head may repeat it
+            if (afterBanner.contains(k.Text))
+                held.insert(k.Text);
+        } else if (k.Line.Event == TEvent::Dating) {
             current->Banners.insert(k.Text);
+        }
     }
     if (current)
         take(kept.size());
