@@ -91,6 +91,9 @@ THeader HeaderKind(std::string_view line)
     // All four start with "- ": most lines have no '-' at all.
     if (std::memchr(line.data(), '-', line.size()) == nullptr)
         return THeader::None;
+    // The stored form's own line, whatever its path holds.
+    if (line.starts_with(LogPathLabel))
+        return THeader::LogPath;
     if (HoldsNoCase(line, "- USER NAME"))
         return THeader::UserName;
     if (HoldsNoCase(line, "- USER ID"))

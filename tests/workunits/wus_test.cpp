@@ -105,6 +105,8 @@ TEST_F(CollectionTest, AStoredTextReadsBackIntoTheUnitsItWasWrittenFrom)
          "", 2},
         {"a log-path line and an empty line before a client line",
          "Core required\r\n- FahLog Path: - Machine ID\r\n\r\n00:07:00:\r\n", "", 2},
+        {"a log-path line holding a header's words, then a line of neither kind",
+         "Core required\r\n- FahLog Path: - User ID\r\n7\r\n09:13:19:\r\n", "", 2},
         {"a header run, then a unit dropped as outdated",
          open + run + Unit(4, "CORE_OUTDATED") + Unit(5), "", 2},
         {"a copy dropped between a unit never closed and the next",
