@@ -410,7 +410,7 @@ TReadStats TWUs::ReadClassicLog(std::string_view content, std::string_view logPa
                 continue;
             if (kind != THeader::None)
                 remembered[slot] = {std::string(line), line.data()};
-            if (!current && Holds(line, "Core required"))
+            if (!current && Holds(line, "Core required") && !line.starts_with(LogPathLabel))
                 open();
         } else if (current) {
             // A header line that closes the unit is its last line, as in a log.
@@ -431,7 +431,8 @@ TReadStats TWUs::ReadClassicLog(std::string_view content, std::string_view logPa
                       !line.starts_with(LogPathLabel)))
                     remembered[slot] = {std::string(line), line.data()};
             }
-            if (!Holds(line, "Core required"))
+            // A log-path line names the log, even one in a folder called "Core required".
+            if (!Holds(line, "Core required") || line.starts_with(LogPathLabel))
                 continue;
             open();
         }

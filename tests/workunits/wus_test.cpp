@@ -37,6 +37,7 @@ TEST_F(CollectionTest, TheSameLogFromTwoFoldersGivesEqualUnits)
     EXPECT_EQ(wus.ReadLog(log, "/a/FAHlog.txt", clock).Added, 2);
     EXPECT_EQ(wus.ReadLog(log, "/b/FAHlog.txt", clock).Added, 0);
     EXPECT_EQ(wus.ReadLog(log, "/a/FAHlog.txt", clock).Added, 0);
+    EXPECT_EQ(wus.ReadLog(log, "/Core required/FAHlog.txt", clock).Added, 0); // names no line
     EXPECT_EQ(wus.Count(), 2);
 
     TWUs other;
@@ -101,7 +102,7 @@ TEST_F(CollectionTest, AStoredTextReadsBackIntoTheUnitsItWasWrittenFrom)
          open + run + "[09:00:01] - FahLog Path (junk)\r\n" + Unit(3), "", 2},
         {"a header line that closes the unit, right before a path line",
          "Core required\r\n- Machine ID: 1 Folding@home Core Shutdown\r\n"
-         "- FahLog Path\r\n- FahLog Path: Core required\r\n",
+         "- FahLog Path\r\n- FahLog Path: /y\r\n[09:00:00] Core required\r\n",
          "", 2},
         {"a log-path line and an empty line before a client line",
          "Core required\r\n- FahLog Path: - Machine ID\r\n\r\n00:07:00:\r\n", "", 2},
