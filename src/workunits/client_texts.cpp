@@ -80,8 +80,8 @@ bool ReadClientTexts(const std::vector<TTextRun>& runs, TTextArena& arena, const
         std::size_t First = 0; // in kept
         std::unordered_set<std::string_view> Banners;
     };
-    // Of the lines right after a banner (the ones a head may repeat), those the texts read so
-    // far hold as lines that can be a unit's own, heads included.
+    // The lines right after a banner, the ones a head may repeat; and of those, the ones the
+    // texts read so far hold as lines that can be a unit's own, heads included.
     std::unordered_set<std::string_view> afterBanner;
     for (std::size_t n = 0; n + 1 < kept.size(); ++n)
         if (kept[n].Line.Event == TEvent::Dating)
