@@ -427,8 +427,10 @@ TReadStats TWUs::ReadClassicLog(std::string_view content, std::string_view logPa
                     remembered[slot] = {std::string(line), line.data()};
                     continue;
                 }
-                if (!(headEndsOpenUnit && kind == THeader::LogPath &&
-                      !line.starts_with(LogPathLabel)))
+                // Only a log-path line names the log: a line of its kind that is not one
+                // leaves it in the head, so a head that is a header run stays one.
+                if (!(kind == THeader::LogPath && !line.starts_with(LogPathLabel) &&
+                      remembered[slot].Text.starts_with(LogPathLabel)))
                     remembered[slot] = {std::string(line), line.data()};
             }
             // A log-path line names the log, even one in a folder called "Core required".

@@ -108,6 +108,10 @@ TEST_F(CollectionTest, AStoredTextReadsBackIntoTheUnitsItWasWrittenFrom)
          "Core required\r\n- FahLog Path: - Machine ID\r\n\r\n00:07:00:\r\n", "", 2},
         {"a log-path line holding a header's words, then a line of neither kind",
          "Core required\r\n- FahLog Path: - User ID\r\n7\r\n09:13:19:\r\n", "", 2},
+        {"a copy ended by a log-path line, then an opening line of the path kind",
+         "x Core required\r\n21:48:30:\r\nx Core required\r\n- FahLog Path: \r\n"
+         "Core required- FahLog Path\r\n",
+         "", 3},
         {"a header run, then a unit dropped as outdated",
          open + run + Unit(4, "CORE_OUTDATED") + Unit(5), "", 2},
         {"a copy dropped between a unit never closed and the next",
