@@ -402,20 +402,22 @@ TReadStats TWUs::ReadClassicLog(std::string_view content, std::string_view logPa
         passed.Before(lines.OldestNeeded(line));
         const THeader kind = HeaderKind(line);
         const auto slot = static_cast<std::size_t>(kind);
+        const bool isPathLine = line.starts_with(LogPathLabel);
+        // A log-path line names the log, even one in a folder called "Core required".
+        auto opens = [&] { return !isPathLine && Holds(line, "Core required"); };
+        auto closes = [&] { return Holds(line, "Folding@home Core Shutdown"); };
         if (!storedText) {
             // Only the stored form writes this line; one in the log would read back as the
             // start of another unit.
-            if (kind == THeader::LogPath && line.starts_with(LogPathLabel) &&
-                line.data() != ownPathLine)
+            if (isPathLine && line.data() != ownPathLine)
                 continue;
             if (kind != THeader::None)
                 remembered[slot] = {std::string(line), line.data()};
-            if (!current && Holds(line, "Core required") && !line.starts_with(LogPathLabel))
+            if (!current && opens())
                 open();
         } else if (current) {
             // A header line that closes the unit is its last line, as in a log.
-            if (kind != THeader::None && !Holds(line, "Folding@home Core Shutdown") &&
-                StartsHeaderRun(line, kind, lines)) {
+            if (kind != THeader::None && !closes() && StartsHeaderRun(line, kind, lines)) {
                 close(true);
                 headEndsOpenUnit = true;
             }
@@ -429,19 +431,18 @@ TReadStats TWUs::ReadClassicLog(std::string_view content, std::string_view logPa
                 }
                 // Only a log-path line names the log: a line of its kind that is not one
                 // leaves it in the head, so a head that is a header run stays one.
-                if (!(kind == THeader::LogPath && !line.starts_with(LogPathLabel) &&
+                if (!(kind == THeader::LogPath && !isPathLine &&
                       remembered[slot].Text.starts_with(LogPathLabel)))
                     remembered[slot] = {std::string(line), line.data()};
             }
-            // A log-path line names the log, even one in a folder called "Core required".
-            if (!Holds(line, "Core required") || line.starts_with(LogPathLabel))
+            if (!opens())
                 continue;
             open();
         }
         if (!current)
             continue;
         feed(line, line.data());
-        if (Holds(line, "Folding@home Core Shutdown")) {
+        if (closes()) {
             if (Holds(line, "CORE_OUTDATED")) {
                 current.reset();
                 arena.Drop();
