@@ -1,6 +1,7 @@
 # Sourced by ./run and ./test: installs the Debian packages that are missing, nothing more.
 KORVID_PACKAGES=(build-essential cmake ninja-build pkg-config libgtest-dev zlib1g-dev libpcre2-dev
-                 libpng-dev qt6-base-dev fonts-dejavu-core xvfb xauth dpkg-dev file)
+                 libpng-dev qt6-base-dev qt6-websockets-dev nlohmann-json3-dev
+                 fonts-dejavu-core xvfb xauth dpkg-dev file)
 
 korvid_install_missing() {
     local missing=() pkg
