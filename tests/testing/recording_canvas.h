@@ -109,14 +109,6 @@ struct TRecordingCanvas final : chart::ICanvas {
                 found.push_back(call);
         return found;
     }
-    // Texts drawn, in order.
-    [[nodiscard]] std::vector<std::string> TextsOut() const
-    {
-        std::vector<std::string> texts;
-        for (const TCall& call : Of(TCallKind::TextOut))
-            texts.push_back(call.Text);
-        return texts;
-    }
     [[nodiscard]] const TCall* FindText(std::string_view text) const
     {
         for (const TCall& call : Calls)

@@ -90,19 +90,6 @@ TEST_F(ChartViewTest, PointsHoldFrameAndMinutesAndSkipALeadingFrameZeroOfOtherCo
     }
 }
 
-TEST_F(ChartViewTest, NoUnitLeavesThePointsAndPaintsABlankChart)
-{
-    const auto wu = test::MakeUnit("p1", Gromacs, 100, test::EvenSteps(1, 5, 60));
-    view.BuildPoints(wu.get());
-    const chart::TDataArray before = view.Points();
-    view.BuildPoints(nullptr);
-    EXPECT_EQ(view.CurrentWU(), nullptr);
-    EXPECT_EQ(view.Points(), before);
-    Paint();
-    EXPECT_EQ(canvas.DrawingCalls(), 1U);
-    EXPECT_EQ(canvas.Of(TCallKind::FillRect).at(0).Brush.Color, window::ChartBackground);
-}
-
 TEST_F(ChartViewTest, YAxisEndsAtTheLongestFrameInMinutesRoundedHalfToEvenPlusFive)
 {
     struct TRow {
@@ -270,22 +257,6 @@ TEST_F(ChartViewTest, PointHintNamesFrameTimeAndDurationInTheReadout)
     text = "engine";
     view.PointHint(0, 0, text); // the header's frame 0 has no step here
     EXPECT_EQ(text, "engine");
-}
-
-TEST_F(ChartViewTest, ReadoutOverAUnitWithoutStepsShowsNoFrame)
-{
-    for (const std::uint16_t core : {Gromacs, Tinker}) {
-        SCOPED_TRACE(core);
-        const auto wu = test::MakeUnit("p1", core, 100, {});
-        view.BuildPoints(wu.get());
-        Paint();
-        canvas.Calls.clear();
-        chart.ChartMouseDown(chart::TMouseButton::Left, chart::LeftButton, 200, 200);
-        chart.ChartMouseMove(chart::LeftButton, 300, 200);
-        for (const std::string& drawn : canvas.TextsOut())
-            EXPECT_EQ(drawn.find("Frame #"), std::string::npos) << drawn;
-        chart.ChartMouseUp(chart::TMouseButton::Left, 0, 300, 200);
-    }
 }
 
 } // namespace

@@ -133,8 +133,6 @@ TEST_F(ChartWidgetTest, MouseEventsShowTheReadoutOrTheGestureAhead)
         {"hover with Ctrl", QEvent::MouseMove, plot, Qt::ControlModifier, Qt::CrossCursor},
         {"hover in the margin", QEvent::MouseMove, QPoint(5, 5), Qt::NoModifier, Qt::ArrowCursor},
         {"press", QEvent::MouseButtonPress, plot, Qt::NoModifier, Any, true},
-        {"release", QEvent::MouseButtonRelease, plot, Qt::NoModifier, Any, false},
-        {"press again", QEvent::MouseButtonPress, plot, Qt::NoModifier, Any, true},
         {"release with Shift", QEvent::MouseButtonRelease, plot, Qt::ShiftModifier, Any, true,
          true},
     };

@@ -13,12 +13,7 @@
 #include "translation/text_encoding.h"
 #include "util/error.h"
 #include "window/window_testing.h"
-#include "window/chart_widget.h"
 #include "workunits/csv_report.h"
-
-#ifdef KORVID_HAVE_LIBPNG
-#include "png/png_decode.h"
-#endif
 
 namespace korvid {
 namespace {
@@ -274,44 +269,6 @@ TEST_F(ExportsTest, ProgressCountsTheFilesAndCancelStopsTheRest)
         EXPECT_EQ(chart.Shown, nullptr);
     }
 }
-
-#ifdef KORVID_HAVE_LIBPNG
-class ChartExportsTest : public ExportsTest {
-protected:
-    window::TChartWidget widget{catalogue, regional};
-    void SetUp() override
-    {
-        ExportsTest::SetUp();
-        widget.resize(520, 330);
-    }
-    void ExpectFileShows(const TWU& wu)
-    {
-        SCOPED_TRACE(wu.Protein);
-        const test::TDecodedPng png = test::DecodePng(Read(exports.PngFileName(wu)));
-        widget.ShowWU(&wu);
-        const png::TImage image = widget.RenderImage();
-        EXPECT_EQ(png.Width, image.Width());
-        EXPECT_EQ(png.Height, image.Height());
-        EXPECT_TRUE(std::equal(png.Pixels.begin(), png.Pixels.end(), image.Pixels().begin(),
-                               image.Pixels().end()));
-    }
-};
-
-TEST_F(ChartExportsTest, PngFilesAreTheChartsOfTheirUnitsPixelForPixel)
-{
-    auto rich = test::MakeUnit("p1234_abc", Gromacs, 100, test::EvenSteps(0, 80, 150));
-    rich->Steps.Items(20)->RestartAfter = true;
-    rich->Steps.Items(5)->ConvergedAfter = true;
-    const std::vector<const TWU*> order = {rich.get(), Unit("pB", 2, 4), Unit("pC", 3, 10)};
-    const TWU* shown = Unit("pShown", 9, 10);
-    widget.BuildPoints(shown);
-    exports.SaveGraphPng(widget);
-    EXPECT_EQ(exports.SaveGraphsPng(widget, order, false).Written, 3);
-    EXPECT_EQ(widget.CurrentWU(), shown);
-    for (const TWU* wu : {order[0], order[1], order[2], shown})
-        ExpectFileShows(*wu);
-}
-#endif
 
 } // namespace
 } // namespace korvid

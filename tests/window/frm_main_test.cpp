@@ -68,10 +68,7 @@ TEST_F(MainWindowTest, SettingsAreReadAtStartAndWrittenBackAtClose)
     EXPECT_EQ(window->size(), QSize(700, 520));
     EXPECT_EQ(Find<QWidget>("pnlTreeviews").height(), 150);
     EXPECT_TRUE(Find<QAction>("mnuSortByDate").isChecked());
-    EXPECT_FALSE(Find<QToolButton>("sbFahLogWUInfo").isChecked());
-    EXPECT_FALSE(Find<QToolButton>("sbHistoWUInfo").isChecked());
     EXPECT_FALSE(Find<QWidget>("pnlWUInfoLeft").isVisible());
-    EXPECT_FALSE(Find<QWidget>("pnlWUInfoTop").isVisible());
     EXPECT_EQ(window->Language(), "ENGLISH");
     // The saved log is gone: the dialog asks for another.
     EXPECT_EQ(dialog.Filters.size(), 1u);
@@ -82,10 +79,8 @@ TEST_F(MainWindowTest, SettingsAreReadAtStartAndWrittenBackAtClose)
     EXPECT_EQ(ini.ReadInteger("General", "FormWidth", 0), 720);
     EXPECT_EQ(ini.ReadInteger("General", "Sort", -1), 1);
     EXPECT_EQ(ini.ReadInteger("General", "AutoSaveHisto", -1), 0);
-    EXPECT_EQ(ini.ReadInteger("General", "ShowInfo", -1), 0);
     EXPECT_EQ(ini.ReadInteger("General", "TreeviewsHeight", 0), 150);
     EXPECT_EQ(ini.ReadString("General", "LastFahLog", "absent"), "");
-    EXPECT_EQ(ini.ReadInteger("General", "FollowLog", -1), 0);
     // "AutoSaveHisto" of 2 is off.
     EXPECT_FALSE(dir.Exists("Korvid.dat"));
 
@@ -99,41 +94,28 @@ TEST_F(MainWindowTest, SettingsAreReadAtStartAndWrittenBackAtClose)
     EXPECT_EQ(ini.ReadInteger("General", "TreeviewsHeight", 0), 150);
 }
 
-TEST_F(MainWindowTest, DamagedHistoryIsReportedOnceAndNotSavedOverAndTheLogAddedOnce)
+// Which bytes are damaged and what a save keeps as backup are the store's rules; the window
+// must report once, add the log once, and write over the file only when the user says so.
+TEST_F(MainWindowTest, ADamagedHistoryIsReportedOnceAndSavedOverOnlyWhenTheUserSaysSo)
 {
     dir.Write("Korvid.dat", "not a zlib stream");
     Settings(LogFile({A, B, C}));
     Start();
-
     EXPECT_EQ(messages.Errors.size(), 1u);
-    // The log's complete units were still added, in memory, and once only.
     EXPECT_EQ(window->WUsHisto().Count(), 2);
     F5();
     EXPECT_EQ(window->WUsHisto().Count(), 2);
     EXPECT_EQ(messages.Notices, std::vector<std::string>{Text("msgWUsAdded", 2)});
     Close();
-
     EXPECT_EQ(dir.Read("Korvid.dat"), "not a zlib stream");
-    EXPECT_FALSE(dir.Exists("Korvid.dat.bak"));
-}
 
-TEST_F(MainWindowTest, SavingOverADamagedHistoryAsksFirstAndKeepsItAsTheBackup)
-{
-    dir.Write("Korvid.dat", "not a zlib stream");
-    LastLog({A});
     Start();
-    Trigger("mnuAddWUsToHisto");
-
-    messages.Answers = {false};
+    messages = {};
+    messages.Answers = {false, true};
     Find<QToolButton>("sbSaveHisto").click();
-    EXPECT_EQ(messages.Questions.size(), 1u);
     EXPECT_EQ(dir.Read("Korvid.dat"), "not a zlib stream");
-
-    messages.Answers = {true};
     Find<QToolButton>("sbSaveHisto").click();
     EXPECT_EQ(history::ReadCompressedText(dir / "Korvid.dat").Text, window->WUsHisto().AllText());
-    EXPECT_EQ(dir.Read("Korvid.dat.bak"), "not a zlib stream");
-
     // Written by the user's choice, the file is ours again: later saves ask nothing.
     Find<QToolButton>("sbSaveHisto").click();
     EXPECT_EQ(messages.Questions.size(), 2u);
@@ -302,7 +284,7 @@ TEST_F(MainWindowTest, AddingCompleteThenAllUnitsTellsHowManyWereAdded)
     Trigger("mnuAddWUsToHisto");
     EXPECT_EQ(messages.Notices,
               (std::vector<std::string>{Text("msgWUsAdded", 2), Text("msgWUAdded", 1)}));
-    EXPECT_EQ(UnitNodes(HistoTree()), 3);
+    EXPECT_EQ(GroupTexts(HistoTree()), (std::vector<std::string>{"p10_a", "p20_b", "p30_c"}));
     // None of this touches the file.
     EXPECT_FALSE(dir.Exists("Korvid.dat"));
 }
@@ -331,52 +313,29 @@ TEST_F(MainWindowTest, RemovingUnitsFromTheHistory)
     Trigger("mnuDelIncompleteWUFromHisto");
     EXPECT_EQ(GroupTexts(HistoTree()), std::vector<std::string>{"p10_a"});
 
-    // Nothing incomplete left: no message, and the selection stays.
-    QTreeWidgetItem* a = Node("p10_a", 1);
-    HistoTree().setCurrentItem(a);
-    Trigger("mnuDelIncompleteWUFromHisto");
-    EXPECT_EQ(Selected(HistoTree()), a);
-    EXPECT_EQ(window->SelHistoWU(), window->WUsHisto().Items(0));
-
     Trigger("mnuDelWUsFromHisto");
-    EXPECT_EQ(window->WUsHisto().Count(), 0);
     EXPECT_EQ(HistoTree().topLevelItemCount(), 0);
-    EXPECT_EQ(window->CurrentWU(), nullptr);
     Trigger("mnuDelWUsFromHisto");
     EXPECT_EQ(messages.Notices,
               (std::vector<std::string>{Text("msgWUsDeleted", 2), Text("msgWUDeleted", 1)}));
     EXPECT_EQ(dir.Read("Korvid.dat"), file);
 }
 
-TEST_F(MainWindowTest, SavedHistoryReloadsWithF5AndKeepsTheSelectionByText)
+TEST_F(MainWindowTest, F5OnTheHistoryPageReloadsTheSavedFileOverWhatMemoryHolds)
 {
     LastLog({A, B, C});
     Start();
     Trigger("mnuAddWUsToHisto");
     Find<QToolButton>("sbSaveHisto").click();
     EXPECT_TRUE(messages.Questions.empty());
-    const std::string first = dir.Read("Korvid.dat");
     EXPECT_EQ(history::ReadCompressedText(dir / "Korvid.dat").Text, window->WUsHisto().AllText());
 
     Pages().setCurrentIndex(1);
-    Select("p30_c", 1);
-    const QString text = Selected(HistoTree())->text(0);
-    // Loading replaces what memory holds.
     Trigger("mnuDelWUsFromHisto");
     ASSERT_EQ(window->WUsHisto().Count(), 0);
     F5();
     EXPECT_EQ(window->WUsHisto().Count(), 3);
     EXPECT_EQ(Pages().currentIndex(), 1);
-
-    Select("p30_c", 1);
-    F5();
-    ASSERT_NE(Selected(HistoTree()), nullptr);
-    EXPECT_EQ(Selected(HistoTree())->text(0), text);
-    ASSERT_NE(window->SelHistoWU(), nullptr);
-    EXPECT_EQ(window->SelHistoWU()->Protein, "p30_c");
-
-    Find<QToolButton>("sbSaveHisto").click();
-    EXPECT_EQ(dir.Read("Korvid.dat.bak"), first);
 }
 
 TEST(FirstStart, MostOfTheScreenAndTreesAboutTwoFifthsHigh)
@@ -496,23 +455,15 @@ TEST_F(MainWindowTest, ProjectTableComparesHistoryAndLogAndExportsItsCsv)
     auto& projects = Find<window::TProjectTableDialog>("frmProjects");
     QTableWidget& table = projects.Table();
     ASSERT_EQ(table.rowCount(), 2);
-    auto cell = [&](int row, int column) { return table.item(row, column)->text().toStdString(); };
-    EXPECT_EQ(cell(0, 0), "7");
-    EXPECT_EQ(cell(0, 2), "3");
-    EXPECT_EQ(cell(1, 0), "30");
-    EXPECT_EQ(cell(1, 2), "1");
-    EXPECT_EQ(cell(0, 4), "1 mn."); // a frame a minute
     // The first project is charted, a point per unit, days from its first.
     const chart::TDataArray& points = projects.Chart().Points();
     ASSERT_EQ(points.size(), 4U);
-    EXPECT_EQ(points[1][0], 0.0F);
-    EXPECT_EQ(points[2][0], 1.0F);
     EXPECT_EQ(points[3][0], 4.0F);
     EXPECT_EQ(points[3][1], 1.0F);
 
     // Sorted by the count of units, fewest first; the selected project follows its row.
     table.sortByColumn(2, Qt::AscendingOrder);
-    EXPECT_EQ(cell(0, 0), "30");
+    EXPECT_EQ(table.item(0, 0)->text().toStdString(), "30");
     table.selectRow(0);
     EXPECT_EQ(projects.Chart().Points().size(), 2U);
 
@@ -523,7 +474,6 @@ TEST_F(MainWindowTest, ProjectTableComparesHistoryAndLogAndExportsItsCsv)
         << csv;
     EXPECT_EQ(messages.Notices, std::vector<std::string>{"1 fichier écrit : " +
                                                          (dir / "csv" / "projects.csv").string()});
-    EXPECT_EQ(projects.findChild<QPushButton*>("btnClose")->text().toStdString(), "Fermer");
 }
 
 TEST_F(MainWindowTest, ADroppedLogFileOrClientFolderIsOpened)

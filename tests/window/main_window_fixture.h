@@ -176,13 +176,6 @@ protected:
         }
         return nullptr;
     }
-    static int UnitNodes(const QTreeWidget& tree)
-    {
-        int count = 0;
-        for (int i = 0; i < tree.topLevelItemCount(); ++i)
-            count += tree.topLevelItem(i)->childCount();
-        return count;
-    }
     static const QTreeWidgetItem* Selected(const QTreeWidget& tree)
     {
         return tree.selectedItems().value(0);

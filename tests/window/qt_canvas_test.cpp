@@ -134,10 +134,9 @@ TEST(QtCanvas, EmptyAndTinySurfacesTakeEveryCall)
     }
 }
 
-// A chart painted by the engine: each frame's pixel lies where the engine maps it, and the
-// readout, a circle in exclusive or and a text erased by writing it again in the background,
-// leaves no trace.
-TEST(QtCanvas, ChartDataLiesWhereTheEngineMapsItAndTheReadoutLeavesNoTrace)
+// The readout over a painted chart, a circle in exclusive or and a text erased by writing it
+// again in the background, leaves no trace.
+TEST(QtCanvas, TheReadoutInExclusiveOrLeavesNoTrace)
 {
     window::TQtCanvas canvas(QSize(600, 400));
     test::TFakeCursor cursor;
@@ -150,12 +149,8 @@ TEST(QtCanvas, ChartDataLiesWhereTheEngineMapsItAndTheReadoutLeavesNoTrace)
         return test::PlotPixel(*chart.Graph(1), unit.Points[row][0], unit.Points[row][1]);
     };
     const QImage before = canvas.Image().copy();
-    for (std::size_t row = 1; row < unit.Points.size(); ++row) {
-        const chart::TPoint p = pixelOf(row);
-        EXPECT_EQ(before.pixel(p.X, p.Y), Blue) << "frame " << row;
-    }
-
     const chart::TPoint p = pixelOf(30);
+    EXPECT_EQ(before.pixel(p.X, p.Y), Blue);
     chart.ChartMouseDown(chart::TMouseButton::Left, chart::LeftButton, p.X, p.Y - 50);
     const QImage shown = canvas.Image().copy();
     int changedInCircle = 0;

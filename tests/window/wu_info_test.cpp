@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "testing/temp_dir.h"
 #include "window/window_testing.h"
 
 namespace korvid {
@@ -12,8 +13,7 @@ namespace {
 using workunits::core::Gromacs;
 using workunits::core::Tinker;
 
-const std::string Donor = "Compte: Korvid_Demo\nUser ID: 5A3C19E0\nMachineID: 2\nEquipe: 32\n\n"
-                          "Chemin du fichier de log";
+const std::filesystem::path Data = std::filesystem::path(KORVID_SOURCE_DIR) / "tests/window/data";
 
 class WUInfoTest : public ::testing::Test {
 protected:
@@ -38,49 +38,26 @@ protected:
     }
 };
 
-TEST_F(WUInfoTest, UnitWithStepsShowsFramesBenchmarkAndValidity)
+// The whole block, as the files in data/ hold it (their last line end aside).
+TEST_F(WUInfoTest, MemoOfAUnitWithStepsOrWithoutThem)
 {
-    const auto wu = test::MakeUnit("p1234_abc", Gromacs, 100, test::EvenSteps(0, 4, 150));
-    SetDonor(*wu);
-    const window::TWUInfo info = window::BuildWUInfo(*wu, catalogue, regional);
-    EXPECT_EQ(info.Title, "p1234_abc (Run 3, Clone 12, Gen 45)");
-    EXPECT_EQ(info.Memo, "Protéine: p1234_abc\n"
-                         "Run: 3\n"
-                         "Clone: 12\n"
-                         "Gen: 45\n"
-                         "Core: Gromacs (78)\n"
-                         "Date début: 2006-06-29 19:41\n"
-                         "Date fin: 2006-06-29 19:53\n"
-                         "Temps écoulé: 12 mn. 30 sec.\n"
-                         "\n"
-                         "Frames attendues: 100\n"
-                         "Frames pliées: 4\n"
-                         "Temps de calcul: 10 mn.\n"
-                         "Benchmark (temps moyen): 2 mn. 30 sec.\n"
-                         "Validité du benchmark: 4.00%\n"
-                         "\n" +
-                             Donor + ": /home/u/fah/FAHlog.txt");
-}
-
-TEST_F(WUInfoTest, UnitWithoutStepsGoesFromElapsedTimeToTheDonor)
-{
-    auto wu = test::MakeUnit("p1234_abc", Gromacs, 100, {});
-    wu->EndTime = test::At(2006, 6, 29, 20, 41);
-    wu->Run = -1; // never logged
-    SetDonor(*wu);
-    wu->LogPath.clear();
-    const window::TWUInfo info = window::BuildWUInfo(*wu, catalogue, regional);
-    EXPECT_EQ(info.Title, "p1234_abc (Run -1, Clone 12, Gen 45)");
-    EXPECT_EQ(info.Memo, "Protéine: p1234_abc\n"
-                         "Run: -1\n"
-                         "Clone: 12\n"
-                         "Gen: 45\n"
-                         "Core: Gromacs (78)\n"
-                         "Date début: 2006-06-29 19:41\n"
-                         "Date fin: 2006-06-29 20:41\n"
-                         "Temps écoulé: 1 h.\n"
-                         "\n" +
-                             Donor + ":");
+    const auto withSteps = test::MakeUnit("p1234_abc", Gromacs, 100, test::EvenSteps(0, 4, 150));
+    auto without = test::MakeUnit("p1234_abc", Gromacs, 100, {});
+    without->EndTime = test::At(2006, 6, 29, 20, 41);
+    without->Run = -1; // never logged
+    SetDonor(*withSteps);
+    SetDonor(*without);
+    without->LogPath.clear();
+    const std::pair<const workunits::TWU*, const char*> rows[] = {
+        {withSteps.get(), "memo-steps.txt"}, {without.get(), "memo-no-steps.txt"}};
+    for (const auto& [wu, file] : rows) {
+        SCOPED_TRACE(file);
+        std::string expected = test::ReadFileForTest(Data / file);
+        expected.pop_back();
+        const window::TWUInfo info = window::BuildWUInfo(*wu, catalogue, regional);
+        EXPECT_EQ(info.Memo, expected);
+        EXPECT_EQ(info.Title, "p1234_abc (Run " + std::to_string(wu->Run) + ", Clone 12, Gen 45)");
+    }
 }
 
 // The built-in texts follow the region's separator; the shipped French file writes its own.

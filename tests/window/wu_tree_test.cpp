@@ -91,35 +91,24 @@ TEST_F(WUTreeTest, IconTellsTheCoreAndWhetherTheUnitIsComplete)
     }
 }
 
-TEST(ProjectDigits, TakesTheFirstLetterPDigitsUnderscoreRun)
+TEST(ProjectDigits, TakesTheFirstPDigitsUnderscoreRunAndComparesItAsANumber)
 {
     const struct {
-        const char* name;
         const char* text;
         const char* digits; // none when null
+        int versusP10;      // CompareProjectNumbers(text, "p10_a")
     } rows[] = {
-        {"usual name", "p2665_Rbc", "2665"},    {"capital letter", "P12_x", "12"},
-        {"a later run", "protein_p77_x", "77"}, {"first run has no digits", "xp_p123_", nullptr},
-        {"no underscore", "p2665", nullptr},    {"no p at all", "2665_x", nullptr},
+        {"p2665_Rbc", "2665", 1},  {"P10_x", "10", 0},
+        {"protein_p9_x", "9", -1}, {"xp_p123_", nullptr, 0},
+        {"p2665", nullptr, 0},     {"2665_x", nullptr, 0},
+        {"p007_a", "007", -1},     {"p99999999999999999999999_a", "99999999999999999999999", 1},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
+        SCOPED_TRACE(row.text);
         const auto digits = window::ProjectDigits(row.text);
-        if (row.digits == nullptr)
-            EXPECT_FALSE(digits);
-        else
-            EXPECT_EQ(digits.value_or("none"), row.digits);
+        EXPECT_EQ(digits.value_or("none"), row.digits == nullptr ? "none" : row.digits);
+        EXPECT_EQ(window::CompareProjectNumbers(row.text, "p10_a"), row.versusP10);
     }
-}
-
-TEST(CompareProjectNumbers, ComparesNumbersOfAnyLengthAndLeavesTheRestUnordered)
-{
-    EXPECT_EQ(window::CompareProjectNumbers("p9_a", "p10_a"), -1);
-    EXPECT_EQ(window::CompareProjectNumbers("p10_a", "p9_a"), 1);
-    EXPECT_EQ(window::CompareProjectNumbers("p007_a", "P7_b"), 0);
-    EXPECT_EQ(window::CompareProjectNumbers("p99999999999999999999999_a", "p5_a"), 1);
-    EXPECT_EQ(window::CompareProjectNumbers("p_odd", "p5_a"), 0);
-    EXPECT_EQ(window::CompareProjectNumbers("p5_a", "noname"), 0);
 }
 
 TEST_F(WUTreeTest, ProjectGroupsAscendByNumberAndUnitsByStart)
