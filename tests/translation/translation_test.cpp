@@ -55,22 +55,6 @@ TEST_F(TranslationTest, AsksTheFileFirstThenTheDefaultsThenGivesNothing)
     }
 }
 
-TEST_F(TranslationTest, Windows1252AndUtf8FilesGiveTheSameUtf8Texts)
-{
-    dir.Write("Korvid.ANSI.lng", "Language=Fran\xE7"
-                                 "ais\r\nmsgProtein=Prot\xE9ine \x80\r\n");
-    dir.Write("Korvid.UTF8.lng", "\xEF\xBB\xBFmsgProtein=Prot\xC3\xA9ine \xE2\x82\xAC\n"
-                                 "Language=Fran\xC3\xA7"
-                                 "ais\n");
-    for (const char* code : {"ANSI", "UTF8"}) {
-        SCOPED_TRACE(code);
-        ASSERT_EQ(catalogue.LoadLanguage(code), TLanguageLoad::Loaded);
-        EXPECT_EQ(catalogue.GetText("", "msgProtein"), "Prot\xC3\xA9ine \xE2\x82\xAC");
-        EXPECT_EQ(catalogue.GetText("", "Language"), "Fran\xC3\xA7"
-                                                     "ais");
-    }
-}
-
 TEST_F(TranslationTest, FindsTheFileWhateverTheCaseOfItsNamePreferringTheExactOne)
 {
     dir.Write("KORVID.EN.lng", "Language=upper\n");
