@@ -16,25 +16,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A finished unit, a failed one without dates, and one still folding at an hour a frame.
-constexpr const char* ThreeUnits = "[08:00:00] Core required: FahCore_78.exe\r\n"
-                                   "[08:00:05] Working on Unit 01 [March 4 08:00:05]\r\n"
-                                   "[08:00:06] Project: 2665 (Run 1, Clone 2, Gen 3)\r\n"
-                                   "[08:00:10] Completed 0 out of 500 steps  (0%)\r\n"
-                                   "[08:05:10] Completed 250 out of 500 steps  (50%)\r\n"
-                                   "[08:10:10] Completed 500 out of 500 steps  (100%)\r\n"
-                                   "[08:10:20] Folding@home Core Shutdown: FINISHED_UNIT\r\n"
-                                   "[09:00:00] Core required: FahCore_a2.exe\r\n"
-                                   "[09:00:05] Project: 10 (Run 0, Clone 11, Gen 222)\r\n"
-                                   "[09:00:10] Completed 0 out of 400 steps  (0%)\r\n"
-                                   "[09:01:10] Completed 4 out of 400 steps  (1%)\r\n"
-                                   "[09:01:20] Folding@home Core Shutdown: UNSTABLE_MACHINE\x01\r\n"
-                                   "[09:02:00] Core required: FahCore_11.exe\r\n"
-                                   "[09:02:05] Working on Unit 02 [March 4 09:02:05]\r\n"
-                                   "[09:02:05] Project: 5001 (Run 7, Clone 8, Gen 9)\r\n"
-                                   "[09:02:10] Completed 0 out of 100 steps  (0%)\r\n"
-                                   "[10:32:10] Completed 1 out of 100 steps  (1%)\r\n"
-                                   "[11:02:10] Completed 2 out of 100 steps  (2%)\r\n";
+// A finished unit, a failed one without dates, and one still folding at an hour a frame; with
+// the table and the CSV they print at 2026-03-04 12:00.
+const fs::path Data = fs::path(KORVID_SOURCE_DIR) / "tests" / "app" / "data";
 
 class SummaryTest : public ::testing::Test {
 protected:
@@ -48,26 +32,28 @@ protected:
         return inspect::Run(args, out, err, clock, terminal);
     }
     std::string Log() const { return (dir / "FAHlog.txt").string(); }
+    void SetUp() override
+    {
+        dir.Write("FAHlog.txt", test::ReadFileForTest(Data / "three-units.txt"));
+    }
 };
 
-TEST_F(SummaryTest, OneFittedLinePerUnitWithTheClientsWordForItsEnd)
+TEST_F(SummaryTest, OneFittedLinePerUnitWithTheClientsWordForItsEndAsTableOrCsv)
 {
-    dir.Write("FAHlog.txt", ThreeUnits);
-    ASSERT_EQ(Run({"--now", "2026-03-04 12:00:00", "--summary", Log()}), 0) << err.str();
-    EXPECT_EQ(out.str(),
-              "Project     R/C/G  Core                Frames  Per frame  Start             "
-              "End / ETA             Result\n"
-              "   2665     1/2/3  0x78 Gromacs       100/100       5:00  2026-03-04 08:00  "
-              "2026-03-04 08:10      FINISHED_UNIT\n"
-              "     10  0/11/222  0xa2 Gromacs SMP2    1/100       1:00  -                 "
-              "09:01                 UNSTABLE_MACHINE?\n"
-              "   5001     7/8/9  0x11 GPU2            2/100    1:00:00  2026-03-04 09:02  "
-              "ETA 2026-03-08 13:02  folding\n");
+    const std::pair<const char*, const char*> rows[] = {{"--summary", "three-units.summary.txt"},
+                                                        {"--csv", "three-units.csv"}};
+    for (const auto& [option, expected] : rows) {
+        SCOPED_TRACE(option);
+        ASSERT_EQ(Run({"--now", "2026-03-04 12:00:00", option, Log()}), 0) << err.str();
+        EXPECT_EQ(out.str(), test::ReadFileForTest(Data / expected));
+    }
+    dir.Write("empty.txt", "nothing\r\n");
+    ASSERT_EQ(Run({"--csv", (dir / "empty.txt").string()}), 0);
+    EXPECT_EQ(out.str(), "Project,R/C/G,Core,Frames,Per frame,Start,End / ETA,Result\r\n");
 }
 
 TEST_F(SummaryTest, AnEndThatShouldHaveComeIsNoLongerFolding)
 {
-    dir.Write("FAHlog.txt", ThreeUnits);
     const struct {
         const char* now;
         const char* result;
@@ -87,7 +73,6 @@ TEST_F(SummaryTest, AnEndThatShouldHaveComeIsNoLongerFolding)
 
 TEST_F(SummaryTest, ColoursOnlyTheResultAndOnlyOnATerminal)
 {
-    dir.Write("FAHlog.txt", ThreeUnits);
     ASSERT_EQ(Run({"--now", "2026-03-04 12:00:00", "--summary", Log()}, true), 0);
     const std::string coloured = out.str();
     EXPECT_NE(coloured.find("\x1b[32mFINISHED_UNIT\x1b[0m\n"), std::string::npos);
@@ -98,24 +83,8 @@ TEST_F(SummaryTest, ColoursOnlyTheResultAndOnlyOnATerminal)
     EXPECT_EQ(out.str().find('\x1b'), std::string::npos);
 }
 
-TEST_F(SummaryTest, CsvHoldsTheSameCells)
-{
-    dir.Write("FAHlog.txt", ThreeUnits);
-    ASSERT_EQ(Run({"--now", "2026-03-04 12:00:00", "--csv", Log()}), 0) << err.str();
-    EXPECT_EQ(out.str(), "Project,R/C/G,Core,Frames,Per frame,Start,End / ETA,Result\r\n"
-                         "2665,1/2/3,0x78 Gromacs,100/100,5:00,2026-03-04 08:00,2026-03-04 08:10,"
-                         "FINISHED_UNIT\r\n"
-                         "10,0/11/222,0xa2 Gromacs SMP2,1/100,1:00,-,09:01,UNSTABLE_MACHINE?\r\n"
-                         "5001,7/8/9,0x11 GPU2,2/100,1:00:00,2026-03-04 09:02,"
-                         "ETA 2026-03-08 13:02,folding\r\n");
-    dir.Write("empty.txt", "nothing\r\n");
-    ASSERT_EQ(Run({"--csv", (dir / "empty.txt").string()}), 0);
-    EXPECT_EQ(out.str(), "Project,R/C/G,Core,Frames,Per frame,Start,End / ETA,Result\r\n");
-}
-
 TEST_F(SummaryTest, TablesDoNotMixWithEachOtherOrWithSavingAHistory)
 {
-    dir.Write("FAHlog.txt", ThreeUnits);
     EXPECT_EQ(Run({"--summary", "--csv", Log()}), 2);
     EXPECT_EQ(Run({"--csv", "--save-history", (dir / "h.dat").string(), Log()}), 2);
     EXPECT_FALSE(dir.Exists("h.dat"));
