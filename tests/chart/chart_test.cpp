@@ -57,18 +57,6 @@ TEST_F(ChartTest, BlankOrTooSmallChartIsTheBackgroundAlone)
     }
 }
 
-TEST_F(ChartTest, AxisFontIsEightPointsTimesTheScale)
-{
-    const std::vector<std::pair<float, int>> rows = {
-        {1, 8}, {0, 8}, {2, 16}, {-3, 8}, {1e30F, 1000}};
-    for (const auto& [scale, points] : rows) {
-        SCOPED_TRACE(scale);
-        chart.ChartInit(canvas, 0xFFFFFF, 0, scale);
-        EXPECT_EQ(canvas.Font.Size, points);
-        EXPECT_EQ(canvas.Font.Name, "Arial");
-    }
-}
-
 TEST_F(ChartTest, NinthGraphDrawsNothing)
 {
     chart.ChartInit(canvas, 0xFFFFFF, 0, 1.0F);
