@@ -144,6 +144,7 @@ TEST_F(WUTreeTest, ClientUnitsGroupByProjectNumberAndNameTheirSlotWhereThereAreS
     wus.ReadLog(header + unit("FS01", "13001", "08:00:01") + unit("FS00", "900", "09:00:00"),
                 "/fah/log.txt", clock);
     const auto tree = window::BuildTree(wus, window::TGrouping::ByProject, regional);
+    // No protein line: named and ordered by the project number, which as text would sort after.
     EXPECT_EQ(Texts(tree), (std::vector<std::string>{"p900", "p13001"}));
     EXPECT_EQ(Texts(tree[0].Children),
               (std::vector<std::string>{"Run 1, Clone 2, Gen 3 [04/03/2026 09:00] FS00"}));
@@ -171,18 +172,6 @@ TEST_F(WUTreeTest, DayGroupsAscendByDateEvenWhenTheirTextCannotBeReadBack)
     EXPECT_EQ(Texts(tree[1].Children),
               (std::vector<std::string>{"[08:00] p4_d (R: 1, C: 2, G: 3) ",
                                         "[10:00] p2_b (R: 1, C: 2, G: 3) "}));
-}
-
-TEST_F(WUTreeTest, AUnitWithoutProteinShowsItsProjectNumber)
-{
-    TUnitPlan gpu = Plan("", "March", 4, 8); // GPU cores log no protein line
-    gpu.Project = 5781;
-    Read({gpu, Plan("p6000_b", "March", 4, 9), Plan("p200_a", "March", 4, 10)});
-    const auto byProject = window::BuildTree(wus, window::TGrouping::ByProject, regional);
-    EXPECT_EQ(Texts(byProject), (std::vector<std::string>{"p200_a", "p5781", "p6000_b"}));
-    const auto byDate = window::BuildTree(wus, window::TGrouping::ByDate, regional);
-    ASSERT_EQ(byDate.size(), 1u);
-    EXPECT_EQ(byDate[0].Children[0].Text, "[08:00] p5781 (R: 1, C: 2, G: 3) ");
 }
 
 TEST_F(WUTreeTest, AUnitWithoutADayShowsNoDate)
