@@ -219,7 +219,6 @@ TEST_F(SaveToFilePngFile, FailureNamesTheFileAndLeavesTheTargetAsItWas)
     diskFull.BeforeRename = [&] {
         throw util::TError("Cannot write " + target.string() + ": disk full");
     };
-    const std::filesystem::path noFolder = dir / "missing" / "chart.png";
     const std::filesystem::path fileAsFolder = dir / "chart.png" / "chart.png";
     const struct {
         const char* name;
@@ -228,7 +227,6 @@ TEST_F(SaveToFilePngFile, FailureNamesTheFileAndLeavesTheTargetAsItWas)
         const std::filesystem::path& named;
     } rows[] = {
         {"0 x 0 image", [&] { png::SaveToFilePng(TImage(), target); }, "empty", target},
-        {"0 x 7 image", [&] { png::SaveToFilePng(TImage(0, 7), target); }, "empty", target},
         {"7 x 0 image", [&] { png::SaveToFilePng(TImage(7, 0), target); }, "empty", target},
         {"257 colours for a palette",
          [&] {
@@ -241,7 +239,6 @@ TEST_F(SaveToFilePngFile, FailureNamesTheFileAndLeavesTheTargetAsItWas)
         {"write fails before the rename",
          [&] { png::SaveToFilePng(image, target, TFilterMode::None, true, diskFull); }, "disk full",
          target},
-        {"missing folder", [&] { png::SaveToFilePng(image, noFolder); }, "", noFolder},
         {"a file where the folder should be", [&] { png::SaveToFilePng(image, fileAsFolder); }, "",
          fileAsFolder},
     };
