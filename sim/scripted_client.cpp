@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <stdexcept>
 
 #include "util/date_time.h"
@@ -15,6 +16,7 @@ using nlohmann::json;
 constexpr int DaysTo1970 = 25569;           // 1970-01-01 in days since 1899-12-30
 constexpr std::size_t MaxLogLines = 100000; // the client's ring of recent lines
 constexpr double CoreStartSeconds = 15;     // from a resume until the core reports its checkpoint
+constexpr char IdAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
 constexpr const char* User = "Korvid_Sim";
 constexpr int Team = 32;
 // Never a real donor's; here so that a reader can be checked to keep it to itself.
@@ -53,6 +55,16 @@ std::string Format(const char* format, auto... values)
     char text[256];
     std::snprintf(text, sizeof text, format, values...);
     return text;
+}
+
+// The client's id is the hash of its key: one per machine, kept across its restarts.
+std::string MachineId(const TScriptOptions& options)
+{
+    loggen::parts::TRandom random(options.Seed ^ std::hash<std::string>{}(options.MachineName));
+    std::string id(43, ' ');
+    for (char& c : id)
+        c = IdAlphabet[random.Below(64)];
+    return id;
 }
 
 } // namespace
@@ -94,7 +106,7 @@ TScriptedClient::TScriptedClient(const TScriptOptions& options)
                  {Key("cpu_brand"), "Korvid Simulated CPU"},
                  {"cpus", 4 * groupCount},
                  {"gpus", json::object()},
-                 {"id", RandomId()}};
+                 {"id", MachineId(options)}};
     if (m_version >= TVersion::V82) {
         info["mach_name"] = options.MachineName;
         info["hostname"] = options.MachineName;
@@ -565,11 +577,9 @@ void TScriptedClient::StartLog()
 
 std::string TScriptedClient::RandomId()
 {
-    static constexpr char Alphabet[] =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
     std::string id(43, ' ');
     for (char& c : id)
-        c = Alphabet[m_random.Below(64)];
+        c = IdAlphabet[m_random.Below(64)];
     return id;
 }
 
