@@ -31,23 +31,19 @@ constexpr TProject Projects[] = {
     {16958, 0xa7, 250000, 4200},  {19227, 0xa8, 1500000, 31200},
 };
 
+// By prefix, first match: 8.4.0 and 8.4.1 wrote the ETA as seconds.
+constexpr struct {
+    const char* Prefix;
+    TVersion Version;
+} Releases[] = {{"8.1", TVersion::V81},    {"8.2", TVersion::V82},    {"8.3", TVersion::V83},
+                {"8.4.0", TVersion::V840}, {"8.4.1", TVersion::V840}, {"8.4", TVersion::V845},
+                {"8.5", TVersion::V857}};
+// What each announces, in the order of TVersion.
+constexpr const char* FullVersions[] = {"8.1.18", "8.2.1", "8.3.18", "8.4.0", "8.4.5", "8.5.7"};
+
 const char* FullVersion(TVersion version)
 {
-    switch (version) {
-    case TVersion::V81:
-        return "8.1.18";
-    case TVersion::V82:
-        return "8.2.1";
-    case TVersion::V83:
-        return "8.3.18";
-    case TVersion::V840:
-        return "8.4.0";
-    case TVersion::V845:
-        return "8.4.5";
-    case TVersion::V857:
-        return "8.5.7";
-    }
-    return "";
+    return FullVersions[static_cast<int>(version)];
 }
 
 std::string Format(const char* format, auto... values)
@@ -71,22 +67,12 @@ std::string MachineId(const TScriptOptions& options)
 
 TVersion ParseVersion(std::string_view text)
 {
-    const auto is = [text](std::string_view prefix) {
-        return text.substr(0, prefix.size()) == prefix &&
-               (text.size() == prefix.size() || text[prefix.size()] == '.');
-    };
-    if (is("8.1"))
-        return TVersion::V81;
-    if (is("8.2"))
-        return TVersion::V82;
-    if (is("8.3"))
-        return TVersion::V83;
-    if (is("8.4.0") || is("8.4.1"))
-        return TVersion::V840;
-    if (is("8.4"))
-        return TVersion::V845;
-    if (is("8.5"))
-        return TVersion::V857;
+    for (const auto& release : Releases) {
+        const std::string_view prefix = release.Prefix;
+        if (text.substr(0, prefix.size()) == prefix &&
+            (text.size() == prefix.size() || text[prefix.size()] == '.'))
+            return release.Version;
+    }
     throw std::invalid_argument("no simulated client release " + std::string(text) +
                                 ": give 8.1, 8.2, 8.3, 8.4.0, 8.4.5 or 8.5.7");
 }
