@@ -15,7 +15,8 @@ using nlohmann::json;
 
 constexpr int DaysTo1970 = 25569;           // 1970-01-01 in days since 1899-12-30
 constexpr std::size_t MaxLogLines = 100000; // the client's ring of recent lines
-constexpr double CoreStartSeconds = 15;     // from a resume until the core reports its checkpoint
+constexpr double NominalUnitSeconds = 6 * 3600;
+constexpr double CoreStartSeconds = 15; // from a resume until the core reports its checkpoint
 constexpr char IdAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
 constexpr const char* User = "Korvid_Sim";
 constexpr int Team = 32;
@@ -441,13 +442,19 @@ void TScriptedClient::Remove(TGroup& group)
 void TScriptedClient::Estimates(TRun& run, double progress)
 {
     const double left = (1 - progress) * m_options.UnitSeconds;
-    SetUnit(run, ProgressKey(), std::round(progress * 1000) / 1000);
+    const double shown = std::round(progress * 1000) / 1000;
+    // Whole values as integers, as the client writes them.
+    SetUnit(run, ProgressKey(),
+            shown == std::floor(shown) ? json(static_cast<int>(shown)) : json(shown));
     SetUnit(run, "eta", Eta(left));
-    // The client's bonus rule: credit grows with the square root of the time to spare.
-    const double taken = m_now - run.AssignedAt + left;
+    // The client's bonus rule: credit grows with the square root of the time to spare. Reckoned
+    // as if the unit took its days-long deadline's usual hours, or a short scripted unit would
+    // earn millions a day.
+    const double scale = NominalUnitSeconds / m_options.UnitSeconds;
+    const double taken = (m_now - run.AssignedAt + left) * scale;
     const double credit =
         Projects[run.Project].Credit * std::max(1.0, std::sqrt(0.75 * 345600 / taken));
-    SetUnit(run, "ppd", std::lround(credit * 86400 / m_options.UnitSeconds));
+    SetUnit(run, "ppd", std::lround(credit * 86400 / NominalUnitSeconds));
 }
 
 void TScriptedClient::Set(json path, json value)
