@@ -54,16 +54,6 @@ std::string Format(const char* format, auto... values)
     return text;
 }
 
-// The client's id is the hash of its key: one per machine, kept across its restarts.
-std::string MachineId(const TScriptOptions& options)
-{
-    loggen::parts::TRandom random(options.Seed ^ std::hash<std::string>{}(options.MachineName));
-    std::string id(43, ' ');
-    for (char& c : id)
-        c = IdAlphabet[random.Below(64)];
-    return id;
-}
-
 } // namespace
 
 TVersion ParseVersion(std::string_view text)
@@ -79,12 +69,13 @@ TVersion ParseVersion(std::string_view text)
 }
 
 TScriptedClient::TScriptedClient(const TScriptOptions& options)
-    : m_options(options), m_version(ParseVersion(options.Version)), m_random(options.Seed)
+    : m_options(options), m_version(ParseVersion(options.Version)), m_random(options.Seed),
+      m_ids(options.Seed ^ std::hash<std::string>{}(options.MachineName))
 {
     const bool groups = m_version >= TVersion::V83;
     const int groupCount = groups ? std::clamp(options.Groups, 1, 16) : 1;
     m_options.UnitSeconds = std::max(options.UnitSeconds, 10.0);
-    m_lastNumber = 1000 + m_random.Below(900000);
+    m_lastNumber = 1000 + m_ids.Below(900000);
 
     json info = {{"version", FullVersion(m_version)},
                  {"os", "linux"},
@@ -93,7 +84,7 @@ TScriptedClient::TScriptedClient(const TScriptOptions& options)
                  {Key("cpu_brand"), "Korvid Simulated CPU"},
                  {"cpus", 4 * groupCount},
                  {"gpus", json::object()},
-                 {"id", MachineId(options)}};
+                 {"id", RandomId()}};
     if (m_version >= TVersion::V82) {
         info["mach_name"] = options.MachineName;
         info["hostname"] = options.MachineName;
@@ -572,7 +563,7 @@ std::string TScriptedClient::RandomId()
 {
     std::string id(43, ' ');
     for (char& c : id)
-        c = IdAlphabet[m_random.Below(64)];
+        c = IdAlphabet[m_ids.Below(64)];
     return id;
 }
 

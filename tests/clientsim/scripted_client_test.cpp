@@ -102,7 +102,8 @@ TEST(ScriptedClient, UpdatesRebuildItsStateThroughEveryUnitsLife)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.version);
         TScriptedClient client({.Units = 3, .UnitSeconds = 200, .Version = row.version});
-        const auto seen = Follow(client, 3 * 200 * 1.5 + 500);
+        const auto seen =
+            Follow(client, 3 * (200 + 300 + 60)); // each unit may be paused up to 300 s
         const std::size_t groups = client.State().contains("groups") ? 2 : 1;
         ASSERT_EQ(seen.size(), 3 * groups);
         EXPECT_EQ(client.Finished().size(), 3 * groups);
@@ -124,9 +125,9 @@ TEST(ScriptedClient, UpdatesRebuildItsStateThroughEveryUnitsLife)
 
 TEST(ScriptedClient, ResumedUnitShowsNoProgressUntilItsCoreReports)
 {
-    TScriptedClient client({.Groups = 4, .Units = 2, .UnitSeconds = 300});
+    TScriptedClient client({.Groups = 4, .Units = 4, .UnitSeconds = 300});
     int resumed = 0;
-    for (const auto& [number, unit] : Follow(client, 2000)) {
+    for (const auto& [number, unit] : Follow(client, 4000)) {
         if (!unit.Resumed)
             continue;
         ++resumed;
