@@ -439,8 +439,7 @@ void TScriptedClient::Estimates(TRun& run, double progress)
             shown == std::floor(shown) ? json(static_cast<int>(shown)) : json(shown));
     SetUnit(run, "eta", Eta(left));
     // The client's bonus rule: credit grows with the square root of the time to spare. Reckoned
-    // as if the unit took its days-long deadline's usual hours, or a short scripted unit would
-    // earn millions a day.
+    // as if the unit ran for hours, as real ones do; a unit of minutes would earn millions a day.
     const double scale = NominalUnitSeconds / m_options.UnitSeconds;
     const double taken = (m_now - run.AssignedAt + left) * scale;
     const double credit =
