@@ -176,4 +176,37 @@ TEST(Corpus, RealLogsGivePlausibleUnitsThatSurviveTheHistory)
     EXPECT_GT(v7.WithSteps, 200);
 }
 
+// Counted from the logs: the frames each shows, a resume dropping only what it folds again.
+TEST(Corpus, AResumeFromACheckpointKeepsTheFramesBeforeIt)
+{
+    const auto dir = test::CorpusDir();
+    if (dir.empty())
+        GTEST_SKIP() << "no corpus of client logs beside this checkout";
+    struct TCase {
+        const char* Log;
+        std::tuple<int, int, int, int> Prcg;
+        int Steps;
+    };
+    const TCase cases[] = {
+        {"v6/v624r3-linux-smp-a2-bigadv-restarts/FAHlog.txt", {2683, 4, 11, 18}, 101},
+        {"v7/v7.4.4-linux-gpu17-18-21-badwu/log.txt", {11403, 7, 44, 6}, 53},
+        {"v7/v7.1.24-winxp-hfm-client-v7-8/log.txt", {7704, 4, 7, 1}, 15},
+    };
+    test::TFakeClock clock;
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Log);
+        TWUs wus;
+        wus.ReadLog(workunits::ReadFahLogText(dir / c.Log), c.Log, clock);
+        int found = 0;
+        for (std::ptrdiff_t i = 0; i < wus.Count(); ++i) {
+            const TWU& wu = *wus.Items(i);
+            if (std::tuple(wu.Project, wu.Run, wu.Clone, wu.Gen) == c.Prcg) {
+                ++found;
+                EXPECT_EQ(wu.Steps.Count(), c.Steps);
+            }
+        }
+        EXPECT_EQ(found, 1);
+    }
+}
+
 } // namespace korvid

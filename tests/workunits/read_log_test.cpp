@@ -109,12 +109,24 @@ TEST_F(ReadLogTest, EachLogGivesItsUnits)
                 "[08:20:00] Completed 3 out of 100 steps  (3%)"}),
          "core 78; frames 100; start 2026-03-04 08:00:00; end 2026-03-04 08:20:00; steps "
          "1/600@08:10:00 2/360@08:16:00 3/240@08:20:00; lines 6\n"},
-        {"a lower frame starts over",
+        {"a frame below every frame before leaves the new step alone",
          Lines({core78, "[08:10:00] Completed 5 out of 100 steps  (5%)",
                 "[08:20:00] Completed 6 out of 100 steps  (6%)",
                 "[08:30:00] Completed 2 out of 100 steps  (2%)"}),
          "core 78; frames 100; from 1899-12-30 08:20:00; end 1899-12-30 08:30:00; steps "
          "2/600@08:30:00; lines 4\n"},
+        {"a resume one frame back keeps the frames before it",
+         Lines({core78, unit01, "[08:10:00] Completed 1 out of 100 steps  (1%)",
+                "[08:20:00] Completed 2 out of 100 steps  (2%)",
+                "[08:30:00] Completed 3 out of 100 steps  (3%)",
+                "[08:40:00] Completed 2 out of 100 steps  (2%)"}),
+         "core 78; frames 100; start 2026-03-04 08:00:00; end 2026-03-04 08:40:00; steps "
+         "1/600@08:10:00R 2/600@08:40:00; lines 6\n"},
+        {"a fall to frame 0 starts over",
+         Lines({core78, unit01, "[08:10:00] Completed 1 out of 100 steps  (1%)",
+                "[08:20:00] Completed 0 out of 100 steps  (0%)"}),
+         "core 78; frames 100; start 2026-03-04 08:00:00; from 2026-03-04 08:10:00; end 2026-03-04 "
+         "08:20:00; steps 0/600@08:20:00; lines 4\n"},
         {"the clock passes midnight; a start more than a day ahead goes a year back",
          Lines({"[23:59:00] Core required: FahCore_78.exe",
                 "[23:59:00] Working on Unit 01 [December 31 23:59:00]",
