@@ -117,7 +117,7 @@ TSeen Seen(const TClientLine& line)
     if (!line.Slot.empty())
         seen.Has |= TSeen::Slot;
     if (clocks > 1 || line.HasPrcg() || line.Event == TEvent::Project ||
-        line.Event == TEvent::Received)
+        line.Event == TEvent::Received || line.Event == TEvent::Donor)
         seen.Has |= TSeen::Again;
     return seen;
 }
@@ -178,6 +178,15 @@ std::unique_ptr<TWU> BuildUnit(const std::vector<std::string_view>& lines, TText
         if (line.Event == TEvent::Dating) {
             clock.Banner(line);
             continue;
+        }
+        if (line.Event == TEvent::Donor) {
+            if (line.Team < 0 || !line.Unit.empty())
+                wu->UserName = line.User;
+            if (line.Team >= 0)
+                wu->Team = line.Team;
+            // The config's lines stand before the unit's own, out of time order.
+            if (line.Unit.empty())
+                continue;
         }
         if (!line.Timed())
             continue;
@@ -240,6 +249,9 @@ struct TCut {
     std::vector<std::string_view> Head;  // the lines that date its first line, if any
     std::size_t BannersSeen = 0;
     std::array<int, 4> Prcg = {-1, -1, -1, -1};
+    // The config's user and team lines last seen before it opened: copies, as the log's bytes
+    // may be given back before it closes.
+    std::string User, Team;
     std::size_t Index = 0; // in the list of cuts
     // The first byte of the log its lines may need: its first line, or the banner before it.
     // Never lower than that of a unit opened before it.
@@ -281,6 +293,7 @@ void ReadClientLog(std::string_view content, std::string_view logPath, TTextAren
     std::string_view latest; // the last such line since the last bridge line
     double latestAt = 0;
     std::string lastStarted; // early v7 names no unit on its core line
+    std::string userLine, teamLine;
     TClientClock clock;
 
     const std::string pathLine = std::string(PathLabel) + std::string(logPath);
@@ -299,6 +312,9 @@ void ReadClientLog(std::string_view content, std::string_view logPath, TTextAren
         if (pathFits) {
             lines.assign(cut.Head.begin(), cut.Head.end());
             lines.push_back(pathLine);
+            for (const std::string* donor : {&cut.User, &cut.Team})
+                if (!donor->empty())
+                    lines.push_back(*donor);
             lines.insert(lines.end(), cut.Lines.begin(), cut.Lines.end());
             own = &lines;
         }
@@ -335,6 +351,10 @@ void ReadClientLog(std::string_view content, std::string_view logPath, TTextAren
         if (!line.Timed())
             continue;
         const double at = clock.Timed(line);
+        if (line.Secret)
+            continue;
+        if (line.Event == TEvent::Donor && line.Unit.empty())
+            (line.Team >= 0 ? teamLine : userLine).assign(text);
         // Each bridge line less than a quarter of a day after the one before, as far as the
         // log has such lines.
         auto extendBridge = [&] {
@@ -354,7 +374,7 @@ void ReadClientLog(std::string_view content, std::string_view logPath, TTextAren
                 latestAt = at;
             }
         };
-        if (line.Event == TEvent::None) {
+        if (line.Event == TEvent::None || (line.Event == TEvent::Donor && line.Unit.empty())) {
             extendBridge();
             continue;
         }
@@ -383,6 +403,8 @@ void ReadClientLog(std::string_view content, std::string_view logPath, TTextAren
                 spare.pop_back();
             }
             cut->Key = key;
+            cut->User = userLine;
+            cut->Team = teamLine;
             cut->Oldest = bridge.empty() ? text.data() : bridge.front().data();
             cut->BannersSeen = banners.size();
             if (!bridge.empty() && Dates(bridge, line, at))
