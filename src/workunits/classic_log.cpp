@@ -317,13 +317,16 @@ int ReadClassicLog(std::string_view content, std::string_view logPath, double no
         const bool isPathLine = line.starts_with(LogPathLabel);
         // A log-path line names the log, even one in a folder called "Core required".
         auto opens = [&] { return !isPathLine && Holds(line, "Core required"); };
-        auto closes = [&] { return Holds(line, "Folding@home Core Shutdown"); };
+        // Nor does one close a unit: a folder may be called "Folding@home Core Shutdown" too.
+        auto closes = [&] { return !isPathLine && Holds(line, "Folding@home Core Shutdown"); };
         if (!storedText) {
             // Only the stored form writes this line; one in the log would read back as the
             // start of another unit.
             if (isPathLine && line.data() != ownPathLine)
                 continue;
-            if (kind != THeader::None)
+            // Only the reader's own line names the log: a client's "- fahlog path: moved"
+            // would leave the units after it no path.
+            if (kind != THeader::None && (kind != THeader::LogPath || line.data() == ownPathLine))
                 remembered[slot] = {std::string(line), line.data()};
             if (!current && opens())
                 open();
