@@ -81,6 +81,9 @@ TEST_F(WUInfoTest, UnitWithoutStepsGoesFromElapsedTimeToTheDonor)
                          "Temps écoulé: 1 h.\n"
                          "\n" +
                              Donor + ":");
+    wu->StartTime = 0; // not known: no elapsed time, not 68 years
+    EXPECT_NE(window::BuildWUInfo(*wu, catalogue, regional).Memo.find("Temps écoulé: \n"),
+              std::string::npos);
 }
 
 // The built-in texts follow the region's separator; the shipped French file writes its own.
