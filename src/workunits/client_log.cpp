@@ -184,9 +184,7 @@ std::unique_ptr<TWU> BuildUnit(const std::vector<std::string_view>& lines, TText
                 wu->UserName = line.User;
             if (line.Team >= 0)
                 wu->Team = line.Team;
-            // The config's lines stand before the unit's own, out of time order.
-            if (line.Unit.empty())
-                continue;
+            continue; // it stands before the unit's own lines, out of time order
         }
         if (!line.Timed())
             continue;
@@ -231,7 +229,7 @@ std::unique_ptr<TWU> BuildUnit(const std::vector<std::string_view>& lines, TText
 bool IsOwn(const TClientLine& line)
 {
     return line.Event != TEvent::None && line.Event != TEvent::Dating &&
-           (!line.Unit.empty() || line.Event == TEvent::Core);
+           line.Event != TEvent::Donor && (!line.Unit.empty() || line.Event == TEvent::Core);
 }
 
 bool PrcgDiffers(const std::array<int, 4>& known, const TClientLine& line)
@@ -353,7 +351,8 @@ void ReadClientLog(std::string_view content, std::string_view logPath, TTextAren
         const double at = clock.Timed(line);
         if (line.Secret)
             continue;
-        if (line.Event == TEvent::Donor && line.Unit.empty())
+        // A v8 request names a unit that may never come: it opens none.
+        if (line.Event == TEvent::Donor)
             (line.Team >= 0 ? teamLine : userLine).assign(text);
         // Each bridge line less than a quarter of a day after the one before, as far as the
         // log has such lines.
@@ -374,7 +373,7 @@ void ReadClientLog(std::string_view content, std::string_view logPath, TTextAren
                 latestAt = at;
             }
         };
-        if (line.Event == TEvent::None || (line.Event == TEvent::Donor && line.Unit.empty())) {
+        if (line.Event == TEvent::None || line.Event == TEvent::Donor) {
             extendBridge();
             continue;
         }
