@@ -84,12 +84,21 @@ std::string CoreText(const TWU& wu)
     return name == "?" ? code : std::string(code) + " " + name;
 }
 
-// The client's word after the last colon ("Core Shutdown: FINISHED_UNIT", "FahCore returned:
-// BAD_WORK_UNIT (114 = 0x72)"), made safe for a terminal.
+// The client's word after the result form ("Core Shutdown: FINISHED_UNIT", "FahCore returned:
+// BAD_WORK_UNIT (114 = 0x72)", v8's "Core returned FINISHED_UNIT (100)"), made safe for a
+// terminal. Another line gives the word after its last colon.
 std::string ShutdownWord(std::string_view line)
 {
+    if (line.ends_with("Too many retries, failing WU"))
+        return "FAILED";
     const std::size_t colon = line.rfind(':');
     std::string_view rest = colon == std::string_view::npos ? line : line.substr(colon + 1);
+    for (const std::string_view form :
+         {"Core Shutdown: ", "FahCore returned: ", "Core returned ", ", returned: "})
+        if (const std::size_t at = line.rfind(form); at != std::string_view::npos) {
+            rest = line.substr(at + form.size());
+            break;
+        }
     const std::size_t first = rest.find_first_not_of(" \t");
     if (first == std::string_view::npos)
         return "ended";

@@ -87,7 +87,7 @@ TWUInfo BuildWUInfo(const workunits::TWU& wu, const translation::TTranslation& t
     item("msgCore", wu.CoreName() + " (" + CoreCodeText(wu.Core) + ")");
     item("msgStartDate", dateTime(wu.StartDate()));
     item("msgEndDate", dateTime(wu.EndDate()));
-    item("msgElapsedTime", duration(wu.ElapsedSeconds()));
+    item("msgElapsedTime", wu.ElapsedKnown() ? duration(wu.ElapsedSeconds()) : std::string());
     if (!wu.Steps.Empty()) {
         const workunits::TBenchmark benchmark = wu.Benchmark();
         line({});

@@ -5,7 +5,6 @@
 #include <string>
 
 #include "util/date_time.h"
-#include "workunits/client_log.h"
 
 namespace korvid::workunits {
 namespace {
@@ -240,37 +239,73 @@ bool ReadLetteredPrcg(std::string_view text, std::array<int, 4>& prcg)
     return true;
 }
 
-// The percentage of "Completed 250000 out of 5000000 steps (5%)" or "Completed 5%". Nothing
-// else is taken: two slots' lines run together must not lend one the other's frame.
-bool ReadProgress(std::string_view text, int& frame)
+void SkipBlanks(std::string_view text, std::size_t& pos)
 {
-    std::size_t pos = 10; // after "Completed "
-    auto percentAtEnd = [&] {
-        const auto value = NumberAt(text, pos);
-        if (!value || !Skip(text, pos, "%"))
-            return false;
-        const auto rest = text.substr(pos);
-        if (!rest.empty() && rest != ")" && rest != ")." && rest != ".")
-            return false;
-        frame = *value;
-        return true;
-    };
-    if (!SkipNumber(text, pos))
-        return false;
-    if (Skip(text, pos, "%")) {
-        pos = 10;
-        return percentAtEnd();
-    }
-    if (!Skip(text, pos, " out of ") || !SkipNumber(text, pos) || !Skip(text, pos, " steps "))
-        return false;
     while (pos < text.size() && text[pos] == ' ')
         ++pos;
-    return Skip(text, pos, "(") && percentAtEnd() && text.substr(pos).starts_with(")");
+}
+
+// The percentage of "Completed 250000 out of 5000000 steps (5%)" with the other closings the
+// cores write ("(5)", "(5 percent)", a final "."), or of "Completed 5%". Nothing else is taken:
+// two slots' lines run together must not lend one the other's frame.
+bool ReadProgress(std::string_view text, int& frame)
+{
+    std::size_t pos = 9; // after "Completed"
+    SkipBlanks(text, pos);
+    const std::size_t number = pos;
+    if (!SkipNumber(text, pos))
+        return false;
+    std::optional<int> value;
+    if (Skip(text, pos, "%")) {
+        pos = number;
+        value = NumberAt(text, pos);
+        ++pos;
+        Skip(text, pos, ")") || Skip(text, pos, ".");
+    } else {
+        if (!Skip(text, pos, " out of ") || !SkipNumber(text, pos) || !Skip(text, pos, " steps "))
+            return false;
+        SkipBlanks(text, pos);
+        if (!Skip(text, pos, "(") || !(value = NumberAt(text, pos)) ||
+            !(Skip(text, pos, "%)") || Skip(text, pos, ")") || Skip(text, pos, " percent)")))
+            return false;
+        Skip(text, pos, ".");
+    }
+    if (!value || pos != text.size())
+        return false;
+    frame = *value;
+    return true;
+}
+
+// The value of a config line "<user v='name'/>", if it is one of that tag.
+std::optional<std::string_view> ConfigValue(std::string_view text, std::string_view tag)
+{
+    std::size_t pos = 0;
+    SkipBlanks(text, pos);
+    if (!Skip(text, pos, "<") || !Skip(text, pos, tag) || !Skip(text, pos, " v='") ||
+        !text.ends_with("'/>") || text.size() < pos + 3)
+        return std::nullopt;
+    return text.substr(pos, text.size() - 3 - pos);
+}
+
+// v8's "Requesting WU assignment for user NAME team 123".
+bool ReadAssignmentRequest(std::string_view text, TClientLine& out)
+{
+    constexpr std::string_view Label = "Requesting WU assignment for user ";
+    const auto team = text.rfind(" team ");
+    if (!text.starts_with(Label) || team == std::string_view::npos || team < Label.size())
+        return false;
+    std::size_t pos = team + 6;
+    const auto number = NumberAt(text, pos);
+    if (!number || pos != text.size())
+        return false;
+    out.User = text.substr(Label.size(), team - Label.size());
+    out.Team = *number;
+    return true;
 }
 
 void ReadEvent(std::string_view text, TClientLine& out)
 {
-    if (text.starts_with("Completed ")) {
+    if (text.starts_with("Completed")) {
         if (ReadProgress(text, out.Frame))
             out.Event = TEvent::Progress;
     } else if (text.starts_with("Project: ")) {
@@ -321,6 +356,11 @@ void ReadEvent(std::string_view text, TClientLine& out)
         const auto first = word.find_first_not_of(' '); // a cut line may end before the word
         out.Interrupted =
             first != std::string_view::npos && word.substr(first).starts_with("INTERRUPTED");
+    } else if (text == "Too many retries, failing WU") {
+        out.Event = TEvent::Result;
+    } else if (text.starts_with("Requesting WU assignment for user ")) {
+        if (ReadAssignmentRequest(text, out))
+            out.Event = TEvent::Donor;
     } else if (text.starts_with("FahCore, running Unit ")) {
         std::size_t pos = 22;
         const std::size_t start = pos;
@@ -330,6 +370,17 @@ void ReadEvent(std::string_view text, TClientLine& out)
             if (out.Unit.empty())
                 out.Unit = text.substr(start, pos - 12 - start);
         }
+    } else if (const auto user = ConfigValue(text, "user")) {
+        out.Event = TEvent::Donor;
+        out.User = *user;
+    } else if (const auto team = ConfigValue(text, "team")) {
+        std::size_t pos = 0;
+        if (const auto number = NumberAt(*team, pos); number && pos == team->size()) {
+            out.Event = TEvent::Donor;
+            out.Team = *number;
+        }
+    } else if (ConfigValue(text, "passkey")) {
+        out.Secret = true;
     } else {
         const auto first = text.find_first_not_of(' ');
         if (first != std::string_view::npos && text.substr(first).starts_with("Type: 0x")) {
@@ -405,19 +456,34 @@ std::size_t ReadStamp(std::string_view line, TClientLine& out)
     return 0;
 }
 
-std::string_view WithoutColour(std::string_view line)
+std::string_view WithoutColour(std::string_view line, std::string& plain)
 {
-    line.remove_prefix(ColourLength(line, 0));
-    for (const std::string_view reset : {std::string_view("\x1b[0m"), std::string_view("\\x1b[0m")})
-        if (line.ends_with(reset))
-            line.remove_suffix(reset.size());
-    return line;
+    std::size_t from = 0; // the first byte not yet copied
+    bool stripped = false;
+    for (std::size_t at = line.find_first_of("\x1b\\"); at != std::string_view::npos;
+         at = line.find_first_of("\x1b\\", at)) {
+        const std::size_t length = ColourLength(line, at);
+        if (length == 0) {
+            ++at;
+            continue;
+        }
+        if (!stripped)
+            plain.clear();
+        stripped = true;
+        plain.append(line.substr(from, at - from));
+        from = at += length;
+    }
+    if (!stripped)
+        return line;
+    plain.append(line.substr(from));
+    return plain;
 }
 
 TClientLine ReadClientLine(std::string_view line)
 {
     TClientLine out;
-    line = WithoutColour(line);
+    std::string plain;
+    line = WithoutColour(line, plain);
     if (line.empty())
         return out;
     if (line[0] == '*') {
@@ -434,7 +500,8 @@ TClientLine ReadClientLine(std::string_view line)
 bool IsClientLine(std::string_view line)
 {
     TClientLine out;
-    line = WithoutColour(line);
+    std::string plain;
+    line = WithoutColour(line, plain);
     if (!line.empty() && line[0] == '*')
         return ReadBanner(line, out);
     return ReadStamp(line, out) != 0;

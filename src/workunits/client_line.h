@@ -5,28 +5,52 @@
 #include <cstdint>
 #include <optional>
 #include <cstring>
+#include <string>
 #include <string_view>
 
 namespace korvid::workunits {
 
-enum class TEvent : std::uint8_t { None, Dating, Progress, Project, Received, Start, Core, Result };
+enum class TEvent : std::uint8_t {
+    None,
+    Dating,
+    Progress,
+    Project,
+    Received,
+    Start,
+    Core,
+    Result,
+    Donor
+};
 
-// What a line says, as far as cutting units goes. Views into the line.
+// What a line says, as far as cutting units goes.
 struct TClientLine {
     TEvent Event = TEvent::None;
     std::optional<double> Time; // time of day of "HH:MM:SS:"
     std::optional<double> At;   // a whole date-time: a banner or a "YYYY-MM-DD:HH:MM:SS:" stamp
     std::optional<double> Day;  // a "Date:" banner
-    std::string_view Unit;      // digits of WU02 / Unit 01
-    std::string_view Slot;      // digits of FS01
-    int Core = -1;              // a core code the line names
+    // Copies, not views: a line with colour codes is read from a copy without them.
+    std::string Unit; // digits of WU02 / Unit 01
+    std::string Slot; // digits of FS01
+    std::string User; // the donor's name, of a Donor line
+    int Core = -1;    // a core code the line names
     int Frame = -1;
     std::array<int, 4> Prcg = {-1, -1, -1, -1};
+    int Team = -1; // the donor's team, of a Donor line
     bool Interrupted = false;
+    bool Secret = false; // the passkey's line: never kept
 
     [[nodiscard]] bool Timed() const { return Time || (At && Event != TEvent::Dating); }
     [[nodiscard]] bool HasPrcg() const { return Prcg[0] >= 0; }
 };
+
+enum class TLogDialect { Classic, Client };
+
+// From the first time-stamped line: "[HH:MM:SS]" is the v5/v6 client, "HH:MM:SS:" or a
+// "Log Started" banner the v7/v8 client. Classic when neither shows near the start.
+[[nodiscard]] TLogDialect DetectDialect(std::string_view content);
+
+// Whether a line is written by the v7/v8 client: a client time stamp or a dating banner.
+[[nodiscard]] bool IsClientLine(std::string_view line);
 
 inline bool IsDigit(char c)
 {
@@ -37,7 +61,8 @@ inline bool IsDigit(char c)
 [[nodiscard]] bool ReadBanner(std::string_view line, TClientLine& out);
 // The position after the time stamp, or 0 when the line has none.
 [[nodiscard]] std::size_t ReadStamp(std::string_view line, TClientLine& out);
-[[nodiscard]] std::string_view WithoutColour(std::string_view line);
+// The line without its colour codes, wherever they stand: line itself, or plain holding it.
+[[nodiscard]] std::string_view WithoutColour(std::string_view line, std::string& plain);
 [[nodiscard]] TClientLine ReadClientLine(std::string_view line);
 
 // Lines end at CR LF, a lone CR or a lone LF.

@@ -8,7 +8,6 @@
 
 #include "util/date_time.h"
 #include "workunits/client_line.h"
-#include "workunits/client_unit.h"
 #include "workunits/passed_bytes.h"
 #include "workunits/text_arena.h"
 
@@ -118,7 +117,7 @@ TSeen Seen(const TClientLine& line)
     if (!line.Slot.empty())
         seen.Has |= TSeen::Slot;
     if (clocks > 1 || line.HasPrcg() || line.Event == TEvent::Project ||
-        line.Event == TEvent::Received)
+        line.Event == TEvent::Received || line.Event == TEvent::Donor)
         seen.Has |= TSeen::Again;
     return seen;
 }
@@ -180,6 +179,13 @@ std::unique_ptr<TWU> BuildUnit(const std::vector<std::string_view>& lines, TText
             clock.Banner(line);
             continue;
         }
+        if (line.Event == TEvent::Donor) {
+            if (line.Team < 0 || !line.Unit.empty())
+                wu->UserName = line.User;
+            if (line.Team >= 0)
+                wu->Team = line.Team;
+            continue; // it stands before the unit's own lines, out of time order
+        }
         if (!line.Timed())
             continue;
         // Lines that say nothing of a unit only date the ones after them.
@@ -223,7 +229,7 @@ std::unique_ptr<TWU> BuildUnit(const std::vector<std::string_view>& lines, TText
 bool IsOwn(const TClientLine& line)
 {
     return line.Event != TEvent::None && line.Event != TEvent::Dating &&
-           (!line.Unit.empty() || line.Event == TEvent::Core);
+           line.Event != TEvent::Donor && (!line.Unit.empty() || line.Event == TEvent::Core);
 }
 
 bool PrcgDiffers(const std::array<int, 4>& known, const TClientLine& line)
@@ -241,6 +247,9 @@ struct TCut {
     std::vector<std::string_view> Head;  // the lines that date its first line, if any
     std::size_t BannersSeen = 0;
     std::array<int, 4> Prcg = {-1, -1, -1, -1};
+    // The config's user and team lines last seen before it opened: copies, as the log's bytes
+    // may be given back before it closes.
+    std::string User, Team;
     std::size_t Index = 0; // in the list of cuts
     // The first byte of the log its lines may need: its first line, or the banner before it.
     // Never lower than that of a unit opened before it.
@@ -282,6 +291,7 @@ void ReadClientLog(std::string_view content, std::string_view logPath, TTextAren
     std::string_view latest; // the last such line since the last bridge line
     double latestAt = 0;
     std::string lastStarted; // early v7 names no unit on its core line
+    std::string userLine, teamLine;
     TClientClock clock;
 
     const std::string pathLine = std::string(PathLabel) + std::string(logPath);
@@ -300,6 +310,9 @@ void ReadClientLog(std::string_view content, std::string_view logPath, TTextAren
         if (pathFits) {
             lines.assign(cut.Head.begin(), cut.Head.end());
             lines.push_back(pathLine);
+            for (const std::string* donor : {&cut.User, &cut.Team})
+                if (!donor->empty())
+                    lines.push_back(*donor);
             lines.insert(lines.end(), cut.Lines.begin(), cut.Lines.end());
             own = &lines;
         }
@@ -336,6 +349,11 @@ void ReadClientLog(std::string_view content, std::string_view logPath, TTextAren
         if (!line.Timed())
             continue;
         const double at = clock.Timed(line);
+        if (line.Secret)
+            continue;
+        // A v8 request names a unit that may never come: it opens none.
+        if (line.Event == TEvent::Donor)
+            (line.Team >= 0 ? teamLine : userLine).assign(text);
         // Each bridge line less than a quarter of a day after the one before, as far as the
         // log has such lines.
         auto extendBridge = [&] {
@@ -355,7 +373,7 @@ void ReadClientLog(std::string_view content, std::string_view logPath, TTextAren
                 latestAt = at;
             }
         };
-        if (line.Event == TEvent::None) {
+        if (line.Event == TEvent::None || line.Event == TEvent::Donor) {
             extendBridge();
             continue;
         }
@@ -384,6 +402,8 @@ void ReadClientLog(std::string_view content, std::string_view logPath, TTextAren
                 spare.pop_back();
             }
             cut->Key = key;
+            cut->User = userLine;
+            cut->Team = teamLine;
             cut->Oldest = bridge.empty() ? text.data() : bridge.front().data();
             cut->BannersSeen = banners.size();
             if (!bridge.empty() && Dates(bridge, line, at))

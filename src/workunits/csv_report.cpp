@@ -36,7 +36,8 @@ std::string BuildCsvText(const TWU& wu, const TLabels& labels,
     csv.Line("msgCore").Field(wu.CoreName()).Field(CoreCode(wu.Core));
     csv.Line("msgStartDate").Field(csv.DateAndTime(wu.StartDate()));
     csv.Line("msgEndDate").Field(csv.DateAndTime(wu.EndDate()));
-    csv.Line("msgElapsedTime").Field(util::DurationToText(wu.ElapsedSeconds(), words));
+    csv.Line("msgElapsedTime")
+        .Field(wu.ElapsedKnown() ? util::DurationToText(wu.ElapsedSeconds(), words) : "");
     if (!wu.Steps.Empty()) {
         const TBenchmark benchmark = wu.Benchmark();
         csv.Line("msgExpectedFrames").Field(wu.FramesExpected);

@@ -32,6 +32,12 @@ int TWU::ElapsedSeconds() const
     return util::SecondsBetween(StartDate(), EndDate());
 }
 
+bool TWU::ElapsedKnown() const
+{
+    const double start = StartDate();
+    return start != 0 && (start >= 1) == (EndDate() >= 1);
+}
+
 // A core other than Tinker logs 0 percent when it starts: that step is no frame of work.
 bool TWU::HasLeadingFrameZero() const
 {

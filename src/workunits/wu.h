@@ -86,6 +86,9 @@ public:
     [[nodiscard]] double StartDate() const;
     [[nodiscard]] double EndDate() const;
     [[nodiscard]] int ElapsedSeconds() const;
+    // False when the start is not known, or is a time of day while the end is a date: the
+    // elapsed time would then be a meaningless (often saturated) figure.
+    [[nodiscard]] bool ElapsedKnown() const;
     [[nodiscard]] int CalculationSeconds() const;
     [[nodiscard]] int FoldedFrames() const;
     [[nodiscard]] TBenchmark Benchmark() const;

@@ -40,6 +40,20 @@ TEST_F(InspectTest, EscapesTextsAndPrintsWhatALogLeftOutAsNullOrMinusOne)
         EXPECT_NE(json.find(part), std::string::npos) << part << " in " << json;
 }
 
+TEST_F(InspectTest, ThePasskeyOfTheClientsConfigIsInNoOutput)
+{
+    const std::string passkey = "0123456789abcdef0123456789abcdef";
+    const std::string log = (dir / "log.txt").string();
+    dir.Write("log.txt", "*** Log Started 2014-07-25T13:57:36Z ***\n13:57:36:  <passkey v='" +
+                             passkey + "'/>\n13:57:40:WU00:FS00:Starting\n");
+    for (const auto& args :
+         std::vector<std::vector<std::string>>{{log}, {"--summary", log}, {"--csv", log}}) {
+        out.str("");
+        ASSERT_EQ(Run(args), 0) << err.str();
+        EXPECT_EQ(out.str().find(passkey), std::string::npos) << args.front();
+    }
+}
+
 TEST_F(InspectTest, ExitCodesTellUnreadableFilesFromBadUsage)
 {
     EXPECT_EQ(Run({}), 2);

@@ -58,6 +58,9 @@ TEST_F(WUInfoTest, MemoOfAUnitWithStepsOrWithoutThem)
         EXPECT_EQ(info.Memo, expected);
         EXPECT_EQ(info.Title, "p1234_abc (Run " + std::to_string(wu->Run) + ", Clone 12, Gen 45)");
     }
+    without->StartTime = 0; // not known: no elapsed time, not 68 years
+    EXPECT_NE(window::BuildWUInfo(*without, catalogue, regional).Memo.find("Temps écoulé: \n"),
+              std::string::npos);
 }
 
 // The built-in texts follow the region's separator; the shipped French file writes its own.

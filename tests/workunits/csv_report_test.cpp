@@ -98,6 +98,7 @@ TEST(BuildCsvText, UnitWithoutStepsHasNoBenchmarkLinesAndEmptyAxes)
 {
     TWU wu;
     wu.Project = 2665;
+    wu.EndTime = 46000; // a date, the start unknown: no elapsed time
     const TCommaRegional regional;
     const auto rows = Parse(workunits::BuildCsvText(wu, KeyLabels, regional), ';');
     ASSERT_EQ(rows.size(), 16u);
@@ -105,6 +106,7 @@ TEST(BuildCsvText, UnitWithoutStepsHasNoBenchmarkLinesAndEmptyAxes)
     EXPECT_EQ(rows[1], (std::vector<std::string>{"msgProtein", ""}));
     EXPECT_EQ(rows[2], (std::vector<std::string>{"msgRun", "-1"}));
     EXPECT_EQ(rows[5], (std::vector<std::string>{"msgCore", "?", "?"}));
+    EXPECT_EQ(rows[8], (std::vector<std::string>{"msgElapsedTime", ""}));
     EXPECT_EQ(rows[9], (std::vector<std::string>{"msgAxisX"}));
     EXPECT_EQ(rows[10], (std::vector<std::string>{"msgAxisY"}));
 }

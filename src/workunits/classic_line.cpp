@@ -262,7 +262,18 @@ void TWU::AppendStep(std::optional<double> date, std::optional<int> frame)
             previous.RestartAfter = previous.RestartAfter || added.RestartAfter;
             Steps.Delete(Steps.Count() - 1);
         } else if (added.Frame < previous.Frame) {
-            Steps.DeleteFirst(Steps.Count() - 1); // the unit started over
+            // A core resuming from its checkpoint logs a frame or two it had passed: only the
+            // frames it folds again go. A fall to 0 is a unit started over.
+            std::ptrdiff_t kept = added.Frame == 0 ? -1 : Steps.Count() - 2;
+            while (kept >= 0 && Steps.Items(kept)->Frame >= added.Frame)
+                --kept;
+            if (kept < 0) {
+                Steps.DeleteFirst(Steps.Count() - 1);
+            } else {
+                while (Steps.Count() - 2 > kept)
+                    Steps.Delete(Steps.Count() - 2);
+                Steps.Items(kept)->RestartAfter = true;
+            }
         }
     }
 }
