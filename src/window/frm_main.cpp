@@ -14,6 +14,7 @@
 
 #include "window/failure_text.h"
 #include "window/frm_main_parts.h"
+#include "window/qt_event_sources.h"
 #include "window/qt_platform.h"
 #include "window/text_format.h"
 #include "window/wu_images.h"
@@ -24,6 +25,17 @@ namespace {
 using workunits::TWU;
 using workunits::TWUs;
 
+// The client writes a line at a time: one read once the writes pause.
+constexpr int FollowDelayMs = 1000;
+
+template <class TQt, class T> T& GivenOrOwn(T* given, std::unique_ptr<T>& own)
+{
+    if (given != nullptr)
+        return *given;
+    own = std::make_unique<TQt>();
+    return *own;
+}
+
 } // namespace
 
 TfrmMain::TfrmMain(const TWindowSeams& seams)
@@ -33,8 +45,10 @@ TfrmMain::TfrmMain(const TWindowSeams& seams)
       m_fileDialog(seams.FileDialog), m_folderOpener(seams.FolderOpener),
       m_baseName(seams.ExecutableBaseName), m_translation(seams.ExecutableBaseName),
       m_exports(seams.ProgramFolder, m_translation, m_regional), m_wusLog(std::make_unique<TWUs>()),
-      m_wusHisto(std::make_unique<TWUs>()), m_store(m_programFolder),
-      m_maxHistoBytes(seams.MaxHistoBytes), m_ilWUs(WUImages())
+      m_wusHisto(std::make_unique<TWUs>()),
+      m_logWatcher(GivenOrOwn<TQtFileWatcher>(seams.LogWatcher, m_ownLogWatcher)),
+      m_followTimer(GivenOrOwn<TQtTimer>(seams.FollowTimer, m_ownFollowTimer)),
+      m_store(m_programFolder), m_maxHistoBytes(seams.MaxHistoBytes), m_ilWUs(WUImages())
 {
     setObjectName(FormName);
     BuildLayout();
@@ -43,6 +57,8 @@ TfrmMain::TfrmMain(const TWindowSeams& seams)
     m_translation.SetDefaults(ToUtf8(m_memLang->toPlainText()));
     ApplyDesignTexts();
     setAcceptDrops(true);
+    m_logWatcher.OnChange([this] { m_followTimer.Start(FollowDelayMs); });
+    m_followTimer.OnTimeout([this] { FollowLog(); });
     // The window sees key presses before its controls do.
     qApp->installEventFilter(this);
 }

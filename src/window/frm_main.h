@@ -39,8 +39,6 @@ class QTabWidget;
 class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
-class QFileSystemWatcher;
-class QTimer;
 
 namespace korvid::window {
 
@@ -56,6 +54,9 @@ struct TWindowSeams {
     std::string ExecutableBaseName;
     // The longest history text the window lets the history grow to: what a file can hold.
     std::size_t MaxHistoBytes = history::MaxHistoBytes;
+    // None: the window's own, on Qt. Tests hand in fakes they fire.
+    IFileWatcher* LogWatcher = nullptr;
+    ITimer* FollowTimer = nullptr;
 };
 
 enum class TPage { Log, Histo };
@@ -244,8 +245,10 @@ private:
     const workunits::TWU* m_currentWU = nullptr;
     std::optional<TPopupNode> m_popupNode;
     std::filesystem::path m_lastFahLog;
-    QFileSystemWatcher* m_logWatcher = nullptr;
-    QTimer* m_followTimer = nullptr;
+    std::unique_ptr<IFileWatcher> m_ownLogWatcher;
+    std::unique_ptr<ITimer> m_ownFollowTimer;
+    IFileWatcher& m_logWatcher;
+    ITimer& m_followTimer;
     // Size and time of the log as last read; a change elsewhere in its folder is no change.
     std::optional<std::pair<std::uintmax_t, std::filesystem::file_time_type>> m_logStamp;
     history::THistoStore m_store;

@@ -6,6 +6,7 @@ add_executable(korvid_main_window_tests
     ${CMAKE_CURRENT_LIST_DIR}/frm_main_wiring_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/qt_platform_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/text_format_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/window_events_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/window_settings_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/wu_tree_test.cpp
 )

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "main_window_fixture.h"
+#include "program_run.h"
 #include "testing/temp_dir.h"
 
 namespace korvid {
@@ -15,9 +16,7 @@ namespace korvid {
 TEST(Screenshot, WritesTheWindowAndTellsByItsExitStatus)
 {
     const test::TTempDir dir;
-    // A copy of the program: its own folder is its program folder.
-    const std::filesystem::path program = dir / "Korvid";
-    std::filesystem::copy_file(KORVID_PROGRAM, program);
+    const QString program = test::CopyProgram(dir);
     dir.Write("FAHlog.txt", Log({A, B}));
     dir.Write("Korvid.ini", "[General]\nLastFahLog=" + (dir / "FAHlog.txt").string() + "\n");
     std::filesystem::create_directory(dir / "folder.png");
@@ -39,8 +38,8 @@ TEST(Screenshot, WritesTheWindowAndTellsByItsExitStatus)
     for (const TRow& row : rows) {
         SCOPED_TRACE(row.name);
         QProcess run;
-        run.start(QString::fromStdString(program.string()), row.arguments);
-        ASSERT_TRUE(run.waitForFinished(120'000));
+        run.start(program, row.arguments);
+        ASSERT_TRUE(test::Finished(run));
         EXPECT_EQ(run.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(run.exitCode(), row.status) << run.readAllStandardError().toStdString();
     }
