@@ -1,12 +1,42 @@
 #include "window/qt_event_sources.h"
 
+#include <atomic>
+#include <cerrno>
+#include <csignal>
 #include <utility>
 
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QSessionManager>
 #include <QStringList>
 
 #include "window/qt_platform.h"
 
 namespace korvid::window {
+namespace {
+
+constexpr std::array CloseSignals{SIGTERM, SIGINT, SIGHUP};
+
+// The one state a signal handler may reach; lock-free, so reading it there is safe.
+std::atomic<int> g_signalWriteEnd{-1};
+static_assert(std::atomic<int>::is_always_lock_free);
+
+extern "C" void OnCloseSignal(int signal)
+{
+    const int saved = errno;
+    const char byte = static_cast<char>(signal);
+    // A full socket already holds a request: this one may go.
+    if (const int fd = g_signalWriteEnd.load(); fd >= 0) {
+        [[maybe_unused]] const auto written = ::write(fd, &byte, 1);
+    }
+    errno = saved;
+}
+
+} // namespace
+
 TQtTimer::TQtTimer()
 {
     m_timer.setSingleShot(true);
@@ -36,6 +66,62 @@ void TQtFileWatcher::Watch(const std::vector<std::filesystem::path>& paths)
         m_watcher.removePaths(watched);
     for (const std::filesystem::path& path : paths)
         m_watcher.addPath(FromPath(path));
+}
+
+TQtCloseRequests::TQtCloseRequests()
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, m_pair.data()) == 0) {
+        g_signalWriteEnd.store(m_pair[1]);
+        struct sigaction action = {};
+        action.sa_handler = OnCloseSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        for (const int signal : CloseSignals)
+            ::sigaction(signal, &action, nullptr);
+    }
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, &m_context,
+                     [this](QSessionManager& manager) {
+                         // Closing is the session's end too: a window kept open cancels it.
+                         if (m_close && !m_closing && !m_close())
+                             manager.cancel();
+                     });
+}
+
+TQtCloseRequests::~TQtCloseRequests()
+{
+    if (m_pair[0] < 0)
+        return;
+    for (const int signal : CloseSignals)
+        std::signal(signal, SIG_DFL);
+    g_signalWriteEnd.store(-1);
+    m_notifier.reset();
+    ::close(m_pair[0]);
+    ::close(m_pair[1]);
+}
+
+void TQtCloseRequests::Listen(std::function<bool()> close)
+{
+    m_close = std::move(close);
+    if (m_pair[0] >= 0 && !m_notifier) {
+        m_notifier = std::make_unique<QSocketNotifier>(m_pair[0], QSocketNotifier::Read);
+        QObject::connect(m_notifier.get(), &QSocketNotifier::activated, &m_context,
+                         [this] { Request(); });
+    }
+}
+
+void TQtCloseRequests::Request()
+{
+    // Every byte waiting is one request: a second signal asks for the close already under way.
+    char bytes[64];
+    while (::read(m_pair[0], bytes, sizeof bytes) > 0) {
+    }
+    if (m_closing)
+        return;
+    m_closing = true;
+    // Closed, the window takes what it still shows along: a notice at start, a dialog.
+    if (m_close())
+        QApplication::closeAllWindows();
+    m_closing = false;
 }
 
 } // namespace korvid::window

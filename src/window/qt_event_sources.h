@@ -1,10 +1,14 @@
 #pragma once
 
+#include <array>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include <QFileSystemWatcher>
+#include <QObject>
+#include <QSocketNotifier>
 #include <QTimer>
 
 #include "window/window_seams.h"
@@ -30,6 +34,29 @@ public:
 
 private:
     QFileSystemWatcher m_watcher;
+};
+
+// SIGTERM, SIGINT and SIGHUP, and the session manager's request to save, close the window. One
+// at a time in a process: the signal handlers are the process's own.
+class TQtCloseRequests final : public ICloseRequests {
+public:
+    // Needs the application object; signals are caught from here on. Without a socket pair for
+    // them, only the session's end is heard.
+    TQtCloseRequests();
+    ~TQtCloseRequests() override;
+    TQtCloseRequests(const TQtCloseRequests&) = delete;
+    TQtCloseRequests& operator=(const TQtCloseRequests&) = delete;
+    void Listen(std::function<bool()> close) override;
+
+private:
+    void Request();
+
+    // A signal handler may only write to a descriptor: the event loop reads the other end.
+    std::array<int, 2> m_pair{-1, -1};
+    std::unique_ptr<QSocketNotifier> m_notifier;
+    QObject m_context;
+    std::function<bool()> m_close;
+    bool m_closing = false;
 };
 
 } // namespace korvid::window

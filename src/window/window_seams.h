@@ -56,4 +56,13 @@ struct IFileWatcher {
     virtual void Watch(const std::vector<std::filesystem::path>& paths) = 0;
 };
 
+// Asks from outside to close the window as the user would: a termination signal, the end of the
+// desktop session.
+struct ICloseRequests {
+    virtual ~ICloseRequests() = default;
+    // From now on each request calls close on the event loop; close answers whether the window
+    // closed. Requests made before wait for this call.
+    virtual void Listen(std::function<bool()> close) = 0;
+};
+
 } // namespace korvid::window

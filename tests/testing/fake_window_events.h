@@ -44,4 +44,9 @@ struct TFakeFileWatcher final : window::IFileWatcher {
     }
 };
 
+struct TFakeCloseRequests final : window::ICloseRequests {
+    std::function<bool()> Close; // empty until the window listens
+    void Listen(std::function<bool()> close) override { Close = std::move(close); }
+};
+
 } // namespace korvid::test

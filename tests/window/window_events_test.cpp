@@ -1,6 +1,8 @@
-// The window driven by what happens outside it, each event from a fake the test fires.
+// The window driven by what happens outside it: a log that grows, time that passes, a request to
+// close. Each comes from a fake the test fires.
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 
 #include "main_window_fixture.h"
@@ -13,6 +15,8 @@ class WindowEventsTest : public MainWindowTest {
 protected:
     test::TFakeFileWatcher watcher;
     test::TFakeTimer followTimer;
+    test::TFakeTimer autoSaveTimer;
+    test::TFakeCloseRequests requests;
 
     ~WindowEventsTest() override
     {
@@ -20,12 +24,14 @@ protected:
         if (window)
             Close();
     }
-    void StartWithEvents(window::IMessageBox& boxes)
+    void StartWithEvents()
     {
-        window::TWindowSeams seams{clock,  regional, folder,   boxes,
+        window::TWindowSeams seams{clock,  regional, folder,   messages,
                                    dialog, opener,   "Korvid", histoLimit};
         seams.LogWatcher = &watcher;
         seams.FollowTimer = &followTimer;
+        seams.AutoSaveTimer = &autoSaveTimer;
+        seams.CloseRequests = &requests;
         window = std::make_unique<window::TfrmMain>(seams);
         window->FormCreate();
     }
@@ -44,7 +50,7 @@ TEST_F(WindowEventsTest, AGrowingLogIsFollowedKeepingTheSelectionAndTheZoom)
     folding.Shutdown.clear();
     const std::string before = Log({A, folding});
     LastLog({A, folding});
-    StartWithEvents(messages);
+    StartWithEvents();
     EXPECT_EQ(watcher.Paths, (std::vector{dir / "FAHlog.txt", dir.Path()}));
     Select("p30_c");
     window::TChartWidget& chart = Chart();
@@ -80,6 +86,56 @@ TEST_F(WindowEventsTest, AGrowingLogIsFollowedKeepingTheSelectionAndTheZoom)
     ASSERT_TRUE(followTimer.Fire());
     EXPECT_EQ(GroupTexts(LogTree()), (std::vector<std::string>{"p10_a", "p30_c", "p40_d"}));
     EXPECT_EQ(Pages().tabText(0).toStdString(), "FAHlog-Prev.txt + FAHlog.txt");
+}
+
+TEST_F(WindowEventsTest, AddedUnitsAreSavedAfterAutoSaveMinutesUnlessTurnedOff)
+{
+    struct TRow {
+        const char* name;
+        std::string lines;
+        std::optional<int> wait;
+    };
+    const TRow rows[] = {
+        {"ten minutes when not set", "", 600'000},
+        {"as set", "AutoSaveMinutes=3\n", 180'000},
+        {"beyond what a timer waits", "AutoSaveMinutes=99999999\n",
+         window::MaxAutoSaveMinutes * 60'000},
+        {"0 turns it off", "AutoSaveMinutes=0\n", std::nullopt},
+        {"nothing saved unasked without AutoSaveHisto", "AutoSaveHisto=0\n", std::nullopt},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::filesystem::remove(dir / "Korvid.dat");
+        Settings(LogFile({A, B, C}) + row.lines);
+        StartWithEvents();
+        ASSERT_EQ(window->WUsHisto().Count(), 2);
+        EXPECT_EQ(autoSaveTimer.Waiting, row.wait);
+        EXPECT_FALSE(dir.Exists("Korvid.dat"));
+        if (autoSaveTimer.Fire()) {
+            EXPECT_EQ(history::ReadCompressedText(dir / "Korvid.dat").Text,
+                      window->WUsHisto().AllText());
+            EXPECT_FALSE(autoSaveTimer.IsActive()) << "nothing waits for a save";
+        }
+        Close();
+    }
+    EXPECT_TRUE(messages.Errors.empty());
+}
+
+// A second request, say a signal, while the failed save's question waits.
+TEST_F(WindowEventsTest, ACloseRequestWhileTheFailedSaveIsAskedAboutLeavesTheChoiceToTheUser)
+{
+    History({A});
+    Settings(LogFile({A, B}) + "AutoBackupHisto=1\n");
+    std::filesystem::create_directories(dir / "Korvid.dat.bak" / "in the way");
+    StartWithEvents();
+    std::optional<bool> againClosed;
+    messages.WhileAsking = [&] { againClosed = requests.Close(); };
+    messages.Answers = {true};
+    EXPECT_FALSE(requests.Close());
+    EXPECT_EQ(againClosed, false);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(autoSaveTimer.IsActive()) << "the added units still wait for a save";
+    messages.WhileAsking = nullptr;
 }
 
 } // namespace korvid
