@@ -81,8 +81,8 @@ TQtCloseRequests::TQtCloseRequests()
     }
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, &m_context,
                      [this](QSessionManager& manager) {
-                         // Closing is the session's end too: a window kept open cancels it.
-                         if (m_close && !m_closing && !m_close())
+                         // A window kept open, or asking, holds the session's end back.
+                         if (m_close && !Close())
                              manager.cancel();
                      });
 }
@@ -105,23 +105,30 @@ void TQtCloseRequests::Listen(std::function<bool()> close)
     if (m_pair[0] >= 0 && !m_notifier) {
         m_notifier = std::make_unique<QSocketNotifier>(m_pair[0], QSocketNotifier::Read);
         QObject::connect(m_notifier.get(), &QSocketNotifier::activated, &m_context,
-                         [this] { Request(); });
+                         [this] { Drain(); });
     }
 }
 
-void TQtCloseRequests::Request()
+void TQtCloseRequests::Drain()
 {
     // Every byte waiting is one request: a second signal asks for the close already under way.
     char bytes[64];
     while (::read(m_pair[0], bytes, sizeof bytes) > 0) {
     }
+    Close();
+}
+
+bool TQtCloseRequests::Close()
+{
     if (m_closing)
-        return;
+        return false;
     m_closing = true;
+    const bool closed = m_close();
     // Closed, the window takes what it still shows along: a notice at start, a dialog.
-    if (m_close())
+    if (closed)
         QApplication::closeAllWindows();
     m_closing = false;
+    return closed;
 }
 
 } // namespace korvid::window

@@ -49,7 +49,9 @@ public:
     void Listen(std::function<bool()> close) override;
 
 private:
-    void Request();
+    void Drain();
+    // False when the window stays open, or a close is already under way.
+    bool Close();
 
     // A signal handler may only write to a descriptor: the event loop reads the other end.
     std::array<int, 2> m_pair{-1, -1};
