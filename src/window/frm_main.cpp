@@ -14,6 +14,7 @@
 
 #include "window/failure_text.h"
 #include "window/frm_main_parts.h"
+#include "window/qt_event_sources.h"
 #include "window/qt_platform.h"
 #include "window/text_format.h"
 #include "window/wu_images.h"
@@ -24,6 +25,18 @@ namespace {
 using workunits::TWU;
 using workunits::TWUs;
 
+// The client writes a line at a time: one read once the writes pause.
+constexpr int FollowDelayMs = 1000;
+constexpr int MsPerMinute = 60'000;
+
+template <class TQt, class T> T& GivenOrOwn(T* given, std::unique_ptr<T>& own)
+{
+    if (given != nullptr)
+        return *given;
+    own = std::make_unique<TQt>();
+    return *own;
+}
+
 } // namespace
 
 TfrmMain::TfrmMain(const TWindowSeams& seams)
@@ -33,7 +46,11 @@ TfrmMain::TfrmMain(const TWindowSeams& seams)
       m_fileDialog(seams.FileDialog), m_folderOpener(seams.FolderOpener),
       m_baseName(seams.ExecutableBaseName), m_translation(seams.ExecutableBaseName),
       m_exports(seams.ProgramFolder, m_translation, m_regional), m_wusLog(std::make_unique<TWUs>()),
-      m_wusHisto(std::make_unique<TWUs>()), m_store(m_programFolder),
+      m_wusHisto(std::make_unique<TWUs>()),
+      m_logWatcher(GivenOrOwn<TQtFileWatcher>(seams.LogWatcher, m_ownLogWatcher)),
+      m_followTimer(GivenOrOwn<TQtTimer>(seams.FollowTimer, m_ownFollowTimer)),
+      m_autoSaveTimer(GivenOrOwn<TQtTimer>(seams.AutoSaveTimer, m_ownAutoSaveTimer)),
+      m_closeRequests(seams.CloseRequests), m_store(m_programFolder),
       m_maxHistoBytes(seams.MaxHistoBytes), m_ilWUs(WUImages())
 {
     setObjectName(FormName);
@@ -43,6 +60,9 @@ TfrmMain::TfrmMain(const TWindowSeams& seams)
     m_translation.SetDefaults(ToUtf8(m_memLang->toPlainText()));
     ApplyDesignTexts();
     setAcceptDrops(true);
+    m_logWatcher.OnChange([this] { m_followTimer.Start(FollowDelayMs); });
+    m_followTimer.OnTimeout([this] { FollowLog(); });
+    m_autoSaveTimer.OnTimeout([this] { AutoSaveHisto(); });
     // The window sees key presses before its controls do.
     qApp->installEventFilter(this);
 }
@@ -59,6 +79,15 @@ std::filesystem::path TfrmMain::SettingsPath() const
 
 void TfrmMain::FormCreate()
 {
+    // Once the history is read, a close cannot save an empty one over it. Qt answers a close
+    // asked for during a close as done: the state says whether it was.
+    auto listen = [this] {
+        if (m_closeRequests != nullptr)
+            m_closeRequests->Listen([this] {
+                close();
+                return m_closing == TClosing::Closed;
+            });
+    };
     try {
         LoadSettings();
         BuildLanguageMenu();
@@ -68,9 +97,11 @@ void TfrmMain::FormCreate()
         // A history of years takes seconds to read: the window is there first.
         ShowAndDraw();
         LoadHisto();
+        listen();
         SetActivePage(TPage::Log);
         PagesChange(false);
     } catch (...) {
+        listen();
         ShowAndDraw();
         ShowFailure(FromUtf8(Message("msgStartUp")));
         return;
@@ -90,24 +121,50 @@ void TfrmMain::ShowAndDraw()
 
 bool TfrmMain::FormDestroy()
 {
-    if (m_destroyed)
+    switch (m_closing) {
+    case TClosing::Closed:
         return true;
-    m_destroyed = true;
+    // Asked again while the failed save's question waits: the answer decides.
+    case TClosing::Underway:
+        return false;
+    case TClosing::Open:
+        break;
+    }
+    m_closing = TClosing::Underway;
+    m_autoSaveTimer.Stop();
     SaveSettings();
-    if (!m_settings.AutoSaveHisto)
-        return true;
-    try {
-        SaveHisto(TSave::AtShutdown);
-    } catch (const std::exception& e) {
-        // Closing now loses every unit added since the last save: the user may delete some, or
-        // export them, first.
-        const std::string file = ToUtf8(FromPath(m_store.HistoPath()));
-        if (m_messages.Ask(FileMessage("msgHistoNotSaved", {file, std::string(e.what())}, file))) {
-            m_destroyed = false;
-            return false;
+    if (m_settings.AutoSaveHisto) {
+        try {
+            SaveHisto(TSave::AtShutdown);
+        } catch (const std::exception& e) {
+            // Closing now loses every unit added since the last save: the user may delete some,
+            // or export them, first.
+            const std::string file = ToUtf8(FromPath(m_store.HistoPath()));
+            if (m_messages.Ask(
+                    FileMessage("msgHistoNotSaved", {file, std::string(e.what())}, file))) {
+                m_closing = TClosing::Open;
+                HistoUnsaved();
+                return false;
+            }
         }
     }
+    m_closing = TClosing::Closed;
     return true;
+}
+
+void TfrmMain::HistoUnsaved()
+{
+    if (m_settings.AutoSaveHisto && m_settings.AutoSaveMinutes > 0 && m_closing == TClosing::Open &&
+        !m_autoSaveTimer.IsActive())
+        m_autoSaveTimer.Start(m_settings.AutoSaveMinutes * MsPerMinute);
+}
+
+void TfrmMain::AutoSaveHisto()
+{
+    // Saved as a close would save; a failure is told, and the close tries again.
+    const auto* button = findChild<QToolButton*>(QStringLiteral("sbSaveHisto"));
+    Run(button == nullptr ? QString() : button->toolTip(),
+        [this] { SaveHisto(TSave::AtShutdown); });
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event)

@@ -39,8 +39,6 @@ class QTabWidget;
 class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
-class QFileSystemWatcher;
-class QTimer;
 
 namespace korvid::window {
 
@@ -56,6 +54,12 @@ struct TWindowSeams {
     std::string ExecutableBaseName;
     // The longest history text the window lets the history grow to: what a file can hold.
     std::size_t MaxHistoBytes = history::MaxHistoBytes;
+    // None: the window's own, on Qt. Tests hand in fakes they fire.
+    IFileWatcher* LogWatcher = nullptr;
+    ITimer* FollowTimer = nullptr;
+    ITimer* AutoSaveTimer = nullptr;
+    // None: nobody outside asks the window to close.
+    ICloseRequests* CloseRequests = nullptr;
 };
 
 enum class TPage { Log, Histo };
@@ -87,7 +91,8 @@ public:
     // Settings, history, the window shown and drawn, then the last log, or the dialog for one.
     void FormCreate();
     // Settings written, history saved when "AutoSaveHisto" says so. Runs once; closing the
-    // window runs it. False when that save failed and the user chose to keep the window open.
+    // window runs it. False when that save failed and the user chose to keep the window open,
+    // and while that choice is being asked for.
     bool FormDestroy();
 
     [[nodiscard]] const workunits::TWUs& WUsLog() const { return *m_wusLog; }
@@ -113,6 +118,7 @@ protected:
 
 private:
     enum class TSave { Asked, AtShutdown };
+    enum class TClosing { Open, Underway, Closed };
     class TChartFollower;
     // One page's widgets, and the unit selected in its tree.
     struct TPageView {
@@ -161,6 +167,9 @@ private:
     void AddCurrentWUToHisto();
     void DelCurrentWUFromHisto();
     void HistoChanged();
+    // Added or deleted units wait for a save: the periodic one starts counting, if not yet.
+    void HistoUnsaved();
+    void AutoSaveHisto();
     // The page's selection is forgotten (its tree is about to be refilled), and the unit on
     // display with it; the chart lets go of its unit when it is one of the page's leaving.
     void LetGo(TPage page, const TLeaving& leaving = nullptr);
@@ -244,14 +253,19 @@ private:
     const workunits::TWU* m_currentWU = nullptr;
     std::optional<TPopupNode> m_popupNode;
     std::filesystem::path m_lastFahLog;
-    QFileSystemWatcher* m_logWatcher = nullptr;
-    QTimer* m_followTimer = nullptr;
+    std::unique_ptr<IFileWatcher> m_ownLogWatcher;
+    std::unique_ptr<ITimer> m_ownFollowTimer;
+    std::unique_ptr<ITimer> m_ownAutoSaveTimer;
+    IFileWatcher& m_logWatcher;
+    ITimer& m_followTimer;
+    ITimer& m_autoSaveTimer;
+    ICloseRequests* m_closeRequests;
     // Size and time of the log as last read; a change elsewhere in its folder is no change.
     std::optional<std::pair<std::uintmax_t, std::filesystem::file_time_type>> m_logStamp;
     history::THistoStore m_store;
     // Korvid.dat was there but not read whole: it is written again only when the user says so.
     bool m_histoFileGuarded = false;
-    bool m_destroyed = false;
+    TClosing m_closing = TClosing::Open;
     std::size_t m_maxHistoBytes;
     std::vector<QIcon> m_ilWUs;
 

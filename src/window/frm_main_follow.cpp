@@ -4,10 +4,8 @@
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileSystemWatcher>
 #include <QToolButton>
 #include <QMimeData>
-#include <QTimer>
 #include <QUrl>
 
 #include "window/frm_main_parts.h"
@@ -15,9 +13,6 @@
 
 namespace korvid::window {
 namespace {
-
-// The client writes a line at a time: one read once the writes pause.
-constexpr int FollowDelayMs = 1000;
 
 std::optional<std::pair<std::uintmax_t, std::filesystem::file_time_type>>
 Stamp(const std::filesystem::path& path)
@@ -68,24 +63,11 @@ void TfrmMain::dropEvent(QDropEvent* event)
 
 void TfrmMain::WatchLog()
 {
-    if (m_logWatcher == nullptr) {
-        m_logWatcher = new QFileSystemWatcher(this);
-        m_followTimer = new QTimer(this);
-        m_followTimer->setSingleShot(true);
-        m_followTimer->setInterval(FollowDelayMs);
-        connect(m_followTimer, &QTimer::timeout, this, [this] { FollowLog(); });
-        auto later = [this] { m_followTimer->start(); };
-        connect(m_logWatcher, &QFileSystemWatcher::fileChanged, this, later);
-        connect(m_logWatcher, &QFileSystemWatcher::directoryChanged, this, later);
-    }
-    if (const QStringList watched = m_logWatcher->files() + m_logWatcher->directories();
-        !watched.isEmpty())
-        m_logWatcher->removePaths(watched);
     m_logStamp = Stamp(m_lastFahLog);
     if (!m_settings.FollowLog || m_lastFahLog.empty())
-        return;
-    m_logWatcher->addPath(FromPath(m_lastFahLog));
-    m_logWatcher->addPath(FromPath(m_lastFahLog.parent_path()));
+        m_logWatcher.Watch({});
+    else
+        m_logWatcher.Watch({m_lastFahLog, m_lastFahLog.parent_path()});
 }
 
 void TfrmMain::FollowLog()

@@ -165,10 +165,12 @@ void TfrmMain::SaveHisto(TSave when)
     m_store.SetAutoBackup(m_settings.AutoBackupHisto);
     m_store.SaveHisto(m_wusHisto->AllText());
     m_histoFileGuarded = false;
+    m_autoSaveTimer.Stop();
 }
 
 void TfrmMain::HistoChanged()
 {
+    HistoUnsaved();
     FillTree(TPage::Histo);
     PagesChange(false);
 }

@@ -3,9 +3,11 @@
 #include <cstdio>
 #include <exception>
 #include <filesystem>
+#include <memory>
 #include <system_error>
 #include <optional>
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QBuffer>
 #include <QPixmap>
@@ -13,6 +15,7 @@
 #include "util/error.h"
 #include "util/file_io.h"
 #include "window/frm_main.h"
+#include "window/qt_event_sources.h"
 #include "window/qt_platform.h"
 
 namespace korvid::window {
@@ -71,6 +74,19 @@ void WriteScreenshot(QWidget& window, const QString& file)
         ToPath(file), std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
+// Once, for whoever started the program, the first time it waits for the user or for events:
+// its start is done up to the notice it may show, and a signal now closes it as the user would.
+void SayReadyAtFirstWait()
+{
+    auto said = std::make_shared<QMetaObject::Connection>();
+    *said = QObject::connect(QAbstractEventDispatcher::instance(),
+                             &QAbstractEventDispatcher::aboutToBlock, [said] {
+                                 std::printf("Korvid ready\n");
+                                 std::fflush(stdout);
+                                 QObject::disconnect(*said);
+                             });
+}
+
 } // namespace
 
 int RunKorvid(int& argc, char** argv)
@@ -101,13 +117,22 @@ int RunKorvid(int& argc, char** argv)
     TUnattendedFileDialog unattendedDialog;
     IMessageBox& boxes = screenshot ? static_cast<IMessageBox&>(unattendedMessages) : messages;
     IFileDialog& chooser = screenshot ? static_cast<IFileDialog&>(unattendedDialog) : dialog;
-    TfrmMain window(
-        {clock, regional, folder, boxes, chooser, folderOpener, folder.Locations().BaseName});
+    TQtCloseRequests closeRequests;
+    TWindowSeams seams{
+        clock, regional, folder, boxes, chooser, folderOpener, folder.Locations().BaseName};
+    seams.CloseRequests = &closeRequests;
+    TfrmMain window(seams);
     messages.SetParent(&window);
     dialog.SetParent(&window);
-    window.FormCreate();
     if (!screenshot)
+        SayReadyAtFirstWait();
+    window.FormCreate();
+    if (!screenshot) {
+        // A request to close may have come while it started.
+        if (window.isHidden())
+            return 0;
         return QApplication::exec();
+    }
 
     QCoreApplication::processEvents();
     int status = 0;

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace korvid::window {
 
@@ -34,6 +36,33 @@ struct IFileDialog {
     // separated by "|": "Logs (Fahlog*.txt)|Fahlog*.txt|All (*.*)|*.*".
     [[nodiscard]] virtual std::optional<std::filesystem::path>
     ChooseLog(const std::string& filter) = 0;
+};
+
+// A single-shot timer on the event loop.
+struct ITimer {
+    virtual ~ITimer() = default;
+    virtual void OnTimeout(std::function<void()> handler) = 0;
+    // Starting again while active starts the wait over.
+    virtual void Start(int milliseconds) = 0;
+    virtual void Stop() = 0;
+    [[nodiscard]] virtual bool IsActive() const = 0;
+};
+
+// Tells when a watched file or folder changes on disk.
+struct IFileWatcher {
+    virtual ~IFileWatcher() = default;
+    virtual void OnChange(std::function<void()> handler) = 0;
+    // These paths instead of those watched before; none stops watching.
+    virtual void Watch(const std::vector<std::filesystem::path>& paths) = 0;
+};
+
+// Asks from outside to close the window as the user would: a termination signal, the end of the
+// desktop session.
+struct ICloseRequests {
+    virtual ~ICloseRequests() = default;
+    // From now on each request calls close on the event loop; close answers whether the window
+    // closed. Requests made before wait for this call.
+    virtual void Listen(std::function<bool()> close) = 0;
 };
 
 } // namespace korvid::window

@@ -14,20 +14,27 @@ constexpr int MaxCoordinate = 1 << 20;
 
 using TNumber = std::variant<int TWindowSettings::*, std::optional<int> TWindowSettings::*>;
 
+// The window's place and size are kept only while it has them of its own.
+enum class TNumberKind { Geometry, Setting };
+
 struct TNumberKey {
     std::string_view Name;
     TNumber Member;
     int Min;
+    int Max;
+    TNumberKind Kind;
 };
 
 // In the order a new file lists them.
-const TNumberKey GeometryKeys[] = {
-    {"FormWidth", &TWindowSettings::FormWidth, 1},
-    {"FormHeight", &TWindowSettings::FormHeight, 1},
-    {"FormLeft", &TWindowSettings::FormLeft, -MaxCoordinate},
-    {"FormTop", &TWindowSettings::FormTop, -MaxCoordinate},
-    {"TreeViewsHeight", &TWindowSettings::TreeViewsHeight, 0},
-    {"InfoWidth", &TWindowSettings::InfoWidth, 0},
+const TNumberKey NumberKeys[] = {
+    {"FormWidth", &TWindowSettings::FormWidth, 1, MaxCoordinate, TNumberKind::Geometry},
+    {"FormHeight", &TWindowSettings::FormHeight, 1, MaxCoordinate, TNumberKind::Geometry},
+    {"FormLeft", &TWindowSettings::FormLeft, -MaxCoordinate, MaxCoordinate, TNumberKind::Geometry},
+    {"FormTop", &TWindowSettings::FormTop, -MaxCoordinate, MaxCoordinate, TNumberKind::Geometry},
+    {"TreeViewsHeight", &TWindowSettings::TreeViewsHeight, 0, MaxCoordinate, TNumberKind::Geometry},
+    {"InfoWidth", &TWindowSettings::InfoWidth, 0, MaxCoordinate, TNumberKind::Geometry},
+    {"AutoSaveMinutes", &TWindowSettings::AutoSaveMinutes, 0, MaxAutoSaveMinutes,
+     TNumberKind::Setting},
 };
 
 // A flag reads as set when its number is On, and is written as On or Off.
@@ -62,9 +69,9 @@ TWindowSettings ReadWindowSettings(const util::TIniFile& ini, TScreenRoom room)
 {
     const std::string_view section = settings_key::Section;
     TWindowSettings settings;
-    for (const TNumberKey& key : GeometryKeys) {
+    for (const TNumberKey& key : NumberKeys) {
         const std::optional<int> read = ReadNumber(ini, key.Name);
-        auto fit = [&](int value) { return std::clamp(value, key.Min, MaxCoordinate); };
+        auto fit = [&](int value) { return std::clamp(value, key.Min, key.Max); };
         if (const auto* member = std::get_if<int TWindowSettings::*>(&key.Member))
             settings.*(*member) = fit(read.value_or(settings.*(*member)));
         else if (read)
@@ -84,14 +91,14 @@ TWindowSettings ReadWindowSettings(const util::TIniFile& ini, TScreenRoom room)
 void WriteWindowSettings(const TWindowSettings& settings, TGeometry geometry, util::TIniFile& ini)
 {
     const std::string_view section = settings_key::Section;
-    if (geometry == TGeometry::Write) {
-        for (const TNumberKey& key : GeometryKeys) {
-            if (const auto* member = std::get_if<int TWindowSettings::*>(&key.Member))
-                ini.WriteInteger(section, key.Name, settings.*(*member));
-            else if (const auto& value =
-                         settings.*std::get<std::optional<int> TWindowSettings::*>(key.Member))
-                ini.WriteInteger(section, key.Name, *value);
-        }
+    for (const TNumberKey& key : NumberKeys) {
+        if (key.Kind == TNumberKind::Geometry && geometry == TGeometry::Keep)
+            continue;
+        if (const auto* member = std::get_if<int TWindowSettings::*>(&key.Member))
+            ini.WriteInteger(section, key.Name, settings.*(*member));
+        else if (const auto& value =
+                     settings.*std::get<std::optional<int> TWindowSettings::*>(key.Member))
+            ini.WriteInteger(section, key.Name, *value);
     }
     // A path with a line break cannot be stored; the next start then asks for a log.
     if (!ini.WriteString(section, settings_key::LastFahLog, settings.LastFahLog))

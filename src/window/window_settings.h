@@ -13,6 +13,8 @@ namespace korvid::window {
 // The window as designed, before any setting moves it.
 inline constexpr int DesignWidth = 640;
 inline constexpr int DesignHeight = 498;
+// What a Qt timer can wait, in whole minutes: its milliseconds are an int.
+inline constexpr int MaxAutoSaveMinutes = 35'791;
 
 // The settings file's section and the keys more than the settings value knows.
 namespace settings_key {
@@ -47,6 +49,8 @@ struct TWindowSettings {
     std::string Lang = "FRANCAIS";
     // Reads the open log again as the client writes it.
     bool FollowLog = true;
+    // While added units wait for a save, the history is saved this often; 0 never.
+    int AutoSaveMinutes = 10;
 
     bool operator==(const TWindowSettings&) const = default;
 };

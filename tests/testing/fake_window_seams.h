@@ -2,6 +2,7 @@
 
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,11 +23,14 @@ struct TFakeMessageBox final : window::IMessageBox {
     std::vector<std::string> Errors;
     std::deque<bool> Answers;
     bool DefaultAnswer = false;
+    std::function<void()> WhileAsking; // what happens while a question waits
 
     void Inform(const std::string& text) override { Notices.push_back(text); }
     [[nodiscard]] bool Ask(const std::string& text) override
     {
         Questions.push_back(text);
+        if (WhileAsking)
+            WhileAsking();
         if (Answers.empty())
             return DefaultAnswer;
         const bool answer = Answers.front();

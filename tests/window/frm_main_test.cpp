@@ -1,12 +1,9 @@
-#include <fstream>
 #include <functional>
 
-#include <QElapsedTimer>
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
 #include <QTableWidget>
-#include <QThread>
 #include <QUrl>
 
 #include "main_window_fixture.h"
@@ -375,67 +372,6 @@ TEST_F(MainWindowTest, AUnitStillFoldingTellsItsEndInTheTooltipAndThePanel)
 
     Select("p30_c");
     EXPECT_NE(Memo().find(running.toStdString()), std::string::npos) << Memo();
-}
-
-namespace {
-
-// Events are handled until the condition holds; false when it never does.
-template <class F> bool WaitFor(F done)
-{
-    QElapsedTimer waited;
-    waited.start();
-    while (!done() && waited.elapsed() < 30000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-        QThread::msleep(10);
-    }
-    return done();
-}
-
-void Append(const std::filesystem::path& file, const std::string& bytes)
-{
-    std::ofstream(file, std::ios::binary | std::ios::app) << bytes;
-}
-
-} // namespace
-
-TEST_F(MainWindowTest, AGrowingLogIsFollowedKeepingTheSelectionAndTheZoom)
-{
-    TUnitPlan folding = C;
-    folding.Shutdown.clear();
-    const std::string before = Log({A, folding});
-    LastLog({A, folding});
-    Start();
-    Select("p30_c");
-    window::TChartWidget& chart = Chart();
-    const chart::TGraph& g = *chart.Chart().Graph(1);
-    const QPoint from(g.PlotLeft + g.PlotWidth / 4, g.PlotTop() + 1);
-    const QPoint to(g.PlotRight() - 1, g.PlotBottom - 1);
-    test::Drag(chart, from, to, Qt::ControlModifier);
-    const chart::TZoomWindow zoom = chart.Chart().Zoom(1);
-    ASSERT_NE(zoom, chart::TZoomWindow{});
-
-    folding.LastStep = 55;
-    const std::string grown = Log({A, folding});
-    ASSERT_EQ(grown.substr(0, before.size()), before);
-    Append(dir / "FAHlog.txt", grown.substr(before.size()));
-    ASSERT_TRUE(WaitFor([&] { return window->WUsLog().Items(1)->Steps.Back().Frame == 55; }));
-    const workunits::TWU* followed = window->WUsLog().Items(1);
-    EXPECT_EQ(window->SelLogWU(), followed);
-    EXPECT_EQ(window->CurrentWU(), followed);
-    EXPECT_EQ(chart.CurrentWU(), followed);
-    EXPECT_EQ(chart.Chart().Zoom(1), zoom);
-    EXPECT_EQ(Selected(LogTree()), Node("p30_c"));
-    EXPECT_NE(Memo().find("pliées: 55"), std::string::npos);
-    EXPECT_EQ(messages.Count(), 0u) << "following announces nothing";
-
-    // The unit ends, the client rotates its log: the old file's units stay, the new one's come.
-    folding.Shutdown = "FINISHED_UNIT";
-    dir.Write("FAHlog.txt", Log({A, folding}));
-    std::filesystem::rename(dir / "FAHlog.txt", dir / "FAHlog-Prev.txt");
-    dir.Write("FAHlog.txt", Log({D}));
-    ASSERT_TRUE(WaitFor([&] { return window->WUsLog().Count() == 3; }));
-    EXPECT_EQ(GroupTexts(LogTree()), (std::vector<std::string>{"p10_a", "p30_c", "p40_d"}));
-    EXPECT_EQ(Pages().tabText(0).toStdString(), "FAHlog-Prev.txt + FAHlog.txt");
 }
 
 TEST_F(MainWindowTest, ProjectTableComparesHistoryAndLogAndExportsItsCsv)

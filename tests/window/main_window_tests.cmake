@@ -6,15 +6,17 @@ add_executable(korvid_main_window_tests
     ${CMAKE_CURRENT_LIST_DIR}/frm_main_wiring_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/qt_platform_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/text_format_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/window_events_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/window_settings_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/wu_tree_test.cpp
 )
 target_link_libraries(korvid_main_window_tests PRIVATE
     korvid_window korvid_testing korvid_loggen GTest::gtest)
 gtest_discover_tests(korvid_main_window_tests PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)
-# The start-up test runs the program itself.
+# These tests run the program itself.
 if(TARGET Korvid)
-    target_sources(korvid_main_window_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/screenshot_test.cpp)
+    target_sources(korvid_main_window_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/screenshot_test.cpp
+                                                    ${CMAKE_CURRENT_LIST_DIR}/program_signal_test.cpp)
     target_compile_definitions(korvid_main_window_tests PRIVATE
         KORVID_PROGRAM="$<TARGET_FILE:Korvid>")
     add_dependencies(korvid_main_window_tests Korvid)
