@@ -70,9 +70,19 @@ TIdentity IdentityOf(std::string_view text)
         return {text, {}};
     // From the LF after the CR at p up to and including the CR of the next line break: the line
     // before keeps its CR LF, the log-path line and one line break are gone.
-    const auto next = text.find("\r\n", p + Marker.size());
+    auto next = text.find("\r\n", p + Marker.size());
     if (next == std::string_view::npos)
         return {text.substr(0, p + 1), {}};
+    // The client reader places the config's user and team lines after its path line; units
+    // stored before it did are the same units.
+    for (int placed = 0; placed < 2; ++placed) {
+        const auto end = text.find("\r\n", next + 2);
+        const auto line = text.substr(next + 2, end == std::string_view::npos ? 0 : end - next - 2);
+        if (!line.ends_with("'/>") || (line.find("<user v='") == std::string_view::npos &&
+                                       line.find("<team v='") == std::string_view::npos))
+            break;
+        next = end;
+    }
     return {text.substr(0, p + 1), text.substr(next + 1)};
 }
 

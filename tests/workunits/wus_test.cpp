@@ -68,6 +68,11 @@ TEST_F(CollectionTest, IdentityCutsOnlyTheFirstLogPathLineAfterALineBreak)
     EXPECT_EQ(atStart.Head, "- FahLog Path: x\r\nb\r\n");
     const auto twice = IdentityOf("a\r\n- FahLog Path: x\r\n- FahLog Path: y\r\n");
     EXPECT_EQ(std::string(twice.Head) + std::string(twice.Tail), "a\r\n- FahLog Path: y\r\n");
+    // The donor lines the client reader places after its path line are not the unit's own.
+    const auto donor = IdentityOf("a\r\n- FahLog Path: x\r\n01:00:00:  <user v='d'/>\r\n"
+                                  "01:00:00:  <team v='7'/>\r\n01:00:00:  <user v='e'/>\r\nb\r\n");
+    EXPECT_EQ(std::string(donor.Head) + std::string(donor.Tail),
+              "a\r\n01:00:00:  <user v='e'/>\r\nb\r\n");
     // Equal texts cut in different places are still equal, with equal hashes.
     const workunits::TIdentity split{"ab", "cd"};
     const workunits::TIdentity whole{"abcd", ""};
