@@ -1,0 +1,94 @@
+#include "history/framed_text.h"
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace korvid {
+namespace {
+
+using history::TFrame;
+using history::TStoredUnit;
+using history::TUnitKind;
+
+constexpr TUnitKind Classic = TUnitKind::Classic;
+constexpr TUnitKind Client = TUnitKind::Client;
+
+TEST(FramedText, UnitsReadBackInOrderWithTheirKinds)
+{
+    const std::string zeroText("[10:00:00] Core required\0\r\n", 27);
+    const std::string markText =
+        "[10:00:01] Core required" + std::string(history::FrameMark) + "classic 3\r\n\r\n";
+    struct Row {
+        const char* name;
+        std::vector<TStoredUnit> units;
+        bool framed;
+    };
+    const std::vector<Row> rows = {
+        {"no units", {}, false},
+        {"v5/v6 units alone stay unframed", {{Classic, "a\r\n"}, {Classic, "b\r\n"}}, false},
+        {"a zero byte in a v5/v6 text", {{Classic, "a\r\n"}, {Classic, zeroText}}, true},
+        {"the mark inside a v5/v6 text", {{Classic, markText}, {Client, "c\r\n"}}, true},
+        {"kinds interleaved",
+         {{Client, "1\r\n"}, {Classic, "2\r\n"}, {Client, "3\r\n"}, {Classic, ""}, {Client, ""}},
+         true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_EQ(history::NeedsFrame(row.units), row.framed);
+        const std::string text = history::WriteFramedText(row.units, row.framed);
+        const auto read = history::ReadFramedText(text);
+        if (!row.framed) {
+            std::string joined;
+            for (const TStoredUnit& unit : row.units)
+                joined += unit.Text;
+            EXPECT_EQ(text, joined);
+            EXPECT_EQ(read.Outcome, TFrame::Plain);
+            EXPECT_FALSE(read.Cut);
+            continue;
+        }
+        ASSERT_EQ(read.Outcome, TFrame::Framed);
+        EXPECT_EQ(read.Units, row.units);
+    }
+}
+
+TEST(FramedText, IndexThatDoesNotMatchItsBytesIsDamaged)
+{
+    const std::string head = "ab" + std::string(history::FrameMark);
+    struct Row {
+        const char* name;
+        std::string text;
+        TFrame outcome;
+    };
+    const std::vector<Row> rows = {
+        {"as written", head + "classic 2\r\nclient 3\r\n\r\nxyz", TFrame::Framed},
+        {"unknown attributes skipped", head + "classic 2 ppd=1.5 x-y=%20\r\nclient 3\r\n\r\nxyz",
+         TFrame::Framed},
+        {"one client byte more", head + "classic 2\r\nclient 3\r\n\r\nxyzw", TFrame::Damaged},
+        {"one v5/v6 byte less", head + "classic 1\r\nclient 3\r\n\r\nxyz", TFrame::Damaged},
+        {"no empty line after the index", head + "classic 2\r\nclient 3\r\n", TFrame::Damaged},
+        {"unknown kind", head + "v9 2\r\nclient 3\r\n\r\nxyz", TFrame::Damaged},
+        {"leading zero", head + "classic 02\r\nclient 3\r\n\r\nxyz", TFrame::Damaged},
+        {"signed size", head + "classic +2\r\nclient 3\r\n\r\nxyz", TFrame::Damaged},
+        {"size past 64 bits", head + "classic 2\r\nclient 18446744073709551619\r\n\r\nxyz",
+         TFrame::Damaged},
+        {"attribute without a value sign", head + "classic 2 ppd\r\nclient 3\r\n\r\nxyz",
+         TFrame::Damaged},
+        {"zero byte without the mark", std::string("ab\0cd", 5), TFrame::Plain},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const auto read = history::ReadFramedText(row.text);
+        EXPECT_EQ(read.Outcome, row.outcome);
+        if (row.outcome == TFrame::Framed)
+            EXPECT_EQ(read.Units, (std::vector<TStoredUnit>{{Classic, "ab"}, {Client, "xyz"}}));
+        if (row.outcome == TFrame::Plain) {
+            EXPECT_EQ(read.Plain, "ab");
+            EXPECT_TRUE(read.Cut);
+        }
+    }
+}
+
+} // namespace
+} // namespace korvid
