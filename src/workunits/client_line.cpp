@@ -5,7 +5,6 @@
 #include <string>
 
 #include "util/date_time.h"
-#include "workunits/client_log.h"
 
 namespace korvid::workunits {
 namespace {

@@ -28,6 +28,15 @@ struct TClientLine {
     [[nodiscard]] bool HasPrcg() const { return Prcg[0] >= 0; }
 };
 
+enum class TLogDialect { Classic, Client };
+
+// From the first time-stamped line: "[HH:MM:SS]" is the v5/v6 client, "HH:MM:SS:" or a
+// "Log Started" banner the v7/v8 client. Classic when neither shows near the start.
+[[nodiscard]] TLogDialect DetectDialect(std::string_view content);
+
+// Whether a line is written by the v7/v8 client: a client time stamp or a dating banner.
+[[nodiscard]] bool IsClientLine(std::string_view line);
+
 inline bool IsDigit(char c)
 {
     return c >= '0' && c <= '9';

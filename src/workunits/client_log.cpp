@@ -8,7 +8,6 @@
 
 #include "util/date_time.h"
 #include "workunits/client_line.h"
-#include "workunits/client_unit.h"
 #include "workunits/passed_bytes.h"
 #include "workunits/text_arena.h"
 

@@ -3,24 +3,18 @@
 // Logs of the v7 and v8 clients (log.txt and logs/log-*.txt): lines "HH:MM:SS:WU02:FS01:..."
 // or "HH:MM:SS:I1:WU44:...", several units interleaved. docs/log-formats.md has the rules.
 
+#include <array>
 #include <functional>
 #include <memory>
-#include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
+#include "workunits/client_line.h"
+#include "workunits/step.h"
 #include "workunits/wu.h"
 
 namespace korvid::workunits {
-
-enum class TLogDialect { Classic, Client };
-
-// From the first time-stamped line: "[HH:MM:SS]" is the v5/v6 client, "HH:MM:SS:" or a
-// "Log Started" banner the v7/v8 client. Classic when neither shows near the start.
-[[nodiscard]] TLogDialect DetectDialect(std::string_view content);
-
-// Whether a line is written by the v7/v8 client: a client time stamp or a dating banner.
-[[nodiscard]] bool IsClientLine(std::string_view line);
 
 class TTextArena;
 class TPassedBytes;
@@ -35,28 +29,20 @@ using TTakeUnit = std::function<std::vector<TStep>(std::unique_ptr<TWU>)>;
 void ReadClientLog(std::string_view content, std::string_view logPath, TTextArena& arena,
                    const TTakeUnit& take, TPassedBytes* passed = nullptr);
 
-struct TTextRun {
-    std::string_view Text;
-    bool Client = false;
-};
+// What reading a client log and reading its stored texts share: how a unit is keyed, cut and
+// built from its lines.
+struct TSeen;
 
-// A stored text cut into runs of v5/v6 unit texts and of client unit texts, in order. A text
-// without client lines is one run.
-[[nodiscard]] std::vector<TTextRun> SplitStoredText(std::string_view content);
-
-// Takes a unit read from a stored text: the storage its steps had, or nothing when it was refused
-// as a copy of one already held.
-using TKeepUnit = std::function<std::optional<std::vector<TStep>>(std::unique_ptr<TWU>)>;
-
-// The units of stored client texts one after the other, as ReadClientLog wrote them. The client
-// runs are read as one text, so that what lies between them cuts no client text; each v5/v6 run
-// goes to readClassic where it lies among the client units. gone marks the kept lines (time-
-// stamped, banners, log-path lines of the client runs, counted in order) to leave out; the lines
-// of texts refused now are marked too, and then true is returned: the units a refused text lay
-// between may read otherwise without it, so the caller reads again without them.
-[[nodiscard]] bool ReadClientTexts(const std::vector<TTextRun>& runs, TTextArena& arena,
-                                   const TKeepUnit& keep,
-                                   const std::function<void(std::string_view)>& readClassic,
-                                   std::vector<bool>& gone);
+// The slot and unit a line names, as one key.
+[[nodiscard]] std::string KeyOf(const TClientLine& line);
+// A line a unit is cut by: one that names its unit and says something of it, or the core line
+// of early v7 that names no unit.
+[[nodiscard]] bool IsOwn(const TClientLine& line);
+[[nodiscard]] bool PrcgDiffers(const std::array<int, 4>& known, const TClientLine& line);
+// The unit is read from its text alone, whether it was just cut from a log or stored: both
+// give the same unit. seen, when given, holds what the last lines said, one for each.
+[[nodiscard]] std::unique_ptr<TWU> BuildUnit(const std::vector<std::string_view>& lines,
+                                             TTextArena& arena, std::vector<TStep>& spareSteps,
+                                             const std::vector<TSeen>* seen = nullptr);
 
 } // namespace korvid::workunits

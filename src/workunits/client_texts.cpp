@@ -1,3 +1,5 @@
+#include "workunits/client_texts.h"
+
 #include <algorithm>
 #include <optional>
 #include <string>
@@ -7,10 +9,8 @@
 
 #include "workunits/client_line.h"
 #include "workunits/client_log.h"
-#include "workunits/client_unit.h"
 #include "workunits/text_arena.h"
 
-// Stored texts of client units: cut again from a history's text and read into units.
 namespace korvid::workunits {
 namespace {
 

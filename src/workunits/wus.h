@@ -59,8 +59,6 @@ private:
     // owned: content's own string, whose pages may be given back as the reading passes them.
     TReadStats Read(std::string_view content, std::string_view logPath, const util::IClock& clock,
                     std::string* owned);
-    TReadStats ReadClassicLog(std::string_view content, std::string_view logPath,
-                              const util::IClock& clock, std::string* owned);
     // Keeps a unit whose text the arena has just sealed, unless an equal one is here (twin, when
     // given, then points to it); returns the storage its steps had, or nothing when it was
     // refused and its text given back.
