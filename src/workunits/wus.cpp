@@ -102,6 +102,19 @@ std::optional<std::vector<TStep>> TWUs::Adopt(std::unique_ptr<TWU> wu, const TWU
     return spare;
 }
 
+bool TWUs::AddCopy(const TWU& wu)
+{
+    const std::uint64_t hash = IdentityOf(wu.Text).Hash();
+    if (FindEqual(wu, hash) != nullptr)
+        return false;
+    auto copy = std::make_unique<TWU>(wu);
+    m_arena->Append(wu.Text);
+    copy->Text = m_arena->Seal();
+    KeepSteps(*copy); // copies the steps out of wu's bytes while they are still alive
+    Insert(std::move(copy), hash);
+    return true;
+}
+
 const TWU* TWUs::FindEqual(const TWU& wu, std::uint64_t hash) const
 {
     const TIdentity identity = IdentityOf(wu.Text);

@@ -38,6 +38,10 @@ public:
     TReadStats ReadLogFreeing(std::string&& content, std::string_view logPath,
                               const util::IClock& clock);
 
+    // Takes a copy of a unit held elsewhere: its text into this collection's bytes, its steps and
+    // every field; nothing is read again. False when an equal unit is here.
+    bool AddCopy(const TWU& wu);
+
     // True when a unit equal to this one (same text less the log-path line) is here.
     [[nodiscard]] bool Contains(const TWU& wu) const;
     // The texts of all units in order: the stored form of the collection.
