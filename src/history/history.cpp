@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "history/framed_text.h"
+#include "history/importer.h"
 #include "util/error.h"
 #include "workunits/client_line.h"
 #include "workunits/client_log.h"
@@ -59,7 +60,7 @@ bool ReadStoredText(std::string_view text, TWUs& wus, const util::IClock& clock,
     case TFrame::Plain:
         if (cut != nullptr)
             *cut = framed.Cut ? framed.Plain.size() : std::string_view::npos;
-        wus.ReadLog(framed.Plain, {}, clock);
+        ImportStoredText(framed.Plain, wus, clock);
         return true;
     case TFrame::Framed:
         break;

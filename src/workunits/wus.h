@@ -28,8 +28,9 @@ public:
     TWUs& operator=(const TWUs&) = delete;
     ~TWUs();
 
-    // Reads a client log (or a stored history text, with an empty path) and appends the units
-    // that are new here, in the order they close. The clock gives the year of dated lines.
+    // Reads a client log (or, with an empty path, the v5/v6 units of a stored history text) and
+    // appends the units that are new here, in the order they close. The clock gives the year of
+    // dated lines.
     TReadStats ReadLog(std::string_view content, std::string_view logPath,
                        const util::IClock& clock);
 
