@@ -15,44 +15,6 @@ using history::TUnitKind;
 constexpr TUnitKind Classic = TUnitKind::Classic;
 constexpr TUnitKind Client = TUnitKind::Client;
 
-TEST(FramedText, UnitsReadBackInOrderWithTheirKinds)
-{
-    const std::string zeroText("[10:00:00] Core required\0\r\n", 27);
-    const std::string markText =
-        "[10:00:01] Core required" + std::string(history::FrameMark) + "classic 3\r\n\r\n";
-    struct Row {
-        const char* name;
-        std::vector<TStoredUnit> units;
-        bool framed;
-    };
-    const std::vector<Row> rows = {
-        {"no units", {}, false},
-        {"v5/v6 units alone stay unframed", {{Classic, "a\r\n"}, {Classic, "b\r\n"}}, false},
-        {"a zero byte in a v5/v6 text", {{Classic, "a\r\n"}, {Classic, zeroText}}, true},
-        {"the mark inside a v5/v6 text", {{Classic, markText}, {Client, "c\r\n"}}, true},
-        {"kinds interleaved",
-         {{Client, "1\r\n"}, {Classic, "2\r\n"}, {Client, "3\r\n"}, {Classic, ""}, {Client, ""}},
-         true},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        ASSERT_EQ(history::NeedsFrame(row.units), row.framed);
-        const std::string text = history::WriteFramedText(row.units, row.framed);
-        const auto read = history::ReadFramedText(text);
-        if (!row.framed) {
-            std::string joined;
-            for (const TStoredUnit& unit : row.units)
-                joined += unit.Text;
-            EXPECT_EQ(text, joined);
-            EXPECT_EQ(read.Outcome, TFrame::Plain);
-            EXPECT_FALSE(read.Cut);
-            continue;
-        }
-        ASSERT_EQ(read.Outcome, TFrame::Framed);
-        EXPECT_EQ(read.Units, row.units);
-    }
-}
-
 TEST(FramedText, IndexThatDoesNotMatchItsBytesIsDamaged)
 {
     const std::string head = "ab" + std::string(history::FrameMark);
