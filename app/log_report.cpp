@@ -1,5 +1,6 @@
 #include "log_report.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cstdint>
 #include <cstring>
@@ -8,6 +9,7 @@
 #include <optional>
 
 #include "history/compressed_text.h"
+#include "history/history.h"
 #include "summary_table.h"
 #include "util/date_time.h"
 #include "util/error.h"
@@ -237,6 +239,25 @@ constexpr const char* Usage =
 
 enum class TOutput { Json, Summary, Csv };
 
+// A history that loads only in part is still shown, with a word on stderr.
+void ReadHistoryFile(const std::string& file, workunits::TWUs& wus, const util::IClock& clock,
+                     std::ostream& err)
+{
+    const auto result = history::LoadHistoUnits(file, wus, clock);
+    switch (result.Outcome) {
+    case history::THistoLoad::Loaded:
+        if (!result.Message.empty())
+            err << "korvid-inspect: " << result.Message << "\n";
+        return;
+    case history::THistoLoad::Missing:
+        throw util::TError(util::CannotRead(util::FileCause(file, ENOENT)));
+    case history::THistoLoad::Damaged:
+    case history::THistoLoad::TooLarge:
+        break;
+    }
+    throw util::TError(result.Message);
+}
+
 } // namespace
 
 void WriteJson(const workunits::TWUs& wus, std::ostream& out)
@@ -311,12 +332,12 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     try {
         for (const std::string& file : files) {
             if (history)
-                wus.ReadLog(history::LoadCompressedText(file), {}, *now);
+                ReadHistoryFile(file, wus, *now, err);
             else
                 wus.ReadLogFreeing(workunits::ReadFahLogText(file), file, *now);
         }
         if (!saveTo.empty()) {
-            history::SaveCompressedText(wus.AllText(), saveTo);
+            history::SaveCompressedText(history::StoredTextOf(wus), saveTo);
             return 0;
         }
     } catch (const std::exception& error) {

@@ -18,6 +18,7 @@
 
 #include "bench_util.h"
 #include "history/compressed_text.h"
+#include "history/history.h"
 #include "log_generator.h"
 #include "util/date_time.h"
 #include "window/frm_main.h"
@@ -187,7 +188,7 @@ int main(int argc, char** argv)
     std::ptrdiff_t histoUnits = 0;
     const double reference = bench::MedianSeconds(runs, [&] {
         workunits::TWUs histo;
-        histo.ReadLog(history::ReadCompressedText(folder / "Korvid.dat").Text, {}, clock);
+        (void)history::LoadHistoUnits(folder / "Korvid.dat", histo, clock);
         workunits::TWUs log;
         log.ReadLog(workunits::ReadFahLogText(logPath), logPath.string(), clock);
         histoUnits = histo.Count();

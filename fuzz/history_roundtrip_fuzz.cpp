@@ -1,19 +1,15 @@
-// A history is a fixed point of its stored form: whatever a log (with its path) or a stored text
-// (without) reads into, reading the collection's AllText again, straight or through the history
-// file's stream, gives the same units in the same order with the same texts and values.
-#include <algorithm>
+// Read(Write(units)) == units: whatever a log (with its path) or a history text reads into, its
+// stored text, straight or through the history file's stream, reads back into the same units in
+// the same order with the same texts, values and steps.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <string_view>
-#include <unordered_set>
-#include <vector>
 
 #include "history/compressed_text.h"
+#include "history/history.h"
 #include "util/platform.h"
-#include "workunits/client_line.h"
-#include "workunits/client_log.h"
 #include "workunits/log_files.h"
 #include "workunits/wus.h"
 
@@ -69,63 +65,15 @@ void ExpectSameUnits(const TWUs& first, const TWUs& again, const char* how)
 
 void ExpectFixedPoint(const TWUs& read, const korvid::util::IClock& clock)
 {
-    const std::string text = read.AllText();
+    const std::string text = korvid::history::StoredTextOf(read);
     TWUs again;
-    again.ReadLog(text, {}, clock);
-    ExpectSameUnits(read, again, "AllText read again");
+    if (!korvid::history::ReadStoredText(text, again, clock))
+        Fail("the stored text reads as damaged", -1, read, again);
+    ExpectSameUnits(read, again, "the stored text read again");
 
     const auto loaded = korvid::history::TryInflateStream(korvid::history::DeflateStream(text));
     if (loaded.Outcome != korvid::history::TInflate::Inflated || loaded.Bytes != text)
         Fail("the stream gave other bytes", -1, read, read);
-    TWUs stored;
-    stored.ReadLog(loaded.Bytes, {}, clock);
-    ExpectSameUnits(read, stored, "the stream read again");
-}
-
-// The stored forms that read two ways (docs/log-formats.md, "Stored text"): a client unit with a
-// banner after its log-path line, right before a unit whose text begins with its log-path line,
-// when the unit never closed and knows its PRCG, or it already held that banner, or it or a
-// unit before it already held the line after that banner. The banner is read as the next unit's
-// head.
-bool ReadsTwoWays(const TWUs& wus)
-{
-    constexpr std::string_view Path = korvid::workunits::LogPathLabel;
-    std::unordered_set<std::string_view> before; // the lines of the units before this one
-    for (std::ptrdiff_t i = 0; i + 1 < wus.Count(); ++i) {
-        const TWU& wu = *wus.Items(i);
-        if (i > 0) {
-            korvid::workunits::TLineCursor cursor(wus.Items(i - 1)->Text);
-            for (std::string_view line; cursor.Next(line);)
-                before.insert(line);
-        }
-        if (wu.Slot.empty() && wu.Text.find("\r\n*") == std::string_view::npos)
-            continue; // no client unit, or one without a banner
-        const bool closed =
-            !wu.ShutdownLine.empty() && wu.ShutdownLine.find("INTERRUPTED") == std::string::npos;
-        if (!wus.Items(i + 1)->Text.starts_with(Path))
-            continue;
-        std::vector<std::string_view> lines;
-        korvid::workunits::TLineCursor cursor(wu.Text);
-        for (std::string_view line; cursor.Next(line);)
-            lines.push_back(line);
-        bool pastPath = false;
-        for (std::size_t k = 0; k < lines.size(); ++k) {
-            pastPath = pastPath || lines[k].starts_with(Path);
-            const std::string_view line = lines[k];
-            if (!pastPath || line.empty() || line.front() != '*' ||
-                !korvid::workunits::IsClientLine(line))
-                continue;
-            if (!closed && wu.Project >= 0)
-                return true;
-            if (std::find(lines.begin(), lines.begin() + k, line) != lines.begin() + k)
-                return true; // a banner written twice
-            if (k + 1 < lines.size() && !lines[k + 1].starts_with(Path) &&
-                (before.contains(lines[k + 1]) ||
-                 std::find(lines.begin(), lines.begin() + k, lines[k + 1]) != lines.begin() + k))
-                return true;
-        }
-    }
-    return false;
 }
 
 } // namespace
@@ -140,13 +88,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     korvid::workunits::EndLinesAtZeroRuns(log);
     TWUs fromLog;
     fromLog.ReadLog(log, "C:\\Program Files\\FAH\\FAHlog.txt", clock);
-    if (!ReadsTwoWays(fromLog))
-        ExpectFixedPoint(fromLog, clock);
+    ExpectFixedPoint(fromLog, clock);
 
-    // As the window loads a history: the text ends at its first zero byte, no path.
+    // As a history file's text, framed or not.
     TWUs fromHistory;
-    fromHistory.ReadLog(bytes.substr(0, bytes.find('\0')), {}, clock);
-    if (!ReadsTwoWays(fromHistory))
+    if (korvid::history::ReadStoredText(bytes, fromHistory, clock))
         ExpectFixedPoint(fromHistory, clock);
     return 0;
 }

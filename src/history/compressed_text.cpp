@@ -329,14 +329,6 @@ THistoLoadResult ReadCompressedText(const std::filesystem::path& path)
     THistoLoadResult result;
     result.Outcome = THistoLoad::Loaded;
     result.Text = std::move(inflated.Bytes);
-    // The text ends at its first zero byte; say so, since whatever follows is not loaded.
-    if (const auto zero = result.Text.find('\0'); zero != std::string::npos) {
-        result.Message = util::FileCause(path, "the history holds a zero byte at offset " +
-                                                   std::to_string(zero) + "; the " +
-                                                   std::to_string(result.Text.size() - zero) +
-                                                   " bytes from there on were not loaded");
-        result.Text.resize(zero);
-    }
     return result;
 }
 

@@ -53,10 +53,10 @@ enum class THistoLoad { Missing, Loaded, Damaged, TooLarge };
 
 struct THistoLoadResult {
     THistoLoad Outcome = THistoLoad::Missing;
-    // When Loaded: the stored text up to its first zero byte.
+    // When Loaded: the stored text, whole.
     std::string Text;
     // For the user, naming the file: why it was not loaded when Damaged or TooLarge; when Loaded,
-    // empty unless the text was cut at a zero byte and its tail left out.
+    // empty unless not all of the text could be read into units.
     std::string Message;
 };
 

@@ -27,24 +27,6 @@ THistoStore::THistoStore(const std::filesystem::path& programFolder)
 {
 }
 
-THistoLoadResult THistoStore::LoadHisto()
-{
-    auto result = ReadCompressedText(m_histoPath);
-    switch (result.Outcome) {
-    case THistoLoad::Missing:
-        break;
-    case THistoLoad::Loaded:
-        if (!result.Message.empty())
-            m_mayAutoSave = false;
-        break;
-    case THistoLoad::Damaged:
-    case THistoLoad::TooLarge:
-        m_mayAutoSave = false;
-        break;
-    }
-    return result;
-}
-
 void THistoStore::SaveHisto(std::string_view text)
 {
     util::TAtomicWriteHooks hooks;

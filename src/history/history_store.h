@@ -10,8 +10,8 @@
 
 namespace korvid::history {
 
-// Korvid.dat and its backup Korvid.dat.bak in the program folder. The store only moves text:
-// the window reads the loaded text into its collection and hands back AllText to save.
+// Korvid.dat and its backup Korvid.dat.bak in the program folder. The store only moves text;
+// THistory reads it into units and says what may be saved.
 class THistoStore {
 public:
     explicit THistoStore(const util::IProgramFolder& programFolder);
@@ -24,20 +24,14 @@ public:
     void SetAutoBackup(bool on) { m_autoBackup = on; }
     [[nodiscard]] bool AutoBackup() const { return m_autoBackup; }
 
-    // Reads Korvid.dat; never throws for what the file holds. A file that is there but not
-    // loaded whole (Damaged, TooLarge, or Loaded with its text cut at a zero byte) turns
-    // MayAutoSave off for the rest of the run.
-    [[nodiscard]] THistoLoadResult LoadHisto();
+    // Reads Korvid.dat; never throws for what the file holds.
+    [[nodiscard]] THistoLoadResult LoadHisto() const { return ReadCompressedText(m_histoPath); }
 
     // Writes the text as Korvid.dat, atomically; with AutoBackup the old file becomes
     // Korvid.dat.bak before the new one takes its name. Throws util::TError naming the file on
     // any failure (a text over MaxHistoBytes, the compressor, the backup, the write), and then
     // Korvid.dat and Korvid.dat.bak are as they were.
     void SaveHisto(std::string_view text);
-
-    // False once this run found Korvid.dat unreadable: saving at shutdown would destroy the
-    // only copy of what it holds. An explicit SaveHisto still writes.
-    [[nodiscard]] bool MayAutoSave() const { return m_mayAutoSave; }
 
     // Tests: AfterChunk runs while Korvid.dat's temporary file is written, BeforeRename after
     // the backup, just before the new file takes the name.
@@ -47,7 +41,6 @@ private:
     std::filesystem::path m_histoPath;
     std::filesystem::path m_backupPath;
     bool m_autoBackup = true;
-    bool m_mayAutoSave = true;
     util::TAtomicWriteHooks m_hooks;
 };
 

@@ -46,12 +46,11 @@ TfrmMain::TfrmMain(const TWindowSeams& seams)
       m_fileDialog(seams.FileDialog), m_folderOpener(seams.FolderOpener),
       m_baseName(seams.ExecutableBaseName), m_translation(seams.ExecutableBaseName),
       m_exports(seams.ProgramFolder, m_translation, m_regional), m_wusLog(std::make_unique<TWUs>()),
-      m_wusHisto(std::make_unique<TWUs>()),
       m_logWatcher(GivenOrOwn<TQtFileWatcher>(seams.LogWatcher, m_ownLogWatcher)),
       m_followTimer(GivenOrOwn<TQtTimer>(seams.FollowTimer, m_ownFollowTimer)),
       m_autoSaveTimer(GivenOrOwn<TQtTimer>(seams.AutoSaveTimer, m_ownAutoSaveTimer)),
-      m_closeRequests(seams.CloseRequests), m_store(m_programFolder),
-      m_maxHistoBytes(seams.MaxHistoBytes), m_ilWUs(WUImages())
+      m_closeRequests(seams.CloseRequests),
+      m_history(m_programFolder, m_clock, seams.MaxHistoBytes), m_ilWUs(WUImages())
 {
     setObjectName(FormName);
     BuildLayout();
@@ -139,7 +138,7 @@ bool TfrmMain::FormDestroy()
         } catch (const std::exception& e) {
             // Closing now loses every unit added since the last save: the user may delete some,
             // or export them, first.
-            const std::string file = ToUtf8(FromPath(m_store.HistoPath()));
+            const std::string file = ToUtf8(FromPath(m_history.Store().HistoPath()));
             if (m_messages.Ask(
                     FileMessage("msgHistoNotSaved", {file, std::string(e.what())}, file))) {
                 m_closing = TClosing::Open;
@@ -238,7 +237,7 @@ void TfrmMain::SetActivePage(TPage page)
 
 const TWUs& TfrmMain::Collection(TPage page) const
 {
-    return page == TPage::Log ? *m_wusLog : *m_wusHisto;
+    return page == TPage::Log ? *m_wusLog : m_history.WUs();
 }
 
 void TfrmMain::ShowFailure(const QString& command)

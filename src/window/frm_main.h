@@ -16,7 +16,7 @@
 #include <QIcon>
 #include <QMainWindow>
 
-#include "history/history_store.h"
+#include "history/history.h"
 #include "translation/language.h"
 #include "translation/translation.h"
 #include "util/platform.h"
@@ -96,7 +96,7 @@ public:
     bool FormDestroy();
 
     [[nodiscard]] const workunits::TWUs& WUsLog() const { return *m_wusLog; }
-    [[nodiscard]] const workunits::TWUs& WUsHisto() const { return *m_wusHisto; }
+    [[nodiscard]] const workunits::TWUs& WUsHisto() const { return m_history.WUs(); }
     [[nodiscard]] const workunits::TWU* SelLogWU() const { return View(TPage::Log).Selection; }
     [[nodiscard]] const workunits::TWU* SelHistoWU() const { return View(TPage::Histo).Selection; }
     // The unit the chart and the information panel show.
@@ -160,8 +160,8 @@ private:
     void FollowLog();
     void LoadHisto();
     void SaveHisto(TSave when);
-    // False, with a message, when bytes more for these units would not fit in a history file.
-    bool HistoHasRoomFor(std::size_t bytes, int units);
+    // Shows what adding did; false, with a message, when the units did not fit.
+    bool TellAdding(const history::THistory::TAdding& adding);
     int AddWUsToHisto(bool onlyComplete, bool tell = true);
     int DelWUsFromHisto(bool onlyIncomplete);
     void AddCurrentWUToHisto();
@@ -249,7 +249,6 @@ private:
     TWindowSettings m_settings;
     TExports m_exports;
     std::unique_ptr<workunits::TWUs> m_wusLog;
-    std::unique_ptr<workunits::TWUs> m_wusHisto;
     const workunits::TWU* m_currentWU = nullptr;
     std::optional<TPopupNode> m_popupNode;
     std::filesystem::path m_lastFahLog;
@@ -262,11 +261,8 @@ private:
     ICloseRequests* m_closeRequests;
     // Size and time of the log as last read; a change elsewhere in its folder is no change.
     std::optional<std::pair<std::uintmax_t, std::filesystem::file_time_type>> m_logStamp;
-    history::THistoStore m_store;
-    // Korvid.dat was there but not read whole: it is written again only when the user says so.
-    bool m_histoFileGuarded = false;
+    history::THistory m_history;
     TClosing m_closing = TClosing::Open;
-    std::size_t m_maxHistoBytes;
     std::vector<QIcon> m_ilWUs;
 
     QWidget* m_pnlTreeviews = nullptr;

@@ -73,7 +73,7 @@ void TfrmMain::SaveGraphsPng(bool onlyComplete)
 
 void TfrmMain::ShowProjectTable()
 {
-    const TWUs* collections[] = {m_wusHisto.get(), m_wusLog.get()};
+    const TWUs* collections[] = {&m_history.WUs(), m_wusLog.get()};
     auto* dialog = new TProjectTableDialog(
         workunits::TProjectTable(collections), m_translation, m_regional,
         [this](const std::string& csv) {

@@ -127,44 +127,38 @@ void TfrmMain::ReadFahLog(const std::filesystem::path& path, bool following)
 void TfrmMain::LoadHisto()
 {
     const TBusyCursor busy;
-    history::THistoLoadResult result = m_store.LoadHisto();
+    const history::THistoLoadResult result =
+        m_history.Load([this] { LetGo(TPage::Histo, Everything); });
     switch (result.Outcome) {
     case history::THistoLoad::Missing:
         return;
     case history::THistoLoad::Damaged:
     case history::THistoLoad::TooLarge:
         // What is in memory stays; the file stays too, until the user says otherwise.
-        m_histoFileGuarded = true;
         m_messages.ShowError(result.Message);
         return;
     case history::THistoLoad::Loaded:
         break;
     }
-    auto fresh = std::make_unique<TWUs>();
-    fresh->ReadLogFreeing(std::move(result.Text), {}, m_clock);
-    LetGo(TPage::Histo, Everything);
-    m_wusHisto = std::move(fresh);
-    // A text cut at a zero byte loads, but the file holds more than we could read.
-    m_histoFileGuarded = !result.Message.empty();
     FillTree(TPage::Histo);
     SetActivePage(TPage::Histo);
     PagesChange(false);
+    // A text cut at a zero byte loads, but the file holds more than we could read.
     if (!result.Message.empty())
         m_messages.ShowError(result.Message);
 }
 
 void TfrmMain::SaveHisto(TSave when)
 {
-    if (m_histoFileGuarded) {
+    if (m_history.Guarded()) {
         if (when == TSave::AtShutdown)
             return;
-        const std::string file = ToUtf8(FromPath(m_store.HistoPath()));
+        const std::string file = ToUtf8(FromPath(m_history.Store().HistoPath()));
         if (!m_messages.Ask(FileMessage("msgHistoOverwrite", {file}, file)))
             return;
     }
-    m_store.SetAutoBackup(m_settings.AutoBackupHisto);
-    m_store.SaveHisto(m_wusHisto->AllText());
-    m_histoFileGuarded = false;
+    m_history.Store().SetAutoBackup(m_settings.AutoBackupHisto);
+    m_history.Save();
     m_autoSaveTimer.Stop();
 }
 
@@ -175,58 +169,45 @@ void TfrmMain::HistoChanged()
     PagesChange(false);
 }
 
-bool TfrmMain::HistoHasRoomFor(std::size_t bytes, int units)
+bool TfrmMain::TellAdding(const history::THistory::TAdding& adding)
 {
-    std::size_t total = bytes;
-    for (std::ptrdiff_t i = 0; i < m_wusHisto->Count(); ++i)
-        total += m_wusHisto->Items(i)->Text.size();
-    if (total <= m_maxHistoBytes)
+    if (!adding.NoRoom) {
+        if (adding.Added > 0)
+            HistoChanged();
         return true;
+    }
     // Said now: at shutdown the save would fail, and everything added since the last save
     // would be at stake.
-    const std::string file = ToUtf8(FromPath(m_store.HistoPath()));
+    const std::string file = ToUtf8(FromPath(m_history.Store().HistoPath()));
     m_messages.ShowError(FileMessage("msgHistoFull",
-                                     {static_cast<long long>(units), static_cast<long long>(total),
-                                      static_cast<long long>(m_maxHistoBytes), file},
+                                     {static_cast<long long>(adding.Candidates),
+                                      static_cast<long long>(adding.Total),
+                                      static_cast<long long>(m_history.MaxBytes()), file},
                                      file));
     return false;
 }
 
 int TfrmMain::AddWUsToHisto(bool onlyComplete, bool tell)
 {
-    // The texts are read in one go, as the history file is: every log unit's text starts with
-    // its header lines, so the reader cuts them apart again, and it adds no unit twice.
-    std::string texts;
-    int candidates = 0;
-    for (std::ptrdiff_t i = 0; i < m_wusLog->Count(); ++i) {
-        const TWU& wu = *m_wusLog->Items(i);
-        if ((!onlyComplete || IsComplete(wu)) && !m_wusHisto->Contains(wu)) {
-            texts += wu.Text;
-            ++candidates;
-        }
-    }
-    if (!HistoHasRoomFor(texts.size(), candidates))
+    const auto adding = m_history.Add(*m_wusLog, onlyComplete ? IsComplete : Everything);
+    if (!TellAdding(adding))
         return 0;
-    // Counted as the reader added them: a text that reads as no unit is no addition.
-    const int added = texts.empty() ? 0 : m_wusHisto->ReadLog(texts, {}, m_clock).Added;
-    if (added > 0)
-        HistoChanged();
     if (tell)
-        Notify("msgWUAdded", "msgWUsAdded", added);
-    return added;
+        Notify("msgWUAdded", "msgWUsAdded", adding.Added);
+    return adding.Added;
 }
 
 int TfrmMain::DelWUsFromHisto(bool onlyIncomplete)
 {
     std::ptrdiff_t removed = 0;
     if (!onlyIncomplete) {
-        removed = m_wusHisto->Count();
+        removed = m_history.WUs().Count();
         LetGo(TPage::Histo, Everything);
-        m_wusHisto->Clear();
-    } else if (HoldsAny(*m_wusHisto, Incomplete)) {
+        m_history.Clear();
+    } else if (HoldsAny(m_history.WUs(), Incomplete)) {
         // Otherwise the tree stays as it is, and so does its selection.
         LetGo(TPage::Histo, Incomplete);
-        removed = m_wusHisto->DeleteWhere(Incomplete);
+        removed = m_history.DeleteWhere(Incomplete);
     }
     if (removed > 0 || !onlyIncomplete)
         HistoChanged();
@@ -238,28 +219,25 @@ void TfrmMain::AddCurrentWUToHisto()
 {
     if (m_currentWU == nullptr)
         return;
-    if (m_wusHisto->Contains(*m_currentWU)) {
+    if (m_history.WUs().Contains(*m_currentWU)) {
         m_messages.Inform(Message("msgWUInHistory"));
         return;
     }
     if (!IsComplete(*m_currentWU) && !m_messages.Ask(Message("msgWUIncomplete")))
         return;
-    if (!HistoHasRoomFor(m_currentWU->Text.size(), 1))
-        return;
-    m_wusHisto->ReadLog(m_currentWU->Text, {}, m_clock);
-    HistoChanged();
+    TellAdding(m_history.Add(*m_currentWU));
 }
 
 void TfrmMain::DelCurrentWUFromHisto()
 {
     // The menu opens on the history page only, so the unit on display is the history's.
-    const std::ptrdiff_t index = m_currentWU == nullptr ? -1 : m_wusHisto->IndexOf(m_currentWU);
+    const std::ptrdiff_t index = m_currentWU == nullptr ? -1 : m_history.WUs().IndexOf(m_currentWU);
     if (index < 0)
         return;
-    const TWU* gone = m_wusHisto->Items(index);
+    const TWU* gone = m_history.WUs().Items(index);
     LetGo(TPage::Histo, [gone](const TWU& wu) { return &wu == gone; });
     m_currentWU = nullptr;
-    m_wusHisto->Delete(index);
+    m_history.Delete(index);
     HistoChanged();
 }
 

@@ -50,7 +50,7 @@ void TfrmMain::LoadSettings()
     std::error_code ec;
     if (!m_lastFahLog.empty() && !std::filesystem::is_regular_file(m_lastFahLog, ec))
         m_lastFahLog.clear();
-    m_store.SetAutoBackup(m_settings.AutoBackupHisto);
+    m_history.Store().SetAutoBackup(m_settings.AutoBackupHisto);
     m_mnuSortByProject->setChecked(m_settings.SortByProject);
     m_mnuSortByDate->setChecked(!m_settings.SortByProject);
     for (const TPage page : {TPage::Histo, TPage::Log}) {

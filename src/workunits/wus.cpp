@@ -5,7 +5,6 @@
 #include "workunits/classic_log.h"
 #include "workunits/client_line.h"
 #include "workunits/client_log.h"
-#include "workunits/client_texts.h"
 #include "workunits/identity.h"
 #include "workunits/passed_bytes.h"
 #include "workunits/text_arena.h"
@@ -58,33 +57,8 @@ TReadStats TWUs::Read(std::string_view content, std::string_view logPath, const 
         ReadClientLog(content, logPath, *m_arena, adopt, &passed);
         return stats;
     }
-    // A stored text may hold units of both kinds side by side.
-    const std::vector<TTextRun> runs = SplitStoredText(content);
-    auto readStored = [&](std::string_view text) { readClassic(text, {}, nullptr); };
-    if (runs.size() == 1 && !runs.front().Client) {
-        readStored(content);
-        return stats;
-    }
-    m_arena->ExpectBytes(content.size());
-    const std::size_t before = m_items.size();
-    std::vector<bool> gone;
-    auto keep = [&](std::unique_ptr<TWU> wu) {
-        auto spare = Adopt(std::move(wu));
-        stats.Added += spare.has_value() ? 1 : 0;
-        return spare;
-    };
-    // Each time round leaves out at least one more text, and a copy is rare. Copies crafted to
-    // surface one per round must not make the read quadratic: after a few rounds the last read
-    // stands; what it refused were copies, so nothing is lost.
-    constexpr int MostRounds = 8;
-    for (int round = 1;
-         ReadClientTexts(runs, *m_arena, keep, readStored, gone) && round < MostRounds; ++round) {
-        for (std::size_t i = m_items.size(); i-- > before;)
-            Forget(i);
-        m_items.resize(before);
-        stats = {};
-    }
-    CompactIfWasteful();
+    // A stored text: the v5/v6 units of a history.
+    readClassic(content, {}, owned);
     return stats;
 }
 
@@ -100,6 +74,19 @@ std::optional<std::vector<TStep>> TWUs::Adopt(std::unique_ptr<TWU> wu, const TWU
     std::vector<TStep> spare = KeepSteps(*wu);
     Insert(std::move(wu), hash);
     return spare;
+}
+
+bool TWUs::AddCopy(const TWU& wu)
+{
+    const std::uint64_t hash = IdentityOf(wu.Text).Hash();
+    if (FindEqual(wu, hash) != nullptr)
+        return false;
+    auto copy = std::make_unique<TWU>(wu);
+    m_arena->Append(wu.Text);
+    copy->Text = m_arena->Seal();
+    KeepSteps(*copy); // copies the steps out of wu's bytes while they are still alive
+    Insert(std::move(copy), hash);
+    return true;
 }
 
 const TWU* TWUs::FindEqual(const TWU& wu, std::uint64_t hash) const

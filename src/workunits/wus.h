@@ -28,8 +28,9 @@ public:
     TWUs& operator=(const TWUs&) = delete;
     ~TWUs();
 
-    // Reads a client log (or a stored history text, with an empty path) and appends the units
-    // that are new here, in the order they close. The clock gives the year of dated lines.
+    // Reads a client log (or, with an empty path, the v5/v6 units of a stored history text) and
+    // appends the units that are new here, in the order they close. The clock gives the year of
+    // dated lines.
     TReadStats ReadLog(std::string_view content, std::string_view logPath,
                        const util::IClock& clock);
 
@@ -37,6 +38,10 @@ public:
     // large file read once); content is left empty.
     TReadStats ReadLogFreeing(std::string&& content, std::string_view logPath,
                               const util::IClock& clock);
+
+    // Takes a copy of a unit held elsewhere: its text into this collection's bytes, its steps and
+    // every field; nothing is read again. False when an equal unit is here.
+    bool AddCopy(const TWU& wu);
 
     // True when a unit equal to this one (same text less the log-path line) is here.
     [[nodiscard]] bool Contains(const TWU& wu) const;

@@ -32,12 +32,11 @@ protected:
     history::THistoStore store{dir.Path()};
 };
 
-TEST_F(HistoryStoreTest, MissingOrSavedFileLoadsAndAllowsAutoSave)
+TEST_F(HistoryStoreTest, MissingOrSavedFileLoads)
 {
     const auto missing = store.LoadHisto();
     EXPECT_EQ(missing.Outcome, history::THistoLoad::Missing);
     EXPECT_EQ(missing.Message, "");
-    EXPECT_TRUE(store.MayAutoSave());
     EXPECT_FALSE(dir.Exists("Korvid.dat"));
     for (const std::string& text : {SecondText, std::string()}) {
         SCOPED_TRACE(text.size());
@@ -45,15 +44,14 @@ TEST_F(HistoryStoreTest, MissingOrSavedFileLoadsAndAllowsAutoSave)
         const auto result = store.LoadHisto();
         EXPECT_EQ(result.Outcome, history::THistoLoad::Loaded);
         EXPECT_EQ(result.Text, text);
-        EXPECT_TRUE(store.MayAutoSave());
     }
     // The empty history is its four zero bytes of length.
     EXPECT_EQ(test::Inflate(dir.Read("Korvid.dat")), std::string(4, '\0'));
 }
 
 // Which bytes count as damaged is the stream's business (compressed_text_test); the store must
-// report the file by name, keep it and not save over it by itself.
-TEST_F(HistoryStoreTest, DamagedFileIsReportedAndNotAutoSavedOver)
+// report the file by name and keep it.
+TEST_F(HistoryStoreTest, DamagedFileIsReportedAndKept)
 {
     const std::pair<std::string, history::THistoLoad> rows[] = {
         {"not a zlib stream", history::THistoLoad::Damaged},
@@ -68,7 +66,6 @@ TEST_F(HistoryStoreTest, DamagedFileIsReportedAndNotAutoSavedOver)
         EXPECT_EQ(result.Outcome, outcome) << result.Message;
         EXPECT_EQ(result.Text, "");
         EXPECT_NE(result.Message.find(fresh.HistoPath().string()), std::string::npos);
-        EXPECT_FALSE(fresh.MayAutoSave());
         EXPECT_TRUE(dir.Read("Korvid.dat") == bytes);
         EXPECT_EQ(FileNames(dir.Path()), std::set<std::string>{"Korvid.dat"});
     }
@@ -78,32 +75,9 @@ TEST_F(HistoryStoreTest, FolderInPlaceOfTheFileIsDamagedAndSurvivesASave)
 {
     dir.Write("Korvid.dat/keep", "inside");
     EXPECT_EQ(store.LoadHisto().Outcome, history::THistoLoad::Damaged);
-    EXPECT_FALSE(store.MayAutoSave());
     EXPECT_THROW(store.SaveHisto(FirstText), util::TError);
     EXPECT_EQ(dir.Read("Korvid.dat/keep"), "inside");
     EXPECT_EQ(FileNames(dir.Path()), std::set<std::string>{"Korvid.dat"});
-}
-
-TEST_F(HistoryStoreTest, ExplicitSaveKeepsTheDamagedFileAsBackup)
-{
-    dir.Write("Korvid.dat", "damaged");
-    EXPECT_EQ(store.LoadHisto().Outcome, history::THistoLoad::Damaged);
-    store.SaveHisto(FirstText);
-    EXPECT_EQ(dir.Read("Korvid.dat.bak"), "damaged");
-    EXPECT_EQ(store.LoadHisto().Text, FirstText);
-    // The damaged bytes now live only in the backup: the run still must not save by itself.
-    EXPECT_FALSE(store.MayAutoSave());
-}
-
-TEST_F(HistoryStoreTest, ZeroByteCutsTheTextAndIsReportedAndStopsAutoSave)
-{
-    store.SaveHisto(FirstText + std::string(1, '\0') + SecondText);
-    const auto result = store.LoadHisto();
-    EXPECT_EQ(result.Outcome, history::THistoLoad::Loaded);
-    EXPECT_EQ(result.Text, FirstText);
-    EXPECT_NE(result.Message.find(store.HistoPath().string()), std::string::npos);
-    EXPECT_FALSE(store.MayAutoSave());
-    EXPECT_EQ(history::LoadCompressedText(store.HistoPath()), FirstText);
 }
 
 TEST_F(HistoryStoreTest, SavingTwiceWithBackupsKeepsTheFirstFileAsBackup)

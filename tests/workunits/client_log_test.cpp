@@ -23,16 +23,6 @@ std::string At(double dateTime)
                         : util::FormatIso(dateTime);
 }
 
-// Stored and read again: the same units; the same units once more are refused.
-void ExpectRoundTrip(const TWUs& wus)
-{
-    test::TFakeClock clock;
-    TWUs again;
-    again.ReadLog(wus.AllText(), "", clock);
-    test::ExpectSameUnits(wus, again);
-    EXPECT_EQ(again.ReadLog(wus.AllText(), "", clock).Added, 0);
-}
-
 std::unique_ptr<TWUs> Read(std::string_view log, std::string_view path = "/fah/log.txt")
 {
     test::TFakeClock clock;
@@ -73,7 +63,6 @@ TEST(ClientLog, TwoSlotsInterleavedGiveTwoUnitsWithTheirOwnSteps)
     // Each text holds the log's own lines only: no line of the other slot.
     EXPECT_EQ(wus.Items(0)->Text.find("FS00"), std::string::npos);
     EXPECT_TRUE(wus.Items(0)->Text.starts_with(Header + "\r\n"));
-    ExpectRoundTrip(wus);
 }
 
 TEST(ClientLog, DamagedAndUnusualLines)
@@ -190,7 +179,6 @@ TEST(ClientLog, DamagedAndUnusualLines)
         for (const auto& step : last.Steps)
             marked = marked || step.RestartAfter;
         EXPECT_EQ(marked, c.RestartMarked);
-        ExpectRoundTrip(wus);
     }
 }
 
@@ -245,7 +233,6 @@ TEST(ClientLog, GeneratedLogsOfInterleavedSlotsGiveEachUnitWhole)
             }
         }
         EXPECT_GT(restarts, 0);
-        ExpectRoundTrip(*wus);
     }
 }
 
@@ -287,59 +274,6 @@ TEST(ClientLog, ALargeLogReadWhileFreedGivesTheSameUnits)
             EXPECT_NE(freed.Items(freed.Count() - 1)->Slot, "");
         }
     }
-}
-
-TEST(ClientLog, AHistoryHoldsBothKindsSideBySide)
-{
-    const std::string v6 = test::Lines({
-        "[08:00:00] - User name: donor (Team 12)",
-        "[08:00:05] Core required: FahCore_78.exe",
-        "[08:00:05] Working on Unit 01 [March 4 08:00:05]",
-        "[08:00:06] Project: 2665 (Run 1, Clone 2, Gen 3)",
-        "[08:00:10] Completed 0 out of 500 steps  (0%)",
-        "[08:30:10] Completed 5 out of 500 steps  (1%)",
-        "[09:00:41] Folding@home Core Shutdown: FINISHED_UNIT",
-    });
-    const std::string v7 = test::Lines({
-        Header,
-        "13:57:36:WU02:FS01:Starting",
-        "13:57:38:WU02:FS01:0x17:Project: 13001 (Run 416, Clone 1, Gen 32)",
-        "13:58:00:WU02:FS01:0x17:Completed 0 out of 5000000 steps (0%)",
-        "14:08:00:WU02:FS01:0x17:Completed 50000 out of 5000000 steps (1%)",
-    });
-    test::TFakeClock clock;
-    TWUs history;
-    history.ReadLog(v6, "/a/FAHlog.txt", clock);
-    history.ReadLog(v7, "/a/log.txt", clock);
-    history.ReadLog(v6, "/b/FAHlog.txt", clock); // the same unit from another folder
-    ASSERT_EQ(history.Count(), 2);
-    // Stored v7 before v6 and the other way round: each kind keeps its units.
-    TWUs mixed;
-    std::string stored(history.Items(1)->Text);
-    stored += history.Items(0)->Text;
-    stored += history.Items(1)->Text;
-    mixed.ReadLog(stored, "", clock);
-    ASSERT_EQ(mixed.Count(), 2);
-    EXPECT_EQ(mixed.Items(0)->Text, history.Items(1)->Text);
-    EXPECT_EQ(mixed.Items(1)->Text, history.Items(0)->Text);
-    // A unit no banner dates keeps its path too, after a unit with a banner inside it as well.
-    history.ReadLog(
-        test::Lines({Header, "13:57:36:WU03:FS00:Starting",
-                     "******************************* Date: 2014-07-26 "
-                     "*******************************",
-                     "00:10:00:WU03:FS00:0xa7:Completed 0 out of 100 steps (0%)",
-                     "00:20:00:WU03:FS00:FahCore returned: FINISHED_UNIT (100 = 0x64)"}),
-        "/a/log.txt", clock);
-    history.ReadLog(test::Lines({"05:30:00:I1:WU44:Completed 99 out of 100 steps (99%)",
-                                 "05:31:07:I1:WU44:Core returned FINISHED_UNIT (100)"}),
-                    "/p/log.txt", clock);
-    ASSERT_EQ(history.Count(), 4);
-    ExpectRoundTrip(history);
-    TWUs afterV6;
-    afterV6.ReadLog(std::string(history.Items(0)->Text) + std::string(history.Items(3)->Text), "",
-                    clock);
-    ASSERT_EQ(afterV6.Count(), 2);
-    EXPECT_EQ(afterV6.Items(1)->LogPath, "/p/log.txt");
 }
 
 } // namespace

@@ -120,10 +120,6 @@ TEST(Corpus, RealLogsGivePlausibleUnitsThatSurviveTheHistory)
         TWUs wus;
         const auto stats = wus.ReadLog(workunits::ReadFahLogText(path), path.string(), clock);
         EXPECT_EQ(stats.Added, wus.Count());
-        TWUs history;
-        history.ReadLog(wus.AllText(), "", clock);
-        test::ExpectSameUnits(wus, history);
-        EXPECT_EQ(history.ReadLog(wus.AllText(), "", clock).Added, 0);
         std::string legacy;
         std::set<std::tuple<int, int, int, int>> identities;
         const std::string folder = path.parent_path().filename().string();

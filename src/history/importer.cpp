@@ -1,6 +1,8 @@
-#include "workunits/client_texts.h"
+#include "history/importer.h"
 
 #include <algorithm>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -11,10 +13,24 @@
 #include "workunits/client_log.h"
 #include "workunits/text_arena.h"
 
-namespace korvid::workunits {
+// Earlier versions stored client texts among the v5/v6 ones with nothing saying where one ends;
+// these rules cut them again (docs/log-formats.md, "Importing client texts of earlier
+// histories"). Nothing else reads a history this way.
+namespace korvid::history {
 namespace {
 
+using namespace workunits;
+
 constexpr std::string_view PathLabel = LogPathLabel;
+
+struct TTextRun {
+    std::string_view Text;
+    bool Client = false;
+};
+
+// Takes a unit read from a stored text: the storage its steps had, or nothing when it was refused
+// as a copy of one already held.
+using TKeepUnit = std::function<std::optional<std::vector<TStep>>(std::unique_ptr<TWU>)>;
 
 std::string JoinedText(const std::vector<std::string_view>& texts)
 {
@@ -24,8 +40,12 @@ std::string JoinedText(const std::vector<std::string_view>& texts)
     return joined;
 }
 
-} // namespace
-
+// The units of stored client texts one after the other, as ReadClientLog wrote them. The client
+// runs are read as one text, so that what lies between them cuts no client text; each v5/v6 run
+// goes to readClassic where it lies among the client units. gone marks the kept lines (time-
+// stamped, banners, log-path lines of the client runs, counted in order) to leave out; the lines
+// of texts refused now are marked too, and then true is returned: the units a refused text lay
+// between may read otherwise without it, so the caller reads again without them.
 bool ReadClientTexts(const std::vector<TTextRun>& runs, TTextArena& arena, const TKeepUnit& keep,
                      const std::function<void(std::string_view)>& readClassic,
                      std::vector<bool>& gone)
@@ -191,10 +211,9 @@ bool ReadClientTexts(const std::vector<TTextRun>& runs, TTextArena& arena, const
                         return false;
                 return true;
             };
-            const bool head =
-                nextPath[i + 1] < nextBanner[i + 1] &&
-                (!continues || holdsHead() ||
-                 !(nextClose(i + 1) < nextPath[i + 1] || openToTheEnd()));
+            const bool head = nextPath[i + 1] < nextBanner[i + 1] &&
+                              (!continues || holdsHead() ||
+                               !(nextClose(i + 1) < nextPath[i + 1] || openToTheEnd()));
             if (!current || head || (nextOwn && startsText(next->Line)))
                 begin();
             bridging = head;
@@ -227,6 +246,8 @@ bool ReadClientTexts(const std::vector<TTextRun>& runs, TTextArena& arena, const
     return refused;
 }
 
+// A stored text cut into runs of v5/v6 unit texts and of client unit texts, in order. A text
+// without client lines is one run.
 std::vector<TTextRun> SplitStoredText(std::string_view content)
 {
     enum class TKind : std::uint8_t { Classic, Client, Path };
@@ -282,4 +303,53 @@ std::vector<TTextRun> SplitStoredText(std::string_view content)
     return runs;
 }
 
-} // namespace korvid::workunits
+} // namespace
+
+workunits::TReadStats ImportStoredText(std::string_view content, workunits::TWUs& wus,
+                                       const util::IClock& clock)
+{
+    workunits::TReadStats stats;
+    auto readClassic = [&](std::string_view text) {
+        const workunits::TReadStats classic = wus.ReadLog(text, {}, clock);
+        stats.Added += classic.Added;
+        stats.UnconvertedLines += classic.UnconvertedLines;
+    };
+    const std::vector<TTextRun> runs = SplitStoredText(content);
+    if (runs.size() == 1 && !runs.front().Client) {
+        readClassic(content);
+        return stats;
+    }
+    // Units are built here and copied into the collection, so that a round's units can be
+    // taken back without reaching into it.
+    workunits::TTextArena arena;
+    arena.ExpectBytes(content.size());
+    std::unordered_set<const workunits::TWU*> added;
+    auto keep = [&](std::unique_ptr<workunits::TWU> wu) -> std::optional<std::vector<TStep>> {
+        if (!wus.AddCopy(*wu))
+            return std::nullopt;
+        ++stats.Added;
+        added.insert(wus.Items(wus.Count() - 1));
+        return std::vector<TStep>{};
+    };
+    auto readClassicAdded = [&](std::string_view text) {
+        const std::ptrdiff_t before = wus.Count();
+        readClassic(text);
+        for (std::ptrdiff_t i = before; i < wus.Count(); ++i)
+            added.insert(wus.Items(i));
+    };
+    // Each time round leaves out at least one more text, and a copy is rare. Copies crafted to
+    // surface one per round must not make the read quadratic: after a few rounds the last read
+    // stands; what it refused were copies, so nothing is lost.
+    constexpr int MostRounds = 8;
+    std::vector<bool> gone;
+    for (int round = 1;
+         ReadClientTexts(runs, arena, keep, readClassicAdded, gone) && round < MostRounds;
+         ++round) {
+        wus.DeleteWhere([&](const workunits::TWU& wu) { return added.contains(&wu); });
+        added.clear();
+        stats = {};
+    }
+    return stats;
+}
+
+} // namespace korvid::history
