@@ -34,6 +34,16 @@ void TClientLink::Start()
     Connect();
 }
 
+void TClientLink::Stop()
+{
+    if (m_lookup >= 0)
+        QHostInfo::abortHostLookup(m_lookup);
+    m_lookup = -1;
+    CloseSocket();
+    m_silence->Stop();
+    m_retry->Stop();
+}
+
 void TClientLink::Connect()
 {
     SetState(TLinkState::Connecting);
@@ -117,11 +127,7 @@ void TClientLink::OnMessage(const QString& message)
 
 void TClientLink::Drop(const std::string& reason)
 {
-    if (m_lookup >= 0)
-        QHostInfo::abortHostLookup(m_lookup);
-    m_lookup = -1;
-    CloseSocket();
-    m_silence->Stop();
+    Stop();
     m_status.Reason = reason.empty() ? "connection closed" : reason;
     m_status.RetryInSeconds = static_cast<int>(m_nextRetry.count());
     m_observer.Log(*this, m_address.Text() + ": " + m_status.Reason);

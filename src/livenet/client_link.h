@@ -70,6 +70,8 @@ public:
     TClientLink& operator=(const TClientLink&) = delete;
 
     void Start();
+    // Closes the connection and tries no more, telling nobody; Start begins again.
+    void Stop();
     [[nodiscard]] const TClientAddress& Address() const { return m_address; }
     [[nodiscard]] const TLinkStatus& Status() const { return m_status; }
 

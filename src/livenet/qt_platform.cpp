@@ -1,5 +1,6 @@
-#include "livenet/qt_timer.h"
+#include "livenet/qt_platform.h"
 
+#include <QDateTime>
 #include <QTimer>
 
 namespace korvid::livenet {
@@ -20,6 +21,12 @@ private:
 };
 
 } // namespace
+
+double TQtUtcClock::Now() const
+{
+    constexpr double UnixEpochDay = 25569; // 1970-01-01 in days since 1899-12-30
+    return UnixEpochDay + static_cast<double>(QDateTime::currentMSecsSinceEpoch()) / 86'400'000.0;
+}
 
 std::unique_ptr<ITimer> TQtTimerFactory::MakeTimer(std::function<void()> onTimeout)
 {
