@@ -43,16 +43,9 @@ std::string Number(int value)
 // Minutes are what a donor compares; seconds are rounded.
 std::string PerFrame(const workunits::TBenchmark& benchmark)
 {
-    if (benchmark.Kept == 0 || !(benchmark.Average > 0) || !std::isfinite(benchmark.Average))
+    if (benchmark.Kept == 0)
         return "-";
-    const long long seconds = std::llround(std::min<double>(benchmark.Average, 1e9));
-    char text[32];
-    if (seconds >= 3600)
-        std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", seconds / 3600, seconds / 60 % 60,
-                      seconds % 60);
-    else
-        std::snprintf(text, sizeof text, "%lld:%02lld", seconds / 60, seconds % 60);
-    return text;
+    return SecondsText(benchmark.Average);
 }
 
 // A log without dates gives times counted from day 0: only the time of day, and the days
@@ -177,6 +170,20 @@ void WriteLine(const TCells& cells, std::span<const std::size_t> widths,
 }
 
 } // namespace
+
+std::string SecondsText(double seconds)
+{
+    if (!(seconds > 0) || !std::isfinite(seconds))
+        return "-";
+    const long long whole = std::llround(std::min(seconds, 1e9));
+    char text[32];
+    if (whole >= 3600)
+        std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", whole / 3600, whole / 60 % 60,
+                      whole % 60);
+    else
+        std::snprintf(text, sizeof text, "%lld:%02lld", whole / 60, whole % 60);
+    return text;
+}
 
 void WriteAlignedTable(const std::vector<std::string>& header, std::span<const TTableRow> rows,
                        std::span<const bool> rightAligned, bool colour, std::ostream& out)

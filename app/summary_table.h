@@ -16,6 +16,9 @@ struct TTableRow {
     TTone Tone = TTone::Plain; // of the last cell, when in colour
 };
 
+// "m:ss", or "h:mm:ss" from an hour on; "-" for no time.
+[[nodiscard]] std::string SecondsText(double seconds);
+
 // Columns as wide as their widest cell, two blanks apart; a row short of cells leaves the rest
 // blank.
 void WriteAlignedTable(const std::vector<std::string>& header, std::span<const TTableRow> rows,
