@@ -1,0 +1,93 @@
+// korvid-clientsim: one simulated v8 client on 127.0.0.1. The first line on stdout is the port.
+#include <cstdio>
+#include <memory>
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDateTime>
+
+#include "sim/session.h"
+#include "sim/sim_server.h"
+#include "util/error.h"
+
+namespace {
+
+using namespace korvid::clientsim;
+
+struct TOption {
+    const char* Name;
+    const char* Help;
+    const char* Default;
+};
+
+constexpr TOption Options[] = {
+    {"port", "Port to listen on, 0 for any free one", "0"},
+    {"name", "Machine name the client announces", ""},
+    {"replay", "Play this captured session back", ""},
+    {"pace", "Replay: messages per second", "20"},
+    {"speed", "Simulated seconds per real second", "1"},
+    {"ping", "Send \"ping\" after this many seconds of silence, 0 never", "15"},
+    {"drop-after", "Abort each connection this many seconds after it opened", "0"},
+    {"restart-every", "Restart with re-indexed units every so many seconds", "0"},
+    {"silent-after", "Send nothing at all after this many seconds", "0"},
+    {"bad-json-after", "Send a text that is not JSON after this many seconds", "0"},
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription("A simulated v8 client serving /api/websocket on 127.0.0.1");
+    parser.addHelpOption();
+    for (const TOption& o : Options)
+        parser.addOption({o.Name, o.Help, "value", o.Default});
+    parser.process(app);
+    const auto number = [&](const char* name) {
+        bool ok = false;
+        const double value = parser.value(name).toDouble(&ok);
+        if (!ok || value < 0) {
+            std::fprintf(stderr, "korvid-clientsim: --%s needs a number of 0 or more\n", name);
+            std::exit(2);
+        }
+        return value;
+    };
+
+    std::unique_ptr<ISimulatedClient> client;
+    TServerOptions server;
+    server.Port = static_cast<quint16>(number("port"));
+    server.Speed = number("speed");
+    server.PingSeconds = number("ping");
+    server.DropAfterSeconds = number("drop-after");
+    server.RestartEverySeconds = number("restart-every");
+    server.SilentAfterSeconds = number("silent-after");
+    server.BadJsonAfterSeconds = number("bad-json-after");
+    const std::string name = parser.value("name").toStdString();
+    try {
+        if (parser.isSet("replay")) {
+            TSession session = ReadSession(parser.value("replay").toStdString());
+            if (!name.empty())
+                session.State["info"]["mach_name"] = name;
+            server.ExactPath = false; // the captured client is an 8.4
+            client = std::make_unique<TReplay>(std::move(session), number("pace"));
+        } else {
+            std::fprintf(stderr, "korvid-clientsim: give --replay FILE\n");
+            return 2;
+        }
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "korvid-clientsim: %s\n", e.what());
+        return 1;
+    }
+
+    TSimServer simServer(*client, server);
+    QString error;
+    if (!simServer.Start(error)) {
+        std::fprintf(stderr, "korvid-clientsim: cannot listen on port %u: %s\n",
+                     static_cast<unsigned>(server.Port), qPrintable(error));
+        return 1;
+    }
+    std::printf("%u\n", static_cast<unsigned>(simServer.Port()));
+    std::fflush(stdout);
+    return QCoreApplication::exec();
+}

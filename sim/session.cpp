@@ -1,0 +1,74 @@
+#include "sim/session.h"
+
+#include <sstream>
+#include <stdexcept>
+#include <string>
+
+#include "sim/update_rule.h"
+#include "util/error.h"
+#include "util/file_io.h"
+
+namespace korvid::clientsim {
+
+TSession ParseSession(std::string_view text)
+{
+    TSession session;
+    // operator>> reads one value and leaves the rest of the stream for the next.
+    std::istringstream in{std::string(text)};
+    for (std::size_t n = 0; !(in >> std::ws).eof(); ++n) {
+        nlohmann::json value;
+        try {
+            in >> value;
+        } catch (const nlohmann::json::exception& e) {
+            throw std::runtime_error("value " + std::to_string(n + 1) + " is not JSON (" +
+                                     e.what() + ")");
+        }
+        if (n == 0 && !value.is_object())
+            throw std::runtime_error("the first value is not the client's state");
+        if (n == 0)
+            session.State = std::move(value);
+        else
+            session.Messages.push_back(std::move(value));
+    }
+    if (session.State.is_null())
+        throw std::runtime_error("no value");
+    return session;
+}
+
+TSession ReadSession(const std::filesystem::path& path)
+{
+    const std::string text = util::ReadWholeFile(path);
+    try {
+        return ParseSession(text);
+    } catch (const std::runtime_error& e) {
+        throw util::TError(util::CannotRead(util::FileCause(path, e.what())));
+    }
+}
+
+TReplay::TReplay(TSession session, double messagesPerSecond)
+    : m_session(std::move(session)), m_pace(messagesPerSecond), m_state(m_session.State)
+{
+}
+
+std::vector<nlohmann::json> TReplay::Advance(double seconds)
+{
+    std::vector<nlohmann::json> out;
+    m_due += seconds * m_pace;
+    for (; m_due >= 1 && !Done(); m_due -= 1) {
+        const nlohmann::json& message = m_session.Messages[m_next++];
+        ApplyUpdate(m_state, message);
+        out.push_back(message);
+    }
+    if (Done())
+        m_due = 0;
+    return out;
+}
+
+void TReplay::Restart()
+{
+    m_state = m_session.State;
+    m_next = 0;
+    m_due = 0;
+}
+
+} // namespace korvid::clientsim

@@ -1,0 +1,67 @@
+#include "sim/session.h"
+
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "testing/temp_dir.h"
+#include "util/error.h"
+
+namespace korvid {
+namespace {
+
+using clientsim::TReplay;
+
+const std::filesystem::path Samples =
+    std::filesystem::path(KORVID_SOURCE_DIR) / ".." / "shared" / "api" / "samples" / "v8";
+
+TEST(Replay, RealSessionEndsInItsRecordedFinalState)
+{
+    const auto capture = Samples / "lufah-watch3-8.4.5.jsonl";
+    if (!std::filesystem::exists(capture))
+        GTEST_SKIP() << "no captured session at " << capture;
+    TReplay replay(clientsim::ReadSession(capture), 100);
+    std::size_t messages = 0, pings = 0;
+    // Uneven steps: the pace owes fractions of a message from one step to the next.
+    while (!replay.Done())
+        for (const auto& message : replay.Advance(0.237)) {
+            ++messages;
+            pings += message == "ping";
+        }
+    EXPECT_EQ(messages, 5256u);
+    EXPECT_GT(pings, 0u);
+    const auto final =
+        nlohmann::json::parse(test::ReadFileForTest(Samples / "lufah-watch3-8.4.5-final.json"));
+    EXPECT_EQ(replay.State(), final);
+
+    replay.Restart();
+    EXPECT_EQ(replay.State(), clientsim::ReadSession(capture).State);
+}
+
+TEST(ReadSession, DamagedSessionNamesTheFileAndTheValue)
+{
+    const struct {
+        const char* name;
+        const char* text;
+        const char* says;
+    } rows[] = {
+        {"empty file", "", "no value"},
+        {"first value no object", "[\"units\", 0, null]\n", "first value"},
+        {"cut in the third value", "{\"units\": []}\n\"ping\"\n[\"units\", 0", "value 3"},
+    };
+    test::TTempDir dir;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        dir.Write("session.jsonl", row.text);
+        try {
+            (void)clientsim::ReadSession(dir.Path() / "session.jsonl");
+            ADD_FAILURE() << "read";
+        } catch (const util::TError& e) {
+            EXPECT_NE(std::string(e.what()).find("session.jsonl"), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find(row.says), std::string::npos) << e.what();
+        }
+    }
+}
+
+} // namespace
+} // namespace korvid
