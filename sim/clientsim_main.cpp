@@ -1,11 +1,14 @@
 // korvid-clientsim: one simulated v8 client on 127.0.0.1. The first line on stdout is the port.
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
+#include <string>
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDateTime>
 
+#include "sim/scripted_client.h"
 #include "sim/session.h"
 #include "sim/sim_server.h"
 #include "util/error.h"
@@ -25,6 +28,11 @@ constexpr TOption Options[] = {
     {"name", "Machine name the client announces", ""},
     {"replay", "Play this captured session back", ""},
     {"pace", "Replay: messages per second", "20"},
+    {"groups", "Scripted: resource groups folding side by side", "2"},
+    {"units", "Scripted: units each group folds, 0 for no end", "0"},
+    {"seed", "Scripted: seed of the units' projects, pauses and ends", "1"},
+    {"unit-seconds", "Scripted: run time of one unit", "600"},
+    {"client-version", "Scripted: 8.1, 8.2, 8.3, 8.4.0, 8.4.5 or 8.5.7", "8.4.5"},
     {"speed", "Simulated seconds per real second", "1"},
     {"ping", "Send \"ping\" after this many seconds of silence, 0 never", "15"},
     {"drop-after", "Abort each connection this many seconds after it opened", "0"},
@@ -72,8 +80,17 @@ int main(int argc, char** argv)
             server.ExactPath = false; // the captured client is an 8.4
             client = std::make_unique<TReplay>(std::move(session), number("pace"));
         } else {
-            std::fprintf(stderr, "korvid-clientsim: give --replay FILE\n");
-            return 2;
+            TScriptOptions script;
+            script.Groups = static_cast<int>(number("groups"));
+            script.Units = static_cast<int>(number("units"));
+            script.Seed = static_cast<std::uint64_t>(number("seed"));
+            script.UnitSeconds = number("unit-seconds");
+            script.Version = parser.value("client-version").toStdString();
+            script.MachineName = name.empty() ? "sim" + std::to_string(script.Seed) : name;
+            script.StartEpoch = static_cast<double>(QDateTime::currentSecsSinceEpoch());
+            auto scripted = std::make_unique<TScriptedClient>(script);
+            server.ExactPath = scripted->Version() >= TVersion::V857;
+            client = std::move(scripted);
         }
     } catch (const std::exception& e) {
         std::fprintf(stderr, "korvid-clientsim: %s\n", e.what());

@@ -1,5 +1,6 @@
 #include "sim/session.h"
 
+#include <cerrno>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -37,7 +38,14 @@ TSession ParseSession(std::string_view text)
 
 TSession ReadSession(const std::filesystem::path& path)
 {
-    const std::string text = util::ReadWholeFile(path);
+    // Far above any real session; a bigger file is a mistake, not a session to hold in memory.
+    constexpr std::size_t MaxSessionBytes = std::size_t{256} << 20;
+    util::TFileReadResult read = util::ReadFileShared(path, MaxSessionBytes);
+    if (read.Outcome == util::TFileRead::Missing)
+        throw util::TError(util::CannotRead(util::FileCause(path, ENOENT)));
+    if (read.Outcome == util::TFileRead::Failed)
+        throw util::TError(util::CannotRead(read.Message));
+    const std::string& text = read.Bytes;
     try {
         return ParseSession(text);
     } catch (const std::runtime_error& e) {

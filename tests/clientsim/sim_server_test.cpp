@@ -1,12 +1,14 @@
 #include "sim/sim_server.h"
 
+#include <functional>
+
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
 #include <QWebSocket>
 #include <gtest/gtest.h>
 
-#include "sim/session.h"
+#include "sim/scripted_client.h"
 
 namespace korvid {
 namespace {
@@ -18,49 +20,55 @@ struct TRemote {
     QWebSocket Socket;
     std::vector<json> Received;
 
-    bool WaitFor(std::size_t count)
+    TRemote()
+    {
+        QObject::connect(&Socket, &QWebSocket::textMessageReceived, [this](const QString& text) {
+            Received.push_back(json::parse(text.toStdString()));
+        });
+    }
+
+    bool WaitFor(const std::function<bool(const json&)>& wanted)
     {
         QEventLoop loop;
         QTimer bound;
         bound.setSingleShot(true);
         QObject::connect(&bound, &QTimer::timeout, &loop, &QEventLoop::quit);
-        const auto check = [&] {
-            if (Received.size() >= count)
+        QObject::connect(&Socket, &QWebSocket::textMessageReceived, &loop, [&] {
+            if (wanted(Received.back()))
                 loop.quit();
-        };
-        QObject::connect(&Socket, &QWebSocket::textMessageReceived, &loop, check);
+        });
         bound.start(10000);
-        if (Received.size() < count)
-            loop.exec();
-        return Received.size() >= count;
+        loop.exec();
+        return !Received.empty() && wanted(Received.back());
     }
 };
 
-TEST(SimServer, SendsTheStateOnConnectThenTheUpdatesInOrder)
+TEST(SimServer, SendsTheStateOnConnectThenTheLogOnRequest)
 {
     int argc = 0;
     QCoreApplication app(argc, nullptr);
-    clientsim::TReplay replay(clientsim::ParseSession(R"({"units": [{"id": "a", "eta": "1m 0s"}]}
-["units", 0, "eta", "59s"] "ping" ["units", 0, "eta", "58s"])"),
-                              1);
+    clientsim::TScriptedClient client({});
     clientsim::TServerOptions options;
     options.TickSeconds = 3600; // the test steps the client itself
-    clientsim::TSimServer server(replay, options);
+    clientsim::TSimServer server(client, options);
     QString error;
     ASSERT_TRUE(server.Start(error)) << error.toStdString();
 
     TRemote remote;
-    QObject::connect(&remote.Socket, &QWebSocket::textMessageReceived, [&](const QString& text) {
-        remote.Received.push_back(json::parse(text.toStdString()));
-    });
     remote.Socket.open(QUrl(QString("ws://127.0.0.1:%1/api/websocket").arg(server.Port())));
-    ASSERT_TRUE(remote.WaitFor(1));
-    EXPECT_EQ(remote.Received[0], replay.State());
-    server.Step(3);
-    ASSERT_TRUE(remote.WaitFor(4));
-    EXPECT_EQ(remote.Received[1], json::parse(R"(["units", 0, "eta", "59s"])"));
-    EXPECT_EQ(remote.Received[2], "ping");
-    EXPECT_EQ(remote.Received[3], json::parse(R"(["units", 0, "eta", "58s"])"));
+    ASSERT_TRUE(remote.WaitFor([](const json& m) { return m.is_object(); }));
+    EXPECT_EQ(remote.Received.size(), 1u);
+    EXPECT_EQ(remote.Received[0], client.State());
+
+    remote.Socket.sendTextMessage(R"({"cmd": "log", "enable": true})");
+    ASSERT_TRUE(remote.WaitFor([](const json& m) { return m.size() == 2 && m[0] == "log"; }));
+    const std::size_t first = client.LogEnd();
+    EXPECT_EQ(remote.Received.back()[1], client.LogSince(0));
+
+    server.Step(30);
+    ASSERT_TRUE(remote.WaitFor([](const json& m) { return m.size() == 3 && m[0] == "log"; }));
+    EXPECT_EQ(remote.Received.back(), json::array({"log", -2, client.LogSince(first)}));
+    EXPECT_GT(remote.Received.size(), 4u); // the units' updates came before their lines
 }
 
 } // namespace
