@@ -34,6 +34,7 @@ constexpr TOption Options[] = {
     {"unit-seconds", "Scripted: run time of one unit", "600"},
     {"client-version", "Scripted: 8.1, 8.2, 8.3, 8.4.0, 8.4.5 or 8.5.7", "8.4.5"},
     {"speed", "Simulated seconds per real second", "1"},
+    {"warm-up", "Simulated seconds the client folds before it listens", "0"},
     {"ping", "Send \"ping\" after this many seconds of silence, 0 never", "15"},
     {"drop-after", "Abort each connection this many seconds after it opened", "0"},
     {"restart-every", "Restart with re-indexed units every so many seconds", "0"},
@@ -97,6 +98,8 @@ int main(int argc, char** argv)
         return 1;
     }
 
+    // Tests want units with frames from the first message on, without waiting for them.
+    client->Advance(number("warm-up"));
     TSimServer simServer(*client, server);
     QString error;
     if (!simServer.Start(error)) {
