@@ -153,16 +153,14 @@ TTableRow UnitRow(const TClientReport& client, std::size_t index)
     char progress[16];
     std::snprintf(progress, sizeof progress, "%.1f%%", unit.Progress);
     TTableRow row;
-    row.Cells = {unit.Machine.empty() ? client.Machine : unit.Machine,
-                 Number(unit.Project),
-                 Number(unit.Run) + "/" + Number(unit.Clone) + "/" + Number(unit.Gen),
-                 core,
-                 std::string(live::StatusText(unit.Status)),
-                 progress,
-                 frames,
-                 SecondsText(unit.TpfSeconds),
-                 unit.EtaSeconds ? SecondsText(*unit.EtaSeconds) : "-",
-                 PpdText(unit.Ppd)};
+    row.Cells = {unit.Machine.empty() ? client.Machine : unit.Machine, Number(unit.Project),
+                 Number(unit.Run) + "/" + Number(unit.Clone) + "/" + Number(unit.Gen), core,
+                 std::string(live::StatusText(unit.Status)), progress, frames,
+                 // The log's frames are the client's own; the state gives only percent.
+                 logged != nullptr && logged->Benchmark().Kept > 0
+                     ? SecondsText(logged->Benchmark().Average)
+                     : SecondsText(unit.TpfSeconds),
+                 unit.EtaSeconds ? SecondsText(*unit.EtaSeconds) : "-", PpdText(unit.Ppd)};
     row.Tone = unit.Status == "RUN" ? TTone::Running : TTone::Plain;
     return row;
 }
