@@ -43,7 +43,8 @@ struct TProgress {
 };
 
 // One client followed until the report: ready once its first state and first log batch came,
-// or failed at the first thing that went wrong (no retries: the report is a snapshot).
+// or failed at the first thing that went wrong (no retries: the report is a snapshot, and only
+// that first failure is told, with the report).
 class TWatchedClient final : public livenet::IMessageHandler, public livenet::ILinkObserver {
 public:
     TWatchedClient(const util::IClock& clock, TProgress& progress)
@@ -92,8 +93,6 @@ public:
         CountWhenDone();
     }
     void Received(const livenet::TClientLink&) override { CountWhenDone(); }
-    // Only the first failure is told, once, with the report.
-    void Log(const livenet::TClientLink&, std::string_view) override {}
 
     [[nodiscard]] bool HasState() const
     {

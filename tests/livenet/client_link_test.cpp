@@ -24,24 +24,16 @@ struct TFakeTimer final : livenet::ITimer {
     void Fire() { Running.reset(), OnTimeout(); }
 };
 
-// The link makes its silence timer first, then its retry timer.
-struct TFakeTimers final : livenet::ITimerFactory {
-    std::vector<TFakeTimer*> Made;
-    std::unique_ptr<livenet::ITimer> MakeTimer(std::function<void()> onTimeout) override
-    {
-        auto timer = std::make_unique<TFakeTimer>();
-        timer->OnTimeout = std::move(onTimeout);
-        Made.push_back(timer.get());
-        return timer;
-    }
-};
-
-// The first message is the version ("8.1…" too old); "bad…" is not understood.
-struct TScriptedHandler final : livenet::IMessageHandler, livenet::ILinkObserver {
+// The first message is the version ("8.1…" too old); "bad…" is not understood. The link makes
+// its silence timer first, then its retry timer.
+struct TScriptedPeer final : livenet::IMessageHandler,
+                             livenet::ILinkObserver,
+                             livenet::ITimerFactory {
     int Resets = 0;
     TPeerPhase Now = TPeerPhase::AwaitingState;
     std::string Seen;
     std::vector<std::string> Lines;
+    std::vector<TFakeTimer*> Timers;
 
     void Reset() override { ++Resets, Now = TPeerPhase::AwaitingState; }
     livenet::TReply Receive(std::string_view message) override
@@ -56,11 +48,16 @@ struct TScriptedHandler final : livenet::IMessageHandler, livenet::ILinkObserver
     }
     TPeerPhase Phase() const override { return Now; }
     std::string Version() const override { return Seen; }
-    void StatusChanged(const livenet::TClientLink&) override {}
-    void Received(const livenet::TClientLink&) override {}
     void Log(const livenet::TClientLink&, std::string_view line) override
     {
         Lines.emplace_back(line);
+    }
+    std::unique_ptr<livenet::ITimer> MakeTimer(std::function<void()> onTimeout) override
+    {
+        auto timer = std::make_unique<TFakeTimer>();
+        timer->OnTimeout = std::move(onTimeout);
+        Timers.push_back(timer.get());
+        return timer;
     }
 };
 
@@ -76,6 +73,13 @@ template <class TCondition> bool Until(TCondition condition)
 
 class ClientLinkTest : public ::testing::Test {
 protected:
+    // Sockets and look-ups need an event loop; Qt allows one application per process.
+    static void SetUpTestSuite()
+    {
+        static int argc = 1;
+        static char name[] = "korvid_livenet_tests", *argv[] = {name, nullptr};
+        static const QCoreApplication application(argc, argv);
+    }
     void SetUp() override
     {
         ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
@@ -88,8 +92,8 @@ protected:
     // The host is a name: the server listens on 127.0.0.1 only, where ::1 would find nobody.
     livenet::TClientLink& Link()
     {
-        return link.emplace(livenet::TClientAddress{"localhost", server.serverPort()}, handler,
-                            timers, handler);
+        return link.emplace(livenet::TClientAddress{"localhost", server.serverPort()}, scripted,
+                            scripted, scripted);
     }
     // A first state on the newest connection, and the link's answer.
     void SendFirstState(const char* version = "8.4.5")
@@ -99,14 +103,13 @@ protected:
         peers.back()->sendTextMessage(version);
         ASSERT_TRUE(Until([&] { return link->Status().State != TLinkState::Connecting; }));
     }
-    TFakeTimer& Silence() { return *timers.Made.at(0); }
-    TFakeTimer& Retry() { return *timers.Made.at(1); }
+    TFakeTimer& Silence() { return *scripted.Timers.at(0); }
+    TFakeTimer& Retry() { return *scripted.Timers.at(1); }
 
     QWebSocketServer server{"client", QWebSocketServer::NonSecureMode};
     std::vector<QWebSocket*> peers; // owned by the server
     QStringList received;
-    TFakeTimers timers;
-    TScriptedHandler handler;
+    TScriptedPeer scripted;
     std::optional<livenet::TClientLink> link;
 };
 
@@ -140,18 +143,18 @@ TEST_F(ClientLinkTest, ReconnectsAfterSilenceBadInputOrALostPeerAndSubscribesAga
     SendFirstState();
     for (const TRow& row : rows) {
         SCOPED_TRACE(row.name);
-        const int resets = handler.Resets;
+        const int resets = scripted.Resets;
         row.cause();
         ASSERT_TRUE(Until([&] { return link->Status().State == TLinkState::Reconnecting; }));
         EXPECT_NE(link->Status().Reason.find(row.reason), std::string::npos);
-        EXPECT_EQ(handler.Lines.back(), link->Address().Text() + ": " + link->Status().Reason);
+        EXPECT_EQ(scripted.Lines.back(), link->Address().Text() + ": " + link->Status().Reason);
         // A first state came since the last drop, so the wait starts over at one second.
         EXPECT_EQ(Retry().Running, std::chrono::milliseconds(1s));
 
         const std::size_t connections = peers.size();
         Retry().Fire();
         ASSERT_TRUE(Until([&] { return peers.size() == connections + 1; }));
-        EXPECT_EQ(handler.Resets, resets + 1);
+        EXPECT_EQ(scripted.Resets, resets + 1);
         SendFirstState();
         ASSERT_TRUE(Until([&] { return received.size() == 2; }));
     }
@@ -177,7 +180,6 @@ TEST_F(ClientLinkTest, TooOldAClientIsAStateOfItsOwnAndStaysConnected)
     Link().Start();
     SendFirstState("8.1.17");
     EXPECT_EQ(link->Status().State, TLinkState::Unsupported);
-    EXPECT_EQ(link->Status().Version, "8.1.17");
     EXPECT_FALSE(Retry().Running);
 }
 
