@@ -64,7 +64,7 @@ protected:
     live::TUnitView View(const char* version = "8.4.5")
     {
         state["info"]["version"] = version;
-        return live::ViewAt(live::ReadUnitFacts(unit, state, *live::ParseVersion(version)), now);
+        return live::ViewAt(unit, state, *live::ParseVersion(version), now);
     }
 };
 
