@@ -136,8 +136,11 @@ std::string TClientSession::ApplyToState(json& update, std::size_t bytes)
     } else if (root == "info" || root == "groups" || root == "config") {
         if (root == "config")
             HidePasskey();
-        if (root == "info")
+        if (root == "info") {
             m_versionText = TextOf(Member(Member(m_state, "info"), "version"));
+            if (const auto version = ParseVersion(m_versionText))
+                m_version = *version; // which progress field is the science's
+        }
         m_stale.assign(m_stale.size(), true);
     }
     m_growth += bytes;
