@@ -33,7 +33,8 @@ void TClientSession::Reset()
     m_state = json();
     m_phase = TSessionPhase::AwaitingState;
     m_growth = 0;
-    m_facts.clear();
+    m_views.clear();
+    m_clocks.clear();
     m_stale.clear();
     m_byId.clear();
     m_reshaped = true;
@@ -114,26 +115,32 @@ TSessionStep TClientSession::TakeState(json state)
 std::string TClientSession::ApplyToState(json& update, std::size_t bytes)
 {
     // What the update touches, read before its value is moved into the state.
-    const std::string root = update[0].get<std::string>();
+    // Only the value is moved out: the keys stay valid.
+    const std::string_view root = update[0].get_ref<const std::string&>();
     const bool reshapes = root == "units" && update.size() <= 3;
     std::optional<std::size_t> unit;
-    bool identity = false;
+    std::string_view field;
     if (root == "units" && !reshapes && update[1].is_number_unsigned()) {
         unit = update[1].get<std::size_t>();
-        identity = update[2] == "id";
+        if (update.size() == 4 && update[2].is_string())
+            field = update[2].get_ref<const std::string&>();
     }
     if (std::string error = ApplyUpdate(m_state, update); !error.empty())
         return error;
-    if (reshapes || identity) {
+    if (reshapes || field == "id") {
         m_reshaped = true;
     } else if (unit) {
-        if (*unit < m_stale.size())
+        if (!m_reshaped && *unit < m_stale.size() && !m_stale[*unit] &&
+            !ReadUnitField(field, m_state["units"][*unit], m_version, m_views[*unit]))
             m_stale[*unit] = true;
     } else if (root == "info" || root == "groups" || root == "config") {
         if (root == "config")
             HidePasskey();
-        if (root == "info")
+        if (root == "info") {
             m_versionText = TextOf(Member(Member(m_state, "info"), "version"));
+            if (const auto version = ParseVersion(m_versionText))
+                m_version = *version; // which progress field is the science's
+        }
         m_stale.assign(m_stale.size(), true);
     }
     m_growth += bytes;
@@ -227,7 +234,8 @@ void TClientSession::Refresh() const
     const json& units = Member(m_state, "units");
     const std::size_t count = units.is_array() ? units.size() : 0;
     if (m_reshaped) {
-        m_facts.assign(count, {});
+        m_views.assign(count, {});
+        m_clocks.assign(count, {});
         m_stale.assign(count, true);
         m_byId.clear();
         for (std::size_t i = 0; i < count; ++i)
@@ -237,20 +245,18 @@ void TClientSession::Refresh() const
     }
     for (std::size_t i = 0; i < count; ++i)
         if (m_stale[i]) {
-            m_facts[i] = ReadUnitFacts(units[i], m_state, m_version);
+            ReadUnit(units[i], m_state, m_version, m_views[i], m_clocks[i]);
             m_stale[i] = false;
         }
 }
 
-std::vector<TUnitView> TClientSession::Units() const
+const std::vector<TUnitView>& TClientSession::Units() const
 {
     Refresh();
     const double now = m_clock.Now();
-    std::vector<TUnitView> views;
-    views.reserve(m_facts.size());
-    for (const TUnitFacts& facts : m_facts)
-        views.push_back(ViewAt(facts, now));
-    return views;
+    for (std::size_t i = 0; i < m_views.size(); ++i)
+        SetClocked(m_views[i], m_clocks[i], now);
+    return m_views;
 }
 
 std::optional<TUnitView> TClientSession::FindUnit(std::string_view id) const
@@ -259,7 +265,9 @@ std::optional<TUnitView> TClientSession::FindUnit(std::string_view id) const
     const auto it = m_byId.find(std::string(id));
     if (it == m_byId.end())
         return std::nullopt;
-    return ViewAt(m_facts[it->second], m_clock.Now());
+    TUnitView view = m_views[it->second];
+    SetClocked(view, m_clocks[it->second], m_clock.Now());
+    return view;
 }
 
 const workunits::TWU* TClientSession::LoggedUnit(const TUnitView& unit) const
@@ -282,7 +290,7 @@ std::vector<TUnitView> TClientSession::FinishedUnits() const
     std::vector<TUnitView> views;
     views.reserve(m_finishedOrder.size());
     for (const std::string& id : m_finishedOrder)
-        views.push_back(ViewAt(ReadUnitFacts(m_finished.at(id), m_state, m_version), now));
+        views.push_back(ViewAt(m_finished.at(id), m_state, m_version, now));
     return views;
 }
 

@@ -46,8 +46,8 @@ public:
     [[nodiscard]] TSessionPhase Phase() const { return m_phase; }
     [[nodiscard]] std::string Version() const { return m_versionText; }
     [[nodiscard]] std::string MachineName() const;
-    // The current units, in the client's order.
-    [[nodiscard]] std::vector<TUnitView> Units() const;
+    // The current units, in the client's order; valid until the next call of a method here.
+    [[nodiscard]] const std::vector<TUnitView>& Units() const;
     [[nodiscard]] std::optional<TUnitView> FindUnit(std::string_view id) const;
     // The unit as read from the streamed log (frames, dates), or nullptr. Valid until the next
     // Receive.
@@ -81,8 +81,10 @@ private:
     std::string m_versionText;
     std::size_t m_growth = 0; // bytes of updates applied since the state's size was last known
 
-    // Facts of units[i]; rebuilt whole when units come or go, else one unit at a time.
-    mutable std::vector<TUnitFacts> m_facts;
+    // The view of units[i]; rebuilt whole when units come or go, else one unit, or one field of
+    // a unit, at a time.
+    mutable std::vector<TUnitView> m_views;
+    mutable std::vector<TUnitClock> m_clocks;
     mutable std::vector<bool> m_stale;
     mutable bool m_reshaped = true;
     mutable std::unordered_map<std::string, std::size_t> m_byId;

@@ -1,5 +1,6 @@
 #include "live/live_log.h"
 
+#include <algorithm>
 #include <charconv>
 #include <vector>
 
@@ -73,8 +74,25 @@ void TLiveLog::Replace(std::span<const std::string_view> lines)
     for (std::size_t i = 0; i < stamped.size(); ++i)
         if (at[i] != 0)
             Keep(named, stamped[i].Line, at[i], &order);
+    const auto first = std::find_if(at.begin(), at.end(), [](double a) { return a != 0; });
+    const double batchStart = first == at.end() ? 0 : *first;
     for (const std::int64_t number : order) {
-        auto [it, inserted] = m_units.insert_or_assign(number, std::move(named[number]));
+        TUnitLines& fresh = named[number];
+        if (const auto old = m_units.find(number); old != m_units.end() &&
+                                                   !old->second.Starts.empty() &&
+                                                   old->second.Starts.front().first < batchStart) {
+            const TUnitLines& kept = old->second;
+            const auto cut =
+                std::find_if(kept.Starts.begin(), kept.Starts.end(),
+                             [&](const auto& start) { return start.first >= batchStart; });
+            const std::size_t bytes = cut == kept.Starts.end() ? kept.Text.size() : cut->second;
+            std::vector<std::pair<double, std::size_t>> starts(kept.Starts.begin(), cut);
+            for (const auto& [lineAt, offset] : fresh.Starts)
+                starts.emplace_back(lineAt, offset + bytes);
+            fresh.Text.insert(0, kept.Text, 0, bytes);
+            fresh.Starts = std::move(starts);
+        }
+        auto [it, inserted] = m_units.insert_or_assign(number, std::move(fresh));
         if (inserted)
             m_order.push_back(number);
     }
@@ -137,6 +155,7 @@ void TLiveLog::Keep(std::unordered_map<std::int64_t, TUnitLines>& units, std::st
     TUnitLines& unit = it->second;
     if (unit.Text.size() + line.size() > MaxUnitBytes)
         return;
+    unit.Starts.emplace_back(at, unit.Text.size());
     if (unit.Text.empty() || at - unit.LastAt >= RedateAfter || at < unit.LastAt) {
         std::string stamp = util::FormatIso(at);
         stamp[10] = 'T';

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "util/platform.h"
@@ -26,7 +27,8 @@ public:
     void SetSource(std::string source) { m_source = std::move(source); }
 
     // The stream's first batch, or one sent again after the client dropped lines we had not
-    // read: units it names are read from it alone, the others keep what they had.
+    // read: a unit it names is read from it, keeping what we had from before the batch's first
+    // line (the client's buffer may have lost it); the others keep what they had.
     void Replace(std::span<const std::string_view> lines);
     // Lines logged since the last batch.
     void Append(std::span<const std::string_view> lines);
@@ -43,6 +45,8 @@ public:
 private:
     struct TUnitLines {
         std::string Text;
+        // Where each kept line (with the banner before it) begins in Text, and its date-time.
+        std::vector<std::pair<double, std::size_t>> Starts;
         double LastAt = 0;
         mutable bool Stale = true;
         mutable std::unique_ptr<workunits::TWUs> Read;

@@ -72,10 +72,14 @@ std::string ApplyUpdate(json& state, json& update)
     } else if (node->is_object()) {
         if (!key.is_string())
             return Where(last, "a dictionary takes a text key");
-        if (value.is_null())
-            node->erase(key.get_ref<const std::string&>());
-        else
-            (*node)[key.get_ref<const std::string&>()] = std::move(value);
+        const auto& name = key.get_ref<const std::string&>();
+        if (value.is_null()) {
+            node->erase(name);
+        } else if (const auto it = node->find(name); it != node->end()) {
+            *it = std::move(value);
+        } else {
+            (*node)[name] = std::move(value);
+        }
     } else {
         return Where(last, "leads into a value that holds nothing");
     }

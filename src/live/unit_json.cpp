@@ -61,7 +61,6 @@ json UnitJson(const TUnitView& unit, const workunits::TWU* logged)
     out["log"] = {
         {"startTime", DateTime(logged->StartTime)},
         {"endTime", DateTime(logged->EndTime)},
-        {"shutdownLine", logged->ShutdownLine},
         {"benchmark",
          {{"kept", benchmark.Kept},
           {"average", benchmark.Average},

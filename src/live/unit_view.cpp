@@ -220,10 +220,44 @@ std::string_view StatusText(std::string_view status)
     return status;
 }
 
-TUnitFacts ReadUnitFacts(const json& unit, const json& state, const TVersion& version)
+namespace {
+
+// Before 8.4 "progress" was the science; from 8.4 on it is the transfer's.
+const char* ProgressKey(const TVersion& version)
 {
-    TUnitFacts facts;
-    TUnitView& view = facts.View;
+    return version.AtLeast(8, 4) ? "wu_progress" : "progress";
+}
+
+void ReadEta(const json& unit, TUnitView& view)
+{
+    const json* eta = view.Progress >= 100 ? nullptr : Member(unit, "eta");
+    view.EtaSeconds = view.Progress >= 100 ? std::optional<double>(0)
+                      : eta != nullptr     ? ParseEta(*eta)
+                                           : std::nullopt;
+}
+
+void ReadProgress(const json& unit, const TVersion& version, TUnitView& view)
+{
+    const bool wasDone = view.Progress >= 100;
+    const auto progress = Number(unit, ProgressKey(version));
+    view.Progress = progress ? std::clamp(*progress * 100, 0.0, 100.0) : 0;
+    if (wasDone || view.Progress >= 100)
+        ReadEta(unit, view);
+}
+
+void ReadPpd(const json& unit, TUnitView& view)
+{
+    const auto ppd = Number(unit, "ppd");
+    view.Ppd = ppd && *ppd >= 0 && *ppd <= MaxPlausiblePpd ? *ppd : 0;
+}
+
+} // namespace
+
+void ReadUnit(const json& unit, const json& state, const TVersion& version, TUnitView& view,
+              TUnitClock& clock)
+{
+    view = TUnitView();
+    clock = TUnitClock();
     const json& info = Child(state, "info");
     view.Machine = Text(info, "mach_name");
     if (view.Machine.empty())
@@ -252,19 +286,9 @@ TUnitFacts ReadUnitFacts(const json& unit, const json& state, const TVersion& ve
 
     view.State = Text(unit, "state");
     view.PauseReason = Text(unit, "pause_reason");
-    view.Status = Text(unit, "result");
-    for (char& c : view.Status)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    // Before 8.4 "progress" was the science; from 8.4 on it is the transfer's.
-    const auto progress = Number(unit, version.AtLeast(8, 4) ? "wu_progress" : "progress");
-    view.Progress = progress ? std::clamp(*progress * 100, 0.0, 100.0) : 0;
-    if (const json* eta = Member(unit, "eta"))
-        view.EtaSeconds = ParseEta(*eta);
-    if (view.Progress >= 100)
-        view.EtaSeconds = 0;
-    if (const auto ppd = Number(unit, "ppd"); ppd && *ppd >= 0 && *ppd <= MaxPlausiblePpd)
-        view.Ppd = *ppd;
+    ReadProgress(unit, version, view);
+    ReadEta(unit, view);
+    ReadPpd(unit, view);
     view.Started = Time(unit, "start_time");
     view.Ended = Time(unit, "end_time");
     view.Cpus = std::max(0, Whole(unit, "cpus", 0));
@@ -277,32 +301,55 @@ TUnitFacts ReadUnitFacts(const json& unit, const json& state, const TVersion& ve
                      Text(Child(known, id.get_ref<const std::string&>().c_str()), "description")});
     }
 
-    facts.WaitUntil = Time(unit, "wait");
-    facts.BaseRunSeconds = std::max(0.0, Number(unit, "run_time").value_or(0));
+    clock.Result = Text(unit, "result");
+    for (char& c : clock.Result)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    clock.WaitUntil = Time(unit, "wait");
+    clock.BaseRunSeconds = std::max(0.0, Number(unit, "run_time").value_or(0));
     if (const json* groups = Member(state, "groups"); groups != nullptr && groups->is_object())
-        facts.GroupFinishing = Flag(Child(Child(*groups, view.Group.c_str()), "config"), "finish");
+        clock.GroupFinishing = Flag(Child(Child(*groups, view.Group.c_str()), "config"), "finish");
     else // 8.2 has no groups: the client's own config says it
-        facts.GroupFinishing = Flag(Child(state, "config"), "finish");
-    return facts;
+        clock.GroupFinishing = Flag(Child(state, "config"), "finish");
 }
 
-TUnitView ViewAt(const TUnitFacts& facts, double now)
+bool ReadUnitField(std::string_view key, const json& unit, const TVersion& version, TUnitView& view)
 {
-    TUnitView view = facts.View;
-    view.RunSeconds = facts.BaseRunSeconds;
+    if (key == "eta")
+        ReadEta(unit, view);
+    else if (key == ProgressKey(version))
+        ReadProgress(unit, version, view);
+    else if (key == "ppd")
+        ReadPpd(unit, view);
+    else if (key != "frames" && key != (version.AtLeast(8, 4) ? "progress" : "wu_progress"))
+        return false;
+    return true;
+}
+
+void SetClocked(TUnitView& view, const TUnitClock& clock, double now)
+{
+    view.RunSeconds = clock.BaseRunSeconds;
     if (view.State == "RUN" && view.Started != 0 && now > view.Started)
         view.RunSeconds += (now - view.Started) * SecondsPerDay;
     view.TpfSeconds = view.Progress > 0 ? view.RunSeconds / view.Progress : 0;
-    if (view.Status.empty()) {
-        if (facts.WaitUntil > now)
-            view.Status = "WAIT";
-        else if (view.State == "RUN" && facts.GroupFinishing)
-            view.Status = "FINISH";
-        else if (!view.PauseReason.empty())
-            view.Status = "PAUSE";
-        else
-            view.Status = view.State;
-    }
+    if (!clock.Result.empty())
+        view.Status = clock.Result;
+    else if (clock.WaitUntil > now)
+        view.Status = "WAIT";
+    else if (view.State == "RUN" && clock.GroupFinishing)
+        view.Status = "FINISH";
+    else if (!view.PauseReason.empty())
+        view.Status = "PAUSE";
+    else
+        view.Status = view.State;
+}
+
+TUnitView ViewAt(const json& unit, const json& state, const TVersion& version, double now)
+{
+    TUnitView view;
+    TUnitClock clock;
+    ReadUnit(unit, state, version, view, clock);
+    SetClocked(view, clock, now);
     return view;
 }
 

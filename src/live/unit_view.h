@@ -49,12 +49,12 @@ struct TUnitView {
     bool operator==(const TUnitView&) const = default;
 };
 
-// The facts of a unit that do not move with the clock; the view adds the clock's part.
-struct TUnitFacts {
-    TUnitView View;
+// What a view's clocked fields (run time, TPF, status) are made of.
+struct TUnitClock {
     double WaitUntil = 0; // a back-off in progress makes the unit WAIT until then
     bool GroupFinishing = false;
     double BaseRunSeconds = 0; // run time up to the end of the last run
+    std::string Result;        // upper-cased: a unit that ended says how
 };
 
 struct TVersion {
@@ -77,11 +77,18 @@ struct TVersion {
 // The shipped words for a status: "Running", "Credited"; the code itself when unknown.
 [[nodiscard]] std::string_view StatusText(std::string_view status);
 
-// A unit's facts. state is the client's whole state (for its GPUs and the unit's group);
-// a missing or ill-typed field leaves the default.
-[[nodiscard]] TUnitFacts ReadUnitFacts(const nlohmann::json& unit, const nlohmann::json& state,
-                                       const TVersion& version);
-// The view at now (UTC days).
-[[nodiscard]] TUnitView ViewAt(const TUnitFacts& facts, double now);
+// Reads a whole unit. state is the client's whole state (for its GPUs and the unit's group);
+// a missing or ill-typed field leaves the default. The clocked fields are left to SetClocked.
+void ReadUnit(const nlohmann::json& unit, const nlohmann::json& state, const TVersion& version,
+              TUnitView& view, TUnitClock& clock);
+// Reads again only the field key of the unit, for the keys that change many times a minute
+// (eta, progress, ppd, frames); false for any other key: read the whole unit.
+[[nodiscard]] bool ReadUnitField(std::string_view key, const nlohmann::json& unit,
+                                 const TVersion& version, TUnitView& view);
+// Run time, TPF and status at now (UTC days).
+void SetClocked(TUnitView& view, const TUnitClock& clock, double now);
+// The three at once.
+[[nodiscard]] TUnitView ViewAt(const nlohmann::json& unit, const nlohmann::json& state,
+                               const TVersion& version, double now);
 
 } // namespace korvid::live

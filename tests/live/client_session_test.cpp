@@ -58,10 +58,18 @@ TEST_F(ClientSessionTest, ReplayingTheRealSessionGivesItsFinalState)
         stream >> value;
         ASSERT_NO_FATAL_FAILURE(Feed(value.dump()));
         ++messages;
+        // The views kept up to date one field at a time are the views read afresh.
+        const json& state = session.State();
+        const auto version = *live::ParseVersion(state["info"]["version"].get<std::string>());
+        const auto& units = session.Units();
+        ASSERT_EQ(units.size(), state["units"].size());
+        for (std::size_t i = 0; i < units.size(); ++i)
+            ASSERT_EQ(units[i], live::ViewAt(state["units"][i], state, version, clock.Now()))
+                << "message " << messages << ", unit " << i;
     }
     EXPECT_EQ(messages, 5257);
     EXPECT_EQ(session.State(), json::parse(ReadFile(samples / "lufah-watch3-8.4.5-final.json")));
-    const auto units = session.Units();
+    const auto& units = session.Units();
     ASSERT_EQ(units.size(), 1u);
     const live::TUnitView& unit = units[0];
     EXPECT_EQ(unit.Machine, "Sanctuary7");
