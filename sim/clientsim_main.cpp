@@ -67,6 +67,10 @@ int main(int argc, char** argv)
     TServerOptions server;
     server.Port = static_cast<quint16>(number("port"));
     server.Speed = number("speed");
+    if (server.Speed > 3600) { // an hour a second already ends a unit in a blink
+        std::fprintf(stderr, "korvid-clientsim: --speed is at most 3600\n");
+        return 2;
+    }
     server.PingSeconds = number("ping");
     server.DropAfterSeconds = number("drop-after");
     server.RestartEverySeconds = number("restart-every");

@@ -15,7 +15,8 @@ using nlohmann::json;
 
 constexpr int DaysTo1970 = 25569;           // 1970-01-01 in days since 1899-12-30
 constexpr std::size_t MaxLogLines = 100000; // the client's ring of recent lines
-constexpr double CoreStartSeconds = 15;     // from a resume until the core reports its checkpoint
+constexpr double NominalUnitSeconds = 6 * 3600;
+constexpr double CoreStartSeconds = 15; // from a resume until the core reports its checkpoint
 constexpr char IdAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
 constexpr const char* User = "Korvid_Sim";
 constexpr int Team = 32;
@@ -31,23 +32,19 @@ constexpr TProject Projects[] = {
     {16958, 0xa7, 250000, 4200},  {19227, 0xa8, 1500000, 31200},
 };
 
+// By prefix, first match: 8.4.0 and 8.4.1 wrote the ETA as seconds.
+constexpr struct {
+    const char* Prefix;
+    TVersion Version;
+} Releases[] = {{"8.1", TVersion::V81},    {"8.2", TVersion::V82},    {"8.3", TVersion::V83},
+                {"8.4.0", TVersion::V840}, {"8.4.1", TVersion::V840}, {"8.4", TVersion::V845},
+                {"8.5", TVersion::V857}};
+// What each announces, in the order of TVersion.
+constexpr const char* FullVersions[] = {"8.1.18", "8.2.1", "8.3.18", "8.4.0", "8.4.5", "8.5.7"};
+
 const char* FullVersion(TVersion version)
 {
-    switch (version) {
-    case TVersion::V81:
-        return "8.1.18";
-    case TVersion::V82:
-        return "8.2.1";
-    case TVersion::V83:
-        return "8.3.18";
-    case TVersion::V840:
-        return "8.4.0";
-    case TVersion::V845:
-        return "8.4.5";
-    case TVersion::V857:
-        return "8.5.7";
-    }
-    return "";
+    return FullVersions[static_cast<int>(version)];
 }
 
 std::string Format(const char* format, auto... values)
@@ -57,47 +54,28 @@ std::string Format(const char* format, auto... values)
     return text;
 }
 
-// The client's id is the hash of its key: one per machine, kept across its restarts.
-std::string MachineId(const TScriptOptions& options)
-{
-    loggen::parts::TRandom random(options.Seed ^ std::hash<std::string>{}(options.MachineName));
-    std::string id(43, ' ');
-    for (char& c : id)
-        c = IdAlphabet[random.Below(64)];
-    return id;
-}
-
 } // namespace
 
 TVersion ParseVersion(std::string_view text)
 {
-    const auto is = [text](std::string_view prefix) {
-        return text.substr(0, prefix.size()) == prefix &&
-               (text.size() == prefix.size() || text[prefix.size()] == '.');
-    };
-    if (is("8.1"))
-        return TVersion::V81;
-    if (is("8.2"))
-        return TVersion::V82;
-    if (is("8.3"))
-        return TVersion::V83;
-    if (is("8.4.0") || is("8.4.1"))
-        return TVersion::V840;
-    if (is("8.4"))
-        return TVersion::V845;
-    if (is("8.5"))
-        return TVersion::V857;
+    for (const auto& release : Releases) {
+        const std::string_view prefix = release.Prefix;
+        if (text.substr(0, prefix.size()) == prefix &&
+            (text.size() == prefix.size() || text[prefix.size()] == '.'))
+            return release.Version;
+    }
     throw std::invalid_argument("no simulated client release " + std::string(text) +
                                 ": give 8.1, 8.2, 8.3, 8.4.0, 8.4.5 or 8.5.7");
 }
 
 TScriptedClient::TScriptedClient(const TScriptOptions& options)
-    : m_options(options), m_version(ParseVersion(options.Version)), m_random(options.Seed)
+    : m_options(options), m_version(ParseVersion(options.Version)), m_random(options.Seed),
+      m_ids(options.Seed ^ std::hash<std::string>{}(options.MachineName))
 {
     const bool groups = m_version >= TVersion::V83;
     const int groupCount = groups ? std::clamp(options.Groups, 1, 16) : 1;
     m_options.UnitSeconds = std::max(options.UnitSeconds, 10.0);
-    m_lastNumber = 1000 + m_random.Below(900000);
+    m_lastNumber = 1000 + m_ids.Below(900000);
 
     json info = {{"version", FullVersion(m_version)},
                  {"os", "linux"},
@@ -106,7 +84,7 @@ TScriptedClient::TScriptedClient(const TScriptOptions& options)
                  {Key("cpu_brand"), "Korvid Simulated CPU"},
                  {"cpus", 4 * groupCount},
                  {"gpus", json::object()},
-                 {"id", MachineId(options)}};
+                 {"id", RandomId()}};
     if (m_version >= TVersion::V82) {
         info["mach_name"] = options.MachineName;
         info["hostname"] = options.MachineName;
@@ -455,13 +433,18 @@ void TScriptedClient::Remove(TGroup& group)
 void TScriptedClient::Estimates(TRun& run, double progress)
 {
     const double left = (1 - progress) * m_options.UnitSeconds;
-    SetUnit(run, ProgressKey(), std::round(progress * 1000) / 1000);
+    const double shown = std::round(progress * 1000) / 1000;
+    // Whole values as integers, as the client writes them.
+    SetUnit(run, ProgressKey(),
+            shown == std::floor(shown) ? json(static_cast<int>(shown)) : json(shown));
     SetUnit(run, "eta", Eta(left));
-    // The client's bonus rule: credit grows with the square root of the time to spare.
-    const double taken = m_now - run.AssignedAt + left;
+    // The client's bonus rule: credit grows with the square root of the time to spare. Reckoned
+    // as if the unit ran for hours, as real ones do; a unit of minutes would earn millions a day.
+    const double scale = NominalUnitSeconds / m_options.UnitSeconds;
+    const double taken = (m_now - run.AssignedAt + left) * scale;
     const double credit =
         Projects[run.Project].Credit * std::max(1.0, std::sqrt(0.75 * 345600 / taken));
-    SetUnit(run, "ppd", std::lround(credit * 86400 / m_options.UnitSeconds));
+    SetUnit(run, "ppd", std::lround(credit * 86400 / NominalUnitSeconds));
 }
 
 void TScriptedClient::Set(json path, json value)
@@ -579,7 +562,7 @@ std::string TScriptedClient::RandomId()
 {
     std::string id(43, ' ');
     for (char& c : id)
-        c = IdAlphabet[m_random.Below(64)];
+        c = IdAlphabet[m_ids.Below(64)];
     return id;
 }
 

@@ -104,6 +104,8 @@ private:
     TScriptOptions m_options;
     TVersion m_version;
     loggen::parts::TRandom m_random;
+    // Ids and numbers: two machines given one seed still hold units of their own.
+    loggen::parts::TRandom m_ids;
     double m_now = 0; // simulated seconds since the start
     nlohmann::json m_state;
     std::vector<TGroup> m_groups;

@@ -78,6 +78,7 @@ quint16 TSimServer::Port() const
 void TSimServer::Accept()
 {
     while (QWebSocket* socket = m_server->nextPendingConnection()) {
+        socket->setParent(this); // one the loop never came back to delete goes with the server
         const QString path = socket->requestUrl().path();
         const QString api = QStringLiteral("/api/websocket");
         if (m_options.ExactPath ? path != api : !path.startsWith(api)) {

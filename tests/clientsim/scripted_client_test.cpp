@@ -11,7 +11,6 @@ namespace korvid {
 namespace {
 
 using clientsim::TScriptedClient;
-using clientsim::TScriptOptions;
 using nlohmann::json;
 
 // The update rule as a remote applies it, written apart from the library's. False when the
@@ -102,12 +101,9 @@ TEST(ScriptedClient, UpdatesRebuildItsStateThroughEveryUnitsLife)
     const std::vector<std::string> begins = {"ASSIGN", "DOWNLOAD", "CORE", "RUN"};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.version);
-        TScriptOptions options;
-        options.Version = row.version;
-        options.Units = 3;
-        options.UnitSeconds = 200;
-        TScriptedClient client(options);
-        const auto seen = Follow(client, 3 * 200 * 1.5 + 500);
+        TScriptedClient client({.Units = 3, .UnitSeconds = 200, .Version = row.version});
+        const auto seen =
+            Follow(client, 3 * (200 + 300 + 60)); // each unit may be paused up to 300 s
         const std::size_t groups = client.State().contains("groups") ? 2 : 1;
         ASSERT_EQ(seen.size(), 3 * groups);
         EXPECT_EQ(client.Finished().size(), 3 * groups);
@@ -129,13 +125,9 @@ TEST(ScriptedClient, UpdatesRebuildItsStateThroughEveryUnitsLife)
 
 TEST(ScriptedClient, ResumedUnitShowsNoProgressUntilItsCoreReports)
 {
-    TScriptOptions options;
-    options.Groups = 4;
-    options.Units = 2;
-    options.UnitSeconds = 300;
-    TScriptedClient client(options);
+    TScriptedClient client({.Groups = 4, .Units = 4, .UnitSeconds = 300});
     int resumed = 0;
-    for (const auto& [number, unit] : Follow(client, 2000)) {
+    for (const auto& [number, unit] : Follow(client, 4000)) {
         if (!unit.Resumed)
             continue;
         ++resumed;
@@ -154,9 +146,7 @@ TEST(ScriptedClient, ResumedUnitShowsNoProgressUntilItsCoreReports)
 
 TEST(ScriptedClient, RestartedClientOffersItsUnitsInAnotherOrder)
 {
-    TScriptOptions options;
-    options.Groups = 3;
-    TScriptedClient client(options);
+    TScriptedClient client({.Groups = 3});
     (void)client.Advance(100);
     const json before = client.State()["units"];
     ASSERT_EQ(before.size(), 3u);
@@ -171,11 +161,7 @@ TEST(ScriptedClient, RestartedClientOffersItsUnitsInAnotherOrder)
 
 TEST(ScriptedClient, LogReadsBackAsItsUnitsWithTheirFrames)
 {
-    TScriptOptions options;
-    options.Groups = 3;
-    options.Units = 3;
-    options.Seed = 7;
-    TScriptedClient client(options);
+    TScriptedClient client({.Groups = 3, .Units = 3, .Seed = 7});
     (void)client.Advance(3 * 3 * 600);
     ASSERT_EQ(client.Finished().size(), 9u);
     std::string log;
