@@ -22,10 +22,10 @@ TClientLink::~TClientLink()
 {
     if (m_lookup >= 0)
         QHostInfo::abortHostLookup(m_lookup);
+    // Deleted here and now: no event loop may be left to take a deleteLater.
     if (m_socket != nullptr) {
-        QObject::disconnect(m_socket, nullptr, &m_context, nullptr);
+        QObject::disconnect(m_socket.get(), nullptr, &m_context, nullptr);
         m_socket->abort();
-        delete m_socket; // no event loop may be left to take a deleteLater
     }
 }
 
@@ -75,17 +75,17 @@ void TClientLink::Open(const QString& ipv4)
 {
     m_handler.Reset();
     // No origin: the client checks an Origin header only when there is one.
-    m_socket = new QWebSocket(QString(), QWebSocketProtocol::VersionLatest);
+    m_socket = std::make_unique<QWebSocket>(QString(), QWebSocketProtocol::VersionLatest);
     m_socket->setMaxAllowedIncomingMessageSize(MaxMessageBytes);
     m_socket->setMaxAllowedIncomingFrameSize(MaxMessageBytes);
-    QObject::connect(m_socket, &QWebSocket::textMessageReceived, &m_context,
+    QObject::connect(m_socket.get(), &QWebSocket::textMessageReceived, &m_context,
                      [this](const QString& message) { OnMessage(message); });
-    QObject::connect(m_socket, &QWebSocket::disconnected, &m_context, [this] {
+    QObject::connect(m_socket.get(), &QWebSocket::disconnected, &m_context, [this] {
         const QString reason = m_socket->closeReason();
         Drop((reason.isEmpty() ? m_socket->errorString() : reason).toStdString());
     });
     QObject::connect(
-        m_socket, qOverload<QAbstractSocket::SocketError>(&QWebSocket::error), &m_context,
+        m_socket.get(), qOverload<QAbstractSocket::SocketError>(&QWebSocket::error), &m_context,
         [this](QAbstractSocket::SocketError) { Drop(m_socket->errorString().toStdString()); });
     QUrl url;
     url.setScheme("ws");
@@ -140,11 +140,10 @@ void TClientLink::CloseSocket()
 {
     if (m_socket == nullptr)
         return;
-    // Its own signals may still be on the way: cut them before the socket goes.
-    QObject::disconnect(m_socket, nullptr, &m_context, nullptr);
+    // Its own signals may still be on the way, and this may run inside one of them.
+    QObject::disconnect(m_socket.get(), nullptr, &m_context, nullptr);
     m_socket->abort();
-    m_socket->deleteLater();
-    m_socket = nullptr;
+    m_socket.release()->deleteLater();
 }
 
 void TClientLink::SetState(TLinkState state)

@@ -92,7 +92,7 @@ private:
     std::unique_ptr<ITimer> m_retry;
     std::chrono::seconds m_nextRetry = FirstRetry;
     QObject m_context; // owns the connections to sockets and look-ups; they end with the link
-    QWebSocket* m_socket = nullptr;
+    std::unique_ptr<QWebSocket> m_socket;
     int m_lookup = -1;
 };
 
