@@ -16,14 +16,12 @@ TEST(InspectClients, PrintsTheUnitsOfEveryClientReachedAndNamesTheOneThatIsNot)
     QProcess simulators[3]; // each killed with its QProcess
     QStringList addresses;
     for (int i = 0; i < 3; ++i) {
-        QProcess* simulator = &simulators[i];
         const QString seed = QString::number(i + 1);
         // Warmed up, the simulated units run with frames in the log from the first message on.
-        simulator->start(KORVID_CLIENTSIM,
-                         {"--name", "rig" + seed, "--seed", seed, "--warm-up", "400"});
-        while (!simulator->canReadLine() && simulator->waitForReadyRead(BoundMs)) {
-        }
-        addresses << "127.0.0.1:" + QString::fromUtf8(simulator->readLine()).trimmed();
+        simulators[i].start(KORVID_CLIENTSIM,
+                            {"--name", "rig" + seed, "--seed", seed, "--warm-up", "400"});
+        simulators[i].waitForReadyRead(BoundMs); // the port comes in one write
+        addresses << "127.0.0.1:" + QString::fromUtf8(simulators[i].readLine()).trimmed();
     }
     QTcpServer probe; // a free port, closed again: nobody listens there
     ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));

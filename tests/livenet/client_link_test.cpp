@@ -85,6 +85,7 @@ protected:
         ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
         QObject::connect(&server, &QWebSocketServer::newConnection, [this] {
             peers.push_back(server.nextPendingConnection());
+            peers.back()->setParent(&server);
             QObject::connect(peers.back(), &QWebSocket::textMessageReceived,
                              [this](const QString& text) { received.push_back(text); });
         });
@@ -107,7 +108,7 @@ protected:
     TFakeTimer& Retry() { return *scripted.Timers.at(1); }
 
     QWebSocketServer server{"client", QWebSocketServer::NonSecureMode};
-    std::vector<QWebSocket*> peers; // owned by the server
+    std::vector<QWebSocket*> peers; // the server's children
     QStringList received;
     TScriptedPeer scripted;
     std::optional<livenet::TClientLink> link;
