@@ -125,14 +125,17 @@ std::string TClientSession::ApplyToState(json& update, std::size_t bytes)
         if (update.size() == 4 && update[2].is_string())
             field = update[2].get_ref<const std::string&>();
     }
-    if (std::string error = ApplyUpdate(m_state, update); !error.empty())
+    json* container = nullptr;
+    if (std::string error = ApplyUpdate(m_state, update, &container); !error.empty())
         return error;
     if (reshapes || field == "id") {
         m_reshaped = true;
     } else if (unit) {
         if (!m_reshaped && *unit < m_stale.size() && !m_stale[*unit] &&
-            !ReadUnitField(field, m_state["units"][*unit], m_version, m_views[*unit]))
+            !ReadUnitField(field, *container, m_version, m_views[*unit])) {
             m_stale[*unit] = true;
+            m_anyStale = true;
+        }
     } else if (root == "info" || root == "groups" || root == "config") {
         if (root == "config")
             HidePasskey();
@@ -142,6 +145,7 @@ std::string TClientSession::ApplyToState(json& update, std::size_t bytes)
                 m_version = *version; // which progress field is the science's
         }
         m_stale.assign(m_stale.size(), true);
+        m_anyStale = true;
     }
     m_growth += bytes;
     if (m_growth > MaxStateBytes) {
@@ -231,6 +235,8 @@ std::string TClientSession::MachineName() const
 
 void TClientSession::Refresh() const
 {
+    if (!m_reshaped && !m_anyStale)
+        return;
     const json& units = Member(m_state, "units");
     const std::size_t count = units.is_array() ? units.size() : 0;
     if (m_reshaped) {
@@ -248,6 +254,7 @@ void TClientSession::Refresh() const
             ReadUnit(units[i], m_state, m_version, m_views[i], m_clocks[i]);
             m_stale[i] = false;
         }
+    m_anyStale = false;
 }
 
 const std::vector<TUnitView>& TClientSession::Units() const

@@ -86,6 +86,7 @@ private:
     mutable std::vector<TUnitView> m_views;
     mutable std::vector<TUnitClock> m_clocks;
     mutable std::vector<bool> m_stale;
+    mutable bool m_anyStale = false;
     mutable bool m_reshaped = true;
     mutable std::unordered_map<std::string, std::size_t> m_byId;
 
