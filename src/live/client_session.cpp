@@ -1,5 +1,6 @@
 #include "live/client_session.h"
 
+#include <cstring>
 #include <utility>
 
 #include "live/state_update.h"
@@ -24,6 +25,48 @@ std::string TextOf(const json& value)
     return value.is_string() ? value.get<std::string>() : std::string();
 }
 
+// The JSON library nests by recursion: a message of a few MiB of brackets would exhaust the
+// stack. No client nests deeper than a handful.
+constexpr int MaxDepth = 128;
+
+bool NestsTooDeep(std::string_view text)
+{
+    int depth = 0;
+    const char* pos = text.data();
+    const char* const end = pos + text.size();
+    while (pos < end) {
+        switch (*pos++) {
+        case '"':
+            // To the closing quote: one not preceded by an odd run of backslashes.
+            for (;;) {
+                const auto* quote = static_cast<const char*>(
+                    std::memchr(pos, '"', static_cast<std::size_t>(end - pos)));
+                if (quote == nullptr)
+                    return false;
+                const char* slash = quote;
+                while (slash > pos && slash[-1] == '\\')
+                    --slash;
+                pos = quote + 1;
+                if ((quote - slash) % 2 == 0)
+                    break;
+            }
+            break;
+        case '[':
+        case '{':
+            if (++depth > MaxDepth)
+                return true;
+            break;
+        case ']':
+        case '}':
+            --depth;
+            break;
+        default:
+            break;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 TClientSession::TClientSession(const util::IClock& clock) : m_clock(clock), m_log(clock) {}
@@ -46,6 +89,8 @@ TSessionStep TClientSession::Receive(std::string_view message)
         return {{},
                 "a message of " + std::to_string(message.size()) +
                     " bytes, more than the 64 MiB a client sends"};
+    if (NestsTooDeep(message))
+        return {{}, "a message nested more than " + std::to_string(MaxDepth) + " levels deep"};
     json value;
     try {
         value = json::parse(message);
@@ -101,6 +146,10 @@ TSessionStep TClientSession::TakeState(json state)
         m_state = json::object();
         return {};
     }
+    if (TooManyUnits()) {
+        Reset();
+        return {{}, "a state of more than " + std::to_string(MaxUnits) + " units"};
+    }
     m_phase = m_version.AtLeast(8, 3) ? TSessionPhase::Live : TSessionPhase::ReadOnly;
     HidePasskey();
     const std::string machine = MachineName();
@@ -130,6 +179,10 @@ std::string TClientSession::ApplyToState(json& update, std::size_t bytes)
         return error;
     if (reshapes || field == "id") {
         m_reshaped = true;
+        if (TooManyUnits()) {
+            Reset(); // not worth keeping: the connection goes
+            return "more than " + std::to_string(MaxUnits) + " units";
+        }
     } else if (unit) {
         if (!m_reshaped && *unit < m_stale.size() && !m_stale[*unit] &&
             !ReadUnitField(field, *container, m_version, m_views[*unit])) {
@@ -224,6 +277,12 @@ void TClientSession::HidePasskey()
     if (passkey != config->end() &&
         !(passkey->is_string() && passkey->get_ref<const std::string&>().empty()))
         *passkey = "(hidden)";
+}
+
+bool TClientSession::TooManyUnits() const
+{
+    const json& units = Member(m_state, "units");
+    return units.is_array() && units.size() > MaxUnits;
 }
 
 std::string TClientSession::MachineName() const
