@@ -1,5 +1,6 @@
 #include "live/client_session.h"
 
+#include <cstring>
 #include <utility>
 
 #include "live/state_update.h"
@@ -24,6 +25,48 @@ std::string TextOf(const json& value)
     return value.is_string() ? value.get<std::string>() : std::string();
 }
 
+// The JSON library nests by recursion: a message of a few MiB of brackets would exhaust the
+// stack. No client nests deeper than a handful.
+constexpr int MaxDepth = 128;
+
+bool NestsTooDeep(std::string_view text)
+{
+    int depth = 0;
+    const char* pos = text.data();
+    const char* const end = pos + text.size();
+    while (pos < end) {
+        switch (*pos++) {
+        case '"':
+            // To the closing quote: one not preceded by an odd run of backslashes.
+            for (;;) {
+                const auto* quote = static_cast<const char*>(
+                    std::memchr(pos, '"', static_cast<std::size_t>(end - pos)));
+                if (quote == nullptr)
+                    return false;
+                const char* slash = quote;
+                while (slash > pos && slash[-1] == '\\')
+                    --slash;
+                pos = quote + 1;
+                if ((quote - slash) % 2 == 0)
+                    break;
+            }
+            break;
+        case '[':
+        case '{':
+            if (++depth > MaxDepth)
+                return true;
+            break;
+        case ']':
+        case '}':
+            --depth;
+            break;
+        default:
+            break;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 TClientSession::TClientSession(const util::IClock& clock) : m_clock(clock), m_log(clock) {}
@@ -46,6 +89,8 @@ TSessionStep TClientSession::Receive(std::string_view message)
         return {{},
                 "a message of " + std::to_string(message.size()) +
                     " bytes, more than the 64 MiB a client sends"};
+    if (NestsTooDeep(message))
+        return {{}, "a message nested more than " + std::to_string(MaxDepth) + " levels deep"};
     json value;
     try {
         value = json::parse(message);
@@ -101,6 +146,10 @@ TSessionStep TClientSession::TakeState(json state)
         m_state = json::object();
         return {};
     }
+    if (TooManyUnits()) {
+        Reset();
+        return {{}, "a state of more than " + std::to_string(MaxUnits) + " units"};
+    }
     m_phase = m_version.AtLeast(8, 3) ? TSessionPhase::Live : TSessionPhase::ReadOnly;
     HidePasskey();
     const std::string machine = MachineName();
@@ -125,14 +174,21 @@ std::string TClientSession::ApplyToState(json& update, std::size_t bytes)
         if (update.size() == 4 && update[2].is_string())
             field = update[2].get_ref<const std::string&>();
     }
-    if (std::string error = ApplyUpdate(m_state, update); !error.empty())
+    json* container = nullptr;
+    if (std::string error = ApplyUpdate(m_state, update, &container); !error.empty())
         return error;
     if (reshapes || field == "id") {
         m_reshaped = true;
+        if (TooManyUnits()) {
+            Reset(); // not worth keeping: the connection goes
+            return "more than " + std::to_string(MaxUnits) + " units";
+        }
     } else if (unit) {
         if (!m_reshaped && *unit < m_stale.size() && !m_stale[*unit] &&
-            !ReadUnitField(field, m_state["units"][*unit], m_version, m_views[*unit]))
+            !ReadUnitField(field, *container, m_version, m_views[*unit])) {
             m_stale[*unit] = true;
+            m_anyStale = true;
+        }
     } else if (root == "info" || root == "groups" || root == "config") {
         if (root == "config")
             HidePasskey();
@@ -142,6 +198,7 @@ std::string TClientSession::ApplyToState(json& update, std::size_t bytes)
                 m_version = *version; // which progress field is the science's
         }
         m_stale.assign(m_stale.size(), true);
+        m_anyStale = true;
     }
     m_growth += bytes;
     if (m_growth > MaxStateBytes) {
@@ -222,6 +279,12 @@ void TClientSession::HidePasskey()
         *passkey = "(hidden)";
 }
 
+bool TClientSession::TooManyUnits() const
+{
+    const json& units = Member(m_state, "units");
+    return units.is_array() && units.size() > MaxUnits;
+}
+
 std::string TClientSession::MachineName() const
 {
     const json& info = Member(m_state, "info");
@@ -231,6 +294,8 @@ std::string TClientSession::MachineName() const
 
 void TClientSession::Refresh() const
 {
+    if (!m_reshaped && !m_anyStale)
+        return;
     const json& units = Member(m_state, "units");
     const std::size_t count = units.is_array() ? units.size() : 0;
     if (m_reshaped) {
@@ -248,6 +313,7 @@ void TClientSession::Refresh() const
             ReadUnit(units[i], m_state, m_version, m_views[i], m_clocks[i]);
             m_stale[i] = false;
         }
+    m_anyStale = false;
 }
 
 const std::vector<TUnitView>& TClientSession::Units() const

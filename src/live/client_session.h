@@ -63,6 +63,9 @@ public:
     static constexpr std::size_t MaxMessageBytes = std::size_t{64} << 20;
     // A state this big is no client's: a flood of updates, dropped with the connection.
     static constexpr std::size_t MaxStateBytes = std::size_t{64} << 20;
+    // A client runs a unit or two per resource group; views are rebuilt whole when units come
+    // or go, which stays cheap only for a client's worth of them.
+    static constexpr std::size_t MaxUnits = 1024;
     // The client's own history table holds 500.
     static constexpr std::size_t MaxFinishedUnits = 5000;
 
@@ -72,6 +75,7 @@ private:
     std::string TakeLog(const nlohmann::json& update);
     std::string TakeFinished(nlohmann::json& update);
     void HidePasskey();
+    [[nodiscard]] bool TooManyUnits() const;
     void Refresh() const;
 
     const util::IClock& m_clock;
@@ -86,6 +90,7 @@ private:
     mutable std::vector<TUnitView> m_views;
     mutable std::vector<TUnitClock> m_clocks;
     mutable std::vector<bool> m_stale;
+    mutable bool m_anyStale = false;
     mutable bool m_reshaped = true;
     mutable std::unordered_map<std::string, std::size_t> m_byId;
 

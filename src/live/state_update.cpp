@@ -15,7 +15,7 @@ std::string Where(std::size_t depth, const char* what)
 
 } // namespace
 
-std::string ApplyUpdate(json& state, json& update)
+std::string ApplyUpdate(json& state, json& update, json** container)
 {
     if (!update.is_array() || update.size() < 2)
         return "an update is a list of keys and a value";
@@ -83,6 +83,8 @@ std::string ApplyUpdate(json& state, json& update)
     } else {
         return Where(last, "leads into a value that holds nothing");
     }
+    if (container != nullptr)
+        *container = node;
     return {};
 }
 

@@ -18,6 +18,8 @@ namespace korvid::live {
 // Returns why it could not be applied, or an empty string; a refused update changes nothing but
 // the empty containers it made on its way. The reason never quotes a value: values may hold the
 // passkey.
-[[nodiscard]] std::string ApplyUpdate(nlohmann::json& state, nlohmann::json& update);
+// container, when given, learns the list or dictionary the last key acted on.
+[[nodiscard]] std::string ApplyUpdate(nlohmann::json& state, nlohmann::json& update,
+                                      nlohmann::json** container = nullptr);
 
 } // namespace korvid::live

@@ -150,6 +150,10 @@ TEST_F(ClientSessionTest, ThePasskeyReachesNoViewAndNoJson)
 TEST_F(ClientSessionTest, BadMessagesGiveAReasonAndLeaveTheStateWhole)
 {
     const std::string huge(live::TClientSession::MaxMessageBytes + 1, ' ');
+    const std::string deep = "[\"units\",0,\"x\"," + std::string(100000, '[') + "\"[\\\"\"" +
+                             std::string(100000, ']') + "]";
+    json many = {"units", json::array()};
+    many[1].get_ref<json::array_t&>().resize(live::TClientSession::MaxUnits + 1);
     const char* bad[] = {
         "{not json",
         R"("hello")",
@@ -164,10 +168,13 @@ TEST_F(ClientSessionTest, BadMessagesGiveAReasonAndLeaveTheStateWhole)
     };
     Feed(State84);
     const json before = session.State();
-    EXPECT_NE(session.Receive(huge).Error, "");
+    for (const std::string& message : {huge, deep})
+        EXPECT_NE(session.Receive(message).Error, "") << message.substr(0, 30);
     for (const char* message : bad)
         EXPECT_NE(session.Receive(message).Error, "") << message;
     EXPECT_EQ(session.State(), before);
+    EXPECT_NE(session.Receive(many.dump()).Error, "");
+    EXPECT_EQ(session.Phase(), live::TSessionPhase::AwaitingState);
     live::TClientSession fresh(clock);
     EXPECT_NE(fresh.Receive(R"(["units",0,null])").Error, "");
     EXPECT_EQ(fresh.Phase(), live::TSessionPhase::AwaitingState);
