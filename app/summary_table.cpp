@@ -1,9 +1,9 @@
 #include "summary_table.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstdio>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,16 +18,13 @@ namespace {
 
 using workunits::TWU;
 
-enum class TTone { Plain, Good, Bad, Running };
-
 constexpr std::size_t ColumnCount = 8;
 // 1900-12-31: no client log is that old, so earlier dates are times of a log without dates.
 constexpr double UndatedBefore = 367;
-using TCells = std::array<std::string, ColumnCount>;
+using TCells = std::vector<std::string>;
 
 // Numbers line up on the right.
-constexpr std::array<bool, ColumnCount> RightAligned = {true, true,  false, true,
-                                                        true, false, false, false};
+constexpr bool RightAligned[ColumnCount] = {true, true, false, true, true, false, false, false};
 
 const TCells& Header()
 {
@@ -36,10 +33,7 @@ const TCells& Header()
     return header;
 }
 
-struct TRow {
-    TCells Cells;
-    TTone Tone = TTone::Plain;
-};
+using TRow = TTableRow;
 
 std::string Number(int value)
 {
@@ -49,16 +43,9 @@ std::string Number(int value)
 // Minutes are what a donor compares; seconds are rounded.
 std::string PerFrame(const workunits::TBenchmark& benchmark)
 {
-    if (benchmark.Kept == 0 || !(benchmark.Average > 0) || !std::isfinite(benchmark.Average))
+    if (benchmark.Kept == 0)
         return "-";
-    const long long seconds = std::llround(std::min<double>(benchmark.Average, 1e9));
-    char text[32];
-    if (seconds >= 3600)
-        std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", seconds / 3600, seconds / 60 % 60,
-                      seconds % 60);
-    else
-        std::snprintf(text, sizeof text, "%lld:%02lld", seconds / 60, seconds % 60);
-    return text;
+    return SecondsText(benchmark.Average);
 }
 
 // A log without dates gives times counted from day 0: only the time of day, and the days
@@ -115,6 +102,7 @@ TRow MakeRow(const TWU& wu, double now)
 {
     TRow row;
     TCells& cells = row.Cells;
+    cells.resize(ColumnCount);
     cells[0] = Number(wu.Project);
     cells[1] = Number(wu.Run) + "/" + Number(wu.Clone) + "/" + Number(wu.Gen);
     cells[2] = CoreText(wu);
@@ -165,16 +153,18 @@ const char* ToneStart(TTone tone)
     return "";
 }
 
-void WriteLine(const TCells& cells, const std::array<std::size_t, ColumnCount>& widths, TTone tone,
-               bool colour, std::string& out)
+void WriteLine(const TCells& cells, std::span<const std::size_t> widths,
+               std::span<const bool> rightAligned, TTone tone, bool colour, std::string& out)
 {
-    for (std::size_t column = 0; column < ColumnCount; ++column) {
-        const std::string& cell = cells[column];
+    for (std::size_t column = 0; column < widths.size(); ++column) {
+        const std::string empty;
+        const std::string& cell = column < cells.size() ? cells[column] : empty;
         const std::size_t pad = widths[column] - cell.size();
-        const bool last = column + 1 == ColumnCount;
+        const bool last = column + 1 == widths.size();
+        const bool right = column < rightAligned.size() && rightAligned[column];
         if (column > 0)
             out += "  ";
-        if (RightAligned[column])
+        if (right)
             out.append(pad, ' ');
         const bool tinted = last && colour && tone != TTone::Plain;
         if (tinted)
@@ -182,7 +172,7 @@ void WriteLine(const TCells& cells, const std::array<std::size_t, ColumnCount>& 
         out += cell;
         if (tinted)
             out += "\x1b[0m";
-        if (!RightAligned[column] && !last)
+        if (!right && !last)
             out.append(pad, ' ');
     }
     out += '\n';
@@ -190,20 +180,40 @@ void WriteLine(const TCells& cells, const std::array<std::size_t, ColumnCount>& 
 
 } // namespace
 
-void WriteSummaryTable(const workunits::TWUs& wus, double now, std::ostream& out, bool colour)
+std::string SecondsText(double seconds)
 {
-    const std::vector<TRow> rows = MakeRows(wus, now);
-    std::array<std::size_t, ColumnCount> widths{};
-    for (std::size_t column = 0; column < ColumnCount; ++column) {
-        widths[column] = Header()[column].size();
-        for (const TRow& row : rows)
-            widths[column] = std::max(widths[column], row.Cells[column].size());
+    if (!(seconds > 0) || !std::isfinite(seconds))
+        return "-";
+    const long long whole = std::llround(std::min(seconds, 1e9));
+    char text[32];
+    if (whole >= 3600)
+        std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", whole / 3600, whole / 60 % 60,
+                      whole % 60);
+    else
+        std::snprintf(text, sizeof text, "%lld:%02lld", whole / 60, whole % 60);
+    return text;
+}
+
+void WriteAlignedTable(const std::vector<std::string>& header, std::span<const TTableRow> rows,
+                       std::span<const bool> rightAligned, bool colour, std::ostream& out)
+{
+    std::vector<std::size_t> widths(header.size());
+    for (std::size_t column = 0; column < header.size(); ++column) {
+        widths[column] = header[column].size();
+        for (const TTableRow& row : rows)
+            if (column < row.Cells.size())
+                widths[column] = std::max(widths[column], row.Cells[column].size());
     }
     std::string text;
-    WriteLine(Header(), widths, TTone::Plain, false, text);
-    for (const TRow& row : rows)
-        WriteLine(row.Cells, widths, row.Tone, colour, text);
+    WriteLine(header, widths, rightAligned, TTone::Plain, false, text);
+    for (const TTableRow& row : rows)
+        WriteLine(row.Cells, widths, rightAligned, row.Tone, colour, text);
     out << text;
+}
+
+void WriteSummaryTable(const workunits::TWUs& wus, double now, std::ostream& out, bool colour)
+{
+    WriteAlignedTable(Header(), MakeRows(wus, now), RightAligned, colour, out);
 }
 
 void WriteSummaryCsv(const workunits::TWUs& wus, double now, std::ostream& out)

@@ -90,8 +90,8 @@ find_program(KORVID_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(KORVID_DPKG_SHLIBDEPS)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 else()
-    set(CPACK_DEBIAN_PACKAGE_DEPENDS
-        "libc6, libstdc++6, libgcc-s1, zlib1g, libpcre2-8-0, libqt6core6, libqt6gui6, libqt6widgets6")
+    string(JOIN ", " CPACK_DEBIAN_PACKAGE_DEPENDS libc6 libstdc++6 libgcc-s1 zlib1g libpcre2-8-0
+           libqt6core6 libqt6gui6 libqt6widgets6 libqt6network6 libqt6websockets6)
 endif()
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
 set(CPACK_GENERATOR DEB)

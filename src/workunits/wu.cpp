@@ -130,10 +130,15 @@ TCoreFamily CoreFamily(std::uint16_t code)
     return entry == nullptr ? TCoreFamily::Unknown : entry->Family;
 }
 
+std::string CoreNameOf(std::uint16_t code)
+{
+    const TCoreName* entry = FindCore(code);
+    return entry == nullptr ? "?" : entry->Name;
+}
+
 std::string TWU::CoreName() const
 {
-    const TCoreName* entry = FindCore(Core);
-    return entry == nullptr ? "?" : entry->Name;
+    return CoreNameOf(Core);
 }
 
 // The outlier loop drops, one per pass, the farther of the shortest and the longest frame while

@@ -32,6 +32,8 @@ inline constexpr std::string_view LogPathLabel = "- FahLog Path: ";
 enum class TCoreFamily { Classic, Gpu, Cpu, Unknown };
 // Classic for the six codes of the first clients, Gpu and Cpu for the later named ones.
 [[nodiscard]] TCoreFamily CoreFamily(std::uint16_t code);
+// The core's name, "?" for a code the table does not know.
+[[nodiscard]] std::string CoreNameOf(std::uint16_t code);
 
 struct TBenchmark {
     int Kept = 0;       // frames left after dropping outliers

@@ -1,0 +1,5 @@
+if(TARGET korvid_live)
+    add_executable(korvid_bench_live ${CMAKE_CURRENT_LIST_DIR}/live_bench.cpp)
+    target_link_libraries(korvid_bench_live PRIVATE korvid_live korvid_loggen)
+    add_test(NAME korvid_bench_live_quick COMMAND korvid_bench_live --quick)
+endif()
