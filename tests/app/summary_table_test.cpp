@@ -52,17 +52,10 @@ TEST_F(SummaryTest, OneFittedLinePerUnitWithTheClientsWordForItsEndAsTableOrCsv)
     EXPECT_EQ(out.str(), "Project,R/C/G,Core,Frames,Per frame,Start,End / ETA,Result\r\n");
 }
 
+// One unit of each dialect's way to say how it ended.
 TEST_F(SummaryTest, EveryClientResultFormGivesItsWord)
 {
-    dir.Write("log.txt", "05:30:00:I1:WU44:Project: 1 (Run 2, Clone 3, Gen 4)\n"
-                         "05:31:07:I1:WU44:Core returned FINISHED_UNIT (100)\n"
-                         "05:32:00:I1:WU45:Project: 5 (Run 6, Clone 7, Gen 8)\n"
-                         "05:33:00:E :WU45:Too many retries, failing WU\n"
-                         "05:34:00:WU01:FS00:0xa7:Project: 9 (Run 1, Clone 1, Gen 1)\n"
-                         "05:35:00:WU01:FS00:FahCore returned: BAD_WORK_UNIT (114 = 0x72)\n"
-                         "05:36:00:Unit 02:Project: 3 (Run 3, Clone 3, Gen 3)\n"
-                         "05:37:00:FahCore, running Unit 02, returned: FINISHED_UNIT (100)\n");
-    ASSERT_EQ(Run({"--summary", (dir / "log.txt").string()}), 0) << err.str();
+    ASSERT_EQ(Run({"--summary", (Data / "result-forms.txt").string()}), 0) << err.str();
     std::string words;
     std::istringstream table(out.str());
     for (std::string line; std::getline(table, line);)

@@ -1,11 +1,14 @@
 #include "testing/temp_dir.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 
 #include <gtest/gtest.h>
+
+#include "util/error.h"
 
 namespace korvid::test {
 
@@ -52,6 +55,27 @@ std::string ReadFileForTest(const std::filesystem::path& path)
     std::ostringstream bytes;
     bytes << in.rdbuf();
     return bytes.str();
+}
+
+std::vector<std::string> FileNames(const std::filesystem::path& folder)
+{
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void ExpectErrorNaming(const std::function<void()>& call, std::initializer_list<std::string> parts)
+{
+    try {
+        call();
+        ADD_FAILURE() << "no error";
+    } catch (const util::TError& error) {
+        for (const std::string& part : parts)
+            EXPECT_NE(std::string(error.what()).find(part), std::string::npos) << error.what();
+    }
 }
 
 std::filesystem::path CorpusDir()

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace korvid::test {
 
@@ -29,6 +31,12 @@ private:
 
 // Bytes of a file, or a failed test assertion when it cannot be read.
 std::string ReadFileForTest(const std::filesystem::path& path);
+
+// The names in a folder, sorted; none when it does not exist.
+std::vector<std::string> FileNames(const std::filesystem::path& folder);
+
+// Fails unless the call throws a util::TError whose text holds every part.
+void ExpectErrorNaming(const std::function<void()>& call, std::initializer_list<std::string> parts);
 
 // The folder of real client logs, or empty when this checkout has none beside it.
 std::filesystem::path CorpusDir();

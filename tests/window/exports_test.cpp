@@ -47,16 +47,6 @@ std::set<std::string> Tree(const fs::path& root)
     return entries;
 }
 
-template <class F> void ExpectErrorNaming(F&& exportIt, const std::string& name)
-{
-    try {
-        exportIt();
-        ADD_FAILURE() << "no error";
-    } catch (const util::TError& error) {
-        EXPECT_NE(std::string(error.what()).find(name), std::string::npos) << error.what();
-    }
-}
-
 class ExportsTest : public ::testing::Test {
 protected:
     test::TTempDir dir;
@@ -82,13 +72,9 @@ protected:
                    wu, [&](std::string_view key) { return catalogue.GetText("", key); }, regional) +
                "\r\n";
     }
-    std::set<std::string> Files(const char* folder) const
+    std::vector<std::string> Files(const char* folder) const
     {
-        std::set<std::string> names;
-        if (fs::exists(program.Folder / folder))
-            for (const auto& entry : fs::directory_iterator(program.Folder / folder))
-                names.insert(entry.path().filename().string());
-        return names;
+        return test::FileNames(program.Folder / folder);
     }
     std::string Read(const fs::path& path) const { return test::ReadFileForTest(path); }
 };
@@ -176,8 +162,8 @@ TEST_F(ExportsTest, CsvBatchWritesTheCompleteUnitsOrAllInCollectionOrder)
 
     const auto complete = exports.ExportWUsCsv(units, true);
     EXPECT_EQ(complete.Written, 2);
-    EXPECT_EQ(Files("csv"), (std::set<std::string>{"pA(1,12,45)_20060629_1941.csv",
-                                                   "pC(3,12,45)_20060629_1941.csv"}));
+    EXPECT_EQ(Files("csv"), (std::vector<std::string>{"pA(1,12,45)_20060629_1941.csv",
+                                                      "pC(3,12,45)_20060629_1941.csv"}));
     const auto all = exports.ExportWUsCsv(units, false);
     EXPECT_EQ(all.Written, 3);
     EXPECT_FALSE(all.Cancelled);
@@ -194,7 +180,7 @@ TEST_F(ExportsTest, SameNameIsReplacedByTheLaterUnit)
     owned.push_back(std::move(second));
     const std::vector<const TWU*> units = {first, owned.back().get()};
     EXPECT_EQ(exports.ExportWUsCsv(units, false).Written, 2);
-    EXPECT_EQ(Files("csv"), (std::set<std::string>{"pA(1,12,45)_20060629_1941.csv"}));
+    EXPECT_EQ(Files("csv"), (std::vector<std::string>{"pA(1,12,45)_20060629_1941.csv"}));
     EXPECT_EQ(Read(exports.CsvFileName(*first)), CsvOf(*units[1]));
 }
 
@@ -210,12 +196,12 @@ TEST_F(ExportsTest, AWriteErrorStopsTheBatchNamesTheFileAndGivesTheChartBack)
         fs::remove_all(program.Folder);
         fs::create_directories(file(*order[1])); // a folder where the file should go
         chart.Shown = shown;
-        ExpectErrorNaming(
+        test::ExpectErrorNaming(
             [&] {
                 (void)(png ? exports.SaveGraphsPng(chart, order, false)
                            : exports.ExportWUsCsv(order, false));
             },
-            file(*order[1]).filename().string());
+            {file(*order[1]).filename().string()});
         EXPECT_EQ(chart.Shown, shown);
         EXPECT_TRUE(fs::is_regular_file(file(*order[0])));
         EXPECT_FALSE(fs::exists(file(*order[2])));
@@ -230,8 +216,8 @@ TEST_F(ExportsTest, PngBatchFollowsTheDisplayOrderAndRestoresTheShownUnit)
     const auto result = exports.SaveGraphsPng(chart, order, true);
     EXPECT_EQ(result.Written, 2);
     EXPECT_EQ(chart.Showed, (std::vector<const TWU*>{order[0], order[2], shown}));
-    EXPECT_EQ(Files("png"), (std::set<std::string>{"pA(1,12,45)_20060629_1941.png",
-                                                   "pC(3,12,45)_20060629_1941.png"}));
+    EXPECT_EQ(Files("png"), (std::vector<std::string>{"pA(1,12,45)_20060629_1941.png",
+                                                      "pC(3,12,45)_20060629_1941.png"}));
     chart.Showed.clear();
     EXPECT_EQ(exports.SaveGraphsPng(chart, order, false).Written, 3);
     EXPECT_EQ(chart.Showed, (std::vector<const TWU*>{order[0], order[1], order[2], shown}));
@@ -265,7 +251,7 @@ TEST_F(ExportsTest, ProgressCountsTheFilesAndCancelStopsTheRest)
         EXPECT_TRUE(result.Cancelled);
         const std::string file = row.png ? exports.PngFileName(*order[0]).filename().string()
                                          : exports.CsvFileName(*order[0]).filename().string();
-        EXPECT_EQ(Files(row.name), (std::set<std::string>{file}));
+        EXPECT_EQ(Files(row.name), std::vector<std::string>{file});
         EXPECT_EQ(chart.Shown, nullptr);
     }
 }

@@ -31,16 +31,6 @@ bool HasInk(const png::TImage& image)
                        [](std::uint32_t p) { return p != 0xFFFFFFFFU; });
 }
 
-std::vector<std::string> Files(const std::filesystem::path& folder)
-{
-    std::vector<std::string> names;
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 // Presses Cancel as soon as a progress dialog appears.
 class TCancelOnShow final : public QObject {
 public:
@@ -247,7 +237,7 @@ TEST_F(MainWindowWiringTest, ExportsTakeTheActivePagesUnitsAndGiveTheShownOneBac
         const workunits::TWU* shown = window->CurrentWU();
         const QTreeWidgetItem* selected = Selected(row.page == 0 ? LogTree() : HistoTree());
         Trigger(row.item);
-        EXPECT_EQ(Files(dir / row.folder).size(), row.files);
+        EXPECT_EQ(test::FileNames(dir / row.folder).size(), row.files);
         EXPECT_EQ(window->CurrentWU(), shown);
         EXPECT_EQ(Chart().CurrentWU(), shown);
         EXPECT_EQ(Selected(row.page == 0 ? LogTree() : HistoTree()), selected);
@@ -297,7 +287,7 @@ TEST_F(MainWindowWiringTest, ALongPngBatchCanBeCancelled)
     const TCancelOnShow cancel;
     Trigger("mnuBitmapWUs");
     EXPECT_EQ(cancel.Shown, 1);
-    EXPECT_TRUE(Files(dir / "png").empty());
+    EXPECT_TRUE(test::FileNames(dir / "png").empty());
     EXPECT_EQ(messages.Count(), 0u);
     EXPECT_EQ(window->CurrentWU(), shown);
     EXPECT_EQ(Chart().CurrentWU(), shown);

@@ -73,48 +73,38 @@ TEST(ShippedLanguages, BothLoadAndGiveEveryDefaultKeyATextOfTheirOwn)
     }
 }
 
+// Within a folder; over two, the user's name wins and a broken user file hides nothing.
 TEST(FindLanguages, SkipsWhatTheMenuCannotOfferAndSortsByCode)
-{
-    test::TTempDir dir;
-    dir.Write("Korvid.ZU.lng", "Language=Aaa first by name\r\n");
-    dir.Write("korvid.de.lng", "Language=Deutsch (b)\r\n"); // one entry a code
-    dir.Write("Korvid.DE.lng", "Language=Deutsch\r\n");
-    dir.Write("KORVID.ES.LNG", "Language=Espa\xF1ol\r\n");             // Windows-1252
-    dir.Write("Korvid.NL.lng", "\xEF\xBB\xBFLanguage=Nederlands\r\n"); // BOM dropped
-    dir.Write("Korvid.EMPTY.lng", "Language=\r\n");                    // nothing to show
-    dir.Write("Korvid.EN.GB.lng", "Language=British\r\n");             // a point in the code
-    dir.Write("Korvid.PT-BR.lng", "Language=Portugues\r\n");           // a hyphen
-    dir.Write("Other.FR.lng", "Language=Other\r\n");                   // another program's
-    dir.Write("Korvid.FR.txt", "Language=Text\r\n");
-    dir.Write("Korvid.lng", "Language=None\r\n");
-    EXPECT_EQ(window::FindLanguages(dir.Path(), "Korvid"),
-              (std::vector<window::TLanguageChoice>{{"DE", "Deutsch"},
-                                                    {"ES", "Espa\xC3\xB1ol"},
-                                                    {"NL", "Nederlands"},
-                                                    {"ZU", "Aaa first by name"}}));
-    EXPECT_TRUE(window::FindLanguages(dir / "missing", "Korvid").empty());
-}
-
-TEST(FindLanguages, OverTwoFoldersTheUsersNameWinsAndABrokenUserFileHidesNothing)
 {
     test::TTempDir user;
     test::TTempDir shipped;
-    shipped.Write("Korvid.EN.lng", "Language=English\r\n");
-    shipped.Write("Korvid.DE.lng", "Language=Deutsch\r\n");
-    shipped.Write("Korvid.FR.lng", "Language=Fran\xC3\xA7"
-                                   "ais\r\n");
-    user.Write("korvid.en.lng", "Language=English (mine)\r\n");
+    user.Write("Korvid.ZU.lng", "Language=Aaa first by name\r\n");
+    user.Write("korvid.en.lng", "Language=English (mine)\r\n"); // one entry a code
+    user.Write("Korvid.EN.lng", "Language=English (b)\r\n");
     user.Write("Korvid.DE.lng", std::string("Language=x\0", 11));
     user.Write("Korvid.FR.lng", "msgRun=no name\r\n");
-    user.Write("Korvid.AA.lng", "Language=Afar\r\n");
+    user.Write("Korvid.EMPTY.lng", "Language=\r\n");          // nothing to show
+    user.Write("Korvid.EN.GB.lng", "Language=British\r\n");   // a point in the code
+    user.Write("Korvid.PT-BR.lng", "Language=Portugues\r\n"); // a hyphen
+    user.Write("Other.NL.lng", "Language=Other\r\n");         // another program's
+    user.Write("Korvid.NL.txt", "Language=Text\r\n");
+    user.Write("Korvid.lng", "Language=None\r\n");
+    shipped.Write("Korvid.EN.lng", "Language=English\r\n");
+    shipped.Write("Korvid.DE.lng", "Language=Deutsch\r\n");
+    shipped.Write("KORVID.FR.LNG", "Language=Fran\xE7"
+                                   "ais\r\n"); // Windows-1252
+    EXPECT_EQ(
+        window::FindLanguages(user.Path(), "Korvid"),
+        (std::vector<window::TLanguageChoice>{{"EN", "English (b)"}, {"ZU", "Aaa first by name"}}));
     EXPECT_EQ(window::FindLanguages({user.Path(), shipped.Path()}, "Korvid"),
-              (std::vector<window::TLanguageChoice>{{"AA", "Afar"},
-                                                    {"DE", "Deutsch"},
-                                                    {"EN", "English (mine)"},
+              (std::vector<window::TLanguageChoice>{{"DE", "Deutsch"},
+                                                    {"EN", "English (b)"},
                                                     {"FR", "Fran\xC3\xA7"
-                                                           "ais"}}));
-    // A user folder not made yet changes nothing.
+                                                           "ais"},
+                                                    {"ZU", "Aaa first by name"}}));
+    // A folder not made yet changes nothing.
     EXPECT_EQ(window::FindLanguages({user / "missing", shipped.Path()}, "Korvid").size(), 3u);
+    EXPECT_TRUE(window::FindLanguages(user / "missing", "Korvid").empty());
 }
 
 } // namespace

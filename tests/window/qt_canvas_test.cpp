@@ -19,13 +19,11 @@ const QRgb Black = qRgb(0, 0, 0);
 const QRgb Blue = qRgb(0, 0, 255);
 const QRgb Maroon = qRgb(128, 0, 0);
 
-int CountNot(const QImage& image, QRgb colour)
+template <class F> void EachPixel(const QImage& image, F&& visit)
 {
-    int count = 0;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
-            count += image.pixel(x, y) != colour ? 1 : 0;
-    return count;
+            visit(x, y, image.pixel(x, y));
 }
 
 TEST(QtCanvas, LineToLeavesItsEndPixelInEveryDirection)
@@ -46,7 +44,9 @@ TEST(QtCanvas, LineToLeavesItsEndPixelInEveryDirection)
         EXPECT_EQ(image.pixel(10, 10), Black);
         EXPECT_EQ(image.pixel(row.to), White);
         const QPoint d = row.to - QPoint(10, 10);
-        EXPECT_EQ(CountNot(image, White), std::max(std::abs(d.x()), std::abs(d.y())));
+        int inked = 0;
+        EachPixel(image, [&](int, int, QRgb pixel) { inked += pixel != White ? 1 : 0; });
+        EXPECT_EQ(inked, std::max(std::abs(d.x()), std::abs(d.y())));
     }
 }
 
@@ -86,9 +86,7 @@ TEST(QtCanvas, TextHasNoAntialiasedEdges)
     canvas.TextOut(2, 2, "Frame #12 @ 10:21");
     const QImage& image = canvas.Image();
     std::set<QRgb> colours;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            colours.insert(image.pixel(x, y));
+    EachPixel(image, [&](int, int, QRgb pixel) { colours.insert(pixel); });
     EXPECT_EQ(colours, (std::set<QRgb>{White, Maroon}));
 }
 
@@ -109,10 +107,10 @@ TEST(QtCanvas, FontAngleTurnsTextAboutItsTopLeftCorner)
         canvas.TextOut(100, 100, "Temps (mn)");
         const QImage& image = canvas.Image();
         QRect ink;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                if (image.pixel(x, y) != White)
-                    ink |= QRect(x, y, 1, 1);
+        EachPixel(image, [&](int x, int y, QRgb pixel) {
+            if (pixel != White)
+                ink |= QRect(x, y, 1, 1);
+        });
         ASSERT_FALSE(ink.isEmpty());
         EXPECT_EQ(ink.width() > ink.height(), row.wide);
         EXPECT_EQ(ink.center().x() > 100, row.right);
@@ -155,19 +153,18 @@ TEST(QtCanvas, TheReadoutInExclusiveOrLeavesNoTrace)
     const QImage shown = canvas.Image().copy();
     int changedInCircle = 0;
     int changedElsewhere = 0;
-    for (int y = 0; y < shown.height(); ++y)
-        for (int x = 0; x < shown.width(); ++x) {
-            if (shown.pixel(x, y) == before.pixel(x, y))
-                continue;
-            if (x >= p.X - 5 && x <= p.X + 5 && y >= p.Y - 5 && y <= p.Y + 5) {
-                ++changedInCircle;
-                EXPECT_EQ(shown.pixel(x, y), (before.pixel(x, y) ^ 0x007FFFFF));
-            } else {
-                ++changedElsewhere;
-                EXPECT_GE(y, 40); // the readout text
-                EXPECT_GE(x, 600 - 200);
-            }
+    EachPixel(shown, [&](int x, int y, QRgb pixel) {
+        if (pixel == before.pixel(x, y))
+            return;
+        if (x >= p.X - 5 && x <= p.X + 5 && y >= p.Y - 5 && y <= p.Y + 5) {
+            ++changedInCircle;
+            EXPECT_EQ(pixel, (before.pixel(x, y) ^ 0x007FFFFF));
+        } else {
+            ++changedElsewhere;
+            EXPECT_GE(y, 40); // the readout text
+            EXPECT_GE(x, 600 - 200);
         }
+    });
     EXPECT_GT(changedInCircle, 20);
     EXPECT_GT(changedElsewhere, 20);
 
