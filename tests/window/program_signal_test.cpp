@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "history/compressed_text.h"
+#include "history/history.h"
 #include "log_generator.h"
 #include "testing/fakes.h"
 #include "testing/temp_dir.h"
@@ -45,7 +45,8 @@ TEST(ProgramSignals, TermAndIntAfterTheAutoAddKeepTheAddedUnits)
     ASSERT_TRUE(run.waitForFinished(static_cast<int>(deadline.remainingTime())));
     EXPECT_EQ(run.exitStatus(), QProcess::NormalExit) << "closed, not killed";
     workunits::TWUs saved;
-    saved.ReadLog(history::ReadCompressedText(dir / "Korvid.dat").Text, {}, test::TFakeClock());
+    ASSERT_EQ(history::LoadHistoUnits(dir / "Korvid.dat", saved, test::TFakeClock()).Outcome,
+              history::THistoLoad::Loaded);
     EXPECT_EQ(saved.Count(), options.Units);
 }
 

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "history/history.h"
 #include "testing/fakes.h"
 #include "testing/temp_dir.h"
 #include "workunits/log_text.h"
@@ -199,7 +200,7 @@ TEST(ReaderCases, EachLogGivesTheUnitsWrittenBesideIt)
         }
         EXPECT_EQ(units, expected);
         TWUs again;
-        again.ReadLog(wus->AllText(), "", clock);
+        EXPECT_TRUE(history::ReadStoredText(history::StoredTextOf(*wus), again, clock));
         test::ExpectSameUnits(*wus, again);
     };
     for (std::string line; std::getline(in, line);) {
