@@ -24,11 +24,12 @@ struct TStamped {
     std::optional<double> At;   // a whole date-time (8.1.5 and 8.1.6 wrote the day)
 };
 
-TStamped Stamp(std::string_view line)
+// The line's text may come to lie in plain, which must outlive what is returned.
+TStamped Stamp(std::string_view line, std::string& plain)
 {
     while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
         line.remove_suffix(1);
-    line = workunits::WithoutColour(line);
+    line = workunits::WithoutColour(line, plain);
     workunits::TClientLine parsed;
     if (workunits::ReadStamp(line, parsed) == 0)
         return {line, std::nullopt, std::nullopt};
@@ -49,8 +50,9 @@ void TLiveLog::Replace(std::span<const std::string_view> lines)
     const double now = m_clock.Now();
     std::vector<TStamped> stamped;
     stamped.reserve(lines.size());
-    for (const std::string_view line : lines)
-        stamped.push_back(Stamp(line));
+    std::vector<std::string> plain(lines.size()); // never grows: the views into it stay
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        stamped.push_back(Stamp(lines[i], plain[i]));
     std::vector<double> at(stamped.size(), 0);
     double day = util::DateOf(now);
     std::optional<double> later;
@@ -103,8 +105,9 @@ void TLiveLog::Append(std::span<const std::string_view> lines)
 {
     const double now = m_clock.Now();
     std::vector<std::int64_t> order;
+    std::string plain;
     for (const std::string_view line : lines) {
-        const TStamped stamped = Stamp(line);
+        const TStamped stamped = Stamp(line, plain);
         double at = 0;
         if (stamped.At) {
             at = *stamped.At;
