@@ -16,6 +16,7 @@
 #include "live/unit_json.h"
 #include "livenet/client_link.h"
 #include "livenet/qt_platform.h"
+#include "livenet/session_handler.h"
 #include "summary_table.h"
 
 namespace korvid::inspect {
@@ -45,36 +46,21 @@ struct TProgress {
 // One client followed until the report: ready once its first state and first log batch came,
 // or failed at the first thing that went wrong (no retries: the report is a snapshot, and only
 // that first failure is told, with the report).
-class TWatchedClient final : public livenet::IMessageHandler, public livenet::ILinkObserver {
+class TWatchedClient final : public livenet::TSessionHandler, public livenet::ILinkObserver {
 public:
     TWatchedClient(const util::IClock& clock, TProgress& progress)
-        : Session(clock), m_progress(progress)
+        : TSessionHandler(clock), m_progress(progress)
     {
     }
 
-    void Reset() override { Session.Reset(); }
     livenet::TReply Receive(std::string_view message) override
     {
-        live::TSessionStep step = Session.Receive(message);
-        if (step.Error.empty() && Session.Phase() != live::TSessionPhase::AwaitingState &&
+        livenet::TReply reply = TSessionHandler::Receive(message);
+        if (reply.Error.empty() && Session().Phase() != live::TSessionPhase::AwaitingState &&
             IsLogBatch(message))
             LogCame = true;
-        return {std::move(step.Send), std::move(step.Error)};
+        return reply;
     }
-    [[nodiscard]] livenet::TPeerPhase Phase() const override
-    {
-        switch (Session.Phase()) {
-        case live::TSessionPhase::AwaitingState:
-            return livenet::TPeerPhase::AwaitingState;
-        case live::TSessionPhase::Live:
-        case live::TSessionPhase::ReadOnly:
-            return livenet::TPeerPhase::Following;
-        case live::TSessionPhase::Unsupported:
-            return livenet::TPeerPhase::Unsupported;
-        }
-        return livenet::TPeerPhase::AwaitingState;
-    }
-    [[nodiscard]] std::string Version() const override { return Session.Version(); }
 
     void StatusChanged(const livenet::TClientLink& link) override
     {
@@ -96,10 +82,9 @@ public:
 
     [[nodiscard]] bool HasState() const
     {
-        return Session.Phase() != live::TSessionPhase::AwaitingState;
+        return Session().Phase() != live::TSessionPhase::AwaitingState;
     }
 
-    live::TClientSession Session;
     livenet::TClientLink* Link = nullptr;
     bool LogCame = false;
     std::string Failure;
@@ -301,12 +286,12 @@ int RunClients(const std::vector<std::string>& args, std::ostream& out, std::ost
                 << " s: units without frames\n";
         TClientReport& report = reports.emplace_back();
         report.Address = address;
-        report.Machine = client.Session.MachineName();
-        report.Version = client.Session.Version();
-        report.Ppd = client.Session.TotalPpd();
-        report.Units = client.Session.Units();
+        report.Machine = client.Session().MachineName();
+        report.Version = client.Session().Version();
+        report.Ppd = client.Session().TotalPpd();
+        report.Units = client.Session().Units();
         for (const live::TUnitView& unit : report.Units)
-            report.Logged.push_back(client.Session.LoggedUnit(unit));
+            report.Logged.push_back(client.Session().LoggedUnit(unit));
     }
     if (summary)
         WriteClientsSummary(reports, out, outIsTerminal);
