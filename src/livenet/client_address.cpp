@@ -3,6 +3,18 @@
 #include <charconv>
 
 namespace korvid::livenet {
+namespace {
+
+std::string_view Trimmed(std::string_view text)
+{
+    constexpr std::string_view Blank = " \t\r\n";
+    const std::size_t first = text.find_first_not_of(Blank);
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(Blank) - first + 1);
+}
+
+} // namespace
 
 std::optional<TClientAddress> ParseClientAddress(std::string_view text)
 {
@@ -22,6 +34,25 @@ std::optional<TClientAddress> ParseClientAddress(std::string_view text)
         return std::nullopt;
     address.Host = text;
     return address;
+}
+
+std::vector<TClientEntry> ParseClientList(std::string_view text)
+{
+    std::vector<TClientEntry> entries;
+    while (!text.empty()) {
+        const std::size_t end = text.find_first_of(",;");
+        const std::string_view entry = Trimmed(text.substr(0, end));
+        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+        if (entry.empty())
+            continue;
+        const std::size_t equals = entry.find('=');
+        TClientEntry& added = entries.emplace_back();
+        added.Text = entry;
+        added.Address = ParseClientAddress(Trimmed(entry.substr(0, equals)));
+        if (equals != std::string_view::npos)
+            added.Name = Trimmed(entry.substr(equals + 1));
+    }
+    return entries;
 }
 
 } // namespace korvid::livenet

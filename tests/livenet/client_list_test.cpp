@@ -1,0 +1,35 @@
+#include "livenet/client_address.h"
+
+#include <gtest/gtest.h>
+
+namespace korvid {
+namespace {
+
+using livenet::TClientAddress;
+using livenet::TClientEntry;
+
+TEST(ClientListTest, ReadsEntriesSeparatorsNamesAndKeepsWhatNamesNoClient)
+{
+    struct TRow {
+        const char* Text;
+        std::vector<TClientEntry> Expected;
+    };
+    const TRow rows[] = {
+        {"", {}},
+        {" ;, ", {}},
+        {"rig", {{"rig", TClientAddress{"rig", 7396}, ""}}},
+        {" rig:7400 = Big box ; 10.0.0.2,",
+         {{"rig:7400 = Big box", TClientAddress{"rig", 7400}, "Big box"},
+          {"10.0.0.2", TClientAddress{"10.0.0.2", 7396}, ""}}},
+        {"a=x=y", {{"a=x=y", TClientAddress{"a", 7396}, "x=y"}}},
+        {"rig:0,:7396,[::1]:7396=v6",
+         {{"rig:0", std::nullopt, ""},
+          {":7396", std::nullopt, ""},
+          {"[::1]:7396=v6", std::nullopt, "v6"}}},
+    };
+    for (const TRow& row : rows)
+        EXPECT_EQ(livenet::ParseClientList(row.Text), row.Expected) << row.Text;
+}
+
+} // namespace
+} // namespace korvid
