@@ -20,6 +20,7 @@ frmMain.sbHistoProjects.Hint=Benchmark par projet ...
 frmMain.sbDelFromHisto.Hint=Supprimer des WUs de l'historique ...
 
 frmMain.tsFahlog=FahLog
+frmMain.tsLive=Direct
 frmMain.sbFahlogSort.Hint=Option de tri ...
 frmMain.sbFahLogWUInfo.Hint=Affichage d'informations supplémentaires sur la WU sélectionnée
 frmMain.sbFahlogLang.Hint=Langue
@@ -108,6 +109,22 @@ msgFilesWritten=%d fichiers écrits dans %s
 msgOpenFolder=Ouvrir le dossier
 msgClose=Fermer
 msgBenchAxisX=Jours depuis la première WU
+msgLiveMachine=Machine
+msgLiveGroup=Groupe
+msgLiveUnit=WU
+msgLiveStatus=État
+msgLiveProgress=Progression
+msgLiveTpf=TPF
+msgLiveEta=Fin dans
+msgLivePpd=PPD
+msgLiveCredit=Crédit de base
+msgLiveDeadline=Échéance
+msgLiveTotal=Toutes les machines
+msgLiveConnecting=Connexion
+msgLiveConnected=Connecté, client %s
+msgLiveReconnecting=Reconnexion dans %d s (%s)
+msgLiveRefused=Refusé : le client %s est trop ancien pour être suivi
+msgLiveBadEntry=Pas un client : écrire hôte, hôte:port ou hôte:port=nom dans Clients
 )";
     return Text;
 }

@@ -12,7 +12,9 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include "livenet/qt_platform.h"
 #include "window/failure_text.h"
+#include "window/live_page.h"
 #include "window/frm_main_parts.h"
 #include "window/qt_event_sources.h"
 #include "window/qt_platform.h"
@@ -50,6 +52,8 @@ TfrmMain::TfrmMain(const TWindowSeams& seams)
       m_followTimer(GivenOrOwn<TQtTimer>(seams.FollowTimer, m_ownFollowTimer)),
       m_autoSaveTimer(GivenOrOwn<TQtTimer>(seams.AutoSaveTimer, m_ownAutoSaveTimer)),
       m_closeRequests(seams.CloseRequests),
+      m_liveTimers(GivenOrOwn<livenet::TQtTimerFactory>(seams.LiveTimers, m_ownLiveTimers)),
+      m_utcClock(GivenOrOwn<livenet::TQtUtcClock>(seams.UtcClock, m_ownUtcClock)),
       m_history(m_programFolder, m_clock, seams.MaxHistoBytes), m_ilWUs(WUImages())
 {
     setObjectName(FormName);
@@ -69,6 +73,8 @@ TfrmMain::TfrmMain(const TWindowSeams& seams)
 TfrmMain::~TfrmMain()
 {
     qApp->removeEventFilter(this);
+    // Its links use the timers and clock the window owns, which go before the child widgets.
+    delete m_live;
 }
 
 std::filesystem::path TfrmMain::SettingsPath() const
@@ -97,6 +103,7 @@ void TfrmMain::FormCreate()
         ShowAndDraw();
         LoadHisto();
         listen();
+        m_live->Follow(livenet::ParseClientList(m_settings.Clients));
         SetActivePage(TPage::Log);
         PagesChange(false);
     } catch (...) {

@@ -17,6 +17,7 @@
 #include <QMainWindow>
 
 #include "history/history.h"
+#include "livenet/timer.h"
 #include "translation/language.h"
 #include "translation/translation.h"
 #include "util/platform.h"
@@ -42,6 +43,8 @@ class QTreeWidgetItem;
 
 namespace korvid::window {
 
+class TLivePage;
+
 // What the window gets from the platform; tests hand in fakes.
 struct TWindowSeams {
     const util::IClock& Clock;
@@ -60,6 +63,9 @@ struct TWindowSeams {
     ITimer* AutoSaveTimer = nullptr;
     // None: nobody outside asks the window to close.
     ICloseRequests* CloseRequests = nullptr;
+    // The live page's: none, Qt's timers and UTC clock.
+    livenet::ITimerFactory* LiveTimers = nullptr;
+    const util::IClock* UtcClock = nullptr;
 };
 
 enum class TPage { Log, Histo };
@@ -259,6 +265,10 @@ private:
     ITimer& m_followTimer;
     ITimer& m_autoSaveTimer;
     ICloseRequests* m_closeRequests;
+    std::unique_ptr<livenet::ITimerFactory> m_ownLiveTimers;
+    std::unique_ptr<const util::IClock> m_ownUtcClock;
+    livenet::ITimerFactory& m_liveTimers;
+    const util::IClock& m_utcClock;
     // Size and time of the log as last read; a change elsewhere in its folder is no change.
     std::optional<std::pair<std::uintmax_t, std::filesystem::file_time_type>> m_logStamp;
     history::THistory m_history;
@@ -268,6 +278,7 @@ private:
     QWidget* m_pnlTreeviews = nullptr;
     QTabWidget* m_pcPages = nullptr;
     std::array<TPageView, 2> m_pages;
+    TLivePage* m_live = nullptr; // the third page, beside the log and the history
     QPlainTextEdit* m_memLang = nullptr;
     QSplitter* m_splTreeview = nullptr;
     QWidget* m_pnlInfos = nullptr;

@@ -11,6 +11,7 @@
 #include "window/qt_platform.h"
 #include "window/text_format.h"
 #include "window/translate_form.h"
+#include "window/live_page.h"
 
 namespace korvid::window {
 namespace {
@@ -68,6 +69,7 @@ void TfrmMain::LanguageItemClick(QAction* item)
     const QString logCaption = m_pcPages->tabText(0);
     TranslateForm(*this, m_translation, TranslateExclusions);
     m_pcPages->setTabText(0, logCaption);
+    m_live->Retranslate();
     UpdateWUInfo();
     BuildPoints();
 }

@@ -19,6 +19,7 @@
 #include "window/qt_platform.h"
 #include "window/text_format.h"
 #include "window/translate_form.h"
+#include "window/live_page.h"
 
 namespace korvid::window {
 namespace {
@@ -126,6 +127,11 @@ void TfrmMain::BuildLayout()
         BuildPage(page);
         m_pcPages->addTab(View(page).Sheet, QString());
     }
+    m_live = new TLivePage({m_utcClock, m_clock, m_regional, m_liveTimers,
+                            [this](std::string_view key) { return Message(key); }},
+                           m_pcPages);
+    m_live->setObjectName(QStringLiteral("tsLive"));
+    m_pcPages->addTab(m_live, QString());
     // The built-in texts, in the language-file format, never shown.
     m_memLang = new QPlainTextEdit(View(TPage::Log).Sheet);
     m_memLang->setObjectName(QStringLiteral("memLang"));

@@ -8,6 +8,7 @@
 
 #include "window/frm_main_parts.h"
 #include "window/qt_platform.h"
+#include "window/live_page.h"
 
 namespace korvid::window {
 
@@ -81,6 +82,8 @@ void TfrmMain::ApplyDesignTexts()
     setWindowTitle(text(QString()));
     for (const TPage page : {TPage::Log, TPage::Histo})
         m_pcPages->setTabText(static_cast<int>(page), text(View(page).Sheet->objectName()));
+    m_pcPages->setTabText(m_pcPages->indexOf(m_live), text(m_live->objectName()));
+    m_live->Retranslate();
     for (QToolButton* button : findChildren<QToolButton*>())
         if (!button->objectName().isEmpty())
             button->setToolTip(text(button->objectName() + QStringLiteral(".Hint")));

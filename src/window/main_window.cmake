@@ -12,6 +12,8 @@ target_sources(korvid_window PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/frm_main_settings.cpp
     ${CMAKE_CURRENT_LIST_DIR}/frm_main_trees.cpp
     ${CMAKE_CURRENT_LIST_DIR}/korvid_app.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/live_model.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/live_page.cpp
     ${CMAKE_CURRENT_LIST_DIR}/qt_event_sources.cpp
     ${CMAKE_CURRENT_LIST_DIR}/qt_platform.cpp
     ${CMAKE_CURRENT_LIST_DIR}/text_format.cpp
@@ -21,4 +23,4 @@ target_sources(korvid_window PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/wu_tree.cpp
 )
 target_link_libraries(korvid_window PUBLIC
-    korvid_workunits korvid_history korvid_translation korvid_util)
+    korvid_workunits korvid_history korvid_translation korvid_util korvid_livenet)

@@ -51,6 +51,9 @@ struct TWindowSettings {
     bool FollowLog = true;
     // While added units wait for a save, the history is saved this often; 0 never.
     int AutoSaveMinutes = 10;
+    // The v8 clients the live page follows: "host[:port][=name]", by commas or semicolons.
+    // Read only: the file keeps it as the user wrote it.
+    std::string Clients;
 
     bool operator==(const TWindowSettings&) const = default;
 };

@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include "history/compressed_text.h"
+#include "livenet/timer.h"
 #include "testing/fake_window_seams.h"
 #include "testing/fakes.h"
 #include "testing/temp_dir.h"
@@ -30,6 +31,20 @@
 
 // The main window started on a temporary program folder, with fakes for every box and dialog.
 namespace korvid {
+
+namespace test {
+// The live links' timers never run out by themselves: no silence, no retry in a test.
+struct TIdleLinkTimers final : livenet::ITimerFactory {
+    struct TTimer final : livenet::ITimer {
+        void Start(std::chrono::milliseconds) override {}
+        void Stop() override {}
+    };
+    [[nodiscard]] std::unique_ptr<livenet::ITimer> MakeTimer(std::function<void()>) override
+    {
+        return std::make_unique<TTimer>();
+    }
+};
+} // namespace test
 
 using test::TUnitPlan;
 
@@ -66,6 +81,7 @@ protected:
     test::TFakeFolderOpener opener;
     std::unique_ptr<window::TfrmMain> window;
     std::size_t histoLimit = history::MaxHistoBytes;
+    test::TIdleLinkTimers liveTimers;
 
     MainWindowTest() { folder.Folder = dir.Path(); }
     ~MainWindowTest() override
@@ -76,8 +92,11 @@ protected:
 
     window::TfrmMain& Start()
     {
-        window = std::make_unique<window::TfrmMain>(window::TWindowSeams{
-            clock, regional, folder, messages, dialog, opener, "Korvid", histoLimit});
+        window::TWindowSeams seams{clock,  regional, folder,   messages,
+                                   dialog, opener,   "Korvid", histoLimit};
+        seams.LiveTimers = &liveTimers;
+        seams.UtcClock = &clock;
+        window = std::make_unique<window::TfrmMain>(seams);
         window->FormCreate();
         return *window;
     }

@@ -21,3 +21,8 @@ if(TARGET Korvid)
         KORVID_PROGRAM="$<TARGET_FILE:Korvid>")
     add_dependencies(korvid_main_window_tests Korvid)
 endif()
+# The live page follows an in-process simulated client.
+if(TARGET korvid_clientsim)
+    target_sources(korvid_main_window_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/live_page_test.cpp)
+    target_link_libraries(korvid_main_window_tests PRIVATE korvid_clientsim)
+endif()

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include <QAbstractTableModel>
+#include <QStringList>
+
+namespace korvid::window {
+
+struct TLiveRow {
+    std::string Key; // the same thing on the next update has the same key
+    QStringList Cells;
+    bool Strong = false; // a machine's line, the total
+};
+
+// Rows in blocks (a machine's line and its units; the total), each block replaced whole by its
+// owner. Only what changed is told to the view, so a selection and the scroll position outlive
+// an update: rows whose key stays are updated in place, the others removed or inserted.
+class TLiveModel final : public QAbstractTableModel {
+public:
+    TLiveModel(QStringList headers, std::vector<bool> rightAligned, QObject* parent = nullptr);
+
+    // Forgets every row: only when the clients followed change.
+    void SetBlockCount(std::size_t blocks);
+    void SetBlock(std::size_t block, std::vector<TLiveRow> rows);
+    void SetHeaders(QStringList headers);
+    // The block and the row within it.
+    [[nodiscard]] std::pair<std::size_t, std::size_t> Locate(int row) const;
+    [[nodiscard]] const TLiveRow& Row(int row) const;
+
+    [[nodiscard]] int rowCount(const QModelIndex& parent = {}) const override;
+    [[nodiscard]] int columnCount(const QModelIndex& parent = {}) const override;
+    [[nodiscard]] QVariant data(const QModelIndex& index, int role) const override;
+    [[nodiscard]] QVariant headerData(int section, Qt::Orientation orientation,
+                                      int role) const override;
+
+private:
+    void Shift(std::size_t after, int delta);
+
+    QStringList m_headers;
+    std::vector<bool> m_right;
+    std::vector<std::vector<TLiveRow>> m_blocks;
+    std::vector<int> m_first; // the first row of each block
+    int m_rows = 0;
+};
+
+} // namespace korvid::window

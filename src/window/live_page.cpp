@@ -1,0 +1,222 @@
+#include "window/live_page.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include <QHeaderView>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "util/duration_words.h"
+#include "window/live_model.h"
+#include "window/text_format.h"
+#include "window/wu_tree.h"
+
+namespace korvid::window {
+namespace {
+
+enum TColumn {
+    Machine,
+    Group,
+    Unit,
+    Project,
+    Core,
+    Status,
+    Progress,
+    Tpf,
+    Eta,
+    Ppd,
+    Credit,
+    Deadline
+};
+
+constexpr const char* HeaderKeys[] = {"msgLiveMachine",  "msgLiveGroup",  "msgLiveUnit",
+                                      "msgProject",      "msgCore",       "msgLiveStatus",
+                                      "msgLiveProgress", "msgLiveTpf",    "msgLiveEta",
+                                      "msgLivePpd",      "msgLiveCredit", "msgLiveDeadline"};
+constexpr int Columns = static_cast<int>(std::size(HeaderKeys));
+
+QString Text(const std::string& text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString Whole(double value)
+{
+    return std::isfinite(value) ? QString::number(std::llround(value)) : QStringLiteral("?");
+}
+
+QString Number(long long value)
+{
+    return value < 0 ? QStringLiteral("?") : QString::number(value);
+}
+
+} // namespace
+
+TLivePage::TLivePage(const TLiveSeams& seams, QWidget* parent) : QWidget(parent), m_seams(seams)
+{
+    std::vector<bool> right(Columns, false);
+    for (const int column : {Unit, Progress, Tpf, Eta, Ppd, Credit})
+        right[column] = true;
+    m_model = new TLiveModel(Headers(), std::move(right), this);
+    m_table = new QTableView(this);
+    m_table->setObjectName(QStringLiteral("tvLive"));
+    m_table->setModel(m_model);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->verticalHeader()->hide();
+    m_table->horizontalHeader()->setStretchLastSection(true);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_table);
+}
+
+TLivePage::~TLivePage()
+{
+    // The links call back into the page while they close.
+    for (TClient& client : m_clients)
+        if (client.Link)
+            client.Link->Stop();
+}
+
+void TLivePage::Follow(const std::vector<livenet::TClientEntry>& entries)
+{
+    for (TClient& client : m_clients)
+        if (client.Link)
+            client.Link->Stop();
+    m_clients.clear();
+    m_byLink.clear();
+    m_ppd.assign(entries.size(), 0);
+    m_totalPpd = 0;
+    m_model->SetBlockCount(entries.size() + 1);
+    for (const livenet::TClientEntry& entry : entries) {
+        TClient& client = m_clients.emplace_back();
+        client.Entry = entry;
+        if (entry.Address) {
+            client.Handler = std::make_unique<livenet::TSessionHandler>(m_seams.Utc);
+            client.Link = std::make_unique<livenet::TClientLink>(*entry.Address, *client.Handler,
+                                                                 m_seams.Timers, Observer());
+            m_byLink.emplace(client.Link.get(), m_clients.size() - 1);
+        }
+    }
+    for (std::size_t i = 0; i < m_clients.size(); ++i)
+        Render(i);
+    for (TClient& client : m_clients)
+        if (client.Link)
+            client.Link->Start();
+}
+
+void TLivePage::Retranslate()
+{
+    m_model->SetHeaders(Headers());
+    for (std::size_t i = 0; i < m_clients.size(); ++i)
+        Render(i);
+}
+
+QStringList TLivePage::Headers() const
+{
+    QStringList headers;
+    for (const char* key : HeaderKeys)
+        headers.push_back(Text(m_seams.Label(key)));
+    return headers;
+}
+
+std::string TLivePage::MachineStatus(const TClient& client) const
+{
+    if (!client.Link)
+        return m_seams.Label("msgLiveBadEntry");
+    const livenet::TLinkStatus& status = client.Link->Status();
+    switch (status.State) {
+    case livenet::TLinkState::Connecting:
+        return m_seams.Label("msgLiveConnecting");
+    case livenet::TLinkState::Connected:
+        return FormatText(m_seams.Label("msgLiveConnected"), {status.Version});
+    case livenet::TLinkState::Reconnecting:
+        return FormatText(m_seams.Label("msgLiveReconnecting"),
+                          {status.RetryInSeconds, status.Reason});
+    case livenet::TLinkState::Unsupported:
+        return FormatText(m_seams.Label("msgLiveRefused"), {status.Version});
+    }
+    return {};
+}
+
+void TLivePage::Render(const livenet::TClientLink& link)
+{
+    if (const auto found = m_byLink.find(&link); found != m_byLink.end())
+        Render(found->second);
+}
+
+void TLivePage::Render(std::size_t index)
+{
+    const TClient& client = m_clients[index];
+    const live::TClientSession* session = client.Handler ? &client.Handler->Session() : nullptr;
+    const bool following =
+        session != nullptr && session->Phase() != live::TSessionPhase::AwaitingState;
+    std::string name = client.Entry.Name;
+    if (name.empty() && following)
+        name = session->MachineName();
+    if (name.empty())
+        name = client.Entry.Address ? client.Entry.Address->Text() : client.Entry.Text;
+    const double ppd = following ? session->TotalPpd() : 0;
+    const std::string prefix = std::to_string(index) + ":";
+
+    std::vector<TLiveRow> rows;
+    TLiveRow& machine = rows.emplace_back();
+    machine.Key = prefix;
+    machine.Strong = true;
+    machine.Cells = QStringList(Columns);
+    machine.Cells[Machine] = Text(name);
+    machine.Cells[Status] = Text(MachineStatus(client));
+    machine.Cells[Ppd] = following ? Whole(ppd) : QString();
+    if (following) {
+        const util::TDurationWords words = util::DurationWordsOf(m_seams.Label);
+        // The clients write UTC; the regional settings format local time.
+        const double shift = std::round((m_seams.Local.Now() - m_seams.Utc.Now()) * 96) / 96;
+        for (const live::TUnitView& unit : session->Units()) {
+            TLiveRow& row = rows.emplace_back();
+            row.Key = prefix + unit.Id;
+            row.Cells = QStringList(Columns);
+            row.Cells[Machine] = Text(name);
+            row.Cells[Group] = Text(unit.Group);
+            row.Cells[Unit] = Number(unit.Number);
+            row.Cells[Project] = Number(unit.Project) + QStringLiteral(" (") + Number(unit.Run) +
+                                 QLatin1Char('/') + Number(unit.Clone) + QLatin1Char('/') +
+                                 Number(unit.Gen) + QLatin1Char(')');
+            if (unit.Core != 0) {
+                char code[8];
+                std::snprintf(code, sizeof code, "%02X", static_cast<unsigned>(unit.Core));
+                row.Cells[Core] = QString::fromLatin1(code);
+                if (!unit.CoreName.empty() && unit.CoreName != "?")
+                    row.Cells[Core] += QLatin1Char(' ') + Text(unit.CoreName);
+            }
+            row.Cells[Status] = Text(unit.Status);
+            row.Cells[Progress] = QString::number(unit.Progress, 'f', 1) + QLatin1Char('%');
+            if (unit.TpfSeconds > 0)
+                row.Cells[Tpf] = Text(util::DurationToText(unit.TpfSeconds, words));
+            if (unit.EtaSeconds)
+                row.Cells[Eta] = Text(util::DurationToText(*unit.EtaSeconds, words));
+            row.Cells[Ppd] = Whole(unit.Ppd);
+            row.Cells[Credit] = unit.BaseCredit > 0 ? QString::number(unit.BaseCredit) : QString();
+            if (unit.Deadline > 0)
+                row.Cells[Deadline] = Text(DateTimeText(unit.Deadline + shift, m_seams.Regional));
+        }
+    }
+    m_model->SetBlock(index, std::move(rows));
+    m_totalPpd += ppd - m_ppd[index];
+    m_ppd[index] = ppd;
+    RenderTotal();
+}
+
+void TLivePage::RenderTotal()
+{
+    TLiveRow total;
+    total.Key = "total";
+    total.Strong = true;
+    total.Cells = QStringList(Columns);
+    total.Cells[Machine] = Text(m_seams.Label("msgLiveTotal"));
+    total.Cells[Ppd] = Whole(m_totalPpd);
+    m_model->SetBlock(m_clients.size(), {std::move(total)});
+}
+
+} // namespace korvid::window

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include <QWidget>
+
+#include "livenet/client_address.h"
+#include "livenet/client_link.h"
+#include "livenet/session_handler.h"
+#include "util/platform.h"
+
+class QTableView;
+
+namespace korvid::window {
+
+class TLiveModel;
+
+// What the live page gets from the platform; tests hand in fakes.
+struct TLiveSeams {
+    // The clients' times are UTC; the page shows them in local time.
+    const util::IClock& Utc;
+    const util::IClock& Local;
+    const util::IRegionalSettings& Regional;
+    livenet::ITimerFactory& Timers;
+    // The catalogue's text of a message key.
+    std::function<std::string(std::string_view key)> Label;
+};
+
+// The clients followed, a line per machine and one per unit of each, and the total PPD. Each
+// client has its own link, kept connected; a message redraws that client's lines only.
+class TLivePage final : public QWidget, private livenet::ILinkObserver {
+public:
+    TLivePage(const TLiveSeams& seams, QWidget* parent);
+    ~TLivePage() override;
+
+    // The clients named by the setting, followed from now on instead of those before.
+    void Follow(const std::vector<livenet::TClientEntry>& entries);
+    // The language changed.
+    void Retranslate();
+    [[nodiscard]] QTableView& Table() const { return *m_table; }
+    [[nodiscard]] TLiveModel& Model() const { return *m_model; }
+
+private:
+    struct TClient {
+        livenet::TClientEntry Entry;
+        std::unique_ptr<livenet::TSessionHandler> Handler;
+        std::unique_ptr<livenet::TClientLink> Link;
+    };
+
+    [[nodiscard]] livenet::ILinkObserver& Observer() { return *this; }
+    void StatusChanged(const livenet::TClientLink& link) override { Render(link); }
+    void Received(const livenet::TClientLink& link) override { Render(link); }
+    void Render(const livenet::TClientLink& link);
+    void Render(std::size_t client);
+    void RenderTotal();
+    [[nodiscard]] QStringList Headers() const;
+    [[nodiscard]] std::string MachineStatus(const TClient& client) const;
+
+    TLiveSeams m_seams;
+    TLiveModel* m_model = nullptr;
+    QTableView* m_table = nullptr;
+    std::deque<TClient> m_clients;
+    std::unordered_map<const livenet::TClientLink*, std::size_t> m_byLink;
+    std::vector<double> m_ppd; // per client, for the total
+    double m_totalPpd = 0;
+};
+
+} // namespace korvid::window

@@ -1,0 +1,90 @@
+#include <QDeadlineTimer>
+#include <QTableView>
+
+#include "main_window_fixture.h"
+#include "sim/scripted_client.h"
+#include "sim/sim_server.h"
+#include "window/live_model.h"
+
+namespace korvid {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Runs the event loop until the condition holds; the bound only keeps a broken link from
+// hanging the suite.
+template <class TCondition> bool Until(TCondition condition)
+{
+    const QDeadlineTimer bound(10s);
+    while (!condition() && !bound.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+    return condition();
+}
+
+class LivePageTest : public MainWindowTest {
+protected:
+    LivePageTest()
+    {
+        // The simulator moves only when the test steps it.
+        options.TickSeconds = 3600;
+        options.PingSeconds = 3600;
+        QString error;
+        started = server.Start(error);
+    }
+    window::TLiveModel& Model() const
+    {
+        return dynamic_cast<window::TLiveModel&>(*Find<QTableView>("tvLive").model());
+    }
+    [[nodiscard]] int UnitRows() const
+    {
+        int units = 0;
+        for (int row = 0; row < Model().rowCount(); ++row)
+            units += Model().Row(row).Key.starts_with("0:") && Model().Row(row).Key != "0:";
+        return units;
+    }
+
+    clientsim::TScriptedClient client{{.Groups = 2, .UnitSeconds = 20'000}};
+    clientsim::TServerOptions options;
+    clientsim::TSimServer server{client, options};
+    bool started = false;
+};
+
+TEST_F(LivePageTest, ShowsEachUnitAndUpdatesItsCellsWithoutResetOrLosingTheSelection)
+{
+    ASSERT_TRUE(started);
+    Settings("AutoAddToHisto=0\nClients=127.0.0.1:" + std::to_string(server.Port()) +
+             "=Rig; nowhere:0\n");
+    Start();
+    window::TLiveModel& model = Model();
+    ASSERT_TRUE(Until([&] {
+        server.Step(60);
+        return UnitRows() == 2;
+    }));
+    // The machine, its units, the entry that names no client, the total.
+    ASSERT_EQ(model.rowCount(), 5);
+    EXPECT_EQ(model.Row(0).Cells[0], "Rig");
+    EXPECT_EQ(model.Row(3).Cells[0], "nowhere:0");
+    EXPECT_FALSE(model.Row(3).Cells[5].isEmpty());
+
+    QTableView& table = Find<QTableView>("tvLive");
+    table.selectRow(2);
+    const std::string selected = model.Row(2).Key;
+    int resets = 0;
+    int changed = 0;
+    QObject::connect(&model, &QAbstractItemModel::modelReset, [&] { ++resets; });
+    QObject::connect(&model, &QAbstractItemModel::dataChanged,
+                     [&](const QModelIndex& from) { changed += from.row() == 2; });
+    const QString progress = model.Row(2).Cells[6];
+    ASSERT_TRUE(Until([&] {
+        server.Step(300);
+        return model.Row(2).Cells[6] != progress;
+    }));
+    EXPECT_EQ(resets, 0);
+    EXPECT_GT(changed, 0);
+    EXPECT_EQ(model.Row(2).Key, selected);
+    EXPECT_EQ(table.selectionModel()->selectedRows().value(0).row(), 2);
+    EXPECT_FALSE(model.Row(4).Cells[9].isEmpty()); // the total PPD
+}
+
+} // namespace
+} // namespace korvid
