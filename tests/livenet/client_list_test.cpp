@@ -10,11 +10,7 @@ using livenet::TClientEntry;
 
 TEST(ClientListTest, ReadsEntriesSeparatorsNamesAndKeepsWhatNamesNoClient)
 {
-    struct TRow {
-        const char* Text;
-        std::vector<TClientEntry> Expected;
-    };
-    const TRow rows[] = {
+    const std::pair<const char*, std::vector<TClientEntry>> rows[] = {
         {"", {}},
         {" ;, ", {}},
         {"rig", {{"rig", TClientAddress{"rig", 7396}, ""}}},
@@ -27,8 +23,8 @@ TEST(ClientListTest, ReadsEntriesSeparatorsNamesAndKeepsWhatNamesNoClient)
           {":7396", std::nullopt, ""},
           {"[::1]:7396=v6", std::nullopt, "v6"}}},
     };
-    for (const TRow& row : rows)
-        EXPECT_EQ(livenet::ParseClientList(row.Text), row.Expected) << row.Text;
+    for (const auto& [text, expected] : rows)
+        EXPECT_EQ(livenet::ParseClientList(text), expected) << text;
 }
 
 } // namespace
