@@ -210,6 +210,9 @@ bool TfrmMain::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
     const auto held = Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
     if (key != Qt::Key_F5 || (modifiers & held) || QGuiApplication::mouseButtons() != Qt::NoButton)
         return false;
+    // The live page has no file to read again: its links keep it current.
+    if (m_pcPages->currentWidget() == m_live)
+        return false;
     const TPage page = ActivePage();
     RunBusy(View(page).LoadButton->toolTip(), [this, page] {
         QTreeWidget& tree = Tree(page);
