@@ -1,6 +1,7 @@
 #include "window/live_model.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include <QFont>
 
@@ -27,56 +28,83 @@ void TLiveModel::Shift(std::size_t after, int delta)
     m_rows += delta;
 }
 
+void TLiveModel::Remove(std::size_t block, std::size_t begin, std::size_t end)
+{
+    std::vector<TLiveRow>& rows = m_blocks[block];
+    const int first = m_first[block];
+    beginRemoveRows({}, first + static_cast<int>(begin), first + static_cast<int>(end) - 1);
+    rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(begin),
+               rows.begin() + static_cast<std::ptrdiff_t>(end));
+    Shift(block, -static_cast<int>(end - begin));
+    endRemoveRows();
+}
+
+void TLiveModel::Insert(std::size_t block, std::size_t at, TLiveRow row)
+{
+    std::vector<TLiveRow>& rows = m_blocks[block];
+    const int where = m_first[block] + static_cast<int>(at);
+    beginInsertRows({}, where, where);
+    rows.insert(rows.begin() + static_cast<std::ptrdiff_t>(at), std::move(row));
+    Shift(block, 1);
+    endInsertRows();
+}
+
+void TLiveModel::Replace(std::size_t block, std::size_t at, TLiveRow row)
+{
+    TLiveRow& kept = m_blocks[block][at];
+    int left = -1;
+    int right = -1;
+    for (int c = 0; c < row.Cells.size(); ++c)
+        if (c >= kept.Cells.size() || kept.Cells[c] != row.Cells[c]) {
+            left = left < 0 ? c : left;
+            right = c;
+        }
+    if (kept.Strong != row.Strong) {
+        left = 0;
+        right = static_cast<int>(m_headers.size()) - 1;
+    }
+    kept = std::move(row);
+    const int where = m_first[block] + static_cast<int>(at);
+    if (left >= 0)
+        emit dataChanged(index(where, left), index(where, right));
+}
+
 void TLiveModel::SetBlock(std::size_t block, std::vector<TLiveRow> rows)
 {
-    std::vector<TLiveRow>& old = m_blocks.at(block);
-    const int first = m_first[block];
-    // The rows that keep their key at the start and at the end stay; those between go or come.
-    std::size_t head = 0;
-    while (head < old.size() && head < rows.size() && old[head].Key == rows[head].Key)
-        ++head;
-    std::size_t tail = 0;
-    while (tail < old.size() - head && tail < rows.size() - head &&
-           old[old.size() - 1 - tail].Key == rows[rows.size() - 1 - tail].Key)
-        ++tail;
-    const int gone = static_cast<int>(old.size() - head - tail);
-    const int come = static_cast<int>(rows.size() - head - tail);
-    const int middle = first + static_cast<int>(head);
-    if (gone > 0) {
-        beginRemoveRows({}, middle, middle + gone - 1);
-        old.erase(old.begin() + static_cast<std::ptrdiff_t>(head),
-                  old.begin() + static_cast<std::ptrdiff_t>(head) + gone);
-        Shift(block, -gone);
-        endRemoveRows();
-    }
-    if (come > 0) {
-        beginInsertRows({}, middle, middle + come - 1);
-        old.insert(old.begin() + static_cast<std::ptrdiff_t>(head),
-                   rows.begin() + static_cast<std::ptrdiff_t>(head),
-                   rows.begin() + static_cast<std::ptrdiff_t>(head) + come);
-        Shift(block, come);
-        endInsertRows();
-    }
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (i >= head && i < head + static_cast<std::size_t>(come))
+    const std::vector<TLiveRow>& old = m_blocks.at(block);
+    std::unordered_set<std::string> fresh;
+    for (const TLiveRow& row : rows)
+        fresh.insert(row.Key);
+    // The rows whose key left go first, a run at a time, from the end so earlier ones stay put.
+    std::unordered_set<std::string> pending;
+    for (std::size_t end = old.size(); end > 0;) {
+        if (fresh.contains(old[end - 1].Key)) {
+            pending.insert(old[--end].Key);
             continue;
-        TLiveRow& kept = old[i];
-        int left = -1;
-        int right = -1;
-        for (int c = 0; c < rows[i].Cells.size(); ++c)
-            if (c >= kept.Cells.size() || kept.Cells[c] != rows[i].Cells[c]) {
-                left = left < 0 ? c : left;
-                right = c;
-            }
-        if (kept.Strong != rows[i].Strong) {
-            left = 0;
-            right = static_cast<int>(m_headers.size()) - 1;
         }
-        kept = std::move(rows[i]);
-        const int row = first + static_cast<int>(i);
-        if (left >= 0)
-            emit dataChanged(index(row, left), index(row, right));
+        std::size_t begin = end - 1;
+        while (begin > 0 && !fresh.contains(old[begin - 1].Key))
+            --begin;
+        Remove(block, begin, end);
+        end = begin;
     }
+    // A kept row stays where it is; one the client moved (a restart turns its list) is taken
+    // out and comes back at its new place.
+    for (std::size_t i = 0; i < rows.size();) {
+        if (i < old.size() && old[i].Key == rows[i].Key) {
+            pending.erase(rows[i].Key);
+            Replace(block, i, std::move(rows[i]));
+            ++i;
+        } else if (i < old.size() && pending.contains(rows[i].Key)) {
+            pending.erase(old[i].Key);
+            Remove(block, i, i + 1);
+        } else {
+            Insert(block, i, std::move(rows[i]));
+            ++i;
+        }
+    }
+    if (old.size() > rows.size())
+        Remove(block, rows.size(), old.size());
 }
 
 void TLiveModel::SetHeaders(QStringList headers)

@@ -18,6 +18,7 @@ struct TLiveRow {
 // Rows in blocks (a machine's line and its units; the total), each block replaced whole by its
 // owner. Only what changed is told to the view, so a selection and the scroll position outlive
 // an update: rows whose key stays are updated in place, the others removed or inserted.
+// Linear in the block's rows, but for rows the client reordered.
 class TLiveModel final : public QAbstractTableModel {
 public:
     TLiveModel(QStringList headers, std::vector<bool> rightAligned, QObject* parent = nullptr);
@@ -38,6 +39,10 @@ public:
 
 private:
     void Shift(std::size_t after, int delta);
+    void Remove(std::size_t block, std::size_t begin, std::size_t end);
+    void Insert(std::size_t block, std::size_t at, TLiveRow row);
+    // The cells of a row that keeps its key; only those that differ are told.
+    void Replace(std::size_t block, std::size_t at, TLiveRow row);
 
     QStringList m_headers;
     std::vector<bool> m_right;
