@@ -1,5 +1,7 @@
 #include "window/live_page.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 
@@ -35,6 +37,7 @@ constexpr const char* HeaderKeys[] = {"msgLiveMachine",  "msgLiveGroup",  "msgLi
                                       "msgLiveProgress", "msgLiveTpf",    "msgLiveEta",
                                       "msgLivePpd",      "msgLiveCredit", "msgLiveDeadline"};
 constexpr int Columns = static_cast<int>(std::size(HeaderKeys));
+constexpr double SecondsPerDay = 86'400;
 
 QString Text(const std::string& text)
 {
@@ -59,6 +62,7 @@ TLivePage::TLivePage(const TLiveSeams& seams, QWidget* parent) : QWidget(parent)
     for (const int column : {Unit, Progress, Tpf, Eta, Ppd, Credit})
         right[column] = true;
     m_model = new TLiveModel(Headers(), std::move(right), this);
+    m_ticker = m_seams.Timers.MakeTimer([this] { Tick(); });
     m_table = new QTableView(this);
     m_table->setObjectName(QStringLiteral("tvLive"));
     m_table->setModel(m_model);
@@ -133,13 +137,41 @@ std::string TLivePage::MachineStatus(const TClient& client) const
         return m_seams.Label("msgLiveConnecting");
     case livenet::TLinkState::Connected:
         return FormatText(m_seams.Label("msgLiveConnected"), {status.Version});
-    case livenet::TLinkState::Reconnecting:
+    case livenet::TLinkState::Reconnecting: {
+        const double left = (client.RetryAt - m_seams.Utc.Now()) * SecondsPerDay;
         return FormatText(m_seams.Label("msgLiveReconnecting"),
-                          {status.RetryInSeconds, status.Reason});
+                          {std::max(0LL, std::llround(left)), status.Reason});
+    }
     case livenet::TLinkState::Unsupported:
         return FormatText(m_seams.Label("msgLiveRefused"), {status.Version});
     }
     return {};
+}
+
+void TLivePage::StatusChanged(const livenet::TClientLink& link)
+{
+    const auto found = m_byLink.find(&link);
+    if (found == m_byLink.end())
+        return;
+    if (link.Status().State == livenet::TLinkState::Reconnecting) {
+        m_clients[found->second].RetryAt =
+            m_seams.Utc.Now() + link.Status().RetryInSeconds / SecondsPerDay;
+        m_ticker->Start(std::chrono::seconds(1));
+    }
+    Render(found->second);
+}
+
+void TLivePage::Tick()
+{
+    bool waiting = false;
+    for (std::size_t i = 0; i < m_clients.size(); ++i)
+        if (m_clients[i].Link &&
+            m_clients[i].Link->Status().State == livenet::TLinkState::Reconnecting) {
+            Render(i);
+            waiting = true;
+        }
+    if (waiting)
+        m_ticker->Start(std::chrono::seconds(1));
 }
 
 void TLivePage::Render(const livenet::TClientLink& link)

@@ -51,14 +51,17 @@ private:
         livenet::TClientEntry Entry;
         std::unique_ptr<livenet::TSessionHandler> Handler;
         std::unique_ptr<livenet::TClientLink> Link;
+        double RetryAt = 0; // UTC, while reconnecting
     };
 
     [[nodiscard]] livenet::ILinkObserver& Observer() { return *this; }
-    void StatusChanged(const livenet::TClientLink& link) override { Render(link); }
+    void StatusChanged(const livenet::TClientLink& link) override;
     void Received(const livenet::TClientLink& link) override { Render(link); }
     void Render(const livenet::TClientLink& link);
     void Render(std::size_t client);
     void RenderTotal();
+    // Once a second while a link waits to reconnect: its line counts down.
+    void Tick();
     [[nodiscard]] QStringList Headers() const;
     [[nodiscard]] std::string MachineStatus(const TClient& client) const;
 
@@ -66,6 +69,7 @@ private:
     TLiveModel* m_model = nullptr;
     QTableView* m_table = nullptr;
     std::deque<TClient> m_clients;
+    std::unique_ptr<livenet::ITimer> m_ticker;
     std::unordered_map<const livenet::TClientLink*, std::size_t> m_byLink;
     std::vector<double> m_ppd; // per client, for the total
     double m_totalPpd = 0;

@@ -84,6 +84,14 @@ TEST_F(LivePageTest, ShowsEachUnitAndUpdatesItsCellsWithoutResetOrLosingTheSelec
     EXPECT_EQ(model.Row(2).Key, selected);
     EXPECT_EQ(table.selectionModel()->selectedRows().value(0).row(), 2);
     EXPECT_FALSE(model.Row(4).Cells[9].isEmpty()); // the total PPD
+
+    // The machine drops: its line says when it tries again, then it is back with its units.
+    server.DropAll();
+    ASSERT_TRUE(Until([&] { return model.Row(0).Cells[5].contains(" 1 s"); }));
+    clock.Value += 1.0 / 86'400;
+    liveTimers.FireRunning(); // the countdown, then the retry
+    ASSERT_TRUE(Until([&] { return model.Row(0).Cells[5].contains("8.4.5") && UnitRows() == 2; }));
+    EXPECT_EQ(resets, 0);
 }
 
 } // namespace

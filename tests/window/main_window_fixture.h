@@ -33,15 +33,34 @@
 namespace korvid {
 
 namespace test {
-// The live links' timers never run out by themselves: no silence, no retry in a test.
-struct TIdleLinkTimers final : livenet::ITimerFactory {
+// The live links' timers run out only when the test says so.
+struct TLinkTimers final : livenet::ITimerFactory {
     struct TTimer final : livenet::ITimer {
-        void Start(std::chrono::milliseconds) override {}
-        void Stop() override {}
+        std::function<void()> OnTimeout;
+        bool Running = false;
+        void Start(std::chrono::milliseconds) override { Running = true; }
+        void Stop() override { Running = false; }
     };
-    [[nodiscard]] std::unique_ptr<livenet::ITimer> MakeTimer(std::function<void()>) override
+    std::vector<TTimer*> Made; // owned by the links and the page, which outlive the test's use
+    [[nodiscard]] std::unique_ptr<livenet::ITimer>
+    MakeTimer(std::function<void()> onTimeout) override
     {
-        return std::make_unique<TTimer>();
+        auto timer = std::make_unique<TTimer>();
+        timer->OnTimeout = std::move(onTimeout);
+        Made.push_back(timer.get());
+        return timer;
+    }
+    // Every timer running now, once.
+    void FireRunning()
+    {
+        std::vector<TTimer*> running;
+        for (TTimer* timer : Made)
+            if (timer->Running)
+                running.push_back(timer);
+        for (TTimer* timer : running) {
+            timer->Running = false;
+            timer->OnTimeout();
+        }
     }
 };
 } // namespace test
@@ -81,7 +100,7 @@ protected:
     test::TFakeFolderOpener opener;
     std::unique_ptr<window::TfrmMain> window;
     std::size_t histoLimit = history::MaxHistoBytes;
-    test::TIdleLinkTimers liveTimers;
+    test::TLinkTimers liveTimers;
 
     MainWindowTest() { folder.Folder = dir.Path(); }
     ~MainWindowTest() override
