@@ -73,8 +73,8 @@ TfrmMain::TfrmMain(const TWindowSeams& seams)
 TfrmMain::~TfrmMain()
 {
     qApp->removeEventFilter(this);
-    // Its links use the timers and clock the window owns, which go before the child widgets.
-    delete m_live;
+    // The links use the timers and the clock the window owns, which go before the child widgets.
+    m_live->Follow({});
 }
 
 std::filesystem::path TfrmMain::SettingsPath() const
