@@ -7,8 +7,10 @@
 
 namespace korvid::window {
 
-TLiveModel::TLiveModel(QStringList headers, std::vector<bool> rightAligned, QObject* parent)
-    : QAbstractTableModel(parent), m_headers(std::move(headers)), m_right(std::move(rightAligned))
+TLiveModel::TLiveModel(QStringList headers, std::vector<bool> rightAligned,
+                       std::vector<QIcon> icons, QObject* parent)
+    : QAbstractTableModel(parent), m_headers(std::move(headers)), m_right(std::move(rightAligned)),
+      m_icons(std::move(icons))
 {
 }
 
@@ -59,7 +61,7 @@ void TLiveModel::Replace(std::size_t block, std::size_t at, TLiveRow row)
             left = left < 0 ? c : left;
             right = c;
         }
-    if (kept.Strong != row.Strong) {
+    if (kept.Strong != row.Strong || kept.Image != row.Image) {
         left = 0;
         right = static_cast<int>(m_headers.size()) - 1;
     }
@@ -149,6 +151,11 @@ QVariant TLiveModel::data(const QModelIndex& index, int role) const
                        m_right[static_cast<std::size_t>(index.column())]
                    ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
                    : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
+    case Qt::DecorationRole:
+        if (index.column() == 0 && row.Image >= 0 &&
+            static_cast<std::size_t>(row.Image) < m_icons.size())
+            return m_icons[static_cast<std::size_t>(row.Image)];
+        return {};
     case Qt::FontRole:
         if (row.Strong) {
             QFont font;

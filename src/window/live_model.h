@@ -5,6 +5,7 @@
 #include <vector>
 
 #include <QAbstractTableModel>
+#include <QIcon>
 #include <QStringList>
 
 namespace korvid::window {
@@ -13,6 +14,7 @@ struct TLiveRow {
     std::string Key; // the same thing on the next update has the same key
     QStringList Cells;
     bool Strong = false; // a machine's line, the total
+    int Image = -1;      // an icon in the first cell, from the model's list
 };
 
 // Rows in blocks (a machine's line and its units; the total), each block replaced whole by its
@@ -21,7 +23,8 @@ struct TLiveRow {
 // Linear in the block's rows, but for rows the client reordered.
 class TLiveModel final : public QAbstractTableModel {
 public:
-    TLiveModel(QStringList headers, std::vector<bool> rightAligned, QObject* parent = nullptr);
+    TLiveModel(QStringList headers, std::vector<bool> rightAligned, std::vector<QIcon> icons = {},
+               QObject* parent = nullptr);
 
     // Forgets every row: only when the clients followed change.
     void SetBlockCount(std::size_t blocks);
@@ -46,6 +49,7 @@ private:
 
     QStringList m_headers;
     std::vector<bool> m_right;
+    std::vector<QIcon> m_icons;
     std::vector<std::vector<TLiveRow>> m_blocks;
     std::vector<int> m_first; // the first row of each block
     int m_rows = 0;

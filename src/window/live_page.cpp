@@ -12,6 +12,7 @@
 #include "util/duration_words.h"
 #include "window/live_model.h"
 #include "window/text_format.h"
+#include "window/wu_images.h"
 #include "window/wu_tree.h"
 
 namespace korvid::window {
@@ -61,7 +62,7 @@ TLivePage::TLivePage(const TLiveSeams& seams, QWidget* parent) : QWidget(parent)
     std::vector<bool> right(Columns, false);
     for (const int column : {Unit, Progress, Tpf, Eta, Ppd, Credit})
         right[column] = true;
-    m_model = new TLiveModel(Headers(), std::move(right), this);
+    m_model = new TLiveModel(Headers(), std::move(right), WUImages(), this);
     m_ticker = m_seams.Timers.MakeTimer([this] { Tick(); });
     m_table = new QTableView(this);
     m_table->setObjectName(QStringLiteral("tvLive"));
@@ -223,6 +224,10 @@ void TLivePage::Render(std::size_t index)
                 if (!unit.CoreName.empty() && unit.CoreName != "?")
                     row.Cells[Core] += QLatin1Char(' ') + Text(unit.CoreName);
             }
+            // The trees' pictures: the core's family, complete once the unit folded its last
+            // frame.
+            row.Image = WUImageIndex(unit.Core, unit.Progress >= 100 || unit.State == "UPLOAD" ||
+                                                    unit.State == "DONE");
             row.Cells[Status] = Text(unit.Status);
             row.Cells[Progress] = QString::number(unit.Progress, 'f', 1) + QLatin1Char('%');
             if (unit.TpfSeconds > 0)

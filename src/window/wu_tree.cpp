@@ -114,41 +114,46 @@ bool IsComplete(const TWU& wu)
 
 int WUImageIndex(const TWU& wu)
 {
+    return WUImageIndex(wu.Core, IsCompleteForIcon(wu));
+}
+
+int WUImageIndex(std::uint16_t coreCode, bool complete)
+{
     namespace core = workunits::core;
-    int complete = 16;
-    switch (wu.Core) {
+    int image = 16;
+    switch (coreCode) {
     case core::Tinker:
-        complete = 4;
+        image = 4;
         break;
     case core::DoubleGromacs:
-        complete = 6;
+        image = 6;
         break;
     case core::Amber:
-        complete = 8;
+        image = 8;
         break;
     case core::QMD:
-        complete = 10;
+        image = 10;
         break;
     case core::GBGromacs:
-        complete = 12;
+        image = 12;
         break;
     case core::Gromacs:
-        complete = 14;
+        image = 14;
         break;
     default:
-        switch (workunits::CoreFamily(wu.Core)) {
+        switch (workunits::CoreFamily(coreCode)) {
         case workunits::TCoreFamily::Gpu:
-            complete = wu_image::Gpu;
+            image = wu_image::Gpu;
             break;
         case workunits::TCoreFamily::Cpu:
-            complete = wu_image::Cpu;
+            image = wu_image::Cpu;
             break;
         default:
             break;
         }
         break;
     }
-    return IsCompleteForIcon(wu) ? complete : complete + 1;
+    return complete ? image : image + 1;
 }
 
 std::string DateTimeText(double dateTime, const util::IRegionalSettings& regional)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -33,6 +35,8 @@ constexpr int Count = 22;
 // What the history commands and the exports call complete: at least FramesExpected steps.
 [[nodiscard]] bool IsComplete(const workunits::TWU& wu);
 [[nodiscard]] int WUImageIndex(const workunits::TWU& wu);
+// The picture of a core's family, complete or not.
+[[nodiscard]] int WUImageIndex(std::uint16_t coreCode, bool complete);
 // The protein as logged (bytes), or, for a unit whose log names none (the GPU cores, the v7/v8
 // client), its project number as "p1234"; with the slot ("p1234 FS01") when asked and known.
 [[nodiscard]] std::string ProteinText(const workunits::TWU& wu, bool withSlot = false);
