@@ -72,6 +72,10 @@ TLivePage::TLivePage(const TLiveSeams& seams, QWidget* parent) : QWidget(parent)
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->verticalHeader()->hide();
     m_table->setWordWrap(false);
+    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
+    // Widths follow the texts when lines come, not on every update: a farm updates often.
+    connect(m_model, &QAbstractItemModel::rowsInserted, m_table,
+            [this] { m_table->resizeColumnsToContents(); });
     m_table->horizontalHeader()->setStretchLastSection(true);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
