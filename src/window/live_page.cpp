@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <variant>
 
 #include <QHeaderView>
 #include <QTableView>
@@ -55,6 +56,39 @@ QString Number(long long value)
     return value < 0 ? QStringLiteral("?") : QString::number(value);
 }
 
+// What a column sorts by: numbers as numbers, the rest as the text shown.
+using TSortKey = std::variant<double, std::string>;
+
+TSortKey SortKey(const live::TUnitView& unit, int column)
+{
+    switch (column) {
+    case Group:
+        return unit.Group;
+    case Unit:
+        return static_cast<double>(unit.Number);
+    case Project:
+        return unit.Project * 1e12 + unit.Run * 1e8 + unit.Clone * 1e4 + unit.Gen;
+    case Core:
+        return static_cast<double>(unit.Core);
+    case Status:
+        return unit.Status;
+    case Progress:
+        return unit.Progress;
+    case Tpf:
+        return unit.TpfSeconds;
+    case Eta:
+        return unit.EtaSeconds.value_or(-1);
+    case Ppd:
+        return unit.Ppd;
+    case Credit:
+        return static_cast<double>(unit.BaseCredit);
+    case Deadline:
+        return unit.Deadline;
+    default:
+        return 0.0;
+    }
+}
+
 } // namespace
 
 TLivePage::TLivePage(const TLiveSeams& seams, QWidget* parent) : QWidget(parent), m_seams(seams)
@@ -73,6 +107,11 @@ TLivePage::TLivePage(const TLiveSeams& seams, QWidget* parent) : QWidget(parent)
     m_table->verticalHeader()->hide();
     m_table->setWordWrap(false);
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
+    // Units sort within their machine; the machines keep the setting's order.
+    m_table->horizontalHeader()->setSortIndicatorShown(true);
+    m_table->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    connect(m_table->horizontalHeader(), &QHeaderView::sortIndicatorChanged, this,
+            [this](int column, Qt::SortOrder order) { SortBy(column, order); });
     // Widths follow the texts when lines come, not on every update: a farm updates often.
     connect(m_model, &QAbstractItemModel::rowsInserted, m_table,
             [this] { m_table->resizeColumnsToContents(); });
@@ -179,6 +218,31 @@ void TLivePage::Tick()
         m_ticker->Start(std::chrono::seconds(1));
 }
 
+std::vector<live::TUnitView> TLivePage::Sorted(const std::vector<live::TUnitView>& units) const
+{
+    std::vector<live::TUnitView> sorted = units;
+    if (m_sortColumn < 0)
+        return sorted; // the client's order
+    std::vector<std::pair<TSortKey, std::size_t>> keys;
+    for (std::size_t i = 0; i < sorted.size(); ++i)
+        keys.emplace_back(SortKey(sorted[i], m_sortColumn), i);
+    std::stable_sort(keys.begin(), keys.end(), [this](const auto& a, const auto& b) {
+        return m_sortOrder == Qt::AscendingOrder ? a.first < b.first : b.first < a.first;
+    });
+    std::vector<live::TUnitView> result;
+    for (const auto& key : keys)
+        result.push_back(std::move(sorted[key.second]));
+    return result;
+}
+
+void TLivePage::SortBy(int column, Qt::SortOrder order)
+{
+    m_sortColumn = column;
+    m_sortOrder = order;
+    for (std::size_t i = 0; i < m_clients.size(); ++i)
+        Render(i);
+}
+
 void TLivePage::Render(const livenet::TClientLink& link)
 {
     if (const auto found = m_byLink.find(&link); found != m_byLink.end())
@@ -211,7 +275,7 @@ void TLivePage::Render(std::size_t index)
         const util::TDurationWords words = util::DurationWordsOf(m_seams.Label);
         // The clients write UTC; the regional settings format local time.
         const double shift = std::round((m_seams.Local.Now() - m_seams.Utc.Now()) * 96) / 96;
-        for (const live::TUnitView& unit : session->Units()) {
+        for (const live::TUnitView& unit : Sorted(session->Units())) {
             TLiveRow& row = rows.emplace_back();
             row.Key = prefix + unit.Id;
             row.Cells = QStringList(Columns);

@@ -63,6 +63,10 @@ private:
     // Once a second while a link waits to reconnect: its line counts down.
     void Tick();
     [[nodiscard]] QStringList Headers() const;
+    [[nodiscard]] std::vector<live::TUnitView>
+    Sorted(const std::vector<live::TUnitView>& units) const;
+    // By a column, as the header's indicator says; -1: the client's order.
+    void SortBy(int column, Qt::SortOrder order);
     [[nodiscard]] std::string MachineStatus(const TClient& client) const;
 
     TLiveSeams m_seams;
@@ -70,6 +74,8 @@ private:
     QTableView* m_table = nullptr;
     std::deque<TClient> m_clients;
     std::unique_ptr<livenet::ITimer> m_ticker;
+    int m_sortColumn = -1;
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     std::unordered_map<const livenet::TClientLink*, std::size_t> m_byLink;
     std::vector<double> m_ppd; // per client, for the total
     double m_totalPpd = 0;

@@ -1,4 +1,5 @@
 #include <QDeadlineTimer>
+#include <QHeaderView>
 #include <QTableView>
 
 #include "main_window_fixture.h"
@@ -84,6 +85,15 @@ TEST_F(LivePageTest, ShowsEachUnitAndUpdatesItsCellsWithoutResetOrLosingTheSelec
     EXPECT_EQ(model.Row(2).Key, selected);
     EXPECT_EQ(table.selectionModel()->selectedRows().value(0).row(), 2);
     EXPECT_FALSE(model.Row(4).Cells[9].isEmpty()); // the total PPD
+
+    // Sorted by unit number, both ways, the units change places within their machine.
+    for (const Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+        table.horizontalHeader()->setSortIndicator(2, order);
+        const bool ascending =
+            model.Row(1).Cells[2].toLongLong() < model.Row(2).Cells[2].toLongLong();
+        EXPECT_EQ(ascending, order == Qt::AscendingOrder);
+        EXPECT_EQ(model.Row(0).Key, "0:");
+    }
 
     // The machine drops: its line says when it tries again, then it is back with its units.
     server.DropAll();
