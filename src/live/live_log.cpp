@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <string>
 #include <vector>
 
 #include "util/date_time.h"
@@ -28,9 +29,10 @@ TStamped Stamp(std::string_view line)
 {
     while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
         line.remove_suffix(1);
-    line = workunits::WithoutColour(line);
+    // The reader takes colour codes wherever they stand; only the stamp is read here.
+    std::string plain;
     workunits::TClientLine parsed;
-    if (workunits::ReadStamp(line, parsed) == 0)
+    if (workunits::ReadStamp(workunits::WithoutColour(line, plain), parsed) == 0)
         return {line, std::nullopt, std::nullopt};
     return {line, parsed.Time, parsed.At};
 }
