@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <string>
 #include <vector>
 
 #include "util/date_time.h"
@@ -24,14 +25,14 @@ struct TStamped {
     std::optional<double> At;   // a whole date-time (8.1.5 and 8.1.6 wrote the day)
 };
 
-// The line's text may come to lie in plain, which must outlive what is returned.
-TStamped Stamp(std::string_view line, std::string& plain)
+TStamped Stamp(std::string_view line)
 {
     while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
         line.remove_suffix(1);
-    line = workunits::WithoutColour(line, plain);
+    // The reader takes colour codes wherever they stand; only the stamp is read here.
+    std::string plain;
     workunits::TClientLine parsed;
-    if (workunits::ReadStamp(line, parsed) == 0)
+    if (workunits::ReadStamp(workunits::WithoutColour(line, plain), parsed) == 0)
         return {line, std::nullopt, std::nullopt};
     return {line, parsed.Time, parsed.At};
 }
@@ -50,9 +51,8 @@ void TLiveLog::Replace(std::span<const std::string_view> lines)
     const double now = m_clock.Now();
     std::vector<TStamped> stamped;
     stamped.reserve(lines.size());
-    std::vector<std::string> plain(lines.size()); // never grows: the views into it stay
-    for (std::size_t i = 0; i < lines.size(); ++i)
-        stamped.push_back(Stamp(lines[i], plain[i]));
+    for (const std::string_view line : lines)
+        stamped.push_back(Stamp(line));
     std::vector<double> at(stamped.size(), 0);
     double day = util::DateOf(now);
     std::optional<double> later;
@@ -105,9 +105,8 @@ void TLiveLog::Append(std::span<const std::string_view> lines)
 {
     const double now = m_clock.Now();
     std::vector<std::int64_t> order;
-    std::string plain;
     for (const std::string_view line : lines) {
-        const TStamped stamped = Stamp(line, plain);
+        const TStamped stamped = Stamp(line);
         double at = 0;
         if (stamped.At) {
             at = *stamped.At;

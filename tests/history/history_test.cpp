@@ -40,16 +40,6 @@ void ReadLogs(TWUs& logs, const util::IClock& clock, int units)
     }
 }
 
-// Every log of the corpus, when there is one beside this checkout.
-void ReadCorpus(TWUs& logs, const util::IClock& clock)
-{
-    if (test::CorpusDir().empty())
-        return;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(test::CorpusDir()))
-        if (entry.is_regular_file() && entry.path().extension() == ".txt")
-            logs.ReadLog(workunits::ReadFahLogText(entry.path()), entry.path().string(), clock);
-}
-
 class HistoryTest : public ::testing::Test {
 protected:
     test::TTempDir dir;
@@ -72,7 +62,8 @@ TEST_F(HistoryTest, UnitsOfEveryDialectLoadBackAsTheyWereAdded)
 {
     TWUs logs;
     ReadLogs(logs, clock, 12);
-    ReadCorpus(logs, clock);
+    for (const auto& path : test::CorpusLogs()) // every real log, when there are any
+        logs.ReadLog(workunits::ReadFahLogText(path), path.string(), clock);
     history::THistory history(dir.Path(), clock);
     const auto adding = history.Add(logs, Any);
     ASSERT_EQ(adding.Added, logs.Count());

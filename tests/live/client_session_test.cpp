@@ -1,13 +1,13 @@
 #include "live/client_session.h"
 
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include <gtest/gtest.h>
 
 #include "live/unit_json.h"
 #include "testing/fakes.h"
+#include "testing/temp_dir.h"
 
 namespace korvid {
 
@@ -23,12 +23,6 @@ const char* const State84 = R"({
         {"group": "", "number": 7, "id": "A", "state": "RUN", "wu_progress": 0.5, "ppd": 100},
         {"group": "", "number": 8, "id": "B", "state": "RUN", "wu_progress": 0.2, "ppd": 50},
         {"group": "", "number": 9, "id": "C", "state": "DOWNLOAD"}]})";
-
-std::string ReadFile(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 } // namespace
 
@@ -51,7 +45,7 @@ TEST_F(ClientSessionTest, ReplayingTheRealSessionGivesItsFinalState)
     if (!std::filesystem::exists(samples / "lufah-watch3-8.4.5.jsonl"))
         GTEST_SKIP() << "no " << samples;
     // A stream of concatenated JSON values, the first over many lines.
-    std::istringstream stream(ReadFile(samples / "lufah-watch3-8.4.5.jsonl"));
+    std::istringstream stream(test::ReadFileForTest(samples / "lufah-watch3-8.4.5.jsonl"));
     int messages = 0;
     while (stream >> std::ws, !stream.eof()) {
         json value;
@@ -68,7 +62,8 @@ TEST_F(ClientSessionTest, ReplayingTheRealSessionGivesItsFinalState)
                 << "message " << messages << ", unit " << i;
     }
     EXPECT_EQ(messages, 5257);
-    EXPECT_EQ(session.State(), json::parse(ReadFile(samples / "lufah-watch3-8.4.5-final.json")));
+    EXPECT_EQ(session.State(),
+              json::parse(test::ReadFileForTest(samples / "lufah-watch3-8.4.5-final.json")));
     const auto& units = session.Units();
     ASSERT_EQ(units.size(), 1u);
     const live::TUnitView& unit = units[0];

@@ -54,7 +54,7 @@ protected:
     }
 };
 
-TEST_F(UnitViewTest, ComputesRunTimeTpfAndDatesFromTheUnit)
+TEST_F(UnitViewTest, ComputesProgressRunTimeTpfAndDatesFromTheUnit)
 {
     const live::TUnitView view = View();
     EXPECT_EQ(view.CoreName, "Gromacs A8");
@@ -66,11 +66,7 @@ TEST_F(UnitViewTest, ComputesRunTimeTpfAndDatesFromTheUnit)
     EXPECT_NEAR(view.Deadline, test::At(2024, 10, 3, 9), 1e-9);
     EXPECT_EQ(view.Gpus, (std::vector<live::TGpu>{{"gpu:1:0:0", "Big GPU"}}));
     EXPECT_EQ(view.Status, "RUN");
-}
-
-TEST_F(UnitViewTest, Before84TheProgressIsTheScience)
-{
-    EXPECT_DOUBLE_EQ(View("8.3.18").Progress, 90);
+    EXPECT_DOUBLE_EQ(View("8.3.18").Progress, 90); // before 8.4 the progress is the science
 }
 
 TEST_F(UnitViewTest, StatusFollowsTheWebControlsOrder)

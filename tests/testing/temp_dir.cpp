@@ -86,4 +86,15 @@ std::filesystem::path CorpusDir()
     return std::filesystem::is_directory(dir) ? dir : std::filesystem::path{};
 }
 
+std::vector<std::filesystem::path> CorpusLogs()
+{
+    std::vector<std::filesystem::path> logs;
+    if (const auto dir = CorpusDir(); !dir.empty())
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(dir))
+            if (entry.is_regular_file() && entry.path().extension() == ".txt")
+                logs.push_back(entry.path());
+    std::sort(logs.begin(), logs.end());
+    return logs;
+}
+
 } // namespace korvid::test

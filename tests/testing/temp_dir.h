@@ -41,4 +41,7 @@ void ExpectErrorNaming(const std::function<void()>& call, std::initializer_list<
 // The folder of real client logs, or empty when this checkout has none beside it.
 std::filesystem::path CorpusDir();
 
+// The client logs (*.txt) under CorpusDir(), sorted; none when there is no corpus.
+std::vector<std::filesystem::path> CorpusLogs();
+
 } // namespace korvid::test

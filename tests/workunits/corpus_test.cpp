@@ -19,19 +19,6 @@ namespace {
 using workunits::TWU;
 using workunits::TWUs;
 
-std::vector<std::filesystem::path> CorpusLogs()
-{
-    std::vector<std::filesystem::path> logs;
-    const auto dir = test::CorpusDir();
-    if (dir.empty())
-        return logs;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir))
-        if (entry.is_regular_file() && entry.path().extension() == ".txt")
-            logs.push_back(entry.path());
-    std::sort(logs.begin(), logs.end());
-    return logs;
-}
-
 std::vector<std::string_view> TextLines(std::string_view text)
 {
     std::vector<std::string_view> lines;
@@ -102,7 +89,7 @@ void CheckSixClientsUnit(const TWU& wu, TFigures& f, std::string& legacy)
 
 TEST(Corpus, RealLogsGivePlausibleUnitsThatSurviveTheHistory)
 {
-    const auto logs = CorpusLogs();
+    const auto logs = test::CorpusLogs();
     if (logs.empty())
         GTEST_SKIP() << "no corpus of client logs beside this checkout";
     test::TFakeClock clock;

@@ -4,7 +4,6 @@
 
 #include "testing/fakes.h"
 #include "testing/temp_dir.h"
-#include "util/error.h"
 #include "workunits/log_text.h"
 #include "workunits/wus.h"
 
@@ -151,12 +150,9 @@ TEST(SaveCsv, WritesTheTextWithAFinalLineEndOrNamesTheFile)
     const util::TFixedRegionalSettings regional;
     workunits::SaveCsv(wu, dir / "unit.csv", KeyLabels, regional);
     EXPECT_EQ(dir.Read("unit.csv"), workunits::BuildCsvText(wu, KeyLabels, regional) + "\r\n");
-    try {
-        workunits::SaveCsv(wu, dir / "missing" / "unit.csv", KeyLabels, regional);
-        ADD_FAILURE() << "saved into a missing folder";
-    } catch (const util::TError& error) {
-        EXPECT_NE(std::string(error.what()).find("unit.csv"), std::string::npos);
-    }
+    test::ExpectErrorNaming(
+        [&] { workunits::SaveCsv(wu, dir / "missing" / "unit.csv", KeyLabels, regional); },
+        {"unit.csv"});
 }
 
 } // namespace korvid

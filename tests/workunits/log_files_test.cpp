@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "testing/temp_dir.h"
-#include "util/error.h"
 
 namespace korvid {
 
@@ -39,12 +38,8 @@ TEST(ReadFahLogText, ReadsTheRotatedLogsInDateOrderBeforeLogTxt)
 TEST(ReadFahLogText, NamesTheFileItCouldNotRead)
 {
     test::TTempDir dir;
-    try {
-        (void)workunits::ReadFahLogText(dir / "FAHlog.txt");
-        ADD_FAILURE() << "a missing log was read";
-    } catch (const util::TError& error) {
-        EXPECT_NE(std::string(error.what()).find("FAHlog.txt"), std::string::npos);
-    }
+    test::ExpectErrorNaming([&] { (void)workunits::ReadFahLogText(dir / "FAHlog.txt"); },
+                            {"FAHlog.txt"});
     std::filesystem::create_directory(dir / "FAHlog-Prev.txt");
     dir.Write("FAHlog.txt", "new");
     EXPECT_EQ(workunits::ReadFahLogText(dir / "FAHlog.txt"), "new"); // a folder is no previous log

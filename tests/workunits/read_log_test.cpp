@@ -98,28 +98,6 @@ TEST_F(ReadLogTest, ValuesThatCannotBeConvertedAreLeftAndReadingGoesOn)
         EXPECT_EQ(wu.Steps.Items(1)->Duration, 600); // the clock did not move
         EXPECT_FALSE(wu.ShutdownLine.empty());
     }
-    // The undated start line still marks the restart; other numbers of a line are still read.
-    wus.ReadLog(Lines({"[08:00:00] Core required: FahCore_78.exe",
-                       "[08:00:00] Completed 0 out of 100 steps  (0%)",
-                       "[08:00:01] Working on Unit 01 [Mars 4 08:00:01]",
-                       "[08:00:01] Project: 99999999999 (Run 1, Clone 2, Gen 3)"}),
-                "", clock);
-    EXPECT_EQ(Digest(Only()), "prcg -1 1 2 3; core 78; frames 100; end 1899-12-30 08:00:00; steps "
-                              "0/0@08:00:00R; lines 4");
-}
-
-TEST_F(ReadLogTest, OnlyAWholeTimeOfDayCountsAsATimeStamp)
-{
-    for (const char* stamp : {"[24:61:99]", "xx [08:10:00]", "[08:10] [08:10:00]"}) {
-        SCOPED_TRACE(stamp);
-        TWUs one;
-        one.ReadLog(Lines({"[08:00:00] Core required: FahCore_78.exe",
-                           "[08:00:00] Working on Unit 01 [March 4 08:00:00]",
-                           std::string(stamp) + " Completed 1 out of 100 steps  (1%)"}),
-                    "", clock);
-        EXPECT_EQ(Digest(one), "core 78; frames 100; start 2026-03-04 08:00:00; from 1899-12-30 "
-                               "00:00:00; clock 2026-03-04 08:00:00; steps 1/0; lines 3\n");
-    }
 }
 
 TEST_F(ReadLogTest, LinesEndAtCrLfLoneCrAndLoneLf)
@@ -151,24 +129,6 @@ TEST_F(ReadLogTest, AnyBytesAreReadWithoutHarm)
     EXPECT_EQ(wu.Protein, "\x80\x81\xFE");
     EXPECT_NE(wu.Text.find(std::string("\0\xFF", 2)), std::string::npos);
     EXPECT_TRUE(wu.Text.ends_with(std::string("\0\0\0 steps \0\r\n", 13)));
-}
-
-TEST_F(ReadLogTest, TheStoredTextOfASixClientsUnitReadsBackToTheSameUnit)
-{
-    wus.ReadLog(
-        Lines({"[08:00:00] Core required: FahCore_11.exe",
-               "[08:00:00] Working on queue slot 01 [March 4 08:00:00 UTC]",
-               "[08:00:01] Project: 10101 (Run 928, Clone 3, Gen 20)", "[08:00:10] Completed 1%",
-               "[08:00:11] Project: 5767 (Run 1, Clone 31, Gen 1963)",
-               "--- Opening Log file [March 5 09:00:00 UTC] ", "[09:00:20] Completed 2%",
-               "[09:00:30] Folding@home Core Shutdown: FINISHED_UNIT"}),
-        "/fah/FAHlog.txt", clock);
-    TWUs history;
-    history.ReadLog(wus.AllText(), "", clock);
-    ASSERT_EQ(history.Count(), 1);
-    EXPECT_EQ(history.Items(0)->Text, Only().Text);
-    EXPECT_EQ(Digest(*history.Items(0)), Digest(Only()));
-    EXPECT_EQ(Only().Project, 10101);
 }
 
 // Only the reader's own path line names the log, and no path line ends a unit: a client's line

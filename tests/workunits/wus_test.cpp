@@ -81,57 +81,6 @@ TEST_F(CollectionTest, IdentityCutsOnlyTheFirstLogPathLineAfterALineBreak)
     EXPECT_NE((workunits::TIdentity{"abce", ""}).Hash(), whole.Hash());
 }
 
-// Logs and stored texts whose units once came back merged, split or grown from their AllText.
-TEST_F(CollectionTest, AStoredTextReadsBackIntoTheUnitsItWasWrittenFrom)
-{
-    const std::string open = "[08:00:00] Core required: FahCore_78.exe\r\n"
-                             "[08:10:00] Completed 1 out of 100 steps  (1%)\r\n";
-    const std::string shut = "[08:20:01] Folding@home Core Shutdown: FINISHED_UNIT\r\n";
-    const std::string run = "[09:00:00] - User name: b (Team 1)\r\n- FahLog Path: /b\r\n";
-    struct TCase {
-        const char* What;
-        std::string Text;
-        const char* Path;
-        int Units;
-    } cases[] = {
-        {"a header line that opens the unit",
-         "[07:00:00] - User name: a Core required\r\n" + open + shut + Unit(2), "/logs/FAHlog.txt",
-         2},
-        {"a restart's header lines in a unit",
-         open + "[08:11:00] Completed 2 out of 100 steps  (2%)- FahLog Path: \r\n" + Header +
-             "[08:30:00] Core required: FahCore_78.exe\r\n" + shut,
-         "/logs/FAHlog.txt", 1},
-        {"the stored form's path line in a log", open + "- FahLog Path: /x\r\n" + Unit(2),
-         "/logs/FAHlog.txt", 1},
-        {"a header run after a unit never closed, then a path-kind line",
-         open + run + "[09:00:01] - FahLog Path (junk)\r\n" + Unit(3), "", 2},
-        {"a header line that closes the unit, right before a path line",
-         "Core required\r\n- Machine ID: 1 Folding@home Core Shutdown\r\n"
-         "- FahLog Path\r\n- FahLog Path: /y\r\n[09:00:00] Core required\r\n",
-         "", 2},
-        {"a header run, then a unit dropped as outdated",
-         open + run + Unit(4, "CORE_OUTDATED") + Unit(5), "", 2},
-        {"a copy dropped between a unit never closed and the next",
-         run + Unit(7) + open + run + Unit(7) + Unit(8), "", 3},
-        {"a v5/v6 unit passing over a line with a client time stamp",
-         open + "18:39:17:Project: \r\n" + shut, "/logs/FAHlog.txt", 1},
-        {"a v5/v6 log with a client line that would open a unit",
-         "[06:48:53]\r\n18:06:54:Core required: FahCore_a2.exe\r\n" + Unit(2), "/logs/FAHlog.txt",
-         1},
-    };
-    for (const TCase& c : cases) {
-        SCOPED_TRACE(c.What);
-        TWUs wus;
-        wus.ReadLog(c.Text, c.Path, clock);
-        ASSERT_EQ(wus.Count(), c.Units);
-        TWUs again;
-        again.ReadLog(wus.AllText(), "", clock);
-        test::ExpectSameUnits(wus, again);
-        EXPECT_EQ(wus.Items(0)->Text.find("- FahLog Path: /x"), std::string_view::npos);
-        EXPECT_EQ(again.ReadLog(wus.AllText(), "", clock).Added, 0);
-    }
-}
-
 TEST_F(CollectionTest, DeleteForgetsTheUnitSoItCanComeBack)
 {
     TWUs wus;
