@@ -192,9 +192,11 @@ TEST_F(MainWindowTest, EveryNoticeAboutAFileNamesIt)
         if (row.after)
             row.after();
         ASSERT_EQ(messages.Count(), 1u);
-        for (const auto* said : {&messages.Notices, &messages.Questions, &messages.Errors})
-            if (!said->empty())
+        for (const auto* said : {&messages.Notices, &messages.Questions, &messages.Errors}) {
+            if (!said->empty()) {
                 EXPECT_NE(said->front().find(row.said), std::string::npos) << said->front();
+            }
+        }
         Close();
     }
 }

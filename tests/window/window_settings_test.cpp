@@ -48,8 +48,8 @@ TEST(WindowSettings, ReadBoundsAndDefaults)
          "InfoWidth=200\nAutoAddToHisto=0\nAutoSaveHisto=0\nAutoBackupHisto=0\nSort=1\n"
          "ShowInfo=0\nLastFahLog=/logs/FAHlog.txt\nLang=english\nFollowLog=0\n",
          Room, with([](TWindowSettings& s) {
-             s = {700,   520,   -10,   20,    150,   200,       "/logs/FAHlog.txt",
-                  false, false, false, false, false, "ENGLISH", false};
+             s = {700,   520,   -10,       20,    150, 200, "/logs/FAHlog.txt", false, false, false,
+                  false, false, "ENGLISH", false, 10,  {}};
          })},
         // Only the number that means "on" is on; any other number reads as off.
         {"flags of 2", "AutoSaveHisto=2\nSort=2\nShowInfo=2\n", Room, with([](TWindowSettings& s) {
@@ -85,8 +85,9 @@ TEST(WindowSettings, ReadBoundsAndDefaults)
 
 TEST(WindowSettings, WrittenSettingsReadBackTheSame)
 {
-    TWindowSettings settings{800,   600,  -3,    4,     10,   0,         "/a b/FAHlog.txt",
-                             false, true, false, false, true, "FRANCAIS"};
+    TWindowSettings settings{800,   600,  -3,    4,     10,   0,          "/a b/FAHlog.txt",
+                             false, true, false, false, true, "FRANCAIS", true,
+                             10,    {}};
     for (const bool centred : {false, true}) {
         SCOPED_TRACE(centred ? "centred" : "placed");
         if (centred)
