@@ -82,6 +82,7 @@ int main(int argc, char** argv)
             TSession session = ReadSession(parser.value("replay").toStdString());
             if (!name.empty())
                 session.State["info"]["mach_name"] = name;
+            MoveToNow(session, static_cast<double>(QDateTime::currentSecsSinceEpoch()));
             server.ExactPath = false; // the captured client is an 8.4
             client = std::make_unique<TReplay>(std::move(session), number("pace"));
         } else {
@@ -92,7 +93,10 @@ int main(int argc, char** argv)
             script.UnitSeconds = number("unit-seconds");
             script.Version = parser.value("client-version").toStdString();
             script.MachineName = name.empty() ? "sim" + std::to_string(script.Seed) : name;
-            script.StartEpoch = static_cast<double>(QDateTime::currentSecsSinceEpoch());
+            // The warm-up runs the client ahead: it starts that much earlier, so that its dates
+            // meet the wall clock and its run times are not in the future.
+            script.StartEpoch =
+                static_cast<double>(QDateTime::currentSecsSinceEpoch()) - number("warm-up");
             auto scripted = std::make_unique<TScriptedClient>(script);
             server.ExactPath = scripted->Version() >= TVersion::V857;
             client = std::move(scripted);

@@ -1,11 +1,14 @@
 #include "sim/session.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <sstream>
 #include <stdexcept>
 #include <string>
 
+#include "live/unit_view.h"
 #include "sim/update_rule.h"
+#include "util/date_time.h"
 #include "util/error.h"
 #include "util/file_io.h"
 
@@ -51,6 +54,40 @@ TSession ReadSession(const std::filesystem::path& path)
     } catch (const std::runtime_error& e) {
         throw util::TError(util::CannotRead(util::FileCause(path, e.what())));
     }
+}
+
+namespace {
+
+constexpr double DaysTo1970 = 25569; // 1970-01-01 in days since 1899-12-30
+
+template <class F> void EachDate(nlohmann::json& value, const F& visit)
+{
+    if (value.is_string()) {
+        if (const auto at = live::ParseUtcTime(value.get_ref<const std::string&>()))
+            visit(value, *at);
+    } else if (value.is_structured()) {
+        for (nlohmann::json& child : value)
+            EachDate(child, visit);
+    }
+}
+
+} // namespace
+
+void MoveToNow(TSession& session, double nowUnixSeconds)
+{
+    double latest = 0;
+    EachDate(session.State, [&](nlohmann::json&, double at) { latest = std::max(latest, at); });
+    if (latest == 0)
+        return;
+    const double offset = nowUnixSeconds / 86400 + DaysTo1970 - latest;
+    const auto move = [offset](nlohmann::json& value, double at) {
+        std::string text = util::FormatIso(at + offset);
+        text[10] = 'T';
+        value = text + 'Z';
+    };
+    EachDate(session.State, move);
+    for (nlohmann::json& message : session.Messages)
+        EachDate(message, move);
 }
 
 TReplay::TReplay(TSession session, double messagesPerSecond)

@@ -20,6 +20,10 @@ struct TSession {
 [[nodiscard]] TSession ParseSession(std::string_view text);
 // Throws util::TError naming the file.
 [[nodiscard]] TSession ReadSession(const std::filesystem::path& path);
+// Every date the session names moved by one offset, so that the latest date of its state falls
+// on now (seconds since 1970): played back later, the units run for hours, not years, and their
+// deadlines lie ahead, as a client's would.
+void MoveToNow(TSession& session, double nowUnixSeconds);
 
 // Plays a session back at a pace of messages per simulated second. A remote that connects
 // midway gets the state as far as the session has come.
