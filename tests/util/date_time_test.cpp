@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "testing/fakes.h"
+#include "testing/temp_dir.h"
 
 namespace korvid {
 
@@ -75,16 +76,9 @@ TEST(DateTime, FormatsRoundedToTheSecond)
 
 TEST(MonthFromName, MatchesWholeEnglishNamesInAnyCase)
 {
-    struct Row {
-        const char* name;
-        int month;
-    };
-    const Row rows[] = {{"January", 1},   {"MAY", 5},   {"may", 5},        {"mAy", 5},
-                        {"December", 12}, {"Sept", -1}, {" May", -1},      {"May ", -1},
-                        {"", -1},         {"Mai", -1},  {"Septembre", -1}, {"\xC9t\xE9", -1}};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        EXPECT_EQ(util::MonthFromName(row.name), row.month);
+    for (const auto& row : test::CaseTable("util/data/month_names.cases", 2)) {
+        SCOPED_TRACE(row[0]);
+        EXPECT_EQ(util::MonthFromName(row[0]), std::stoi(row[1]));
     }
 }
 
