@@ -11,6 +11,7 @@
 
 #include "testing/fake_cursor.h"
 #include "testing/recording_canvas.h"
+#include "testing/temp_dir.h"
 
 namespace korvid {
 namespace {
@@ -62,8 +63,8 @@ protected:
     }
     // Plays mouse events: "d215,200L" a left press ("r": right), "m225,150L" a move,
     // "u215,200S" a release, "p" a repaint; L after the point holds the left button, C Ctrl,
-    // S Shift. Gives what was drawn: "o4" the readout's circle on frame 4, a text as it reads
-    // ("~" before one in the background colour), "x,y>x,y" an exclusive-or line.
+    // S Shift. Gives what was drawn, split by " ; ": "o4" the readout's circle on frame 4, a text
+    // as it reads ("~" before one in the background colour), "x,y>x,y" an exclusive-or line.
     std::string Play(std::string_view script)
     {
         std::istringstream events{std::string(script)};
@@ -112,7 +113,7 @@ protected:
                 EXPECT_EQ(call.Pen.Mode, chart::TPenMode::Xor) << item;
                 EXPECT_EQ(call.Pen.Color, XorColor) << item;
             }
-            drawn += (drawn.empty() ? "" : " | ") + (item.empty() ? "?" : item);
+            drawn += (drawn.empty() ? "" : " ; ") + (item.empty() ? "?" : item);
         }
         canvas.Calls.clear();
         return drawn;
@@ -142,7 +143,7 @@ TEST_F(ChartReadoutTest, PressShowsACircleOnTheNearestFrameAndItsText)
         SCOPED_TRACE(row.name);
         const std::string frame = std::to_string(row.frame);
         EXPECT_EQ(Play("d" + std::to_string(row.mouseX) + ",200L"),
-                  "o" + frame + " | Frame #" + frame);
+                  "o" + frame + " ; Frame #" + frame);
         EXPECT_EQ(cursor.Shape, chart::TCursorShape::Hand);
         ASSERT_TRUE(cursor.Confined);
         const int dx = cursor.Position.X - row.mouseX; // the plot in screen pixels
@@ -150,35 +151,16 @@ TEST_F(ChartReadoutTest, PressShowsACircleOnTheNearestFrameAndItsText)
         ASSERT_FALSE(asked.empty());
         EXPECT_EQ(asked.back(), (std::pair<std::size_t, std::size_t>{row.frame, 1}));
         EXPECT_EQ(Play("u" + std::to_string(row.mouseX) + ",200"),
-                  "o" + frame + " | ~Frame #" + frame);
+                  "o" + frame + " ; ~Frame #" + frame);
     }
 }
 
 TEST_F(ChartReadoutTest, ScriptedMouseEventsDrawAndRemoveTheReadout)
 {
-    struct TRow {
-        const char* name;
-        const char* script;
-        const char* drawn;
-        const char* after; // "hand": the readout runs; "held": kept, cursor free; "free"
-    };
-    const TRow rows[] = {
-        {"release removes the readout and frees the cursor", "d215,200L u215,200",
-         "o4 | Frame #4 | o4 | ~Frame #4", "free"},
-        {"moving within a frame redraws nothing", "d215,200L m225,150L", "o4 | Frame #4", "hand"},
-        {"moving to the next frame moves the circle", "d215,200L m225,150L m270,150L",
-         "o4 | Frame #4 | o4 | ~Frame #4 | o5 | Frame #5", "hand"},
-        {"moving without the button draws nothing", "d215,200L m400,150", "o4 | Frame #4", "hand"},
-        {"Shift-release keeps the readout", "d215,200L u215,200S", "o4 | Frame #4", "held"},
-        {"the next press removes a kept readout", "d215,200L u215,200S r700,700",
-         "o4 | Frame #4 | o4 | ~Frame #4", "free"},
-        {"a repaint during a readout ends it", "d215,200L p m400,200L u400,200", "", "free"},
-        {"presses right of and beside the plot are ignored", "d600,200L d20,200L", "", "free"},
-    };
-    for (const TRow& row : rows) {
-        SCOPED_TRACE(row.name);
-        EXPECT_EQ(Play(row.script), row.drawn);
-        const std::string after = row.after;
+    for (const auto& row : test::CaseTable("chart/data/readout_scripts.cases", 4)) {
+        SCOPED_TRACE(row[0]);
+        EXPECT_EQ(Play(row[1]), row[2]);
+        const std::string& after = row[3];
         EXPECT_EQ(cursor.Shape == chart::TCursorShape::Hand, after == "hand");
         EXPECT_EQ(cursor.Confined.has_value(), after == "hand");
         EXPECT_EQ(chart.ReadoutHeld(), after == "held");
@@ -198,7 +180,7 @@ TEST_F(ChartReadoutTest, WithoutDataTheCrossHairShowsTheValues)
 {
     Paint(false, 0);
     // One pixel is 0.02 frame and 0.1 minute: two and one decimals.
-    EXPECT_EQ(Play("d290,200L"), "290,40>290,361 | 40,200>541,200 | 5.00 / 16.0");
+    EXPECT_EQ(Play("d290,200L"), "290,40>290,361 ; 40,200>541,200 ; 5.00 / 16.0");
     EXPECT_EQ(cursor.Shape, chart::TCursorShape::Cross);
 }
 
@@ -258,15 +240,15 @@ TEST_F(ChartReadoutTest, ZoomRectangleIsDrawnAndRemovedInExclusiveOr)
 {
     // The first, empty rectangle, then it is removed and the dragged one drawn.
     const std::string empty =
-        "100,100>100,100 | 100,100>100,100 | 100,100>100,100 | 100,100>100,100";
+        "100,100>100,100 ; 100,100>100,100 ; 100,100>100,100 ; 100,100>100,100";
     const std::string dragged =
-        "100,100>200,100 | 200,100>200,150 | 200,150>100,150 | 100,150>100,100";
-    EXPECT_EQ(Play("d100,100LC m200,150LC"), empty + " | 1.20 / 26.0 | " + empty +
-                                                 " | ~1.20 / 26.0 | " + dragged + " | 3.20 / 21.0");
+        "100,100>200,100 ; 200,100>200,150 ; 200,150>100,150 ; 100,150>100,100";
+    EXPECT_EQ(Play("d100,100LC m200,150LC"), empty + " ; 1.20 / 26.0 ; " + empty +
+                                                 " ; ~1.20 / 26.0 ; " + dragged + " ; 3.20 / 21.0");
     // No point is looked up while zooming: the host is asked for row 0.
     ASSERT_FALSE(asked.empty());
     EXPECT_EQ(asked.back(), (std::pair<std::size_t, std::size_t>{0, 0}));
-    EXPECT_EQ(Play("u200,150"), dragged + " | ~3.20 / 21.0"); // Ctrl let go: removed, no zoom
+    EXPECT_EQ(Play("u200,150"), dragged + " ; ~3.20 / 21.0"); // Ctrl let go: removed, no zoom
     EXPECT_EQ(chart.Zoom(1), chart::TZoomWindow{});
 }
 
