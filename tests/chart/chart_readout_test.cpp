@@ -2,6 +2,7 @@
 #include "chart/zoom.h"
 
 #include <cstdio>
+#include <map>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -129,29 +130,19 @@ protected:
 
 TEST_F(ChartReadoutTest, PressShowsACircleOnTheNearestFrameAndItsText)
 {
-    struct TRow {
-        const char* name;
-        int mouseX;
-        int frame;
-    };
-    const TRow rows[] = {
-        {"nearer to frame 3", 210, 3},       {"exactly between 3 and 4: the later frame", 215, 4},
-        {"nearer to frame 4", 220, 4},       {"left of the first frame", 41, 1},
-        {"right of the last frame", 515, 9},
-    };
-    for (const TRow& row : rows) {
-        SCOPED_TRACE(row.name);
-        const std::string frame = std::to_string(row.frame);
-        EXPECT_EQ(Play("d" + std::to_string(row.mouseX) + ",200L"),
-                  "o" + frame + " ; Frame #" + frame);
+    for (const auto& row : test::CaseTable("chart/data/readout_presses.cases", 3)) {
+        SCOPED_TRACE(row[0]);
+        const std::string& x = row[1];
+        const std::string& frame = row[2];
+        const int mouseX = std::stoi(x);
+        EXPECT_EQ(Play("d" + x + ",200L"), "o" + frame + " ; Frame #" + frame);
         EXPECT_EQ(cursor.Shape, chart::TCursorShape::Hand);
         ASSERT_TRUE(cursor.Confined);
-        const int dx = cursor.Position.X - row.mouseX; // the plot in screen pixels
+        const int dx = cursor.Position.X - mouseX; // the plot in screen pixels
         EXPECT_EQ(*cursor.Confined, (chart::TRect{40 + dx, 40 + 300, 541 + dx, 361 + 300}));
         ASSERT_FALSE(asked.empty());
-        EXPECT_EQ(asked.back(), (std::pair<std::size_t, std::size_t>{row.frame, 1}));
-        EXPECT_EQ(Play("u" + std::to_string(row.mouseX) + ",200"),
-                  "o" + frame + " ; ~Frame #" + frame);
+        EXPECT_EQ(asked.back(), (std::pair<std::size_t, std::size_t>{std::stoul(frame), 1}));
+        EXPECT_EQ(Play("u" + x + ",200"), "o" + frame + " ; ~Frame #" + frame);
     }
 }
 
@@ -255,23 +246,16 @@ TEST_F(ChartReadoutTest, ZoomRectangleIsDrawnAndRemovedInExclusiveOr)
 TEST_F(ChartReadoutTest, GestureAtTellsWhatAPressThereStarts)
 {
     using chart::TGesture;
-    struct TRow {
-        const char* name;
-        int x;
-        int y;
-        chart::TShiftState keys;
-        TGesture gesture;
-    };
-    const TRow rows[] = {
-        {"inside the plot", 300, 200, 0, TGesture::Readout},
-        {"inside the plot with Ctrl", 300, 200, chart::CtrlKey, TGesture::Zoom},
-        {"in the margin", 20, 200, 0, TGesture::None},
-        {"in the margin with Ctrl", 20, 200, chart::CtrlKey, TGesture::Zoom},
-        {"on the plot's edge", 40, 200, 0, TGesture::None},
-        {"off the surface", 700, 200, chart::CtrlKey, TGesture::None},
-    };
-    for (const TRow& row : rows) {
-        SCOPED_TRACE(row.name);
+    const std::map<std::string, TGesture> gestures = {
+        {"readout", TGesture::Readout}, {"zoom", TGesture::Zoom}, {"none", TGesture::None}};
+    for (const auto& cells : test::CaseTable("chart/data/gestures.cases", 5)) {
+        SCOPED_TRACE(cells[0]);
+        const struct {
+            int x, y;
+            chart::TShiftState keys;
+            TGesture gesture;
+        } row{std::stoi(cells[1]), std::stoi(cells[2]), cells[3] == "ctrl" ? chart::CtrlKey : 0U,
+              gestures.at(cells[4])};
         const TGesture told = chart.GestureAt(row.keys, row.x, row.y);
         EXPECT_EQ(told, row.gesture);
         // What the press then does agrees: a readout takes the cursor, a zoom draws its frame.
