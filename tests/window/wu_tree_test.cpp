@@ -40,16 +40,6 @@ protected:
     }
 };
 
-TUnitPlan Plan(std::string protein, std::string month, int day, int hour)
-{
-    TUnitPlan unit;
-    unit.Protein = std::move(protein);
-    unit.Month = std::move(month);
-    unit.Day = day;
-    unit.Hour = hour;
-    return unit;
-}
-
 } // namespace
 
 TEST_F(WUTreeTest, IconTellsTheCoreAndWhetherTheUnitIsComplete)
@@ -79,8 +69,10 @@ TEST(ProjectDigits, TakesTheFirstPDigitsUnderscoreRunAndComparesItAsANumber)
 
 TEST_F(WUTreeTest, ProjectGroupsAscendByNumberAndUnitsByStart)
 {
-    Read({Plan("p200_b", "March", 5, 8), Plan("p_odd", "March", 1, 8), Plan("p10_a", "March", 6, 8),
-          Plan("P10_A", "March", 4, 8)});
+    Read({{.Protein = "p200_b", .Day = 5},
+          {.Protein = "p_odd", .Day = 1},
+          {.Protein = "p10_a", .Day = 6},
+          {.Protein = "P10_A", .Day = 4}});
     const auto tree = window::BuildTree(wus, window::TGrouping::ByProject, regional);
     // The group without a number compares equal to every other and is left where merging puts it.
     EXPECT_EQ(Texts(tree), (std::vector<std::string>{"p10_a", "p200_b", "p_odd"}));
@@ -128,8 +120,10 @@ TEST_F(WUTreeTest, ClientUnitsGroupByProjectNumberAndNameTheirSlotWhereThereAreS
 TEST_F(WUTreeTest, DayGroupsAscendByDateEvenWhenTheirTextCannotBeReadBack)
 {
     regional.MonthNames = true;
-    Read({Plan("p1_a", "March", 10, 9), Plan("p2_b", "March", 4, 10),
-          Plan("p3_c", "February", 9, 8), Plan("p4_d", "March", 4, 8)});
+    Read({{.Protein = "p1_a", .Day = 10, .Hour = 9},
+          {.Protein = "p2_b", .Day = 4, .Hour = 10},
+          {.Protein = "p3_c", .Month = "February", .Day = 9},
+          {.Protein = "p4_d", .Day = 4}});
     const auto tree = window::BuildTree(wus, window::TGrouping::ByDate, regional);
     // Sorted as text, "10 March" would come first.
     EXPECT_EQ(Texts(tree),
@@ -157,7 +151,7 @@ TEST_F(WUTreeTest, AUnitWithoutADayShowsNoDate)
 
 TEST_F(WUTreeTest, ProteinNamesShowAsUtf8WhateverTheLogsCodePage)
 {
-    Read({Plan("p5_\xE9t\xE9", "March", 4, 8)});
+    Read({{.Protein = "p5_\xE9t\xE9", .Day = 4}});
     const auto tree = window::BuildTree(wus, window::TGrouping::ByProject, regional);
     ASSERT_EQ(tree.size(), 1u);
     EXPECT_EQ(tree[0].Text, "p5_\xC3\xA9t\xC3\xA9");
