@@ -1,7 +1,6 @@
 #include "workunits/wus.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <sstream>
 
@@ -128,8 +127,7 @@ TEST_F(ReadLogTest, AnyBytesAreReadWithoutHarm)
 // hold the passkey.
 TEST(ReaderCases, EachLogGivesTheUnitsWrittenBesideIt)
 {
-    std::istringstream in(test::ReadFileForTest(std::filesystem::path(KORVID_SOURCE_DIR) /
-                                                "tests/workunits/data/reader_cases.txt"));
+    std::istringstream in(test::TestData("workunits/data/reader_cases.txt"));
     test::TFakeClock clock;
     std::unique_ptr<TWUs> wus;
     std::string name, path, log, expected;
