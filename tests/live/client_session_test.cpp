@@ -1,6 +1,7 @@
 #include "live/client_session.h"
 
 #include <filesystem>
+#include <map>
 #include <sstream>
 
 #include <gtest/gtest.h>
@@ -91,26 +92,18 @@ TEST_F(ClientSessionTest, UnitsStayFindableByIdAcrossRemovalAndInsertion)
 
 TEST_F(ClientSessionTest, SubscribesByVersionAndRefusesThe81Shape)
 {
-    struct TRow {
-        const char* version;
-        live::TSessionPhase phase;
-        std::size_t commands;
-    };
-    const TRow rows[] = {
-        {"8.5.7", live::TSessionPhase::Live, 2},
-        {"8.4.0", live::TSessionPhase::Live, 2},
-        {"8.3.18", live::TSessionPhase::Live, 1}, // no finished-units stream before 8.4
-        {"8.2.3", live::TSessionPhase::ReadOnly, 1},
-        {"8.1.18", live::TSessionPhase::Unsupported, 0},
-    };
-    for (const TRow& row : rows) {
-        SCOPED_TRACE(row.version);
+    const std::map<std::string, live::TSessionPhase> phases = {
+        {"live", live::TSessionPhase::Live},
+        {"read only", live::TSessionPhase::ReadOnly},
+        {"unsupported", live::TSessionPhase::Unsupported}};
+    for (const auto& row : test::CaseTable("live/data/versions.cases", 3)) {
+        SCOPED_TRACE(row[0]);
         session.Reset();
         json state = json::parse(State84);
-        state["info"]["version"] = row.version;
+        state["info"]["version"] = row[0];
         const live::TSessionStep step = session.Receive(state.dump());
-        EXPECT_EQ(session.Phase(), row.phase);
-        EXPECT_EQ(step.Send.size(), row.commands);
+        EXPECT_EQ(session.Phase(), phases.at(row[1]));
+        EXPECT_EQ(step.Send.size(), std::stoul(row[2]));
         for (const std::string& command : step.Send)
             EXPECT_TRUE(json::parse(command)["cmd"] == "log" ||
                         json::parse(command)["cmd"] == "wus");

@@ -102,19 +102,9 @@ TEST_F(ExportsTest, HostileProteinNamesStayInsideTheFolders)
 
 TEST(SafeFileName, NeverGivesADotNameOrAnEmptyOne)
 {
-    struct TRow {
-        const char* name;
-        const char* in;
-        const char* out;
-    };
-    const TRow rows[] = {{"dot", ".", "_"},
-                         {"dot dot", "..", "__"},
-                         {"empty", "", "_"},
-                         {"three dots are a name", "...", "..."},
-                         {"slash dot", "/.", "_."}};
-    for (const TRow& row : rows) {
-        SCOPED_TRACE(row.name);
-        EXPECT_EQ(window::SafeFileName(row.in), row.out);
+    for (const auto& row : test::CaseTable("window/data/safe_names.cases", 3)) {
+        SCOPED_TRACE(row[0]);
+        EXPECT_EQ(window::SafeFileName(row[1]), row[2]);
     }
 }
 
