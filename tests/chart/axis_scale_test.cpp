@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "testing/temp_dir.h"
+
 namespace korvid {
 namespace {
 
@@ -43,26 +45,13 @@ TEST(ChooseSteps, FitsLabelsOfFiveDigitsAlongTheAxis)
 
 TEST(ChooseSteps, AlwaysEndsWithTwoLabelsOnAwkwardAxes)
 {
-    struct TRow {
-        const char* name;
-        double lo, hi;
-        int length, space;
-    };
-    const TRow rows[] = {
-        {"one pixel long", 0, 100, 1, 30},
-        {"labels wider than the axis", 0, 7, 40, 500},
-        {"the whole float range", -3.4e38, 3.4e38, 500, 30},
-        {"a narrow range far from zero", 16777216, 16777220, 500, 30},
-        {"a tiny range", 0, 1e-30, 300, 26},
-        {"reversed ends", 50, 0, 400, 30},
-    };
-    for (const TRow& row : rows) {
-        SCOPED_TRACE(row.name);
-        const chart::TAxisSteps steps =
-            chart::ChooseSteps(row.lo, row.hi, row.length, row.space, 0);
-        const double lo = std::min(row.lo, row.hi);
-        const double hi = std::max(row.lo, row.hi);
-        EXPECT_GE(LabelsFitting(lo, hi, row.length, steps.Major), 2);
+    for (const auto& row : test::CaseTable("chart/data/awkward_axes.cases", 5)) {
+        SCOPED_TRACE(row[0]);
+        const double lo = std::stod(row[1]);
+        const double hi = std::stod(row[2]);
+        const int length = std::stoi(row[3]);
+        const chart::TAxisSteps steps = chart::ChooseSteps(lo, hi, length, std::stoi(row[4]), 0);
+        EXPECT_GE(LabelsFitting(std::min(lo, hi), std::max(lo, hi), length, steps.Major), 2);
         EXPECT_LE(steps.Minor, steps.Major);
     }
 }
@@ -89,26 +78,10 @@ TEST(Decimals, CountsDigitsAfterThePoint)
 
 TEST(LabelText, WritesTickValues)
 {
-    struct TRow {
-        const char* name;
-        double value;
-        int decimals;
-        double major;
-        const char* text;
-    };
-    const TRow rows[] = {
-        {"rounding residue at the origin", 0.0000001, 0, 1, "0"},
-        {"whole tens", 250, -2, 50, "250"},
-        {"negative", -20, -1, 10, "-20"},
-        {"two decimals", 0.25, 2, 0.05, "0.25"},
-        {"thousands as a power", 5000, -3, 1000, "5E3"},
-        {"small value as a negative power", 0.005, 3, 0.001, "5E-3"},
-        {"exponent of two digits", 2e12, -12, 1e12, "2E12"},
-        {"negative exponent of two digits", 3e-11, 11, 1e-11, "3E-11"},
-    };
-    for (const TRow& row : rows) {
-        SCOPED_TRACE(row.name);
-        EXPECT_EQ(chart::LabelText(row.value, row.decimals, row.major), row.text);
+    for (const auto& row : test::CaseTable("chart/data/label_texts.cases", 5)) {
+        SCOPED_TRACE(row[0]);
+        EXPECT_EQ(chart::LabelText(std::stod(row[1]), std::stoi(row[2]), std::stod(row[3])),
+                  row[4]);
     }
 }
 

@@ -2,6 +2,7 @@
 #include "chart/zoom.h"
 
 #include <cstdio>
+#include <map>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -11,6 +12,7 @@
 
 #include "testing/fake_cursor.h"
 #include "testing/recording_canvas.h"
+#include "testing/temp_dir.h"
 
 namespace korvid {
 namespace {
@@ -62,8 +64,8 @@ protected:
     }
     // Plays mouse events: "d215,200L" a left press ("r": right), "m225,150L" a move,
     // "u215,200S" a release, "p" a repaint; L after the point holds the left button, C Ctrl,
-    // S Shift. Gives what was drawn: "o4" the readout's circle on frame 4, a text as it reads
-    // ("~" before one in the background colour), "x,y>x,y" an exclusive-or line.
+    // S Shift. Gives what was drawn, split by " ; ": "o4" the readout's circle on frame 4, a text
+    // as it reads ("~" before one in the background colour), "x,y>x,y" an exclusive-or line.
     std::string Play(std::string_view script)
     {
         std::istringstream events{std::string(script)};
@@ -112,7 +114,7 @@ protected:
                 EXPECT_EQ(call.Pen.Mode, chart::TPenMode::Xor) << item;
                 EXPECT_EQ(call.Pen.Color, XorColor) << item;
             }
-            drawn += (drawn.empty() ? "" : " | ") + (item.empty() ? "?" : item);
+            drawn += (drawn.empty() ? "" : " ; ") + (item.empty() ? "?" : item);
         }
         canvas.Calls.clear();
         return drawn;
@@ -128,57 +130,28 @@ protected:
 
 TEST_F(ChartReadoutTest, PressShowsACircleOnTheNearestFrameAndItsText)
 {
-    struct TRow {
-        const char* name;
-        int mouseX;
-        int frame;
-    };
-    const TRow rows[] = {
-        {"nearer to frame 3", 210, 3},       {"exactly between 3 and 4: the later frame", 215, 4},
-        {"nearer to frame 4", 220, 4},       {"left of the first frame", 41, 1},
-        {"right of the last frame", 515, 9},
-    };
-    for (const TRow& row : rows) {
-        SCOPED_TRACE(row.name);
-        const std::string frame = std::to_string(row.frame);
-        EXPECT_EQ(Play("d" + std::to_string(row.mouseX) + ",200L"),
-                  "o" + frame + " | Frame #" + frame);
+    for (const auto& row : test::CaseTable("chart/data/readout_presses.cases", 3)) {
+        SCOPED_TRACE(row[0]);
+        const std::string& x = row[1];
+        const std::string& frame = row[2];
+        const int mouseX = std::stoi(x);
+        EXPECT_EQ(Play("d" + x + ",200L"), "o" + frame + " ; Frame #" + frame);
         EXPECT_EQ(cursor.Shape, chart::TCursorShape::Hand);
         ASSERT_TRUE(cursor.Confined);
-        const int dx = cursor.Position.X - row.mouseX; // the plot in screen pixels
+        const int dx = cursor.Position.X - mouseX; // the plot in screen pixels
         EXPECT_EQ(*cursor.Confined, (chart::TRect{40 + dx, 40 + 300, 541 + dx, 361 + 300}));
         ASSERT_FALSE(asked.empty());
-        EXPECT_EQ(asked.back(), (std::pair<std::size_t, std::size_t>{row.frame, 1}));
-        EXPECT_EQ(Play("u" + std::to_string(row.mouseX) + ",200"),
-                  "o" + frame + " | ~Frame #" + frame);
+        EXPECT_EQ(asked.back(), (std::pair<std::size_t, std::size_t>{std::stoul(frame), 1}));
+        EXPECT_EQ(Play("u" + x + ",200"), "o" + frame + " ; ~Frame #" + frame);
     }
 }
 
 TEST_F(ChartReadoutTest, ScriptedMouseEventsDrawAndRemoveTheReadout)
 {
-    struct TRow {
-        const char* name;
-        const char* script;
-        const char* drawn;
-        const char* after; // "hand": the readout runs; "held": kept, cursor free; "free"
-    };
-    const TRow rows[] = {
-        {"release removes the readout and frees the cursor", "d215,200L u215,200",
-         "o4 | Frame #4 | o4 | ~Frame #4", "free"},
-        {"moving within a frame redraws nothing", "d215,200L m225,150L", "o4 | Frame #4", "hand"},
-        {"moving to the next frame moves the circle", "d215,200L m225,150L m270,150L",
-         "o4 | Frame #4 | o4 | ~Frame #4 | o5 | Frame #5", "hand"},
-        {"moving without the button draws nothing", "d215,200L m400,150", "o4 | Frame #4", "hand"},
-        {"Shift-release keeps the readout", "d215,200L u215,200S", "o4 | Frame #4", "held"},
-        {"the next press removes a kept readout", "d215,200L u215,200S r700,700",
-         "o4 | Frame #4 | o4 | ~Frame #4", "free"},
-        {"a repaint during a readout ends it", "d215,200L p m400,200L u400,200", "", "free"},
-        {"presses right of and beside the plot are ignored", "d600,200L d20,200L", "", "free"},
-    };
-    for (const TRow& row : rows) {
-        SCOPED_TRACE(row.name);
-        EXPECT_EQ(Play(row.script), row.drawn);
-        const std::string after = row.after;
+    for (const auto& row : test::CaseTable("chart/data/readout_scripts.cases", 4)) {
+        SCOPED_TRACE(row[0]);
+        EXPECT_EQ(Play(row[1]), row[2]);
+        const std::string& after = row[3];
         EXPECT_EQ(cursor.Shape == chart::TCursorShape::Hand, after == "hand");
         EXPECT_EQ(cursor.Confined.has_value(), after == "hand");
         EXPECT_EQ(chart.ReadoutHeld(), after == "held");
@@ -198,7 +171,7 @@ TEST_F(ChartReadoutTest, WithoutDataTheCrossHairShowsTheValues)
 {
     Paint(false, 0);
     // One pixel is 0.02 frame and 0.1 minute: two and one decimals.
-    EXPECT_EQ(Play("d290,200L"), "290,40>290,361 | 40,200>541,200 | 5.00 / 16.0");
+    EXPECT_EQ(Play("d290,200L"), "290,40>290,361 ; 40,200>541,200 ; 5.00 / 16.0");
     EXPECT_EQ(cursor.Shape, chart::TCursorShape::Cross);
 }
 
@@ -258,38 +231,31 @@ TEST_F(ChartReadoutTest, ZoomRectangleIsDrawnAndRemovedInExclusiveOr)
 {
     // The first, empty rectangle, then it is removed and the dragged one drawn.
     const std::string empty =
-        "100,100>100,100 | 100,100>100,100 | 100,100>100,100 | 100,100>100,100";
+        "100,100>100,100 ; 100,100>100,100 ; 100,100>100,100 ; 100,100>100,100";
     const std::string dragged =
-        "100,100>200,100 | 200,100>200,150 | 200,150>100,150 | 100,150>100,100";
-    EXPECT_EQ(Play("d100,100LC m200,150LC"), empty + " | 1.20 / 26.0 | " + empty +
-                                                 " | ~1.20 / 26.0 | " + dragged + " | 3.20 / 21.0");
+        "100,100>200,100 ; 200,100>200,150 ; 200,150>100,150 ; 100,150>100,100";
+    EXPECT_EQ(Play("d100,100LC m200,150LC"), empty + " ; 1.20 / 26.0 ; " + empty +
+                                                 " ; ~1.20 / 26.0 ; " + dragged + " ; 3.20 / 21.0");
     // No point is looked up while zooming: the host is asked for row 0.
     ASSERT_FALSE(asked.empty());
     EXPECT_EQ(asked.back(), (std::pair<std::size_t, std::size_t>{0, 0}));
-    EXPECT_EQ(Play("u200,150"), dragged + " | ~3.20 / 21.0"); // Ctrl let go: removed, no zoom
+    EXPECT_EQ(Play("u200,150"), dragged + " ; ~3.20 / 21.0"); // Ctrl let go: removed, no zoom
     EXPECT_EQ(chart.Zoom(1), chart::TZoomWindow{});
 }
 
 TEST_F(ChartReadoutTest, GestureAtTellsWhatAPressThereStarts)
 {
     using chart::TGesture;
-    struct TRow {
-        const char* name;
-        int x;
-        int y;
-        chart::TShiftState keys;
-        TGesture gesture;
-    };
-    const TRow rows[] = {
-        {"inside the plot", 300, 200, 0, TGesture::Readout},
-        {"inside the plot with Ctrl", 300, 200, chart::CtrlKey, TGesture::Zoom},
-        {"in the margin", 20, 200, 0, TGesture::None},
-        {"in the margin with Ctrl", 20, 200, chart::CtrlKey, TGesture::Zoom},
-        {"on the plot's edge", 40, 200, 0, TGesture::None},
-        {"off the surface", 700, 200, chart::CtrlKey, TGesture::None},
-    };
-    for (const TRow& row : rows) {
-        SCOPED_TRACE(row.name);
+    const std::map<std::string, TGesture> gestures = {
+        {"readout", TGesture::Readout}, {"zoom", TGesture::Zoom}, {"none", TGesture::None}};
+    for (const auto& cells : test::CaseTable("chart/data/gestures.cases", 5)) {
+        SCOPED_TRACE(cells[0]);
+        const struct {
+            int x, y;
+            chart::TShiftState keys;
+            TGesture gesture;
+        } row{std::stoi(cells[1]), std::stoi(cells[2]), cells[3] == "ctrl" ? chart::CtrlKey : 0U,
+              gestures.at(cells[4])};
         const TGesture told = chart.GestureAt(row.keys, row.x, row.y);
         EXPECT_EQ(told, row.gesture);
         // What the press then does agrees: a readout takes the cursor, a zoom draws its frame.

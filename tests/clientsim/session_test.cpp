@@ -53,21 +53,12 @@ TEST(Replay, DatesMoveTogetherSoTheStateEndsNow)
 
 TEST(ReadSession, DamagedSessionNamesTheFileAndTheValue)
 {
-    const struct {
-        const char* name;
-        const char* text;
-        const char* says;
-    } rows[] = {
-        {"empty file", "", "no value"},
-        {"first value no object", "[\"units\", 0, null]\n", "first value"},
-        {"cut in the third value", "{\"units\": []}\n\"ping\"\n[\"units\", 0", "value 3"},
-    };
     test::TTempDir dir;
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        dir.Write("session.jsonl", row.text);
+    for (const auto& row : test::CaseTable("clientsim/data/damaged_sessions.cases", 3)) {
+        SCOPED_TRACE(row[0]);
+        dir.Write("session.jsonl", row[1]);
         test::ExpectErrorNaming([&] { (void)clientsim::ReadSession(dir.Path() / "session.jsonl"); },
-                                {"session.jsonl", row.says});
+                                {"session.jsonl", row[2]});
     }
 }
 

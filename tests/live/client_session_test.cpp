@@ -1,6 +1,7 @@
 #include "live/client_session.h"
 
 #include <filesystem>
+#include <map>
 #include <sstream>
 
 #include <gtest/gtest.h>
@@ -13,23 +14,11 @@ namespace korvid {
 
 using nlohmann::json;
 
-namespace {
-
-const char* const State84 = R"({
-    "info": {"version": "8.4.5", "mach_name": "rig"},
-    "config": {"user": "donor", "passkey": "0123456789abcdef0123456789abcdef"},
-    "groups": {"": {"config": {"finish": false}}},
-    "units": [
-        {"group": "", "number": 7, "id": "A", "state": "RUN", "wu_progress": 0.5, "ppd": 100},
-        {"group": "", "number": 8, "id": "B", "state": "RUN", "wu_progress": 0.2, "ppd": 50},
-        {"group": "", "number": 9, "id": "C", "state": "DOWNLOAD"}]})";
-
-} // namespace
-
 class ClientSessionTest : public ::testing::Test {
 protected:
     test::TFakeClock clock;
     live::TClientSession session{clock};
+    const std::string State84 = test::TestData("live/data/state84.json");
 
     void Feed(std::string_view message)
     {
@@ -103,26 +92,18 @@ TEST_F(ClientSessionTest, UnitsStayFindableByIdAcrossRemovalAndInsertion)
 
 TEST_F(ClientSessionTest, SubscribesByVersionAndRefusesThe81Shape)
 {
-    struct TRow {
-        const char* version;
-        live::TSessionPhase phase;
-        std::size_t commands;
-    };
-    const TRow rows[] = {
-        {"8.5.7", live::TSessionPhase::Live, 2},
-        {"8.4.0", live::TSessionPhase::Live, 2},
-        {"8.3.18", live::TSessionPhase::Live, 1}, // no finished-units stream before 8.4
-        {"8.2.3", live::TSessionPhase::ReadOnly, 1},
-        {"8.1.18", live::TSessionPhase::Unsupported, 0},
-    };
-    for (const TRow& row : rows) {
-        SCOPED_TRACE(row.version);
+    const std::map<std::string, live::TSessionPhase> phases = {
+        {"live", live::TSessionPhase::Live},
+        {"read only", live::TSessionPhase::ReadOnly},
+        {"unsupported", live::TSessionPhase::Unsupported}};
+    for (const auto& row : test::CaseTable("live/data/versions.cases", 3)) {
+        SCOPED_TRACE(row[0]);
         session.Reset();
         json state = json::parse(State84);
-        state["info"]["version"] = row.version;
+        state["info"]["version"] = row[0];
         const live::TSessionStep step = session.Receive(state.dump());
-        EXPECT_EQ(session.Phase(), row.phase);
-        EXPECT_EQ(step.Send.size(), row.commands);
+        EXPECT_EQ(session.Phase(), phases.at(row[1]));
+        EXPECT_EQ(step.Send.size(), std::stoul(row[2]));
         for (const std::string& command : step.Send)
             EXPECT_TRUE(json::parse(command)["cmd"] == "log" ||
                         json::parse(command)["cmd"] == "wus");
@@ -149,24 +130,12 @@ TEST_F(ClientSessionTest, BadMessagesGiveAReasonAndLeaveTheStateWhole)
                              std::string(100000, ']') + "]";
     json many = {"units", json::array()};
     many[1].get_ref<json::array_t&>().resize(live::TClientSession::MaxUnits + 1);
-    const char* bad[] = {
-        "{not json",
-        R"("hello")",
-        R"({"another":"state"})",
-        "42",
-        R"(["units"])",
-        R"(["units",9,"x",1])",
-        R"(["log",3,["x"]])",
-        R"(["log",[1]])",
-        R"(["wus",-2,{}])",
-        R"([1,2])",
-    };
     Feed(State84);
     const json before = session.State();
     for (const std::string& message : {huge, deep})
         EXPECT_NE(session.Receive(message).Error, "") << message.substr(0, 30);
-    for (const char* message : bad)
-        EXPECT_NE(session.Receive(message).Error, "") << message;
+    for (const auto& row : test::CaseTable("live/data/bad_messages.cases", 1))
+        EXPECT_NE(session.Receive(row[0]).Error, "") << row[0];
     EXPECT_EQ(session.State(), before);
     EXPECT_NE(session.Receive(many.dump()).Error, "");
     EXPECT_EQ(session.Phase(), live::TSessionPhase::AwaitingState);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "testing/fakes.h"
+#include "testing/temp_dir.h"
 
 namespace korvid {
 
@@ -10,41 +11,18 @@ using nlohmann::json;
 
 TEST(ParseEta, ReadsEveryFormTheClientWrites)
 {
-    struct TRow {
-        const char* eta;
-        std::optional<double> seconds;
-    };
-    const TRow rows[] = {
-        {"177", 177},         // 8.4.0-8.4.1: integer seconds
-        {R"("2m 57s")", 177}, // 8.4.2 on
-        {R"("1.25d")", 108000},
-        {R"("2 mins 57 secs")", 177}, // up to 8.3
-        {R"("44.00s")", 44},
-        {R"("0s")", 0},
-        {R"("")", std::nullopt},
-        {R"("soon")", std::nullopt},
-        {R"("5")", std::nullopt}, // a number needs its unit
-        {"-3", std::nullopt},
-    };
-    for (const TRow& row : rows) {
-        SCOPED_TRACE(row.eta);
-        EXPECT_EQ(live::ParseEta(json::parse(row.eta)), row.seconds);
+    for (const auto& row : test::CaseTable("live/data/eta.cases", 2)) {
+        SCOPED_TRACE(row[0]);
+        const auto seconds = live::ParseEta(json::parse(row[0]));
+        EXPECT_EQ(seconds, row[1] == "none" ? std::nullopt : std::optional(std::stod(row[1])));
     }
 }
 
 class UnitViewTest : public ::testing::Test {
 protected:
-    json state = json::parse(R"({
-        "info": {"version": "8.4.5", "mach_name": "rig", "gpus": {"gpu:1:0:0": {"description": "Big GPU"}}},
-        "config": {"passkey": ""},
-        "groups": {"g": {"config": {"finish": false}}}})");
-    json unit = json::parse(R"({
-        "group": "g", "number": 44, "id": "abc", "state": "RUN", "cpus": 2, "gpus": ["gpu:1:0:0"],
-        "progress": 0.9, "wu_progress": 0.25, "run_time": 600, "start_time": "2024-10-01T10:00:00Z",
-        "eta": "1h", "ppd": 1000,
-        "assignment": {"time": "2024-10-01T09:00:00Z", "project": 18200, "credit": 5000,
-                       "timeout": 86400, "deadline": 172800, "core": {"type": "0xa8"}},
-        "wu": {"run": 1, "clone": 2, "gen": 3}})");
+    const json sample = json::parse(test::TestData("live/data/unit_view.json"));
+    json state = sample["state"];
+    json unit = sample["unit"];
     double now = test::At(2024, 10, 1, 10, 5, 0);
 
     live::TUnitView View(const char* version = "8.4.5")

@@ -9,6 +9,8 @@
 #include <QWebSocket>
 #include <QWebSocketServer>
 
+#include "testing/fake_link_timers.h"
+
 namespace korvid {
 namespace {
 
@@ -16,24 +18,15 @@ using livenet::TLinkState;
 using livenet::TPeerPhase;
 using namespace std::chrono_literals;
 
-struct TFakeTimer final : livenet::ITimer {
-    std::function<void()> OnTimeout;
-    std::optional<std::chrono::milliseconds> Running;
-    void Start(std::chrono::milliseconds interval) override { Running = interval; }
-    void Stop() override { Running.reset(); }
-    void Fire() { Running.reset(), OnTimeout(); }
-};
-
 // The first message is the version ("8.1…" too old); "bad…" is not understood. The link makes
 // its silence timer first, then its retry timer.
 struct TScriptedPeer final : livenet::IMessageHandler,
                              livenet::ILinkObserver,
-                             livenet::ITimerFactory {
+                             test::TFakeLinkTimers {
     int Resets = 0;
     TPeerPhase Now = TPeerPhase::AwaitingState;
     std::string Seen;
     std::vector<std::string> Lines;
-    std::vector<TFakeTimer*> Timers;
 
     void Reset() override { ++Resets, Now = TPeerPhase::AwaitingState; }
     livenet::TReply Receive(std::string_view message) override
@@ -51,13 +44,6 @@ struct TScriptedPeer final : livenet::IMessageHandler,
     void Log(const livenet::TClientLink&, std::string_view line) override
     {
         Lines.emplace_back(line);
-    }
-    std::unique_ptr<livenet::ITimer> MakeTimer(std::function<void()> onTimeout) override
-    {
-        auto timer = std::make_unique<TFakeTimer>();
-        timer->OnTimeout = std::move(onTimeout);
-        Timers.push_back(timer.get());
-        return timer;
     }
 };
 
@@ -104,8 +90,8 @@ protected:
         peers.back()->sendTextMessage(version);
         ASSERT_TRUE(Until([&] { return link->Status().State != TLinkState::Connecting; }));
     }
-    TFakeTimer& Silence() { return *scripted.Timers.at(0); }
-    TFakeTimer& Retry() { return *scripted.Timers.at(1); }
+    test::TFakeLinkTimer& Silence() { return *scripted.Made.at(0); }
+    test::TFakeLinkTimer& Retry() { return *scripted.Made.at(1); }
 
     QWebSocketServer server{"client", QWebSocketServer::NonSecureMode};
     std::vector<QWebSocket*> peers; // the server's children

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "testing/temp_dir.h"
 #include "util/error.h"
 
 namespace korvid {
@@ -16,23 +17,10 @@ using regex::TRegex;
 // letters in the case asked for.
 TEST(Regex, MatchesBytesAcrossLineEndsAndLettersInTheCaseAsked)
 {
-    struct TRow {
-        const char* pattern;
-        TCase letterCase;
-        std::string subject;
-        bool found;
-    };
-    const TRow rows[] = {
-        {"a.c", TCase::Exact, std::string("a\0c", 3), true},
-        {"a.c", TCase::Exact, "a\xFF\x63", true},
-        {"a.c", TCase::Exact, "a\nc", true},
-        {"Completed", TCase::Exact, "completed", false},
-        {"folding@home", TCase::Ignore, "FOLDING@Home", true},
-        {"folding@home", TCase::Ignore, "FOLDING@H\xD6ME", false}, // no Unicode case folding
-    };
-    for (const TRow& row : rows) {
-        SCOPED_TRACE(row.subject);
-        EXPECT_EQ(TRegex(row.pattern, row.letterCase).IsMatch(row.subject), row.found);
+    for (const auto& row : test::CaseTable("regex/data/matches.cases", 4)) {
+        SCOPED_TRACE(row[0] + " on " + row[2]);
+        const TCase letterCase = row[1] == "ignore" ? TCase::Ignore : TCase::Exact;
+        EXPECT_EQ(TRegex(row[0], letterCase).IsMatch(row[2]), row[3] == "yes");
     }
 }
 

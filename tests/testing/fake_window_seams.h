@@ -5,10 +5,10 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "util/date_time.h"
-#include "util/platform.h"
+#include "testing/fakes.h"
 #include "window/window_seams.h"
 
 namespace korvid::test {
@@ -72,37 +72,43 @@ struct TFakeFileDialog final : window::IFileDialog {
     }
 };
 
-// dd/mm/yyyy and hh:nn, a decimal comma; or, with MonthNames, "4 March 2026", which no short
-// date conversion reads back.
-struct TFakeRegionalSettings final : util::IRegionalSettings {
-    bool MonthNames = false;
+// Its wait ends only when the test fires it.
+struct TFakeTimer final : window::ITimer {
+    std::function<void()> Handler;
+    std::optional<int> Waiting; // milliseconds of the wait under way
 
-    [[nodiscard]] std::string FormatShortDate(double dateTime) const override
+    void OnTimeout(std::function<void()> handler) override { Handler = std::move(handler); }
+    void Start(int milliseconds) override { Waiting = milliseconds; }
+    void Stop() override { Waiting.reset(); }
+    [[nodiscard]] bool IsActive() const override { return Waiting.has_value(); }
+    // False when no wait was under way.
+    bool Fire()
     {
-        const util::TDate d = util::DecodeDate(dateTime);
-        if (MonthNames) {
-            static const char* names[] = {"January",   "February", "March",    "April",
-                                          "May",       "June",     "July",     "August",
-                                          "September", "October",  "November", "December"};
-            return std::to_string(d.Day) + " " + names[d.Month - 1] + " " + std::to_string(d.Year);
-        }
-        return Two(d.Day) + "/" + Two(d.Month) + "/" + std::to_string(d.Year);
+        if (!Waiting)
+            return false;
+        Waiting.reset();
+        Handler();
+        return true;
     }
-    [[nodiscard]] std::string FormatShortTime(double dateTime) const override
-    {
-        const util::TTimeOfDay t = util::DecodeTime(dateTime);
-        return Two(t.Hour) + ":" + Two(t.Minute);
-    }
-    [[nodiscard]] char DecimalSeparator() const override { return ','; }
-    [[nodiscard]] char ListSeparator() const override { return ';'; }
-
-private:
-    static std::string Two(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
 };
 
-struct TFakeProgramFolder final : util::IProgramFolder {
-    std::filesystem::path Folder;
-    [[nodiscard]] std::filesystem::path Path() const override { return Folder; }
+struct TFakeFileWatcher final : window::IFileWatcher {
+    std::function<void()> Handler;
+    std::vector<std::filesystem::path> Paths;
+
+    void OnChange(std::function<void()> handler) override { Handler = std::move(handler); }
+    void Watch(const std::vector<std::filesystem::path>& paths) override { Paths = paths; }
+    // A change on disk; nothing is told while nothing is watched.
+    void Fire() const
+    {
+        if (!Paths.empty())
+            Handler();
+    }
+};
+
+struct TFakeCloseRequests final : window::ICloseRequests {
+    std::function<bool()> Close; // empty until the window listens
+    void Listen(std::function<bool()> close) override { Close = std::move(close); }
 };
 
 } // namespace korvid::test

@@ -57,6 +57,71 @@ std::string ReadFileForTest(const std::filesystem::path& path)
     return bytes.str();
 }
 
+std::string TestData(std::string_view relative)
+{
+    return ReadFileForTest(std::filesystem::path(KORVID_SOURCE_DIR) / "tests" / relative);
+}
+
+namespace {
+
+std::string Unescape(std::string_view field)
+{
+    std::string out;
+    for (std::size_t i = 0; i < field.size(); ++i) {
+        if (field[i] != '\\' || i + 1 == field.size()) {
+            out += field[i];
+            continue;
+        }
+        switch (const char c = field[++i]) {
+        case 'n':
+            out += '\n';
+            break;
+        case 'r':
+            out += '\r';
+            break;
+        case 't':
+            out += '\t';
+            break;
+        case '0':
+            out += '\0';
+            break;
+        case 'x':
+            out += static_cast<char>(std::stoi(std::string(field.substr(i + 1, 2)), nullptr, 16));
+            i += 2;
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+std::vector<TCaseRow> CaseTable(std::string_view relative, std::size_t fields)
+{
+    std::vector<TCaseRow> rows;
+    std::istringstream in(TestData(relative));
+    for (std::string line; std::getline(in, line);) {
+        if (line.empty() || line.front() == '#')
+            continue;
+        if (line.ends_with(" |"))
+            line += ' '; // an empty last field, its space lost to an editor
+        TCaseRow& row = rows.emplace_back();
+        for (std::size_t from = 0;;) {
+            const std::size_t bar = line.find(" | ", from);
+            row.push_back(Unescape(std::string_view(line).substr(from, bar - from)));
+            if (bar == std::string::npos)
+                break;
+            from = bar + 3;
+        }
+        EXPECT_EQ(row.size(), fields) << relative << ": " << line;
+        row.resize(fields);
+    }
+    EXPECT_FALSE(rows.empty()) << relative;
+    return rows;
+}
+
 std::vector<std::string> FileNames(const std::filesystem::path& folder)
 {
     std::vector<std::string> names;

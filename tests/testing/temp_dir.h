@@ -32,6 +32,15 @@ private:
 // Bytes of a file, or a failed test assertion when it cannot be read.
 std::string ReadFileForTest(const std::filesystem::path& path);
 
+// A file under tests/, such as "live/data/state84.json".
+std::string TestData(std::string_view relative);
+
+// A case table under tests/: one row a line, fields split at " | ", the escapes \xHH, \n, \r,
+// \t, \0 and a doubled backslash decoded; blank lines and lines starting with '#' are skipped.
+// A row with another count of fields fails the test that asked.
+using TCaseRow = std::vector<std::string>;
+std::vector<TCaseRow> CaseTable(std::string_view relative, std::size_t fields);
+
 // The names in a folder, sorted; none when it does not exist.
 std::vector<std::string> FileNames(const std::filesystem::path& folder);
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "testing/temp_dir.h"
 #include "translation/french_defaults.h"
 #include "translation/text_encoding.h"
 
@@ -23,36 +24,18 @@ TEST(TLanguageLines, SplitsLinesAtCrOrLfAndKeysAtTheFirstEquals)
 {
     const auto lines = TLanguageLines::Parse("a=1\rb=2\nc=3\r\nd=x=y\r\n\r\n[Section]\n"
                                              " e = 5 \n=empty key\nCAF\xC3\xA9=6\nlast=7");
-    const std::pair<const char*, const char*> rows[] = {
-        {"a", "1"},
-        {"b", "2"},
-        {"c", "3"},
-        {"d", "x=y"},
-        {" e ", " 5 "},
-        {"e", "<absent>"},
-        {"", "empty key"},
-        {"caf\xC3\xA9", "6"},
-        {"CAF\xC3\x89", "<absent>"}, // only a to z fold
-        {"last", "7"},
-        {"[Section]", "<absent>"},
-    };
-    for (const auto& [key, value] : rows) {
-        SCOPED_TRACE(key);
-        EXPECT_EQ(ValueOf(lines, key), value);
+    for (const auto& row : test::CaseTable("translation/data/language_lines.cases", 2)) {
+        SCOPED_TRACE(row[0]);
+        EXPECT_EQ(ValueOf(lines, row[0]), row[1]);
     }
     EXPECT_EQ(lines.Count(), 8u);
 }
 
 TEST(TLanguageLines, OfOneKeyTheLineThatSortsFirstWithoutRegardToCaseAnswers)
 {
-    const std::pair<const char*, const char*> rows[] = {
-        {"k=b\nk=a\n", "a"},       {"k=a\nk=b\n", "a"},  {"K=zeta\nk=alpha\n", "alpha"},
-        {"k=b\nk=A\n", "A"},       {"k=ab\nk=a\n", "a"}, {"k=x\nk=\n", ""},
-        {"k=Abc\nk=aBC\n", "Abc"}, // equal but for case: the first line stays
-    };
-    for (const auto& [text, value] : rows) {
-        SCOPED_TRACE(text);
-        EXPECT_EQ(ValueOf(TLanguageLines::Parse(text), "k"), value);
+    for (const auto& row : test::CaseTable("translation/data/first_of_equal_keys.cases", 2)) {
+        SCOPED_TRACE(row[0]);
+        EXPECT_EQ(ValueOf(TLanguageLines::Parse(row[0]), "k"), row[1]);
     }
 }
 

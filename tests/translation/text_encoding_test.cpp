@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "testing/temp_dir.h"
+
 namespace korvid {
 namespace {
 
@@ -28,23 +30,9 @@ std::string IconvFromCp1252(char byte)
 
 TEST(IsValidUtf8, AcceptsWellFormedSequencesOnly)
 {
-    const std::pair<std::string, bool> rows[] = {
-        {"", true},
-        {"\xC3\xA9", true},
-        {"\xE2\x82\xAC", true},
-        {"\xF4\x8F\xBF\xBF", true},
-        {"\x80", false}, // lone continuation
-        {"\xC0\xAF", false},
-        {"\xE0\x80\xAF", false},     // overlong
-        {"\xED\xA0\x80", false},     // surrogate
-        {"\xF4\x90\x80\x80", false}, // above U+10FFFF
-        {"caf\xC3", false},
-        {"\xC3\x41", false}, // lead byte then ASCII
-        {"caf\xE9", false},
-    };
-    for (const auto& [bytes, valid] : rows) {
-        SCOPED_TRACE(::testing::PrintToString(bytes));
-        EXPECT_EQ(translation::IsValidUtf8(bytes), valid);
+    for (const auto& row : test::CaseTable("translation/data/utf8_validity.cases", 2)) {
+        SCOPED_TRACE(::testing::PrintToString(row[0]));
+        EXPECT_EQ(translation::IsValidUtf8(row[0]), row[1] == "yes");
     }
 }
 
@@ -63,21 +51,9 @@ TEST(Windows1252ToUtf8, MatchesGlibcAndKeepsUndefinedBytesAsControls)
 
 TEST(DecodeLanguageBytes, KeepsUtf8AndConvertsAnythingElseAsWindows1252)
 {
-    struct Row {
-        const char* name;
-        std::string bytes;
-        std::string text;
-    };
-    const Row rows[] = {
-        {"UTF-8 kept", "Prot\xC3\xA9ine \xE2\x82\xAC", "Prot\xC3\xA9ine \xE2\x82\xAC"},
-        {"Windows-1252 converted", "Prot\xE9ine \x80", "Prot\xC3\xA9ine \xE2\x82\xAC"},
-        {"one bad byte converts the whole text", "\xC3\xA9t\xE9", "\xC3\x83\xC2\xA9t\xC3\xA9"},
-        {"UTF-8 cut at the end", "Fran\xC3", "Fran\xC3\x83"},
-        {"byte-order mark dropped once", "\xEF\xBB\xBF\xEF\xBB\xBFx", "\xEF\xBB\xBFx"},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        EXPECT_EQ(translation::DecodeLanguageBytes(row.bytes), row.text);
+    for (const auto& row : test::CaseTable("translation/data/language_bytes.cases", 3)) {
+        SCOPED_TRACE(row[0]);
+        EXPECT_EQ(translation::DecodeLanguageBytes(row[1]), row[2]);
     }
 }
 

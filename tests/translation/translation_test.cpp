@@ -34,24 +34,9 @@ TEST_F(TranslationTest, AsksTheFileFirstThenTheDefaultsThenGivesNothing)
     dir.Write("Korvid.EN.lng", "Language=English\nfrmMain=Korvid (en)\nmsgRun=Run (en)\n"
                                "frmMain.tsHisto=\nfrmMain.mnuSep1=x\nMNUSEP2=kept\n");
     ASSERT_EQ(catalogue.LoadLanguage("EN"), TLanguageLoad::Loaded);
-    struct Row {
-        const char* prefix;
-        const char* name;
-        const char* text;
-    };
-    const Row rows[] = {
-        {"frmMain", "", "Korvid (en)"},        // the form's own caption
-        {"", "msgRun", "Run (en)"},            // a message
-        {"frmMain", "tsHisto", ""},            // empty in the file beats the default
-        {"", "msgProtein", "Prot\xC3\xA9ine"}, // from the defaults
-        {"frmMain", "sbUnknown", ""},          // nowhere; no fall-back to the key
-        {"frmMain", "mnuSep1", "-"},           // separators stay separators
-        {"", "mnuSep", "-"},
-        {"", "MNUSEP2", "kept"}, // only "mnuSep" exactly
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(std::string(row.prefix) + "|" + row.name);
-        EXPECT_EQ(catalogue.GetText(row.prefix, row.name), row.text);
+    for (const auto& row : test::CaseTable("translation/data/get_text.cases", 3)) {
+        SCOPED_TRACE(row[0] + "|" + row[1]);
+        EXPECT_EQ(catalogue.GetText(row[0], row[1]), row[2]);
     }
 }
 
@@ -68,27 +53,12 @@ TEST_F(TranslationTest, FindsTheFileWhateverTheCaseOfItsNamePreferringTheExactOn
 
 TEST_F(TranslationTest, FontKeysComeFromTheLanguageFileOnly)
 {
-    struct Row {
-        const char* lines;
-        int charSet;
-        int fontSize;
-        const char* fontFace;
-    };
-    const Row rows[] = {
-        {"", 1, 8, "MS Sans Serif"},
-        {"CharSet=204\nFontSize=10\nfontface=  Odd  Face\n", 204, 10, "  Odd  Face"},
-        {"CharSet=257\nFontSize=300\n", 1, 44, "MS Sans Serif"},
-        {"CharSet=-1\nFontSize=+12\nFontFace=\n", 255, 12, ""},
-        {"CharSet=abc\nFontSize= 9\n", 1, 8, "MS Sans Serif"},
-        {"CharSet=0x10\nFontSize=99999999999\n", 1, 8, "MS Sans Serif"},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.lines);
-        ASSERT_EQ(catalogue.LoadLanguageBytes(std::string("Language=x\n") + row.lines),
-                  TLanguageLoad::Loaded);
-        EXPECT_EQ(catalogue.GetCharSet(), row.charSet);
-        EXPECT_EQ(catalogue.GetFontSize(), row.fontSize);
-        EXPECT_EQ(catalogue.GetFontFace(), row.fontFace);
+    for (const auto& row : test::CaseTable("translation/data/font_keys.cases", 4)) {
+        SCOPED_TRACE(row[0]);
+        ASSERT_EQ(catalogue.LoadLanguageBytes("Language=x\n" + row[0]), TLanguageLoad::Loaded);
+        EXPECT_EQ(catalogue.GetCharSet(), std::stoi(row[1]));
+        EXPECT_EQ(catalogue.GetFontSize(), std::stoi(row[2]));
+        EXPECT_EQ(catalogue.GetFontFace(), row[3]);
     }
 }
 

@@ -6,33 +6,21 @@
 #include <gtest/gtest.h>
 
 #include "testing/fakes.h"
+#include "testing/temp_dir.h"
 
 namespace korvid {
 
 TEST(DateTime, DayZeroIsTheLastDayOf1899AndOnlyRealDatesAndTimesEncode)
 {
-    struct TRow {
-        int a, b, c; // year, month, day or hour, minute, second
-        std::optional<double> date, time;
-    };
-    const TRow rows[] = {
-        {1899, 12, 30, 0.0, {}},    {1900, 1, 1, 2.0, {}},
-        {2000, 1, 1, 36526.0, {}},  {2024, 2, 29, 45351.0, {}},
-        {2000, 2, 29, 36585.0, {}}, {2023, 2, 29, {}, {}},
-        {1900, 2, 29, {}, {}}, // a century that is no leap year
-        {2023, 4, 31, {}, {}},      {2023, 13, 1, {}, {}},
-        {2023, -1, 1, {}, {}},      {2023, 1, 0, {}, {}},
-        {24, 0, 0, {}, {}},         {23, 60, 0, {}, {}},
-        {23, 59, 60, {}, {}},       {23, 59, 59, {}, 86399.0 / 86400},
-        {18, 0, 0, {}, 0.75},
-    };
-    for (const TRow& row : rows) {
-        SCOPED_TRACE(std::to_string(row.a) + "-" + std::to_string(row.b) + "-" +
-                     std::to_string(row.c));
-        if (row.a > 100)
-            EXPECT_EQ(util::EncodeDate(row.a, row.b, row.c), row.date);
+    for (const auto& row : test::CaseTable("util/data/encode_date_time.cases", 5)) {
+        SCOPED_TRACE(row[0] + " " + row[1] + "-" + row[2] + "-" + row[3]);
+        const int a = std::stoi(row[1]), b = std::stoi(row[2]), c = std::stoi(row[3]);
+        const std::optional<double> value =
+            row[4] == "none" ? std::nullopt : std::optional(std::stod(row[4]));
+        if (row[0] == "date")
+            EXPECT_EQ(util::EncodeDate(a, b, c), value);
         else
-            EXPECT_EQ(util::EncodeTime(row.a, row.b, row.c), row.time);
+            EXPECT_EQ(util::EncodeTime(a, b, c), value ? std::optional(*value / 86400) : value);
     }
     EXPECT_EQ(util::DecodeTime(45000.75), (util::TTimeOfDay{18, 0, 0, 0}));
 }
@@ -75,16 +63,9 @@ TEST(DateTime, FormatsRoundedToTheSecond)
 
 TEST(MonthFromName, MatchesWholeEnglishNamesInAnyCase)
 {
-    struct Row {
-        const char* name;
-        int month;
-    };
-    const Row rows[] = {{"January", 1},   {"MAY", 5},   {"may", 5},        {"mAy", 5},
-                        {"December", 12}, {"Sept", -1}, {" May", -1},      {"May ", -1},
-                        {"", -1},         {"Mai", -1},  {"Septembre", -1}, {"\xC9t\xE9", -1}};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        EXPECT_EQ(util::MonthFromName(row.name), row.month);
+    for (const auto& row : test::CaseTable("util/data/month_names.cases", 2)) {
+        SCOPED_TRACE(row[0]);
+        EXPECT_EQ(util::MonthFromName(row[0]), std::stoi(row[1]));
     }
 }
 

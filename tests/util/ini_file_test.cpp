@@ -1,6 +1,5 @@
 #include "util/ini_file.h"
 
-#include <climits>
 #include <optional>
 #include <string>
 
@@ -13,29 +12,10 @@ namespace korvid {
 
 TEST(ParseIniInteger, TakesDecimalDigitsWithAnOptionalSignOnly)
 {
-    const struct {
-        const char* name;
-        const char* text;
-        std::optional<int> expected;
-    } rows[] = {
-        {"plain digits", "640", 640},
-        {"minus sign", "-12", -12},
-        {"plus sign", "+7", 7},
-        {"blanks around", "  42\t", 42},
-        {"largest int", "2147483647", INT_MAX},
-        {"smallest int", "-2147483648", INT_MIN},
-        {"one above int", "2147483648", std::nullopt},
-        {"hexadecimal prefix", "0x1F", std::nullopt},
-        {"pascal hexadecimal", "$1F", std::nullopt},
-        {"fraction", "1.5", std::nullopt},
-        {"trailing letters", "12px", std::nullopt},
-        {"sign alone", "-", std::nullopt},
-        {"two signs", "+-3", std::nullopt},
-        {"empty", "", std::nullopt},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        EXPECT_EQ(util::ParseIniInteger(row.text), row.expected);
+    for (const auto& row : test::CaseTable("util/data/ini_integers.cases", 3)) {
+        SCOPED_TRACE(row[0]);
+        const auto expected = row[2] == "none" ? std::nullopt : std::optional(std::stoi(row[2]));
+        EXPECT_EQ(util::ParseIniInteger(row[1]), expected);
     }
 }
 
@@ -79,29 +59,9 @@ TEST(IniFile, RefusesWhatWouldNotReadBackAsWritten)
 {
     util::TIniFile ini;
     ini.SetText("[General]\nLastFahLog=/old\n");
-    const struct {
-        const char* name;
-        const char* section;
-        const char* key;
-        const char* value;
-    } rows[] = {
-        {"line feed in the value", "General", "LastFahLog", "/tmp/a\nSort=1"},
-        {"carriage return in the value", "General", "LastFahLog", "/tmp/a\rSort=1"},
-        {"blank after the value", "General", "LastFahLog", "/tmp/a "},
-        {"equals sign in the key", "General", "A=B", "1"},
-        {"empty key", "General", "", "1"},
-        {"key that is a section header", "General", "[Evil]", "1"},
-        {"key that starts with [ and a value with ]", "General", "[x", "y]"},
-        {"key that starts a comment", "General", ";x", "1"},
-        {"key with a blank around it", "General", " Sort", "1"},
-        {"section with a blank after it", "General ", "Sort", "1"},
-        {"section holding ]", "Gen]eral", "Sort", "1"},
-        {"section with a line break", "A\nB", "Sort", "1"},
-        {"empty section", "", "Sort", "1"},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        EXPECT_FALSE(ini.WriteString(row.section, row.key, row.value));
+    for (const auto& row : test::CaseTable("util/data/ini_refused_writes.cases", 4)) {
+        SCOPED_TRACE(row[0]);
+        EXPECT_FALSE(ini.WriteString(row[1], row[2], row[3]));
     }
     EXPECT_EQ(ini.Text(), "[General]\nLastFahLog=/old\n");
 }

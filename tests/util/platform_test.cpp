@@ -1,5 +1,6 @@
 #include "util/platform.h"
 
+#include <algorithm>
 #include <map>
 
 #include <gtest/gtest.h>
@@ -11,8 +12,23 @@ namespace {
 
 namespace fs = std::filesystem;
 
-util::TGetEnv Env(std::map<std::string, std::string, std::less<>> values)
+std::vector<std::string> Split(const std::string& text)
 {
+    std::vector<std::string> parts;
+    for (std::size_t from = 0; from < text.size();) {
+        const std::size_t end = std::min(text.find(';', from), text.size());
+        parts.push_back(text.substr(from, end - from));
+        from = end + 1;
+    }
+    return parts;
+}
+
+// NAME=value pairs split at ";".
+util::TGetEnv Env(const std::string& pairs)
+{
+    std::map<std::string, std::string, std::less<>> values;
+    for (const std::string& pair : Split(pairs))
+        values[pair.substr(0, pair.find('='))] = pair.substr(pair.find('=') + 1);
     return [values = std::move(values)](std::string_view name) -> std::optional<std::string> {
         const auto it = values.find(name);
         if (it == values.end())
@@ -23,55 +39,17 @@ util::TGetEnv Env(std::map<std::string, std::string, std::less<>> values)
 
 TEST(FileLocationsTest, InstalledOrReadOnlyUsesTheUsersFoldersWhenThereIsAHome)
 {
-    struct TCase {
-        const char* Name;
-        util::TProgramPlace Place;
-        std::map<std::string, std::string, std::less<>> Env;
-        const char* Settings;
-        const char* Data;
-        std::vector<fs::path> Languages;
-    };
-    const TCase cases[] = {
-        {"writable folder: everything beside the program",
-         {"/opt/k", "Korvid", true, {}},
-         {{"HOME", "/home/d"}},
-         "/opt/k/Korvid.ini",
-         "/opt/k",
-         {"/opt/k"}},
-        {"installed, root may write",
-         {"/usr/bin", "korvid", true, "/usr/share/korvid"},
-         {{"HOME", "/home/d"}},
-         "/home/d/.config/korvid/Korvid.ini",
-         "/home/d/.local/share/korvid",
-         {"/home/d/.local/share/korvid", "/usr/share/korvid"}},
-        {"read-only portable copy",
-         {"/mnt/k", "Korvid", false, {}},
-         {{"HOME", "/home/d"}, {"XDG_CONFIG_HOME", "/c"}, {"XDG_DATA_HOME", "/d"}},
-         "/c/korvid/Korvid.ini",
-         "/d/korvid",
-         {"/d/korvid", "/mnt/k"}},
-        {"relative XDG folders are ignored",
-         {"/usr/bin", "korvid", false, "/usr/share/korvid"},
-         {{"HOME", "/h"}, {"XDG_CONFIG_HOME", "c"}, {"XDG_DATA_HOME", ""}},
-         "/h/.config/korvid/Korvid.ini",
-         "/h/.local/share/korvid",
-         {"/h/.local/share/korvid", "/usr/share/korvid"}},
-        {"no home: nothing moves, shipped languages are found",
-         {"/usr/bin", "korvid", false, "/usr/share/korvid"},
-         {},
-         "/usr/bin/korvid.ini",
-         "/usr/bin",
-         {"/usr/share/korvid"}},
-    };
-    for (const TCase& c : cases) {
-        SCOPED_TRACE(c.Name);
-        const util::TFileLocations where = util::ChooseFileLocations(c.Place, Env(c.Env));
-        EXPECT_EQ(where.PerUser, c.Data != c.Place.Folder);
-        EXPECT_EQ(where.Settings, fs::path(c.Settings));
-        EXPECT_EQ(where.Data, fs::path(c.Data));
-        EXPECT_EQ(where.LanguageFolders, c.Languages);
+    for (const auto& row : test::CaseTable("util/data/file_locations.cases", 9)) {
+        SCOPED_TRACE(row[0]);
+        const util::TProgramPlace place{row[1], row[2], row[3] == "yes", row[4]};
+        const util::TFileLocations where = util::ChooseFileLocations(place, Env(row[5]));
+        EXPECT_EQ(where.PerUser, fs::path(row[7]) != place.Folder);
+        EXPECT_EQ(where.Settings, fs::path(row[6]));
+        EXPECT_EQ(where.Data, fs::path(row[7]));
+        const std::vector<std::string> languages = Split(row[8]);
+        EXPECT_EQ(where.LanguageFolders, std::vector<fs::path>(languages.begin(), languages.end()));
         // The user's folders name their files after the program, whatever its file is called.
-        EXPECT_EQ(where.BaseName, where.PerUser ? "Korvid" : c.Place.BaseName);
+        EXPECT_EQ(where.BaseName, where.PerUser ? "Korvid" : place.BaseName);
     }
 }
 

@@ -12,6 +12,7 @@
 #include "chart/chart.h"
 #include "testing/fake_cursor.h"
 #include "testing/recording_canvas.h"
+#include "testing/temp_dir.h"
 #include "window/window_testing.h"
 
 namespace korvid {
@@ -92,25 +93,14 @@ TEST_F(ChartViewTest, PointsHoldFrameAndMinutesAndSkipALeadingFrameZeroOfOtherCo
 
 TEST_F(ChartViewTest, YAxisEndsAtTheLongestFrameInMinutesRoundedHalfToEvenPlusFive)
 {
-    struct TRow {
-        const char* name;
-        int longest;
-        float yMax;
-    };
-    const TRow rows[] = {
-        {"150 s is 2.5 min, rounds down to 2", 150, 7},
-        {"210 s is 3.5 min, rounds up to 4", 210, 9},
-        {"90 s is 1.5 min, rounds up to 2", 90, 7},
-        {"30 s is half a minute, rounds to 0", 30, 5},
-        {"no duration", 0, 5},
-    };
-    for (const TRow& row : rows) {
-        SCOPED_TRACE(row.name);
-        const auto wu = test::MakeUnit("p1", Gromacs, 100, {{1, 10}, {2, row.longest}, {3, 5}});
-        EXPECT_EQ(window::ChartYMax(*wu), row.yMax);
+    for (const auto& row : test::CaseTable("window/data/chart_y_max.cases", 3)) {
+        SCOPED_TRACE(row[0]);
+        const auto wu =
+            test::MakeUnit("p1", Gromacs, 100, {{1, 10}, {2, std::stoi(row[1])}, {3, 5}});
+        EXPECT_EQ(window::ChartYMax(*wu), std::stof(row[2]));
         view.BuildPoints(wu.get());
         Paint();
-        EXPECT_EQ(chart.Graph(1)->Y[0].Max, row.yMax);
+        EXPECT_EQ(chart.Graph(1)->Y[0].Max, std::stof(row[2]));
     }
 }
 

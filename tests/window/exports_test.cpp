@@ -81,31 +81,12 @@ protected:
 
 TEST_F(ExportsTest, HostileProteinNamesStayInsideTheFolders)
 {
-    struct TRow {
-        const char* name;
-        std::string protein;
-        const char* file; // before the identity
-    };
-    const std::vector<TRow> rows = {
-        {"parent folders", "../../x", ".._.._x"},
-        {"absolute path", "/etc/passwd", "_etc_passwd"},
-        {"backslash", "a\\b", "a_b"},
-        {"device-like with colon", "con:", "con_"},
-        {"line breaks", "line\r\nbreak", "line__break"},
-        {"tab and escape", "t\tx\x1b", "t_x_"},
-        {"NUL inside", std::string("nul\0in", 6), "nul_in"},
-        {"every forbidden character", "<>:\"/\\|?*", "_________"},
-        {"a dot alone", ".", "."},
-        {"empty", "", ""},
-        {"accents kept", "p9_caf\xC3\xA9", "p9_caf\xC3\xA9"},
-    };
     int run = 0;
     std::set<std::string> expected;
-    for (const TRow& row : rows) {
-        SCOPED_TRACE(row.name);
-        const TWU& wu = *Unit(row.protein, ++run, 5);
-        const std::string file =
-            std::string(row.file) + "(" + std::to_string(run) + ",12,45)_20060629_1941";
+    for (const auto& row : test::CaseTable("window/data/hostile_proteins.cases", 3)) {
+        SCOPED_TRACE(row[0]);
+        const TWU& wu = *Unit(row[1], ++run, 5);
+        const std::string file = row[2] + "(" + std::to_string(run) + ",12,45)_20060629_1941";
         EXPECT_EQ(exports.CsvFileName(wu).filename().string(), file + ".csv");
         exports.ExportWUCsv(&wu);
         chart.ShowWU(&wu);
@@ -121,19 +102,9 @@ TEST_F(ExportsTest, HostileProteinNamesStayInsideTheFolders)
 
 TEST(SafeFileName, NeverGivesADotNameOrAnEmptyOne)
 {
-    struct TRow {
-        const char* name;
-        const char* in;
-        const char* out;
-    };
-    const TRow rows[] = {{"dot", ".", "_"},
-                         {"dot dot", "..", "__"},
-                         {"empty", "", "_"},
-                         {"three dots are a name", "...", "..."},
-                         {"slash dot", "/.", "_."}};
-    for (const TRow& row : rows) {
-        SCOPED_TRACE(row.name);
-        EXPECT_EQ(window::SafeFileName(row.in), row.out);
+    for (const auto& row : test::CaseTable("window/data/safe_names.cases", 3)) {
+        SCOPED_TRACE(row[0]);
+        EXPECT_EQ(window::SafeFileName(row[1]), row[2]);
     }
 }
 

@@ -19,7 +19,7 @@
 #include <gtest/gtest.h>
 
 #include "history/compressed_text.h"
-#include "livenet/timer.h"
+#include "testing/fake_link_timers.h"
 #include "testing/fake_window_seams.h"
 #include "testing/fakes.h"
 #include "testing/temp_dir.h"
@@ -31,39 +31,6 @@
 
 // The main window started on a temporary program folder, with fakes for every box and dialog.
 namespace korvid {
-
-namespace test {
-// The live links' timers run out only when the test says so.
-struct TLinkTimers final : livenet::ITimerFactory {
-    struct TTimer final : livenet::ITimer {
-        std::function<void()> OnTimeout;
-        bool Running = false;
-        void Start(std::chrono::milliseconds) override { Running = true; }
-        void Stop() override { Running = false; }
-    };
-    std::vector<TTimer*> Made; // owned by the links and the page, which outlive the test's use
-    [[nodiscard]] std::unique_ptr<livenet::ITimer>
-    MakeTimer(std::function<void()> onTimeout) override
-    {
-        auto timer = std::make_unique<TTimer>();
-        timer->OnTimeout = std::move(onTimeout);
-        Made.push_back(timer.get());
-        return timer;
-    }
-    // Every timer running now, once.
-    void FireRunning()
-    {
-        std::vector<TTimer*> running;
-        for (TTimer* timer : Made)
-            if (timer->Running)
-                running.push_back(timer);
-        for (TTimer* timer : running) {
-            timer->Running = false;
-            timer->OnTimeout();
-        }
-    }
-};
-} // namespace test
 
 using test::TUnitPlan;
 
@@ -98,9 +65,13 @@ protected:
     test::TFakeMessageBox messages;
     test::TFakeFileDialog dialog;
     test::TFakeFolderOpener opener;
-    std::unique_ptr<window::TfrmMain> window;
+    test::TFakeFileWatcher watcher;
+    test::TFakeTimer followTimer;
+    test::TFakeTimer autoSaveTimer;
+    test::TFakeCloseRequests requests;
+    std::unique_ptr<window::TfrmMain> window; // after the fakes it holds, so destroyed first
     std::size_t histoLimit = history::MaxHistoBytes;
-    test::TLinkTimers liveTimers;
+    test::TFakeLinkTimers liveTimers;
 
     MainWindowTest() { folder.Folder = dir.Path(); }
     ~MainWindowTest() override
@@ -115,6 +86,10 @@ protected:
                                    dialog, opener,   "Korvid", histoLimit};
         seams.LiveTimers = &liveTimers;
         seams.UtcClock = &clock;
+        seams.LogWatcher = &watcher;
+        seams.FollowTimer = &followTimer;
+        seams.AutoSaveTimer = &autoSaveTimer;
+        seams.CloseRequests = &requests;
         window = std::make_unique<window::TfrmMain>(seams);
         window->FormCreate();
         return *window;

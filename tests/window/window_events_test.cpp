@@ -6,36 +6,11 @@
 #include <string>
 
 #include "main_window_fixture.h"
-#include "testing/fake_window_events.h"
 
 namespace korvid {
 namespace {
 
-class WindowEventsTest : public MainWindowTest {
-protected:
-    test::TFakeFileWatcher watcher;
-    test::TFakeTimer followTimer;
-    test::TFakeTimer autoSaveTimer;
-    test::TFakeCloseRequests requests;
-
-    ~WindowEventsTest() override
-    {
-        // Closed while the fakes it holds are still there.
-        if (window)
-            Close();
-    }
-    void StartWithEvents()
-    {
-        window::TWindowSeams seams{clock,  regional, folder,   messages,
-                                   dialog, opener,   "Korvid", histoLimit};
-        seams.LogWatcher = &watcher;
-        seams.FollowTimer = &followTimer;
-        seams.AutoSaveTimer = &autoSaveTimer;
-        seams.CloseRequests = &requests;
-        window = std::make_unique<window::TfrmMain>(seams);
-        window->FormCreate();
-    }
-};
+using WindowEventsTest = MainWindowTest;
 
 void Append(const std::filesystem::path& file, const std::string& bytes)
 {
@@ -50,7 +25,7 @@ TEST_F(WindowEventsTest, AGrowingLogIsFollowedKeepingTheSelectionAndTheZoom)
     folding.Shutdown.clear();
     const std::string before = Log({A, folding});
     LastLog({A, folding});
-    StartWithEvents();
+    Start();
     EXPECT_EQ(watcher.Paths, (std::vector{dir / "FAHlog.txt", dir.Path()}));
     Select("p30_c");
     window::TChartWidget& chart = Chart();
@@ -107,7 +82,7 @@ TEST_F(WindowEventsTest, AddedUnitsAreSavedAfterAutoSaveMinutesUnlessTurnedOff)
         SCOPED_TRACE(row.name);
         std::filesystem::remove(dir / "Korvid.dat");
         Settings(LogFile({A, B, C}) + row.lines);
-        StartWithEvents();
+        Start();
         ASSERT_EQ(window->WUsHisto().Count(), 2);
         EXPECT_EQ(autoSaveTimer.Waiting, row.wait);
         EXPECT_FALSE(dir.Exists("Korvid.dat"));
@@ -127,7 +102,7 @@ TEST_F(WindowEventsTest, ACloseRequestWhileTheFailedSaveIsAskedAboutLeavesTheCho
     History({A});
     Settings(LogFile({A, B}) + "AutoBackupHisto=1\n");
     std::filesystem::create_directories(dir / "Korvid.dat.bak" / "in the way");
-    StartWithEvents();
+    Start();
     std::optional<bool> againClosed;
     messages.WhileAsking = [&] { againClosed = requests.Close(); };
     messages.Answers = {true};

@@ -13,8 +13,6 @@ namespace {
 using workunits::core::Gromacs;
 using workunits::core::Tinker;
 
-const std::filesystem::path Data = std::filesystem::path(KORVID_SOURCE_DIR) / "tests/window/data";
-
 class WUInfoTest : public ::testing::Test {
 protected:
     translation::TTranslation catalogue = test::FrenchCatalogue();
@@ -52,7 +50,7 @@ TEST_F(WUInfoTest, MemoOfAUnitWithStepsOrWithoutThem)
         {withSteps.get(), "memo-steps.txt"}, {without.get(), "memo-no-steps.txt"}};
     for (const auto& [wu, file] : rows) {
         SCOPED_TRACE(file);
-        std::string expected = test::ReadFileForTest(Data / file);
+        std::string expected = test::TestData(std::string("window/data/") + file);
         expected.pop_back();
         const window::TWUInfo info = window::BuildWUInfo(*wu, catalogue, regional);
         EXPECT_EQ(info.Memo, expected);

@@ -7,6 +7,7 @@
 
 #include "testing/fake_window_seams.h"
 #include "testing/fakes.h"
+#include "testing/temp_dir.h"
 #include "window_testing.h"
 #include "workunits/wus.h"
 
@@ -39,82 +40,39 @@ protected:
     }
 };
 
-TUnitPlan Plan(std::string protein, std::string month, int day, int hour)
-{
-    TUnitPlan unit;
-    unit.Protein = std::move(protein);
-    unit.Month = std::move(month);
-    unit.Day = day;
-    unit.Hour = hour;
-    return unit;
-}
-
 } // namespace
 
 TEST_F(WUTreeTest, IconTellsTheCoreAndWhetherTheUnitIsComplete)
 {
-    const struct {
-        const char* name;
-        const char* core;
-        int first;
-        int last;
-        int image;
-        bool completeForCommands;
-    } rows[] = {
-        {"Tinker with every expected frame", "65", 1, 50, 4, true},
-        {"Tinker one frame short", "65", 1, 49, 5, false},
-        {"Double Gromacs with its frame-0 step", "79", 0, 100, 6, true},
-        {"Double Gromacs without the frame-0 step", "79", 1, 100, 7, true},
-        {"Gromacs", "78", 0, 100, 14, true},
-        {"Gromacs half done", "78", 0, 50, 15, false},
-        {"a core nobody knows", "5F", 0, 100, 16, true},
-        {"a core nobody knows, half done", "5F", 0, 50, 17, false},
-        {"a GPU core", "11", 0, 100, 18, true},
-        {"a GPU core from 1 %, as they log it", "11", 1, 100, 18, true},
-        {"a GPU core from 1 %, one frame short", "14", 1, 99, 19, false},
-        {"a GPU core seen from 2 % only", "15", 2, 100, 19, false},
-        {"a GPU core, half done", "15", 0, 50, 19, false},
-        {"an SMP core", "a3", 0, 100, 20, true},
-        {"ProtoMol, half done", "b4", 0, 50, 21, false},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const auto& row : test::CaseTable("window/data/unit_icons.cases", 6)) {
+        SCOPED_TRACE(row[0]);
         TUnitPlan unit;
-        unit.Core = row.core;
-        unit.FirstStep = row.first;
-        unit.LastStep = row.last;
+        unit.Core = row[1];
+        unit.FirstStep = std::stoi(row[2]);
+        unit.LastStep = std::stoi(row[3]);
         workunits::TWUs one;
         one.ReadLog(test::UnitLog(unit), "", clock);
         ASSERT_EQ(one.Count(), 1);
-        EXPECT_EQ(window::WUImageIndex(*one.Items(0)), row.image);
-        EXPECT_EQ(window::IsComplete(*one.Items(0)), row.completeForCommands);
+        EXPECT_EQ(window::WUImageIndex(*one.Items(0)), std::stoi(row[4]));
+        EXPECT_EQ(window::IsComplete(*one.Items(0)), row[5] == "yes");
     }
 }
 
 TEST(ProjectDigits, TakesTheFirstPDigitsUnderscoreRunAndComparesItAsANumber)
 {
-    const struct {
-        const char* text;
-        const char* digits; // none when null
-        int versusP10;      // CompareProjectNumbers(text, "p10_a")
-    } rows[] = {
-        {"p2665_Rbc", "2665", 1},  {"P10_x", "10", 0},
-        {"protein_p9_x", "9", -1}, {"xp_p123_", nullptr, 0},
-        {"p2665", nullptr, 0},     {"2665_x", nullptr, 0},
-        {"p007_a", "007", -1},     {"p99999999999999999999999_a", "99999999999999999999999", 1},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.text);
-        const auto digits = window::ProjectDigits(row.text);
-        EXPECT_EQ(digits.value_or("none"), row.digits == nullptr ? "none" : row.digits);
-        EXPECT_EQ(window::CompareProjectNumbers(row.text, "p10_a"), row.versusP10);
+    for (const auto& row : test::CaseTable("window/data/project_digits.cases", 3)) {
+        SCOPED_TRACE(row[0]);
+        EXPECT_EQ(window::ProjectDigits(row[0]).value_or("none"), row[1]);
+        EXPECT_EQ(window::CompareProjectNumbers(row[0], "p10_a"), std::stoi(row[2]));
     }
 }
 
 TEST_F(WUTreeTest, ProjectGroupsAscendByNumberAndUnitsByStart)
 {
-    Read({Plan("p200_b", "March", 5, 8), Plan("p_odd", "March", 1, 8), Plan("p10_a", "March", 6, 8),
-          Plan("P10_A", "March", 4, 8)});
+    Read({{.Protein = "p200_b", .Day = 5},
+          {.Protein = "p_odd", .Day = 1},
+          {.Protein = "p10_a", .Day = 6},
+          {.Protein = "P10_A", .Day = 4}});
     const auto tree = window::BuildTree(wus, window::TGrouping::ByProject, regional);
     // The group without a number compares equal to every other and is left where merging puts it.
     EXPECT_EQ(Texts(tree), (std::vector<std::string>{"p10_a", "p200_b", "p_odd"}));
@@ -162,8 +120,10 @@ TEST_F(WUTreeTest, ClientUnitsGroupByProjectNumberAndNameTheirSlotWhereThereAreS
 TEST_F(WUTreeTest, DayGroupsAscendByDateEvenWhenTheirTextCannotBeReadBack)
 {
     regional.MonthNames = true;
-    Read({Plan("p1_a", "March", 10, 9), Plan("p2_b", "March", 4, 10),
-          Plan("p3_c", "February", 9, 8), Plan("p4_d", "March", 4, 8)});
+    Read({{.Protein = "p1_a", .Day = 10, .Hour = 9},
+          {.Protein = "p2_b", .Day = 4, .Hour = 10},
+          {.Protein = "p3_c", .Month = "February", .Day = 9},
+          {.Protein = "p4_d", .Day = 4}});
     const auto tree = window::BuildTree(wus, window::TGrouping::ByDate, regional);
     // Sorted as text, "10 March" would come first.
     EXPECT_EQ(Texts(tree),
@@ -191,7 +151,7 @@ TEST_F(WUTreeTest, AUnitWithoutADayShowsNoDate)
 
 TEST_F(WUTreeTest, ProteinNamesShowAsUtf8WhateverTheLogsCodePage)
 {
-    Read({Plan("p5_\xE9t\xE9", "March", 4, 8)});
+    Read({{.Protein = "p5_\xE9t\xE9", .Day = 4}});
     const auto tree = window::BuildTree(wus, window::TGrouping::ByProject, regional);
     ASSERT_EQ(tree.size(), 1u);
     EXPECT_EQ(tree[0].Text, "p5_\xC3\xA9t\xC3\xA9");

@@ -14,13 +14,6 @@ using workunits::TWU;
 // Label = the key itself, so a test can see which line is which.
 const workunits::TLabels KeyLabels = [](std::string_view key) { return std::string(key); };
 
-struct TCommaRegional final : util::IRegionalSettings {
-    [[nodiscard]] std::string FormatShortDate(double) const override { return "04/03/2026"; }
-    [[nodiscard]] std::string FormatShortTime(double) const override { return "08:00"; }
-    [[nodiscard]] char DecimalSeparator() const override { return ','; }
-    [[nodiscard]] char ListSeparator() const override { return ';'; }
-};
-
 // Splits CSV text into rows of fields, undoing the quoting.
 std::vector<std::vector<std::string>> Parse(std::string_view text, char separator)
 {
@@ -98,7 +91,7 @@ TEST(BuildCsvText, UnitWithoutStepsHasNoBenchmarkLinesAndEmptyAxes)
     TWU wu;
     wu.Project = 2665;
     wu.EndTime = 46000; // a date, the start unknown: no elapsed time
-    const TCommaRegional regional;
+    const test::TFakeRegionalSettings regional;
     const auto rows = Parse(workunits::BuildCsvText(wu, KeyLabels, regional), ';');
     ASSERT_EQ(rows.size(), 16u);
     EXPECT_EQ(rows[0], (std::vector<std::string>{"msgProject", "2665"}));
@@ -117,7 +110,7 @@ TEST(BuildCsvText, FollowsTheRegionalSeparatorsAndQuotesWhatWouldBreakAField)
                                    "[08:00:06] Protein: p12_a;b \"c\" \xE9",
                                    "[08:01:35] Completed 5 out of 500 steps  (1%)"}));
     wu.UserName = "line\nbreak";
-    const TCommaRegional regional;
+    const test::TFakeRegionalSettings regional;
     const std::string text = workunits::BuildCsvText(
         wu,
         [](std::string_view key) {

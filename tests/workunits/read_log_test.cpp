@@ -1,7 +1,6 @@
 #include "workunits/wus.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <sstream>
 
@@ -67,17 +66,8 @@ TEST_F(ReadLogTest, ReadsTheWorkedExample)
 
 TEST_F(ReadLogTest, ValuesThatCannotBeConvertedAreLeftAndReadingGoesOn)
 {
-    const char* lines[] = {
-        "[08:00:01] Working on Unit 01 [Mars 4 08:00:01]",         // unknown month
-        "[08:00:01] Working on Unit 01 [February 30 08:00:01]",    // a day the month lacks
-        "[08:00:01] Working on Unit 01 [March 4 25:00:01]",        // an hour out of range
-        "[08:00:01] Core required: FahCore_zz.exe",                // not hexadecimal
-        "[08:00:01] Project: 99999999999 (Run 1, Clone 2, Gen 3)", // digits too long
-        "[08:00:01] Protein: p_villin",                            // no digits
-        "[08:00:01] - Frames Completed: 2147483647, Remaining: 1", // frames that do not fit
-        "[08:00:01] - User name: x (Team 99999999999)",            // team too long
-    };
-    for (const char* line : lines) {
+    for (const auto& row : test::CaseTable("workunits/data/unconverted_lines.cases", 1)) {
+        const std::string& line = row[0];
         SCOPED_TRACE(line);
         TWUs one;
         const auto stats =
@@ -137,8 +127,7 @@ TEST_F(ReadLogTest, AnyBytesAreReadWithoutHarm)
 // hold the passkey.
 TEST(ReaderCases, EachLogGivesTheUnitsWrittenBesideIt)
 {
-    std::istringstream in(test::ReadFileForTest(std::filesystem::path(KORVID_SOURCE_DIR) /
-                                                "tests/workunits/data/reader_cases.txt"));
+    std::istringstream in(test::TestData("workunits/data/reader_cases.txt"));
     test::TFakeClock clock;
     std::unique_ptr<TWUs> wus;
     std::string name, path, log, expected;
