@@ -1,6 +1,8 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -8,6 +10,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -67,6 +70,16 @@ struct TLinkTimers final : livenet::ITimerFactory {
 
 using test::TUnitPlan;
 
+// Runs the event loop until the condition holds; the bound only keeps a broken link from
+// hanging the suite.
+template <class TCondition> bool Until(TCondition condition)
+{
+    const QDeadlineTimer bound(std::chrono::seconds(10));
+    while (!condition() && !bound.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+    return condition();
+}
+
 inline TUnitPlan Unit(std::string protein, int day, int lastStep = 100)
 {
     TUnitPlan unit;
@@ -101,6 +114,7 @@ protected:
     std::unique_ptr<window::TfrmMain> window;
     std::size_t histoLimit = history::MaxHistoBytes;
     test::TLinkTimers liveTimers;
+    std::optional<livenet::TClientAddress> localClient; // where a first start looks
 
     MainWindowTest() { folder.Folder = dir.Path(); }
     ~MainWindowTest() override
@@ -115,6 +129,7 @@ protected:
                                    dialog, opener,   "Korvid", histoLimit};
         seams.LiveTimers = &liveTimers;
         seams.UtcClock = &clock;
+        seams.LocalClient = localClient;
         window = std::make_unique<window::TfrmMain>(seams);
         window->FormCreate();
         return *window;
