@@ -80,7 +80,9 @@ TClientListCheck CheckClientRows(const std::vector<TClientRow>& rows)
                        [](char c) { return util::LowerAscii(c); });
         if (!seen.insert(key).second)
             return bad(Host, "msgClientsTwice", address.Text());
-        check.Text += (check.Text.empty() ? "" : "; ") + entry;
+        // The port as the page reads it: "08101" is written 8101.
+        check.Text +=
+            (check.Text.empty() ? "" : "; ") + address.Text() + (name.empty() ? "" : "=" + name);
     }
     return check;
 }

@@ -91,11 +91,12 @@ TEST_F(LiveClientsTest, DialogAddsRenamesAndRemovesAndThePageFollowsTheSavedList
     Click("btnClientsAdd");
     EXPECT_EQ(table.item(1, 1)->text(), "7396");
     table.item(1, 0)->setText(" 127.0.0.2 ");
+    table.item(1, 1)->setText("08101");
     Click("btnClientsOk");
     EXPECT_FALSE(Find<QDialog>("frmClients").isVisible());
-    EXPECT_EQ(SavedClients(), "127.0.0.1:1=Loft; 127.0.0.2:7396");
+    EXPECT_EQ(SavedClients(), "127.0.0.1:1=Loft; 127.0.0.2:8101");
     EXPECT_EQ(Machine(0), "Loft");
-    EXPECT_EQ(Machine(1), "127.0.0.2:7396");
+    EXPECT_EQ(Machine(1), "127.0.0.2:8101");
 }
 
 TEST_F(LiveClientsTest, DialogRefusesALineThatNamesNoClientAndKeepsTheSetting)
