@@ -21,6 +21,8 @@ frmMain.sbDelFromHisto.Hint=Supprimer des WUs de l'historique ...
 
 frmMain.tsFahlog=FahLog
 frmMain.tsLive=Direct
+frmMain.sbLiveClients=Clients ...
+frmMain.sbLiveClients.Hint=Ajouter, renommer ou retirer les clients suivis
 frmMain.sbFahlogSort.Hint=Option de tri ...
 frmMain.sbFahLogWUInfo.Hint=Affichage d'informations supplémentaires sur la WU sélectionnée
 frmMain.sbFahlogLang.Hint=Langue
@@ -125,6 +127,22 @@ msgLiveConnected=Connecté, client %s
 msgLiveReconnecting=Reconnexion dans %d s (%s)
 msgLiveRefused=Refusé : le client %s est trop ancien pour être suivi
 msgLiveBadEntry=Pas un client : écrire hôte, hôte:port ou hôte:port=nom dans Clients
+msgClientsTitle=Clients suivis
+msgClientsHost=Hôte
+msgClientsPort=Port
+msgClientsName=Nom
+msgClientsAdd=Ajouter
+msgClientsRemove=Retirer
+msgClientsOk=OK
+msgClientsCancel=Annuler
+msgClientsHelpLocal=Un client sur cette machine écoute sur 127.0.0.1:7396 et n'admet que 127.0.0.1 : il n'y a rien à changer. Donnez un nom à un client pour l'afficher sous ce nom.
+msgClientsHelpRemote=Pour suivre un client sur une autre machine, changez deux options dans le config.xml de ce client (ou sur sa ligne de commande), puis redémarrez-le : http-addresses, où il écoute, de 127.0.0.1:7396 à une adresse que cette machine atteint (par exemple 0.0.0.0:7396) ; et allow, qui peut se connecter, de 127.0.0.1 à 127.0.0.1 suivi de l'adresse ou du réseau de cette machine (par exemple 127.0.0.1 192.168.1.0/24), en gardant deny à 0/0. Qui est admis peut aussi commander le client, sans mot de passe : ne le faites que sur un réseau de confiance.
+msgClientsHelpTunnel=Ou laissez le client tel quel et ouvrez un tunnel SSH depuis cette machine, par exemple ssh -N -L 7397:127.0.0.1:7396 utilisateur@machine, puis ajoutez 127.0.0.1 avec le port 7397.
+msgClientsBadHost=Ligne %d : « %s » n'est ni un nom d'hôte ni une adresse IPv4
+msgClientsBadPort=Ligne %d : « %s » n'est pas un port de 1 à 65535
+msgClientsBadName=Ligne %d : le nom « %s » ne peut contenir ni virgule ni point-virgule
+msgClientsTwice=Ligne %d : %s est déjà dans la liste
+msgClientsUnsaved=Les clients sont suivis, mais le fichier de réglages %s n'a pas pu être lu : la liste n'y a pas été enregistrée.
 )";
     return Text;
 }

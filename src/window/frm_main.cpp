@@ -12,6 +12,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include "livenet/client_probe.h"
 #include "livenet/qt_platform.h"
 #include "window/failure_text.h"
 #include "window/live_page.h"
@@ -54,7 +55,8 @@ TfrmMain::TfrmMain(const TWindowSeams& seams)
       m_closeRequests(seams.CloseRequests),
       m_liveTimers(GivenOrOwn<livenet::TQtTimerFactory>(seams.LiveTimers, m_ownLiveTimers)),
       m_utcClock(GivenOrOwn<livenet::TQtUtcClock>(seams.UtcClock, m_ownUtcClock)),
-      m_history(m_programFolder, m_clock, seams.MaxHistoBytes), m_ilWUs(WUImages())
+      m_localClient(seams.LocalClient), m_history(m_programFolder, m_clock, seams.MaxHistoBytes),
+      m_ilWUs(WUImages())
 {
     setObjectName(FormName);
     BuildLayout();
@@ -104,6 +106,7 @@ void TfrmMain::FormCreate()
         LoadHisto();
         listen();
         m_live->Follow(livenet::ParseClientList(m_settings.Clients));
+        ProbeLocalClient();
         SetActivePage(TPage::Log);
         PagesChange(false);
     } catch (...) {

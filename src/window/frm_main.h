@@ -17,6 +17,7 @@
 #include <QMainWindow>
 
 #include "history/history.h"
+#include "livenet/client_address.h"
 #include "livenet/timer.h"
 #include "translation/language.h"
 #include "translation/translation.h"
@@ -40,6 +41,10 @@ class QTabWidget;
 class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
+
+namespace korvid::livenet {
+class TClientProbe;
+}
 
 namespace korvid::window {
 
@@ -66,6 +71,8 @@ struct TWindowSeams {
     // The live page's: none, Qt's timers and UTC clock.
     livenet::ITimerFactory* LiveTimers = nullptr;
     const util::IClock* UtcClock = nullptr;
+    // Where a first start looks for a client on this machine; none: nowhere.
+    std::optional<livenet::TClientAddress> LocalClient = std::nullopt;
 };
 
 enum class TPage { Log, Histo };
@@ -155,6 +162,14 @@ private:
     void SaveSettings();
     void ShowAndDraw();
     void ApplyPanelSizes();
+
+    // While the settings name no clients at all, one look for a client on this machine; the
+    // page follows it when it answers.
+    void ProbeLocalClient();
+    void LocalClientAnswered();
+    void EditClients();
+    // Followed at once; saved, or a failure thrown.
+    void SaveClients(const std::string& clients);
 
     void LoadFahLog(const std::filesystem::path& requested);
     // Following: the page, the log tree's selection and the chart's zoom stay, and nothing is
@@ -269,6 +284,8 @@ private:
     std::unique_ptr<const util::IClock> m_ownUtcClock;
     livenet::ITimerFactory& m_liveTimers;
     const util::IClock& m_utcClock;
+    std::optional<livenet::TClientAddress> m_localClient;
+    std::unique_ptr<livenet::TClientProbe> m_localProbe; // uses the live timers and clock above
     // Size and time of the log as last read; a change elsewhere in its folder is no change.
     std::optional<std::pair<std::uintmax_t, std::filesystem::file_time_type>> m_logStamp;
     history::THistory m_history;

@@ -132,6 +132,7 @@ void TfrmMain::BuildLayout()
                            m_pcPages);
     m_live->setObjectName(QStringLiteral("tsLive"));
     m_pcPages->addTab(m_live, QString());
+    connect(&m_live->ClientsButton(), &QToolButton::clicked, this, [this] { EditClients(); });
     // The built-in texts, in the language-file format, never shown.
     m_memLang = new QPlainTextEdit(View(TPage::Log).Sheet);
     m_memLang->setObjectName(QStringLiteral("memLang"));

@@ -84,9 +84,14 @@ void TfrmMain::ApplyDesignTexts()
         m_pcPages->setTabText(static_cast<int>(page), text(View(page).Sheet->objectName()));
     m_pcPages->setTabText(m_pcPages->indexOf(m_live), text(m_live->objectName()));
     m_live->Retranslate();
-    for (QToolButton* button : findChildren<QToolButton*>())
-        if (!button->objectName().isEmpty())
-            button->setToolTip(text(button->objectName() + QStringLiteral(".Hint")));
+    for (QToolButton* button : findChildren<QToolButton*>()) {
+        if (button->objectName().isEmpty())
+            continue;
+        button->setToolTip(text(button->objectName() + QStringLiteral(".Hint")));
+        // A button without a glyph shows its caption.
+        if (button->toolButtonStyle() == Qt::ToolButtonTextOnly)
+            button->setText(text(button->objectName()));
+    }
     for (QMenu* popup : findChildren<QMenu*>())
         for (QAction* item : popup->actions())
             if (!item->objectName().isEmpty())

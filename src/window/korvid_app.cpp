@@ -121,6 +121,9 @@ int RunKorvid(int& argc, char** argv)
     TWindowSeams seams{
         clock, regional, folder, boxes, chooser, folderOpener, folder.Locations().BaseName};
     seams.CloseRequests = &closeRequests;
+    // A picture of the window is no first start.
+    if (!screenshot)
+        seams.LocalClient = livenet::TClientAddress{"127.0.0.1", livenet::DefaultClientPort};
     TfrmMain window(seams);
     messages.SetParent(&window);
     dialog.SetParent(&window);

@@ -7,7 +7,9 @@
 #include <variant>
 
 #include <QHeaderView>
+#include <QHBoxLayout>
 #include <QTableView>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "util/duration_words.h"
@@ -116,8 +118,23 @@ TLivePage::TLivePage(const TLiveSeams& seams, QWidget* parent) : QWidget(parent)
     connect(m_model, &QAbstractItemModel::rowsInserted, m_table,
             [this] { m_table->resizeColumnsToContents(); });
     m_table->horizontalHeader()->setStretchLastSection(true);
+    // A bar as the other pages have; its button is captioned by the language, as they are.
+    auto* bar = new QWidget(this);
+    bar->setObjectName(QStringLiteral("pnlLive"));
+    bar->setFixedHeight(24);
+    auto* barLayout = new QHBoxLayout(bar);
+    barLayout->setContentsMargins(0, 0, 0, 0);
+    m_clientsButton = new QToolButton(bar);
+    m_clientsButton->setObjectName(QStringLiteral("sbLiveClients"));
+    m_clientsButton->setAutoRaise(true);
+    m_clientsButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    m_clientsButton->setFocusPolicy(Qt::NoFocus);
+    barLayout->addWidget(m_clientsButton);
+    barLayout->addStretch(1);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(bar);
     layout->addWidget(m_table);
 }
 

@@ -16,6 +16,7 @@
 #include "util/platform.h"
 
 class QTableView;
+class QToolButton;
 
 namespace korvid::window {
 
@@ -45,6 +46,8 @@ public:
     void Retranslate();
     [[nodiscard]] QTableView& Table() const { return *m_table; }
     [[nodiscard]] TLiveModel& Model() const { return *m_model; }
+    // Opens the list of clients; the window says what it does.
+    [[nodiscard]] QToolButton& ClientsButton() const { return *m_clientsButton; }
 
 private:
     struct TClient {
@@ -72,6 +75,7 @@ private:
     TLiveSeams m_seams;
     TLiveModel* m_model = nullptr;
     QTableView* m_table = nullptr;
+    QToolButton* m_clientsButton = nullptr;
     std::deque<TClient> m_clients;
     std::unique_ptr<livenet::ITimer> m_ticker;
     int m_sortColumn = -1;

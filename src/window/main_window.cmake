@@ -1,8 +1,10 @@
 # The main window; included from this folder's CMakeLists.txt.
 target_sources(korvid_window PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/busy.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/clients_dialog.cpp
     ${CMAKE_CURRENT_LIST_DIR}/failure_text.cpp
     ${CMAKE_CURRENT_LIST_DIR}/frm_main.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/frm_main_clients.cpp
     ${CMAKE_CURRENT_LIST_DIR}/frm_main_follow.cpp
     ${CMAKE_CURRENT_LIST_DIR}/frm_main_exports.cpp
     ${CMAKE_CURRENT_LIST_DIR}/frm_main_histo.cpp

@@ -85,7 +85,7 @@ TWindowSettings ReadWindowSettings(const util::TIniFile& ini, TScreenRoom room)
     }
     settings.LastFahLog = ini.ReadString(section, settings_key::LastFahLog, "");
     settings.Lang = util::UpperAscii(ini.ReadString(section, settings_key::Lang, DefaultLang));
-    settings.Clients = ini.ReadString(section, "Clients", "");
+    settings.Clients = ini.ReadString(section, settings_key::Clients, "");
     return settings;
 }
 

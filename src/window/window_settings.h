@@ -21,6 +21,7 @@ namespace settings_key {
 inline constexpr std::string_view Section = "General";
 inline constexpr std::string_view LastFahLog = "LastFahLog";
 inline constexpr std::string_view Lang = "Lang";
+inline constexpr std::string_view Clients = "Clients";
 } // namespace settings_key
 
 // All the screens together: no window is larger, its pixels would be allocated for nothing.

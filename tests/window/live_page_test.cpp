@@ -1,4 +1,3 @@
-#include <QDeadlineTimer>
 #include <QHeaderView>
 #include <QTableView>
 
@@ -11,16 +10,6 @@ namespace korvid {
 namespace {
 
 using namespace std::chrono_literals;
-
-// Runs the event loop until the condition holds; the bound only keeps a broken link from
-// hanging the suite.
-template <class TCondition> bool Until(TCondition condition)
-{
-    const QDeadlineTimer bound(10s);
-    while (!condition() && !bound.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
-    return condition();
-}
 
 class LivePageTest : public MainWindowTest {
 protected:

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -8,6 +10,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -33,6 +36,16 @@
 namespace korvid {
 
 using test::TUnitPlan;
+
+// Runs the event loop until the condition holds; the bound only keeps a broken link from
+// hanging the suite.
+template <class TCondition> bool Until(TCondition condition)
+{
+    const QDeadlineTimer bound(std::chrono::seconds(10));
+    while (!condition() && !bound.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+    return condition();
+}
 
 inline TUnitPlan Unit(std::string protein, int day, int lastStep = 100)
 {
@@ -72,6 +85,7 @@ protected:
     std::unique_ptr<window::TfrmMain> window; // after the fakes it holds, so destroyed first
     std::size_t histoLimit = history::MaxHistoBytes;
     test::TFakeLinkTimers liveTimers;
+    std::optional<livenet::TClientAddress> localClient; // where a first start looks
 
     MainWindowTest() { folder.Folder = dir.Path(); }
     ~MainWindowTest() override
@@ -90,6 +104,7 @@ protected:
         seams.FollowTimer = &followTimer;
         seams.AutoSaveTimer = &autoSaveTimer;
         seams.CloseRequests = &requests;
+        seams.LocalClient = localClient;
         window = std::make_unique<window::TfrmMain>(seams);
         window->FormCreate();
         return *window;
