@@ -12,6 +12,7 @@
 
 #include "util/duration_words.h"
 #include "window/live_model.h"
+#include "window/live_table.h"
 #include "window/text_format.h"
 #include "window/wu_images.h"
 #include "window/wu_tree.h"
@@ -98,9 +99,10 @@ TLivePage::TLivePage(const TLiveSeams& seams, QWidget* parent) : QWidget(parent)
         right[column] = true;
     m_model = new TLiveModel(Headers(), std::move(right), WUImages(), this);
     m_ticker = m_seams.Timers.MakeTimer([this] { Tick(); });
-    m_table = new QTableView(this);
+    m_table = new TLiveTable(this);
     m_table->setObjectName(QStringLiteral("tvLive"));
     m_table->setModel(m_model);
+    WatchSelection();
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -131,6 +133,7 @@ TLivePage::~TLivePage()
 
 void TLivePage::Follow(const std::vector<livenet::TClientEntry>& entries)
 {
+    m_selected.reset();
     for (TClient& client : m_clients)
         if (client.Link)
             client.Link->Stop();
@@ -260,6 +263,7 @@ void TLivePage::Render(std::size_t index)
         name = session->MachineName();
     if (name.empty())
         name = client.Entry.Address ? client.Entry.Address->Text() : client.Entry.Text;
+    m_clients[index].Name = name;
     const double ppd = following ? session->TotalPpd() : 0;
     const std::string prefix = std::to_string(index) + ":";
 
@@ -312,6 +316,7 @@ void TLivePage::Render(std::size_t index)
     m_totalPpd += ppd - m_ppd[index];
     m_ppd[index] = ppd;
     RenderTotal();
+    TellSelected(index);
 }
 
 void TLivePage::RenderTotal()
