@@ -38,6 +38,16 @@ std::unique_ptr<TWUs> LocalCopy(const TWU& logged, double shift)
     return copy;
 }
 
+// The unit's whole run time as the client sees it: its TPF, else what its ETA leaves of it.
+double RunEstimate(const live::TUnitView& unit)
+{
+    if (unit.TpfSeconds > 0)
+        return unit.TpfSeconds * 100;
+    if (unit.EtaSeconds && unit.Progress > 0 && unit.Progress < 100)
+        return *unit.EtaSeconds / (1 - unit.Progress / 100);
+    return 0;
+}
+
 } // namespace
 
 std::unique_ptr<TWUs> TShownLiveUnit::Take(const live::TClientSession& session, std::string_view id,
@@ -108,8 +118,8 @@ std::string TShownLiveUnit::InfoLines(const translation::TTranslation& translati
                                    local(m_utcNow + *unit.EtaSeconds / SecondsPerDay) + ")");
         item("msgLivePpd", whole(unit.Ppd));
         // The client's PPD is its credit estimate over its run-time estimate, a day long.
-        if (unit.Ppd > 0 && unit.TpfSeconds > 0)
-            item("msgLiveCreditEstimate", whole(unit.Ppd * unit.TpfSeconds * 100 / SecondsPerDay));
+        if (const double run = RunEstimate(unit); unit.Ppd > 0 && run > 0)
+            item("msgLiveCreditEstimate", whole(unit.Ppd * run / SecondsPerDay));
     }
     if (unit.BaseCredit > 0)
         item("msgLiveCredit", std::to_string(unit.BaseCredit));
