@@ -46,9 +46,14 @@ void TfrmMain::LiveUnitChanged(bool newSelection)
         else
             m_pbGraph->FollowWU(m_currentWU);
     }
-    if (m_currentWU == nullptr || !InfoToggle(TPage::Log).isChecked())
+    if (!InfoToggle(TPage::Log).isChecked())
         return;
-    const TWUInfo info = CurrentWUInfo();
+    // A unit the log has not named yet (assigning, downloading) has what its client says.
+    TWUInfo info;
+    if (m_currentWU != nullptr)
+        info = CurrentWUInfo();
+    else
+        info.Memo = m_liveUnit.InfoLines(m_translation, m_regional);
     m_pnlWUInfoTop->setText(FromUtf8(info.Title));
     // Every message refreshes it: whoever reads further down keeps their place.
     const QString memo = FromUtf8(info.Memo);

@@ -179,6 +179,8 @@ void TfrmMain::ShowWUInfoPanel(TPage page)
     if (m_currentWU == nullptr) {
         m_pnlWUInfoTop->clear();
         m_memWUInfo->clear();
+        if (shown && LivePageShown())
+            m_memWUInfo->setPlainText(FromUtf8(m_liveUnit.InfoLines(m_translation, m_regional)));
     }
 }
 
