@@ -24,6 +24,7 @@
 #include "util/platform.h"
 #include "window/chart_widget.h"
 #include "window/exports.h"
+#include "window/live_unit_shown.h"
 #include "window/text_format.h"
 #include "window/window_seams.h"
 #include "window/window_settings.h"
@@ -49,6 +50,7 @@ class TClientProbe;
 namespace korvid::window {
 
 class TLivePage;
+struct TWUInfo;
 
 // What the window gets from the platform; tests hand in fakes.
 struct TWindowSeams {
@@ -206,6 +208,15 @@ private:
     // The chart, and the information while shown, follow FCurrentWU.
     void BuildPoints();
     void ShowCurrentWU();
+    // The title and memo of the unit on display; a live unit's adds what its client says.
+    [[nodiscard]] TWUInfo CurrentWUInfo() const;
+
+    [[nodiscard]] bool LivePageShown() const;
+    // The live page's selected unit copied again; returns the copy it replaced, for the caller
+    // to drop once the chart shows the new one.
+    std::unique_ptr<workunits::TWUs> TakeLiveUnit();
+    // newSelection: another line; else its client sent something.
+    void LiveUnitChanged(bool newSelection);
     void SortByClick(QAction* item);
     void TreeMouse(TPage page, const QMouseEvent& event);
     bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
@@ -271,6 +282,7 @@ private:
     TExports m_exports;
     std::unique_ptr<workunits::TWUs> m_wusLog;
     const workunits::TWU* m_currentWU = nullptr;
+    TShownLiveUnit m_liveUnit; // the live page's unit on display
     std::optional<TPopupNode> m_popupNode;
     std::filesystem::path m_lastFahLog;
     std::unique_ptr<IFileWatcher> m_ownLogWatcher;

@@ -104,7 +104,7 @@ void TfrmMain::ReadFahLog(const std::filesystem::path& path, bool following)
     FillTree(TPage::Log);
     if (following) {
         SelectNodeByText(Tree(TPage::Log), selectedText, false);
-        if (ActivePage() == TPage::Log)
+        if (ActivePage() == TPage::Log && !LivePageShown())
             m_currentWU = View(TPage::Log).Selection;
         if (InfoToggle(ActivePage()).isChecked())
             UpdateWUInfo();

@@ -131,6 +131,7 @@ void TfrmMain::BuildLayout()
                             [this](std::string_view key) { return Message(key); }},
                            m_pcPages);
     m_live->setObjectName(QStringLiteral("tsLive"));
+    m_live->OnSelectedUnit([this](bool newSelection) { LiveUnitChanged(newSelection); });
     m_pcPages->addTab(m_live, QString());
     connect(&m_live->ClientsButton(), &QToolButton::clicked, this, [this] { EditClients(); });
     // The built-in texts, in the language-file format, never shown.

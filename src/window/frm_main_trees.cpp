@@ -119,7 +119,13 @@ void TfrmMain::PagesChange(bool bySender)
     // A page turned to with nothing selected would show an empty panel and chart.
     if (bySender && page == TPage::Histo && View(page).Selection == nullptr)
         SelectFirstUnit(TPage::Histo);
-    m_currentWU = View(page).Selection;
+    std::unique_ptr<TWUs> retired; // the live unit shown until BuildPoints below
+    if (LivePageShown()) {
+        retired = TakeLiveUnit();
+        m_currentWU = m_liveUnit.WU();
+    } else {
+        m_currentWU = View(page).Selection;
+    }
     // The toggles follow each other only when the user turns the page.
     if (bySender)
         InfoToggle(page).setChecked(InfoToggle(other).isChecked());
@@ -145,7 +151,7 @@ void TfrmMain::UpdateWUInfo()
 {
     if (m_currentWU == nullptr)
         return;
-    const TWUInfo info = BuildWUInfo(*m_currentWU, m_translation, m_regional, m_clock.Now());
+    const TWUInfo info = CurrentWUInfo();
     m_pnlWUInfoTop->setText(FromUtf8(info.Title));
     m_memWUInfo->setPlainText(FromUtf8(info.Memo));
     m_memWUInfo->moveCursor(QTextCursor::Start);
@@ -173,6 +179,8 @@ void TfrmMain::ShowWUInfoPanel(TPage page)
     if (m_currentWU == nullptr) {
         m_pnlWUInfoTop->clear();
         m_memWUInfo->clear();
+        if (shown && LivePageShown())
+            m_memWUInfo->setPlainText(FromUtf8(m_liveUnit.InfoLines(m_translation, m_regional)));
     }
 }
 

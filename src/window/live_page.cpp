@@ -14,6 +14,7 @@
 
 #include "util/duration_words.h"
 #include "window/live_model.h"
+#include "window/live_table.h"
 #include "window/text_format.h"
 #include "window/wu_images.h"
 #include "window/wu_tree.h"
@@ -100,9 +101,10 @@ TLivePage::TLivePage(const TLiveSeams& seams, QWidget* parent) : QWidget(parent)
         right[column] = true;
     m_model = new TLiveModel(Headers(), std::move(right), WUImages(), this);
     m_ticker = m_seams.Timers.MakeTimer([this] { Tick(); });
-    m_table = new QTableView(this);
+    m_table = new TLiveTable(this);
     m_table->setObjectName(QStringLiteral("tvLive"));
     m_table->setModel(m_model);
+    WatchSelection();
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -148,6 +150,7 @@ TLivePage::~TLivePage()
 
 void TLivePage::Follow(const std::vector<livenet::TClientEntry>& entries)
 {
+    m_selected.reset();
     for (TClient& client : m_clients)
         if (client.Link)
             client.Link->Stop();
@@ -277,6 +280,7 @@ void TLivePage::Render(std::size_t index)
         name = session->MachineName();
     if (name.empty())
         name = client.Entry.Address ? client.Entry.Address->Text() : client.Entry.Text;
+    m_clients[index].Name = name;
     const double ppd = following ? session->TotalPpd() : 0;
     const std::string prefix = std::to_string(index) + ":";
 
@@ -329,6 +333,7 @@ void TLivePage::Render(std::size_t index)
     m_totalPpd += ppd - m_ppd[index];
     m_ppd[index] = ppd;
     RenderTotal();
+    TellSelected(index);
 }
 
 void TLivePage::RenderTotal()

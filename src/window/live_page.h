@@ -3,6 +3,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -49,12 +50,30 @@ public:
     // Opens the list of clients; the window says what it does.
     [[nodiscard]] QToolButton& ClientsButton() const { return *m_clientsButton; }
 
+    // The unit of the line selected. A line that goes (its unit left, its client dropped) leaves
+    // its unit selected until another line is; a machine's line or the total selects none.
+    struct TSelectedUnit {
+        const live::TClientSession* Session = nullptr;
+        std::string Id;
+        std::string Machine;
+    };
+    [[nodiscard]] std::optional<TSelectedUnit> SelectedUnit() const;
+    // Told when another line is selected (true) and when the selected unit's client sent
+    // something or changed its status (false).
+    void OnSelectedUnit(std::function<void(bool newSelection)> told) { m_told = std::move(told); }
+
 private:
     struct TClient {
         livenet::TClientEntry Entry;
         std::unique_ptr<livenet::TSessionHandler> Handler;
         std::unique_ptr<livenet::TClientLink> Link;
         double RetryAt = 0; // UTC, while reconnecting
+        std::string Name;   // as its line shows it
+    };
+    struct TSelection {
+        std::size_t Client = 0;
+        std::string Id;
+        bool operator==(const TSelection&) const = default;
     };
 
     [[nodiscard]] livenet::ILinkObserver& Observer() { return *this; }
@@ -71,6 +90,10 @@ private:
     // By a column, as the header's indicator says; -1: the client's order.
     void SortBy(int column, Qt::SortOrder order);
     [[nodiscard]] std::string MachineStatus(const TClient& client) const;
+    void WatchSelection();
+    void SelectionChanged();
+    // The client's lines were drawn again.
+    void TellSelected(std::size_t client) const;
 
     TLiveSeams m_seams;
     TLiveModel* m_model = nullptr;
@@ -83,6 +106,8 @@ private:
     std::unordered_map<const livenet::TClientLink*, std::size_t> m_byLink;
     std::vector<double> m_ppd; // per client, for the total
     double m_totalPpd = 0;
+    std::optional<TSelection> m_selected;
+    std::function<void(bool)> m_told;
 };
 
 } // namespace korvid::window

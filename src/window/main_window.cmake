@@ -9,6 +9,7 @@ target_sources(korvid_window PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/frm_main_exports.cpp
     ${CMAKE_CURRENT_LIST_DIR}/frm_main_histo.cpp
     ${CMAKE_CURRENT_LIST_DIR}/frm_main_language.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/frm_main_live.cpp
     ${CMAKE_CURRENT_LIST_DIR}/frm_main_layout.cpp
     ${CMAKE_CURRENT_LIST_DIR}/frm_main_menus.cpp
     ${CMAKE_CURRENT_LIST_DIR}/frm_main_settings.cpp
@@ -16,6 +17,8 @@ target_sources(korvid_window PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/korvid_app.cpp
     ${CMAKE_CURRENT_LIST_DIR}/live_model.cpp
     ${CMAKE_CURRENT_LIST_DIR}/live_page.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/live_page_selection.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/live_unit_shown.cpp
     ${CMAKE_CURRENT_LIST_DIR}/qt_event_sources.cpp
     ${CMAKE_CURRENT_LIST_DIR}/qt_platform.cpp
     ${CMAKE_CURRENT_LIST_DIR}/text_format.cpp
