@@ -18,7 +18,7 @@ constexpr TUnitKind Client = TUnitKind::Client;
 TEST(FramedText, IndexThatDoesNotMatchItsBytesIsDamaged)
 {
     const std::string head = "ab" + std::string(history::FrameMark);
-    const std::vector<TStoredUnit> written = {{Classic, "ab"}, {Client, "xyz"}};
+    const std::vector<TStoredUnit> written = {{Classic, "ab", {}}, {Client, "xyz", {}}};
     struct Row {
         const char* name;
         std::string text;
@@ -26,8 +26,6 @@ TEST(FramedText, IndexThatDoesNotMatchItsBytesIsDamaged)
     };
     const std::vector<Row> rows = {
         {"as written", head + "classic 2\r\nclient 3\r\n\r\nxyz", TFrame::Framed},
-        {"unknown attributes skipped", head + "classic 2 ppd=1.5 x-y=%20\r\nclient 3\r\n\r\nxyz",
-         TFrame::Framed},
         {"one client byte more", head + "classic 2\r\nclient 3\r\n\r\nxyzw", TFrame::Damaged},
         {"one v5/v6 byte less", head + "classic 1\r\nclient 3\r\n\r\nxyz", TFrame::Damaged},
         {"no empty line after the index", head + "classic 2\r\nclient 3\r\n", TFrame::Damaged},
