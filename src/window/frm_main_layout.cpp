@@ -131,6 +131,9 @@ void TfrmMain::BuildLayout()
                             [this](std::string_view key) { return Message(key); }},
                            m_pcPages);
     m_live->setObjectName(QStringLiteral("tsLive"));
+    m_live->OnUnitEnded([this](const live::TUnitEnding& ending, const workunits::TWU* logged) {
+        LiveUnitEnded(ending, logged);
+    });
     m_pcPages->addTab(m_live, QString());
     // The built-in texts, in the language-file format, never shown.
     m_memLang = new QPlainTextEdit(View(TPage::Log).Sheet);

@@ -10,6 +10,7 @@
 
 #include <QWidget>
 
+#include "live/unit_endings.h"
 #include "livenet/client_address.h"
 #include "livenet/client_link.h"
 #include "livenet/session_handler.h"
@@ -39,6 +40,11 @@ public:
     TLivePage(const TLiveSeams& seams, QWidget* parent);
     ~TLivePage() override;
 
+    // A unit ended on a client: how, and the unit its log lines make (none when the log holds
+    // none), valid during the call.
+    using TEndingHandler =
+        std::function<void(const live::TUnitEnding& ending, const workunits::TWU* logged)>;
+    void OnUnitEnded(TEndingHandler handler) { m_onUnitEnded = std::move(handler); }
     // The clients named by the setting, followed from now on instead of those before.
     void Follow(const std::vector<livenet::TClientEntry>& entries);
     // The language changed.
@@ -52,11 +58,12 @@ private:
         std::unique_ptr<livenet::TSessionHandler> Handler;
         std::unique_ptr<livenet::TClientLink> Link;
         double RetryAt = 0; // UTC, while reconnecting
+        live::TEndingWatch Endings;
     };
 
     [[nodiscard]] livenet::ILinkObserver& Observer() { return *this; }
     void StatusChanged(const livenet::TClientLink& link) override;
-    void Received(const livenet::TClientLink& link) override { Render(link); }
+    void Received(const livenet::TClientLink& link) override;
     void Render(const livenet::TClientLink& link);
     void Render(std::size_t client);
     void RenderTotal();
@@ -79,6 +86,7 @@ private:
     std::unordered_map<const livenet::TClientLink*, std::size_t> m_byLink;
     std::vector<double> m_ppd; // per client, for the total
     double m_totalPpd = 0;
+    TEndingHandler m_onUnitEnded;
 };
 
 } // namespace korvid::window
