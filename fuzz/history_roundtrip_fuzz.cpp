@@ -90,16 +90,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fromLog.ReadLog(log, "C:\\Program Files\\FAH\\FAHlog.txt", clock);
     ExpectFixedPoint(fromLog, clock);
 
-    // The same units as a live client ends them: facts made of the input's own bytes, so that
-    // any machine name is tried.
+    // The same units as a live client ends them: facts cut from the input, so that any
+    // machine name is tried.
     TWUs withFacts;
     for (std::ptrdiff_t i = 0; i < fromLog.Count(); ++i) {
         TWU wu = *fromLog.Items(i);
-        const std::size_t from = static_cast<std::size_t>(i) * 7 % (bytes.size() + 1);
-        wu.Client.Machine = std::string(bytes.substr(from, 40));
-        wu.Client.Partial = (from & 1) != 0;
-        if (!bytes.empty())
-            wu.Client.Ppd = static_cast<double>(static_cast<unsigned char>(bytes[from % size])) / 3;
+        const std::size_t from = static_cast<std::size_t>(i) * 7 % (size + 1);
+        wu.Client = {static_cast<double>(size) / 3, std::nullopt,
+                     std::string(bytes.substr(from, 40)), i % 2 == 1};
         withFacts.AddCopy(wu);
     }
     ExpectFixedPoint(withFacts, clock);

@@ -18,17 +18,6 @@ struct TIndexLine {
 
 constexpr char HexDigits[] = "0123456789ABCDEF";
 
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 // A space would end the value, CR LF the line and a zero byte the v5/v6 text; '%' is escaped so
 // that a name holding "%41" comes back as written.
 void AppendEscaped(std::string& out, std::string_view value)
@@ -52,10 +41,12 @@ std::string Unescaped(std::string_view value)
     std::string out;
     out.reserve(value.size());
     for (std::size_t i = 0; i < value.size(); ++i) {
-        const int high = value[i] == '%' && i + 2 < value.size() ? HexValue(value[i + 1]) : -1;
-        const int low = high >= 0 ? HexValue(value[i + 2]) : -1;
-        if (low >= 0) {
-            out += static_cast<char>(high * 16 + low);
+        unsigned byte = 0;
+        const char* digits = value.data() + i + 1;
+        // Unsigned: no sign is taken, so only two hex digits are.
+        if (value[i] == '%' && i + 2 < value.size() &&
+            std::from_chars(digits, digits + 2, byte, 16).ptr == digits + 2) {
+            out += static_cast<char>(byte);
             i += 2;
         } else {
             out += value[i];

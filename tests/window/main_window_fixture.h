@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -109,12 +110,15 @@ protected:
             window->close();
     }
 
-    window::TfrmMain& Start()
+    // more: seams the test hands in besides these.
+    window::TfrmMain& Start(const std::function<void(window::TWindowSeams&)>& more = {})
     {
         window::TWindowSeams seams{clock,  regional, folder,   messages,
                                    dialog, opener,   "Korvid", histoLimit};
         seams.LiveTimers = &liveTimers;
         seams.UtcClock = &clock;
+        if (more)
+            more(seams);
         window = std::make_unique<window::TfrmMain>(seams);
         window->FormCreate();
         return *window;

@@ -75,31 +75,3 @@ TEST(TProjectTable, OneRowPerProjectOverBothCollectionsCountingEachUnitOnce)
 }
 
 } // namespace korvid
-
-namespace korvid {
-
-TEST(TProjectTable, PpdIsTheMeanOverTheUnitsALiveClientGaveOne)
-{
-    test::TFakeClock clock;
-    TWUs log;
-    log.ReadLog(UnitLog(7001, 1, 4, 10) + UnitLog(7001, 2, 5, 20) + UnitLog(7001, 3, 6, 20) +
-                    UnitLog(6999, 4, 6, 5),
-                "/f/FAHlog.txt", clock);
-    TWUs history;
-    for (const double ppd : {100.0, 300.0, 0.0, 0.0}) {
-        workunits::TWU wu = *log.Items(history.Count());
-        if (ppd > 0)
-            wu.Client.Ppd = ppd;
-        history.AddCopy(wu);
-    }
-    const TWUs* collections[] = {&history};
-    const workunits::TProjectTable table(collections);
-    ASSERT_EQ(table.Rows().size(), 2U);
-    EXPECT_DOUBLE_EQ(table.Rows()[0].Ppd, 0); // none has one
-    EXPECT_DOUBLE_EQ(table.Rows()[1].Ppd, 200);
-    const util::TFixedRegionalSettings regional;
-    const std::string csv = workunits::ProjectTableCsv(table.Rows(), {}, regional);
-    EXPECT_TRUE(csv.ends_with(",200")) << csv; // a trailing column
-}
-
-} // namespace korvid
