@@ -38,10 +38,9 @@ std::string Whole(double value)
     return std::to_string(std::llround(value));
 }
 
-} // namespace
-
-std::string ClientFactsText(const workunits::TClientFacts& facts,
-                            const std::function<std::string(std::string_view)>& label)
+// What a live client said of the unit as it ended, a "label: value" line each.
+template <class TLabel>
+std::string ClientFactsText(const workunits::TClientFacts& facts, const TLabel& label)
 {
     std::string text;
     auto item = [&](std::string_view key, const std::string& value) {
@@ -57,6 +56,8 @@ std::string ClientFactsText(const workunits::TClientFacts& facts,
         text += (text.empty() ? "" : "\n") + label("msgClientPartial");
     return text;
 }
+
+} // namespace
 
 std::string EtaText(const workunits::TWU& wu, double now,
                     const translation::TTranslation& translation,

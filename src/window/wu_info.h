@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 
@@ -31,11 +30,6 @@ struct TWUInfo {
 [[nodiscard]] std::string EtaText(const workunits::TWU& wu, double now,
                                   const translation::TTranslation& translation,
                                   const util::IRegionalSettings& regional);
-
-// What a live client said of the unit as it ended, a "label: value" line each.
-[[nodiscard]] std::string
-ClientFactsText(const workunits::TClientFacts& facts,
-                const std::function<std::string(std::string_view)>& label);
 
 // The core code as the block shows it: "?" for none and the placeholder, else hexadecimal with
 // at least two upper-case digits.
