@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <exception>
 #include <optional>
+#include <utility>
 
 #include "history/compressed_text.h"
 #include "history/history.h"
@@ -198,6 +199,19 @@ void WriteUnit(const TWU& wu, TJsonOut& out)
         object.Int("kept", benchmark.Kept);
         object.Key("average").Float(benchmark.Average);
         object.Key("validity").Float(benchmark.Validity);
+    }
+    if (!wu.Client.Empty()) {
+        // Only units a followed client ended have them: every other output stays as it was.
+        TObject client(unit.Key("client"));
+        client.Str("machine", wu.Client.Machine);
+        for (const auto& [name, value] :
+             {std::pair{"credit", wu.Client.Credit}, std::pair{"ppd", wu.Client.Ppd}})
+            if (value) {
+                char text[32];
+                const auto end = std::to_chars(text, text + sizeof text, *value).ptr;
+                client.Key(name).Raw(std::string_view(text, static_cast<std::size_t>(end - text)));
+            }
+        client.Bool("partial", wu.Client.Partial);
     }
     TJsonOut& steps = unit.Key("steps");
     steps.Raw("[");

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -223,12 +224,24 @@ void WriteSummaryCsv(const workunits::TWUs& wus, double now, std::ostream& out)
     workunits::TCsvWriter csv(labels, regional);
     const auto line = [&csv](const TCells& cells) {
         csv.Row(cells[0]);
-        for (std::size_t column = 1; column < ColumnCount; ++column)
+        for (std::size_t column = 1; column < cells.size(); ++column)
             csv.Field(cells[column]);
     };
-    line(Header());
-    for (const TRow& row : MakeRows(wus, now))
-        line(row.Cells);
+    // A live client's facts trail, empty for units read from logs, so that the columns before
+    // them stay where scripts expect them.
+    TCells header = Header();
+    header.insert(header.end(), {"Machine", "Credit", "PPD"});
+    line(header);
+    const auto number = [](const std::optional<double>& value) {
+        return value ? std::to_string(std::llround(*value)) : std::string();
+    };
+    for (std::ptrdiff_t i = 0; i < wus.Count(); ++i) {
+        const TWU& wu = *wus.Items(i);
+        TCells cells = MakeRow(wu, now).Cells;
+        cells.insert(cells.end(),
+                     {wu.Client.Machine, number(wu.Client.Credit), number(wu.Client.Ppd)});
+        line(cells);
+    }
     out << csv.Finish() << "\r\n";
 }
 

@@ -54,7 +54,7 @@ void ExpectSameUnits(const TWUs& first, const TWUs& again, const char* how)
                           a.StartTime == b.StartTime && a.EndTime == b.EndTime &&
                           a.LastTime == b.LastTime && a.FramesExpected == b.FramesExpected &&
                           a.ShutdownLine == b.ShutdownLine && a.Slot == b.Slot &&
-                          a.Steps.Count() == b.Steps.Count();
+                          a.Client == b.Client && a.Steps.Count() == b.Steps.Count();
         if (!same)
             Fail(how, i, first, again);
         for (std::ptrdiff_t s = 0; s < a.Steps.Count(); ++s)
@@ -89,6 +89,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TWUs fromLog;
     fromLog.ReadLog(log, "C:\\Program Files\\FAH\\FAHlog.txt", clock);
     ExpectFixedPoint(fromLog, clock);
+
+    // The same units as a live client ends them: facts cut from the input, so that any
+    // machine name is tried.
+    TWUs withFacts;
+    for (std::ptrdiff_t i = 0; i < fromLog.Count(); ++i) {
+        TWU wu = *fromLog.Items(i);
+        const std::size_t from = static_cast<std::size_t>(i) * 7 % (size + 1);
+        wu.Client = {static_cast<double>(size) / 3, std::nullopt,
+                     std::string(bytes.substr(from, 40)), i % 2 == 1};
+        withFacts.AddCopy(wu);
+    }
+    ExpectFixedPoint(withFacts, clock);
 
     // As a history file's text, framed or not.
     TWUs fromHistory;

@@ -13,15 +13,55 @@ constexpr std::string_view ClientWord = "client";
 struct TIndexLine {
     TUnitKind Kind = TUnitKind::Classic;
     std::size_t Bytes = 0;
+    std::vector<TAttribute> Attributes;
 };
+
+constexpr char HexDigits[] = "0123456789ABCDEF";
+
+// A space would end the value, CR LF the line and a zero byte the v5/v6 text; '%' is escaped so
+// that a name holding "%41" comes back as written.
+void AppendEscaped(std::string& out, std::string_view value)
+{
+    for (const char c : value) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x21 || byte == 0x7F || c == '%') {
+            out += '%';
+            out += HexDigits[byte >> 4];
+            out += HexDigits[byte & 0xF];
+        } else {
+            out += c;
+        }
+    }
+}
+
+// A '%' without two hex digits after it is taken as written: a later writer's value is kept
+// rather than refused.
+std::string Unescaped(std::string_view value)
+{
+    std::string out;
+    out.reserve(value.size());
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        unsigned byte = 0;
+        const char* digits = value.data() + i + 1;
+        // Unsigned: no sign is taken, so only two hex digits are.
+        if (value[i] == '%' && i + 2 < value.size() &&
+            std::from_chars(digits, digits + 2, byte, 16).ptr == digits + 2) {
+            out += static_cast<char>(byte);
+            i += 2;
+        } else {
+            out += value[i];
+        }
+    }
+    return out;
+}
 
 bool IsNameChar(char c)
 {
     return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-';
 }
 
-// "KIND BYTES" then " NAME=VALUE" attributes, none of which this version knows: skipped. A value
-// holds no space, control byte or DEL (writers escape them as %XX).
+// "KIND BYTES" then " NAME=VALUE" attributes. A value holds no space, control byte or DEL
+// (writers escape them, and '%', as %XX).
 std::optional<TIndexLine> ReadIndexLine(std::string_view line)
 {
     TIndexLine index;
@@ -57,6 +97,8 @@ std::optional<TIndexLine> ReadIndexLine(std::string_view line)
             if (i < equals ? !IsNameChar(attribute[i]) : c < 0x21 || c == 0x7F)
                 return std::nullopt;
         }
+        index.Attributes.push_back(
+            {std::string(attribute.substr(0, equals)), Unescaped(attribute.substr(equals + 1))});
         line.remove_prefix(next);
     }
     return index;
@@ -85,7 +127,7 @@ std::optional<std::vector<TStoredUnit>> ReadFrame(std::string_view text, std::si
         if (read->Bytes > text.size() - sum)
             return std::nullopt;
         sum += read->Bytes;
-        index.push_back(*read);
+        index.push_back(std::move(*read));
     }
     if (classicBytes != at || clientBytes != text.size() - pos)
         return std::nullopt;
@@ -93,9 +135,9 @@ std::optional<std::vector<TStoredUnit>> ReadFrame(std::string_view text, std::si
     units.reserve(index.size());
     std::size_t classicPos = 0;
     std::size_t clientPos = pos;
-    for (const TIndexLine& line : index) {
+    for (TIndexLine& line : index) {
         std::size_t& from = line.Kind == TUnitKind::Classic ? classicPos : clientPos;
-        units.push_back({line.Kind, text.substr(from, line.Bytes)});
+        units.push_back({line.Kind, text.substr(from, line.Bytes), std::move(line.Attributes)});
         from += line.Bytes;
     }
     return units;
@@ -106,7 +148,8 @@ std::optional<std::vector<TStoredUnit>> ReadFrame(std::string_view text, std::si
 bool NeedsFrame(std::span<const TStoredUnit> units)
 {
     for (const TStoredUnit& unit : units)
-        if (unit.Kind == TUnitKind::Client || unit.Text.find('\0') != std::string_view::npos)
+        if (unit.Kind == TUnitKind::Client || !unit.Attributes.empty() ||
+            unit.Text.find('\0') != std::string_view::npos)
             return true;
     return false;
 }
@@ -128,6 +171,12 @@ std::string WriteFramedText(std::span<const TStoredUnit> units, bool framed)
         text += unit.Kind == TUnitKind::Classic ? ClassicWord : ClientWord;
         text += ' ';
         text += std::to_string(unit.Text.size());
+        for (const TAttribute& attribute : unit.Attributes) {
+            text += ' ';
+            text += attribute.Name;
+            text += '=';
+            AppendEscaped(text, attribute.Value);
+        }
         text += "\r\n";
     }
     text += "\r\n";

@@ -11,17 +11,26 @@ namespace korvid::history {
 // How a unit's text is read back: with the v5/v6 line rules, or as a v7/v8 client unit.
 enum class TUnitKind { Classic, Client };
 
+// A fact kept beside a unit's text on its index line. Names are lower-case letters, digits and
+// '-'; a value is any bytes (escaped on the line).
+struct TAttribute {
+    std::string Name;
+    std::string Value;
+    bool operator==(const TAttribute&) const = default;
+};
+
 struct TStoredUnit {
     TUnitKind Kind = TUnitKind::Classic;
     std::string_view Text;
+    std::vector<TAttribute> Attributes; // read: every one on the line, known or not
     bool operator==(const TStoredUnit&) const = default;
 };
 
 // What follows the v5/v6 texts when the history holds more than they can say.
 inline constexpr std::string_view FrameMark{"\0Korvid units 1\r\n", 17};
 
-// Whether the units need the framed section: a client unit, or a zero byte in a text (a reader
-// of the v5/v6 form stops at the first one).
+// Whether the units need the framed section: a client unit, an attribute, or a zero byte in a
+// text (a reader of the v5/v6 form stops at the first one).
 [[nodiscard]] bool NeedsFrame(std::span<const TStoredUnit> units);
 
 // The v5/v6 texts in order, then, when framed, the mark, one index line per unit, an empty line

@@ -1,5 +1,8 @@
 #include "history/history.h"
 
+#include <charconv>
+#include <cmath>
+#include <optional>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -49,6 +52,59 @@ std::unique_ptr<TWU> ClassicUnit(std::string_view text, double now)
     return wu;
 }
 
+constexpr std::string_view CreditName = "credit";
+constexpr std::string_view PpdName = "ppd";
+constexpr std::string_view MachineName = "machine";
+constexpr std::string_view PartialName = "partial";
+
+// The shortest text that reads back as the same double.
+std::string NumberText(double value)
+{
+    char text[32];
+    const auto [end, error] = std::to_chars(text, text + sizeof text, value);
+    return error == std::errc() ? std::string(text, end) : std::string();
+}
+
+std::optional<double> NumberOf(std::string_view text)
+{
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::vector<TAttribute> AttributesOf(const workunits::TClientFacts& facts)
+{
+    std::vector<TAttribute> attributes;
+    if (facts.Credit && std::isfinite(*facts.Credit))
+        attributes.push_back({std::string(CreditName), NumberText(*facts.Credit)});
+    if (facts.Ppd && std::isfinite(*facts.Ppd))
+        attributes.push_back({std::string(PpdName), NumberText(*facts.Ppd)});
+    if (!facts.Machine.empty())
+        attributes.push_back({std::string(MachineName), facts.Machine});
+    if (facts.Partial)
+        attributes.push_back({std::string(PartialName), "1"});
+    return attributes;
+}
+
+// Names this version does not know, and values it cannot read, are left out.
+workunits::TClientFacts FactsOf(const std::vector<TAttribute>& attributes)
+{
+    workunits::TClientFacts facts;
+    for (const TAttribute& attribute : attributes) {
+        if (attribute.Name == CreditName)
+            facts.Credit = NumberOf(attribute.Value);
+        else if (attribute.Name == PpdName)
+            facts.Ppd = NumberOf(attribute.Value);
+        else if (attribute.Name == MachineName)
+            facts.Machine = attribute.Value;
+        else if (attribute.Name == PartialName)
+            facts.Partial = attribute.Value == "1";
+    }
+    return facts;
+}
+
 } // namespace
 
 bool ReadStoredText(std::string_view text, TWUs& wus, const util::IClock& clock, std::size_t* cut)
@@ -72,13 +128,16 @@ bool ReadStoredText(std::string_view text, TWUs& wus, const util::IClock& clock,
     auto scratch = std::make_unique<workunits::TTextArena>();
     std::vector<workunits::TStep> spare;
     for (const TStoredUnit& unit : framed.Units) {
+        std::unique_ptr<TWU> wu;
         if (unit.Kind == TUnitKind::Classic) {
-            wus.AddCopy(*ClassicUnit(unit.Text, now));
-            continue;
+            wu = ClassicUnit(unit.Text, now);
+        } else {
+            if (scratch->UsedBytes() > ScratchBytes)
+                scratch = std::make_unique<workunits::TTextArena>();
+            wu = workunits::BuildUnit(LinesOf(unit.Text), *scratch, spare);
         }
-        if (scratch->UsedBytes() > ScratchBytes)
-            scratch = std::make_unique<workunits::TTextArena>();
-        wus.AddCopy(*workunits::BuildUnit(LinesOf(unit.Text), *scratch, spare));
+        wu->Client = FactsOf(unit.Attributes);
+        wus.AddCopy(*wu);
     }
     return true;
 }
@@ -88,8 +147,9 @@ std::string StoredTextOf(const TWUs& wus)
     std::vector<TStoredUnit> units;
     units.reserve(static_cast<std::size_t>(wus.Count()));
     for (std::ptrdiff_t i = 0; i < wus.Count(); ++i) {
-        const std::string_view text = wus.Items(i)->Text;
-        units.push_back({IsClientText(text) ? TUnitKind::Client : TUnitKind::Classic, text});
+        const TWU& wu = *wus.Items(i);
+        units.push_back({IsClientText(wu.Text) ? TUnitKind::Client : TUnitKind::Classic, wu.Text,
+                         AttributesOf(wu.Client)});
     }
     return WriteFramedText(units, NeedsFrame(units));
 }

@@ -85,6 +85,8 @@ void TClientSession::Reset()
 
 TSessionStep TClientSession::Receive(std::string_view message)
 {
+    m_lastFinished.clear();
+    m_lastFinishedWhole = false;
     if (message.size() > MaxMessageBytes)
         return {{},
                 "a message of " + std::to_string(message.size()) +
@@ -151,6 +153,7 @@ TSessionStep TClientSession::TakeState(json state)
         return {{}, "a state of more than " + std::to_string(MaxUnits) + " units"};
     }
     m_phase = m_version.AtLeast(8, 3) ? TSessionPhase::Live : TSessionPhase::ReadOnly;
+    ++m_states;
     HidePasskey();
     const std::string machine = MachineName();
     m_log.SetSource(machine.empty() ? "log.txt" : machine + "/log.txt");
@@ -244,6 +247,7 @@ std::string TClientSession::TakeFinished(json& update)
         return "a finished-units update that neither replaces nor appends";
     json& value = update.back();
     std::vector<json*> records;
+    m_lastFinishedWhole = update.size() == 2;
     if (update.size() == 3 && update[1] == -1) {
         records.push_back(&value);
     } else {
@@ -259,6 +263,7 @@ std::string TClientSession::TakeFinished(json& update)
         auto [it, inserted] = m_finished.insert_or_assign(id, std::move(*record));
         if (inserted)
             m_finishedOrder.push_back(id);
+        m_lastFinished.push_back(id);
         if (m_finishedOrder.size() > MaxFinishedUnits) {
             m_finished.erase(m_finishedOrder.front());
             m_finishedOrder.pop_front();
@@ -358,6 +363,17 @@ std::vector<TUnitView> TClientSession::FinishedUnits() const
     for (const std::string& id : m_finishedOrder)
         views.push_back(ViewAt(m_finished.at(id), m_state, m_version, now));
     return views;
+}
+
+TClientSession::TFinishedNews TClientSession::LastFinished() const
+{
+    TFinishedNews news;
+    news.WholeList = m_lastFinishedWhole;
+    const double now = m_clock.Now();
+    for (const std::string& id : m_lastFinished)
+        if (const auto it = m_finished.find(id); it != m_finished.end()) // not pushed out since
+            news.Units.push_back(ViewAt(it->second, m_state, m_version, now));
+    return news;
 }
 
 } // namespace korvid::live

@@ -56,6 +56,15 @@ public:
     [[nodiscard]] double TotalPpd() const;
     // Units the client reported finished (8.4 on), oldest first.
     [[nodiscard]] std::vector<TUnitView> FinishedUnits() const;
+    // The finished records the last message brought, and whether they came as a whole list
+    // (the client's own history, sent on every connection) rather than as units ending now.
+    struct TFinishedNews {
+        std::vector<TUnitView> Units;
+        bool WholeList = false;
+    };
+    [[nodiscard]] TFinishedNews LastFinished() const;
+    // How many whole states were taken: it changes when a (new) connection's state arrived.
+    [[nodiscard]] std::uint64_t States() const { return m_states; }
     // The client's state as the updates left it, its passkey hidden.
     [[nodiscard]] const nlohmann::json& State() const { return m_state; }
 
@@ -97,6 +106,9 @@ private:
     TLiveLog m_log;
     std::unordered_map<std::string, nlohmann::json> m_finished; // by unit id
     std::deque<std::string> m_finishedOrder;
+    std::vector<std::string> m_lastFinished; // ids the last message brought
+    bool m_lastFinishedWhole = false;
+    std::uint64_t m_states = 0;
 };
 
 } // namespace korvid::live

@@ -18,6 +18,7 @@
 
 #include "history/history.h"
 #include "livenet/client_address.h"
+#include "live/unit_endings.h"
 #include "livenet/timer.h"
 #include "translation/language.h"
 #include "translation/translation.h"
@@ -193,6 +194,9 @@ private:
     // Added or deleted units wait for a save: the periodic one starts counting, if not yet.
     void HistoUnsaved();
     void AutoSaveHisto();
+    // With AutoAddToHisto, a unit that ended on a followed client and earned its credit joins
+    // the history with the client's facts.
+    void LiveUnitEnded(const live::TUnitEnding& ending, const workunits::TWU* logged);
     // The page's selection is forgotten (its tree is about to be refilled), and the unit on
     // display with it; the chart lets go of its unit when it is one of the page's leaving.
     void LetGo(TPage page, const TLeaving& leaving = nullptr);

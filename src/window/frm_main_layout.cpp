@@ -132,6 +132,9 @@ void TfrmMain::BuildLayout()
                            m_pcPages);
     m_live->setObjectName(QStringLiteral("tsLive"));
     m_live->OnSelectedUnit([this](bool newSelection) { LiveUnitChanged(newSelection); });
+    m_live->OnUnitEnded([this](const live::TUnitEnding& ending, const workunits::TWU* logged) {
+        LiveUnitEnded(ending, logged);
+    });
     m_pcPages->addTab(m_live, QString());
     connect(&m_live->ClientsButton(), &QToolButton::clicked, this, [this] { EditClients(); });
     // The built-in texts, in the language-file format, never shown.

@@ -263,6 +263,22 @@ void TLivePage::SortBy(int column, Qt::SortOrder order)
         Render(i);
 }
 
+void TLivePage::Received(const livenet::TClientLink& link)
+{
+    const auto found = m_byLink.find(&link);
+    if (found == m_byLink.end())
+        return;
+    Render(found->second);
+    TClient& client = m_clients[found->second];
+    const live::TClientSession& session = client.Handler->Session();
+    for (live::TUnitEnding& ending : client.Endings.Observe(session)) {
+        if (ending.Unit.Machine.empty())
+            ending.Unit.Machine = client.Entry.Name.empty() ? client.Entry.Text : client.Entry.Name;
+        if (m_onUnitEnded)
+            m_onUnitEnded(ending, session.LoggedUnit(ending.Unit));
+    }
+}
+
 void TLivePage::Render(const livenet::TClientLink& link)
 {
     if (const auto found = m_byLink.find(&link); found != m_byLink.end())

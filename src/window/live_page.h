@@ -11,6 +11,7 @@
 
 #include <QWidget>
 
+#include "live/unit_endings.h"
 #include "livenet/client_address.h"
 #include "livenet/client_link.h"
 #include "livenet/session_handler.h"
@@ -41,6 +42,11 @@ public:
     TLivePage(const TLiveSeams& seams, QWidget* parent);
     ~TLivePage() override;
 
+    // A unit ended on a client: how, and the unit its log lines make (none when the log holds
+    // none), valid during the call.
+    using TEndingHandler =
+        std::function<void(const live::TUnitEnding& ending, const workunits::TWU* logged)>;
+    void OnUnitEnded(TEndingHandler handler) { m_onUnitEnded = std::move(handler); }
     // The clients named by the setting, followed from now on instead of those before.
     void Follow(const std::vector<livenet::TClientEntry>& entries);
     // The language changed.
@@ -69,6 +75,7 @@ private:
         std::unique_ptr<livenet::TClientLink> Link;
         double RetryAt = 0; // UTC, while reconnecting
         std::string Name;   // as its line shows it
+        live::TEndingWatch Endings;
     };
     struct TSelection {
         std::size_t Client = 0;
@@ -78,7 +85,7 @@ private:
 
     [[nodiscard]] livenet::ILinkObserver& Observer() { return *this; }
     void StatusChanged(const livenet::TClientLink& link) override;
-    void Received(const livenet::TClientLink& link) override { Render(link); }
+    void Received(const livenet::TClientLink& link) override;
     void Render(const livenet::TClientLink& link);
     void Render(std::size_t client);
     void RenderTotal();
@@ -108,6 +115,7 @@ private:
     double m_totalPpd = 0;
     std::optional<TSelection> m_selected;
     std::function<void(bool)> m_told;
+    TEndingHandler m_onUnitEnded;
 };
 
 } // namespace korvid::window

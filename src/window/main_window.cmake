@@ -5,6 +5,7 @@ target_sources(korvid_window PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/failure_text.cpp
     ${CMAKE_CURRENT_LIST_DIR}/frm_main.cpp
     ${CMAKE_CURRENT_LIST_DIR}/frm_main_clients.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/frm_main_finished.cpp
     ${CMAKE_CURRENT_LIST_DIR}/frm_main_follow.cpp
     ${CMAKE_CURRENT_LIST_DIR}/frm_main_exports.cpp
     ${CMAKE_CURRENT_LIST_DIR}/frm_main_histo.cpp

@@ -18,7 +18,7 @@
 namespace korvid::window {
 namespace {
 
-enum TColumn { Project, Protein, Units, Best, Average, Worst, Core, LastDate, ColumnCount };
+enum TColumn { Project, Protein, Units, Best, Average, Worst, Core, LastDate, Ppd, ColumnCount };
 
 // Shown as text, sorted by the number behind it.
 class TNumberItem final : public QTableWidgetItem {
@@ -103,8 +103,9 @@ TProjectTableDialog::TProjectTableDialog(workunits::TProjectTable table,
     m_table = new QTableWidget(static_cast<int>(rows.size()), ColumnCount, this);
     m_table->setObjectName("tblProjects");
     QStringList headers;
-    for (const char* key : {"msgProject", "msgProtein", "msgBenchUnits", "msgBenchBest",
-                            "msgBenchAverage", "msgBenchWorst", "msgCore", "msgBenchLastDate"})
+    for (const char* key :
+         {"msgProject", "msgProtein", "msgBenchUnits", "msgBenchBest", "msgBenchAverage",
+          "msgBenchWorst", "msgCore", "msgBenchLastDate", "msgBenchPpd"})
         headers << FromUtf8(label(key));
     m_table->setHorizontalHeaderLabels(headers);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -130,6 +131,10 @@ TProjectTableDialog::TProjectTableDialog(workunits::TProjectTable table,
         m_table->setItem(
             r, LastDate,
             new TNumberItem(FromUtf8(DateTimeText(row.LastDate, regional)), row.LastDate));
+        m_table->setItem(
+            r, Ppd,
+            new TNumberItem(row.Ppd > 0 ? QString::number(std::llround(row.Ppd)) : QString(),
+                            row.Ppd));
     }
     m_table->setSortingEnabled(true);
     m_table->sortByColumn(Project, Qt::AscendingOrder);

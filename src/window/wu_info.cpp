@@ -1,5 +1,6 @@
 #include "window/wu_info.h"
 
+#include <cmath>
 #include <cstdio>
 #include <string_view>
 
@@ -29,6 +30,31 @@ std::string Trimmed(const std::string& text)
 std::string Label(const translation::TTranslation& translation, std::string_view key)
 {
     return translation.GetText("", key);
+}
+
+// Points are whole numbers; a client's estimate is no more precise than that.
+std::string Whole(double value)
+{
+    return std::to_string(std::llround(value));
+}
+
+// What a live client said of the unit as it ended, a "label: value" line each.
+template <class TLabel>
+std::string ClientFactsText(const workunits::TClientFacts& facts, const TLabel& label)
+{
+    std::string text;
+    auto item = [&](std::string_view key, const std::string& value) {
+        text += (text.empty() ? "" : "\n") + label(key) + ": " + value;
+    };
+    if (!facts.Machine.empty())
+        item("msgClientMachine", facts.Machine);
+    if (facts.Credit)
+        item("msgClientCredit", Whole(*facts.Credit));
+    if (facts.Ppd)
+        item("msgClientPpd", Whole(*facts.Ppd));
+    if (facts.Partial)
+        text += (text.empty() ? "" : "\n") + label("msgClientPartial");
+    return text;
 }
 
 } // namespace
@@ -101,6 +127,10 @@ TWUInfo BuildWUInfo(const workunits::TWU& wu, const translation::TTranslation& t
         if (now)
             if (const std::string eta = EtaText(wu, *now, translation, regional); !eta.empty())
                 line(eta);
+    }
+    if (!wu.Client.Empty()) {
+        line({});
+        line(ClientFactsText(wu.Client, label));
     }
     line({});
     item("msgUsername", wu.UserName);

@@ -68,6 +68,14 @@ std::string BuildCsvText(const TWU& wu, const TLabels& labels,
     csv.Line("msgMachineID").Field(wu.MachineID);
     csv.Line("msgTeam").Field(wu.Team);
     csv.Line("msgLogPath").Field(wu.LogPath);
+    // After every line a unit read from a log has, so that those exports stay as they were.
+    if (!wu.Client.Empty()) {
+        csv.Line("msgClientMachine").Field(wu.Client.Machine);
+        csv.Line("msgClientCredit")
+            .Field(wu.Client.Credit ? csv.TwoDecimals(*wu.Client.Credit) : std::string());
+        csv.Line("msgClientPpd")
+            .Field(wu.Client.Ppd ? csv.TwoDecimals(*wu.Client.Ppd) : std::string());
+    }
     return csv.Finish();
 }
 

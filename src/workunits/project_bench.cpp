@@ -1,6 +1,7 @@
 #include "workunits/project_bench.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 #include "workunits/csv_writer.h"
@@ -43,9 +44,15 @@ TProjectTable::TProjectTable(std::span<const TWUs* const> collections)
         row.Best = m_units[i].Benchmark;
         row.Worst = m_units[i].Benchmark;
         double sum = 0;
+        double ppdSum = 0;
+        int ppdUnits = 0;
         for (; end < m_units.size() && m_units[end].Project == row.Project; ++end) {
             const TUnit& unit = m_units[end];
             sum += unit.Benchmark;
+            if (unit.WU->Client.Ppd) {
+                ppdSum += *unit.WU->Client.Ppd;
+                ++ppdUnits;
+            }
             row.Best = std::min(row.Best, unit.Benchmark);
             row.Worst = std::max(row.Worst, unit.Benchmark);
         }
@@ -55,6 +62,7 @@ TProjectTable::TProjectTable(std::span<const TWUs* const> collections)
         row.Protein = latest.WU->Protein;
         row.Core = latest.WU->CoreName();
         row.LastDate = latest.StartDate;
+        row.Ppd = ppdUnits > 0 ? ppdSum / ppdUnits : 0;
         m_rows.push_back(std::move(row));
         i = end;
     }
@@ -77,7 +85,7 @@ std::string ProjectTableCsv(std::span<const TProjectRow> rows, const TLabels& la
     TCsvWriter csv(labels, regional);
     csv.Line("msgProject");
     for (const char* key : {"msgProtein", "msgBenchUnits", "msgBenchBest", "msgBenchAverage",
-                            "msgBenchWorst", "msgCore", "msgBenchLastDate"})
+                            "msgBenchWorst", "msgCore", "msgBenchLastDate", "msgBenchPpd"})
         csv.Field(labels ? labels(key) : std::string{});
     for (const TProjectRow& row : rows) {
         csv.Row(row.Project < 0 ? "?" : std::to_string(row.Project))
@@ -87,7 +95,8 @@ std::string ProjectTableCsv(std::span<const TProjectRow> rows, const TLabels& la
             .Field(csv.TwoDecimals(row.Average))
             .Field(csv.TwoDecimals(row.Worst))
             .Field(row.Core)
-            .Field(csv.DateAndTime(row.LastDate));
+            .Field(csv.DateAndTime(row.LastDate))
+            .Field(row.Ppd > 0 ? std::to_string(std::llround(row.Ppd)) : std::string());
     }
     return csv.Finish();
 }

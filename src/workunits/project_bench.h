@@ -21,6 +21,7 @@ struct TProjectRow {
     double Worst = 0;
     std::string Core; // core name of its latest unit
     double LastDate = 0;
+    double Ppd = 0; // mean over its units that a live client gave one; 0 when none has
 };
 
 // One unit's benchmark, for the chart of a project over time.

@@ -42,6 +42,17 @@ struct TBenchmark {
     bool operator==(const TBenchmark&) const = default;
 };
 
+// What a live client told of a unit as it ended, kept with it in the history. Units read from
+// log files have none.
+struct TClientFacts {
+    std::optional<double> Credit; // the client's last credit estimate
+    std::optional<double> Ppd;
+    std::string Machine;
+    bool Partial = false; // the client's log no longer held the unit's first lines
+    [[nodiscard]] bool Empty() const { return !Credit && !Ppd && Machine.empty() && !Partial; }
+    bool operator==(const TClientFacts&) const = default;
+};
+
 // What one line taught the unit, for the reader's bookkeeping.
 struct TParseContext {
     double Now = 0;                // local date-time for the year of "Working on Unit" dates
@@ -73,6 +84,7 @@ public:
     int FramesExpected = 0;
     std::string ShutdownLine;
     std::string Slot; // the v7 client's folding slot, "FS01"; empty for other logs
+    TClientFacts Client;
 
     void SetCore(std::uint16_t code);
     // Also takes the project number from a name like p2665_Rbc while none is known.

@@ -49,7 +49,8 @@ TEST_F(SummaryTest, OneFittedLinePerUnitWithTheClientsWordForItsEndAsTableOrCsv)
     }
     dir.Write("empty.txt", "nothing\r\n");
     ASSERT_EQ(Run({"--csv", (dir / "empty.txt").string()}), 0);
-    EXPECT_EQ(out.str(), "Project,R/C/G,Core,Frames,Per frame,Start,End / ETA,Result\r\n");
+    EXPECT_EQ(out.str(),
+              "Project,R/C/G,Core,Frames,Per frame,Start,End / ETA,Result,Machine,Credit,PPD\r\n");
 }
 
 // One unit of each dialect's way to say how it ended.

@@ -20,7 +20,7 @@ constexpr TUnitKind Client = TUnitKind::Client;
 TEST(FramedText, IndexThatDoesNotMatchItsBytesIsDamaged)
 {
     const std::string head = "ab" + std::string(history::FrameMark);
-    const std::vector<TStoredUnit> written = {{Classic, "ab"}, {Client, "xyz"}};
+    const std::vector<TStoredUnit> written = {{Classic, "ab", {}}, {Client, "xyz", {}}};
     for (const auto& row : test::CaseTable("history/data/frame_index.cases", 3)) {
         SCOPED_TRACE(row[0]);
         const std::string text = head + row[1]; // the units read are views into it

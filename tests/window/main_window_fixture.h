@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -94,7 +95,8 @@ protected:
             window->close();
     }
 
-    window::TfrmMain& Start()
+    // more: seams the test hands in besides these.
+    window::TfrmMain& Start(const std::function<void(window::TWindowSeams&)>& more = {})
     {
         window::TWindowSeams seams{clock,  regional, folder,   messages,
                                    dialog, opener,   "Korvid", histoLimit};
@@ -105,6 +107,8 @@ protected:
         seams.AutoSaveTimer = &autoSaveTimer;
         seams.CloseRequests = &requests;
         seams.LocalClient = localClient;
+        if (more)
+            more(seams);
         window = std::make_unique<window::TfrmMain>(seams);
         window->FormCreate();
         return *window;

@@ -96,6 +96,7 @@ inline void ExpectSameUnits(const workunits::TWUs& a, const workunits::TWUs& b)
         EXPECT_EQ(Digest(y), Digest(x));
         EXPECT_EQ(y.EndTime, x.EndTime);
         EXPECT_EQ(y.LogPath, x.LogPath);
+        EXPECT_TRUE(y.Client == x.Client);
     }
 }
 
