@@ -1,5 +1,6 @@
 #include "live/client_session.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -257,8 +258,11 @@ std::string TClientSession::TakeFinished(json& update)
         if (id.empty())
             continue; // a unit without an id never had an assignment: nothing to keep
         auto [it, inserted] = m_finished.insert_or_assign(id, std::move(*record));
-        if (inserted)
+        if (inserted) {
             m_finishedOrder.push_back(id);
+            // A first batch is the client's history; an appended record a unit that ended now.
+            m_finishedArrivals += update.size() == 3;
+        }
         if (m_finishedOrder.size() > MaxFinishedUnits) {
             m_finished.erase(m_finishedOrder.front());
             m_finishedOrder.pop_front();
@@ -352,11 +356,18 @@ double TClientSession::TotalPpd() const
 
 std::vector<TUnitView> TClientSession::FinishedUnits() const
 {
+    return LastFinished(m_finishedOrder.size());
+}
+
+std::vector<TUnitView> TClientSession::LastFinished(std::size_t count) const
+{
     const double now = m_clock.Now();
     std::vector<TUnitView> views;
-    views.reserve(m_finishedOrder.size());
-    for (const std::string& id : m_finishedOrder)
-        views.push_back(ViewAt(m_finished.at(id), m_state, m_version, now));
+    count = std::min(count, m_finishedOrder.size());
+    views.reserve(count);
+    for (auto id = m_finishedOrder.end() - static_cast<std::ptrdiff_t>(count);
+         id != m_finishedOrder.end(); ++id)
+        views.push_back(ViewAt(m_finished.at(*id), m_state, m_version, now));
     return views;
 }
 

@@ -56,6 +56,10 @@ public:
     [[nodiscard]] double TotalPpd() const;
     // Units the client reported finished (8.4 on), oldest first.
     [[nodiscard]] std::vector<TUnitView> FinishedUnits() const;
+    // Units that ended while followed, not those of a connection's first batch: a count for the
+    // session's life, whose last ones are the last of FinishedUnits.
+    [[nodiscard]] std::uint64_t FinishedArrivals() const { return m_finishedArrivals; }
+    [[nodiscard]] std::vector<TUnitView> LastFinished(std::size_t count) const;
     // The client's state as the updates left it, its passkey hidden.
     [[nodiscard]] const nlohmann::json& State() const { return m_state; }
 
@@ -97,6 +101,7 @@ private:
     TLiveLog m_log;
     std::unordered_map<std::string, nlohmann::json> m_finished; // by unit id
     std::deque<std::string> m_finishedOrder;
+    std::uint64_t m_finishedArrivals = 0;
 };
 
 } // namespace korvid::live

@@ -48,6 +48,10 @@ frmMain.mnuBitmapWU=Sauver le graphe de cette WU en .png
 frmMain.mnuBitmapComplete=Sauver le graphe des WUs complètes en .png
 frmMain.mnuBitmapWUs=Sauver le graphe de toutes les WUs en .png
 
+frmMain.mnuLivePause=Pause
+frmMain.mnuLiveFold=Calculer
+frmMain.mnuLiveFinish=Terminer
+
 msgFilterFAH=Fichiers de traces F@H (Fahlog*.txt, log*.txt)
 msgFilterAll=Tous les fichiers (*.*)
 msgWUInHistory=Cette WU existe déjà dans l'historique !
@@ -125,6 +129,16 @@ msgLiveConnected=Connecté, client %s
 msgLiveReconnecting=Reconnexion dans %d s (%s)
 msgLiveRefused=Refusé : le client %s est trop ancien pour être suivi
 msgLiveBadEntry=Pas un client : écrire hôte, hôte:port ou hôte:port=nom dans Clients
+msgLiveAskPause=Mettre en pause tous les groupes de %s ?
+msgLiveAskPauseGroup=Mettre en pause le groupe %s de %s ?
+msgLiveAskFold=Reprendre le calcul dans tous les groupes de %s ?
+msgLiveAskFoldGroup=Reprendre le calcul dans le groupe %s de %s ?
+msgLiveAskFinish=Terminer les WUs en cours de tous les groupes de %s, puis mettre en pause ?
+msgLiveAskFinishGroup=Terminer les WUs en cours du groupe %s de %s, puis mettre en pause ?
+msgLiveDefaultGroup=(par défaut)
+msgLiveNotSent=%s n'accepte aucune commande en ce moment : rien n'a été envoyé.
+msgLiveUnreachable=%s est injoignable (%s)
+msgLiveNoCredit=%s : la WU%d du projet %d s'est terminée sans crédit (%s)
 )";
     return Text;
 }

@@ -66,6 +66,8 @@ struct TWindowSeams {
     // The live page's: none, Qt's timers and UTC clock.
     livenet::ITimerFactory* LiveTimers = nullptr;
     const util::IClock* UtcClock = nullptr;
+    // None: the desktop's, through Qt.
+    ITray* Tray = nullptr;
 };
 
 enum class TPage { Log, Histo };
@@ -114,6 +116,9 @@ public:
     [[nodiscard]] const std::string& Language() const { return m_settings.Lang; }
     // The codes the language menu offers, in its order.
     [[nodiscard]] const translation::TLanguage& Languages() const { return m_languages; }
+    // Something the user should see even when looking elsewhere: in the status line, and as a
+    // tray notice while the window is minimised.
+    void Attention(const std::string& text);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -269,6 +274,8 @@ private:
     std::unique_ptr<const util::IClock> m_ownUtcClock;
     livenet::ITimerFactory& m_liveTimers;
     const util::IClock& m_utcClock;
+    std::unique_ptr<ITray> m_ownTray;
+    ITray* m_tray = nullptr;
     // Size and time of the log as last read; a change elsewhere in its folder is no change.
     std::optional<std::pair<std::uintmax_t, std::filesystem::file_time_type>> m_logStamp;
     history::THistory m_history;

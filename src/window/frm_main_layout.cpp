@@ -19,6 +19,7 @@
 #include "window/qt_platform.h"
 #include "window/text_format.h"
 #include "window/translate_form.h"
+#include "window/live_control.h"
 #include "window/live_page.h"
 
 namespace korvid::window {
@@ -131,6 +132,8 @@ void TfrmMain::BuildLayout()
                             [this](std::string_view key) { return Message(key); }},
                            m_pcPages);
     m_live->setObjectName(QStringLiteral("tsLive"));
+    new TLiveControl(*m_live, m_messages, [this](std::string_view key) { return Message(key); });
+    m_live->OnAttention([this](const std::string& text) { Attention(text); });
     m_pcPages->addTab(m_live, QString());
     // The built-in texts, in the language-file format, never shown.
     m_memLang = new QPlainTextEdit(View(TPage::Log).Sheet);

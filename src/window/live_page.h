@@ -3,6 +3,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -14,6 +15,7 @@
 #include "livenet/client_link.h"
 #include "livenet/session_handler.h"
 #include "util/platform.h"
+#include "window/live_watch.h"
 
 class QTableView;
 
@@ -32,6 +34,13 @@ struct TLiveSeams {
     std::function<std::string(std::string_view key)> Label;
 };
 
+// What a line's commands act on.
+struct TLiveTarget {
+    const livenet::TClientLink* Link = nullptr;
+    std::string Machine;
+    std::optional<std::string> Group; // none: every group of the machine
+};
+
 // The clients followed, a line per machine and one per unit of each, and the total PPD. Each
 // client has its own link, kept connected; a message redraws that client's lines only.
 class TLivePage final : public QWidget, private livenet::ILinkObserver {
@@ -45,6 +54,12 @@ public:
     void Retranslate();
     [[nodiscard]] QTableView& Table() const { return *m_table; }
     [[nodiscard]] TLiveModel& Model() const { return *m_model; }
+    // None for the total, an entry that names no client, and a client that takes no command now.
+    [[nodiscard]] std::optional<TLiveTarget> ControlTarget(int row) const;
+    // False, and nothing sent, when the target's client is gone or takes no command now.
+    bool Control(const TLiveTarget& target, live::TControl control);
+    // Where a machine that stays unreachable and a unit that ends without credit are told.
+    void OnAttention(TLiveWatch::TNotice notice) { m_watch.SetNotice(std::move(notice)); }
 
 private:
     struct TClient {
@@ -56,8 +71,8 @@ private:
 
     [[nodiscard]] livenet::ILinkObserver& Observer() { return *this; }
     void StatusChanged(const livenet::TClientLink& link) override;
-    void Received(const livenet::TClientLink& link) override { Render(link); }
-    void Render(const livenet::TClientLink& link);
+    void Received(const livenet::TClientLink& link) override;
+    [[nodiscard]] std::string MachineName(std::size_t client) const;
     void Render(std::size_t client);
     void RenderTotal();
     // Once a second while a link waits to reconnect: its line counts down.
@@ -79,6 +94,7 @@ private:
     std::unordered_map<const livenet::TClientLink*, std::size_t> m_byLink;
     std::vector<double> m_ppd; // per client, for the total
     double m_totalPpd = 0;
+    TLiveWatch m_watch;
 };
 
 } // namespace korvid::window

@@ -1,26 +1,14 @@
-#include <QDeadlineTimer>
 #include <QHeaderView>
 #include <QTableView>
 
 #include "main_window_fixture.h"
 #include "sim/scripted_client.h"
 #include "sim/sim_server.h"
-#include "window/live_model.h"
 
 namespace korvid {
 namespace {
 
 using namespace std::chrono_literals;
-
-// Runs the event loop until the condition holds; the bound only keeps a broken link from
-// hanging the suite.
-template <class TCondition> bool Until(TCondition condition)
-{
-    const QDeadlineTimer bound(10s);
-    while (!condition() && !bound.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
-    return condition();
-}
 
 class LivePageTest : public MainWindowTest {
 protected:
@@ -31,10 +19,6 @@ protected:
         options.PingSeconds = 3600;
         QString error;
         started = server.Start(error);
-    }
-    window::TLiveModel& Model() const
-    {
-        return dynamic_cast<window::TLiveModel&>(*Find<QTableView>("tvLive").model());
     }
     [[nodiscard]] int UnitRows() const
     {

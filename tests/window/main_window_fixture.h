@@ -8,10 +8,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QTabWidget>
+#include <QTableView>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
@@ -26,6 +28,7 @@
 #include "util/ini_file.h"
 #include "window/chart_widget.h"
 #include "window/frm_main.h"
+#include "window/live_model.h"
 #include "window/text_format.h"
 #include "window_testing.h"
 
@@ -67,6 +70,16 @@ struct TLinkTimers final : livenet::ITimerFactory {
 
 using test::TUnitPlan;
 
+// Runs the event loop until the condition holds; the bound only keeps a broken link from
+// hanging the suite.
+template <class TCondition> bool Until(TCondition condition)
+{
+    const QDeadlineTimer bound(std::chrono::seconds(10));
+    while (!condition() && !bound.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+    return condition();
+}
+
 inline TUnitPlan Unit(std::string protein, int day, int lastStep = 100)
 {
     TUnitPlan unit;
@@ -101,6 +114,7 @@ protected:
     std::unique_ptr<window::TfrmMain> window;
     std::size_t histoLimit = history::MaxHistoBytes;
     test::TLinkTimers liveTimers;
+    test::TFakeTray tray;
 
     MainWindowTest() { folder.Folder = dir.Path(); }
     ~MainWindowTest() override
@@ -115,6 +129,7 @@ protected:
                                    dialog, opener,   "Korvid", histoLimit};
         seams.LiveTimers = &liveTimers;
         seams.UtcClock = &clock;
+        seams.Tray = &tray;
         window = std::make_unique<window::TfrmMain>(seams);
         window->FormCreate();
         return *window;
@@ -176,6 +191,10 @@ protected:
         return Find<QPlainTextEdit>("memWUInfo").toPlainText().toStdString();
     }
     QTabWidget& Pages() const { return Find<QTabWidget>("pcPages"); }
+    window::TLiveModel& Model() const
+    {
+        return dynamic_cast<window::TLiveModel&>(*Find<QTableView>("tvLive").model());
+    }
     void Trigger(const char* item) const { Find<QAction>(item).trigger(); }
     // Clicks a button that opens a menu, and closes the menu again.
     bool ItemShownByButton(const char* button, const char* menu, const char* item) const

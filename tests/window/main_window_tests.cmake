@@ -23,6 +23,7 @@ if(TARGET Korvid)
 endif()
 # The live page follows an in-process simulated client.
 if(TARGET korvid_clientsim)
-    target_sources(korvid_main_window_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/live_page_test.cpp)
+    target_sources(korvid_main_window_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/live_page_test.cpp
+                                                    ${CMAKE_CURRENT_LIST_DIR}/live_control_test.cpp)
     target_link_libraries(korvid_main_window_tests PRIVATE korvid_clientsim)
 endif()
