@@ -135,7 +135,8 @@ bool TSimServer::VersionAtLeast(int major, int minor) const
 
 void TSimServer::Command(TRemote& remote, const QString& text)
 {
-    const json command = json::parse(text.toStdString(), nullptr, false);
+    m_commands.push_back(text.toStdString());
+    const json command = json::parse(m_commands.back(), nullptr, false);
     if (!command.is_object() || !command.value("enable", json()).is_boolean())
         return;
     const std::string cmd = command.value("cmd", std::string());

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include <QObject>
@@ -40,6 +41,8 @@ public:
     bool Start(QString& error);
     [[nodiscard]] quint16 Port() const;
     [[nodiscard]] std::size_t Remotes() const { return m_remotes.size(); }
+    // Every text the remotes sent, in the order it came.
+    [[nodiscard]] const std::vector<std::string>& Commands() const { return m_commands; }
 
     // One step of the client, sent on; the clock calls it, a test may too.
     void Step(double simulatedSeconds);
@@ -74,6 +77,7 @@ private:
     QTimer m_tick;
     std::vector<std::unique_ptr<QTimer>> m_faults;
     bool m_silent = false;
+    std::vector<std::string> m_commands;
 };
 
 } // namespace korvid::clientsim

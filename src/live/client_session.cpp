@@ -1,5 +1,6 @@
 #include "live/client_session.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 

@@ -44,6 +44,17 @@ void TClientLink::Stop()
     m_retry->Stop();
 }
 
+bool TClientLink::Control(live::TControl control, const std::optional<std::string>& group)
+{
+    if (m_status.State != TLinkState::Connected || m_socket == nullptr)
+        return false;
+    const std::optional<std::string> text = m_handler.ControlText(control, group);
+    if (!text)
+        return false;
+    m_socket->sendTextMessage(QString::fromStdString(*text));
+    return true;
+}
+
 void TClientLink::Connect()
 {
     SetState(TLinkState::Connecting);

@@ -2,12 +2,14 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include <QObject>
 
+#include "live/control.h"
 #include "livenet/client_address.h"
 #include "livenet/timer.h"
 
@@ -31,6 +33,12 @@ struct IMessageHandler {
     virtual TReply Receive(std::string_view message) = 0;
     [[nodiscard]] virtual TPeerPhase Phase() const = 0;
     [[nodiscard]] virtual std::string Version() const = 0;
+    // The text of a command the user asked for, or none while the client takes none.
+    [[nodiscard]] virtual std::optional<std::string>
+    ControlText(live::TControl /*control*/, const std::optional<std::string>& /*group*/) const
+    {
+        return std::nullopt;
+    }
 };
 
 enum class TLinkState { Connecting, Connected, Reconnecting, Unsupported };
@@ -75,6 +83,9 @@ public:
     void Stop();
     [[nodiscard]] const TClientAddress& Address() const { return m_address; }
     [[nodiscard]] const TLinkStatus& Status() const { return m_status; }
+    // The only way a command of the user reaches the client: a group's, or with none every
+    // group's. False, and nothing sent, unless connected to a client that takes it.
+    bool Control(live::TControl control, const std::optional<std::string>& group);
 
 private:
     void Connect();

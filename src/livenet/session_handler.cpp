@@ -8,6 +8,14 @@ TReply TSessionHandler::Receive(std::string_view message)
     return {std::move(step.Send), std::move(step.Error)};
 }
 
+std::optional<std::string>
+TSessionHandler::ControlText(live::TControl control, const std::optional<std::string>& group) const
+{
+    if (m_session.Phase() != live::TSessionPhase::Live)
+        return std::nullopt;
+    return live::ControlCommand(control, group);
+}
+
 TPeerPhase TSessionHandler::Phase() const
 {
     switch (m_session.Phase()) {

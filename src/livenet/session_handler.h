@@ -17,6 +17,9 @@ public:
     TReply Receive(std::string_view message) override;
     [[nodiscard]] TPeerPhase Phase() const override;
     [[nodiscard]] std::string Version() const override { return m_session.Version(); }
+    // 8.2 has no groups and is followed read-only; before the state nothing is known.
+    [[nodiscard]] std::optional<std::string>
+    ControlText(live::TControl control, const std::optional<std::string>& group) const override;
 
     [[nodiscard]] const live::TClientSession& Session() const { return m_session; }
 

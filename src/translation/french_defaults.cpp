@@ -50,6 +50,10 @@ frmMain.mnuBitmapWU=Sauver le graphe de cette WU en .png
 frmMain.mnuBitmapComplete=Sauver le graphe des WUs complètes en .png
 frmMain.mnuBitmapWUs=Sauver le graphe de toutes les WUs en .png
 
+frmMain.mnuLivePause=Pause
+frmMain.mnuLiveFold=Calculer
+frmMain.mnuLiveFinish=Terminer
+
 msgFilterFAH=Fichiers de traces F@H (Fahlog*.txt, log*.txt)
 msgFilterAll=Tous les fichiers (*.*)
 msgWUInHistory=Cette WU existe déjà dans l'historique !
@@ -150,6 +154,16 @@ msgClientsBadPort=Ligne %d : « %s » n'est pas un port de 1 à 65535
 msgClientsBadName=Ligne %d : le nom « %s » ne peut contenir ni virgule ni point-virgule
 msgClientsTwice=Ligne %d : %s est déjà dans la liste
 msgClientsUnsaved=Les clients sont suivis, mais le fichier de réglages %s n'a pas pu être lu : la liste n'y a pas été enregistrée.
+msgLiveAskPause=Mettre en pause tous les groupes de %s ?
+msgLiveAskPauseGroup=Mettre en pause le groupe %s de %s ?
+msgLiveAskFold=Reprendre le calcul dans tous les groupes de %s ?
+msgLiveAskFoldGroup=Reprendre le calcul dans le groupe %s de %s ?
+msgLiveAskFinish=Terminer les WUs en cours de tous les groupes de %s, puis mettre en pause ?
+msgLiveAskFinishGroup=Terminer les WUs en cours du groupe %s de %s, puis mettre en pause ?
+msgLiveDefaultGroup=(par défaut)
+msgLiveNotSent=%s n'accepte aucune commande en ce moment : rien n'a été envoyé.
+msgLiveUnreachable=%s est injoignable (%s)
+msgLiveNoCredit=%s : la WU%d du projet %d s'est terminée sans crédit (%s)
 )";
     return Text;
 }

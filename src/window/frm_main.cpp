@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QSignalBlocker>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -19,6 +20,7 @@
 #include "window/frm_main_parts.h"
 #include "window/qt_event_sources.h"
 #include "window/qt_platform.h"
+#include "window/qt_tray.h"
 #include "window/text_format.h"
 #include "window/wu_images.h"
 
@@ -59,7 +61,13 @@ TfrmMain::TfrmMain(const TWindowSeams& seams)
       m_ilWUs(WUImages())
 {
     setObjectName(FormName);
+    if (seams.Tray == nullptr)
+        m_ownTray = std::make_unique<TQtTray>(*this);
+    m_tray = seams.Tray != nullptr ? seams.Tray : m_ownTray.get();
     BuildLayout();
+    // The status line shows with its first notice: until then the layout is the usual one.
+    statusBar()->setObjectName(QStringLiteral("stbAttention"));
+    statusBar()->hide();
     BuildMenus();
     m_translation.SetFolders(m_languageFolders);
     m_translation.SetDefaults(ToUtf8(m_memLang->toPlainText()));
@@ -77,6 +85,14 @@ TfrmMain::~TfrmMain()
     qApp->removeEventFilter(this);
     // The links use the timers and the clock the window owns, which go before the child widgets.
     m_live->Follow({});
+}
+
+void TfrmMain::Attention(const std::string& text)
+{
+    statusBar()->show();
+    statusBar()->showMessage(FromUtf8(text));
+    if (isMinimized() && m_tray->Available())
+        m_tray->Notify(text);
 }
 
 std::filesystem::path TfrmMain::SettingsPath() const

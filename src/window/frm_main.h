@@ -76,6 +76,8 @@ struct TWindowSeams {
     const util::IClock* UtcClock = nullptr;
     // Where a first start looks for a client on this machine; none: nowhere.
     std::optional<livenet::TClientAddress> LocalClient = std::nullopt;
+    // None: the desktop's, through Qt.
+    ITray* Tray = nullptr;
 };
 
 enum class TPage { Log, Histo };
@@ -124,6 +126,9 @@ public:
     [[nodiscard]] const std::string& Language() const { return m_settings.Lang; }
     // The codes the language menu offers, in its order.
     [[nodiscard]] const translation::TLanguage& Languages() const { return m_languages; }
+    // Something the user should see even when looking elsewhere: in the status line, and as a
+    // tray notice while the window is minimised.
+    void Attention(const std::string& text);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -302,6 +307,8 @@ private:
     const util::IClock& m_utcClock;
     std::optional<livenet::TClientAddress> m_localClient;
     std::unique_ptr<livenet::TClientProbe> m_localProbe; // uses the live timers and clock above
+    std::unique_ptr<ITray> m_ownTray;
+    ITray* m_tray = nullptr;
     // Size and time of the log as last read; a change elsewhere in its folder is no change.
     std::optional<std::pair<std::uintmax_t, std::filesystem::file_time_type>> m_logStamp;
     history::THistory m_history;

@@ -19,6 +19,7 @@
 #include "window/qt_platform.h"
 #include "window/text_format.h"
 #include "window/translate_form.h"
+#include "window/live_control.h"
 #include "window/live_page.h"
 
 namespace korvid::window {
@@ -135,6 +136,8 @@ void TfrmMain::BuildLayout()
     m_live->OnUnitEnded([this](const live::TUnitEnding& ending, const workunits::TWU* logged) {
         LiveUnitEnded(ending, logged);
     });
+    new TLiveControl(*m_live, m_messages, [this](std::string_view key) { return Message(key); });
+    m_live->OnAttention([this](const std::string& text) { Attention(text); });
     m_pcPages->addTab(m_live, QString());
     connect(&m_live->ClientsButton(), &QToolButton::clicked, this, [this] { EditClients(); });
     // The built-in texts, in the language-file format, never shown.

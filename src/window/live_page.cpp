@@ -94,7 +94,8 @@ TSortKey SortKey(const live::TUnitView& unit, int column)
 
 } // namespace
 
-TLivePage::TLivePage(const TLiveSeams& seams, QWidget* parent) : QWidget(parent), m_seams(seams)
+TLivePage::TLivePage(const TLiveSeams& seams, QWidget* parent)
+    : QWidget(parent), m_seams(seams), m_watch(m_seams.Label)
 {
     std::vector<bool> right(Columns, false);
     for (const int column : {Unit, Progress, Tpf, Eta, Ppd, Credit})
@@ -158,6 +159,7 @@ void TLivePage::Follow(const std::vector<livenet::TClientEntry>& entries)
     m_byLink.clear();
     m_ppd.assign(entries.size(), 0);
     m_totalPpd = 0;
+    m_watch.Follow(entries.size());
     m_model->SetBlockCount(entries.size() + 1);
     for (const livenet::TClientEntry& entry : entries) {
         TClient& client = m_clients.emplace_back();
@@ -222,6 +224,7 @@ void TLivePage::StatusChanged(const livenet::TClientLink& link)
             m_seams.Utc.Now() + link.Status().RetryInSeconds / SecondsPerDay;
         m_ticker->Start(std::chrono::seconds(1));
     }
+    m_watch.LinkChanged(found->second, MachineName(found->second), link.Status());
     Render(found->second);
 }
 
@@ -273,16 +276,54 @@ void TLivePage::Received(const livenet::TClientLink& link)
     const live::TClientSession& session = client.Handler->Session();
     for (live::TUnitEnding& ending : client.Endings.Observe(session)) {
         if (ending.Unit.Machine.empty())
-            ending.Unit.Machine = client.Entry.Name.empty() ? client.Entry.Text : client.Entry.Name;
+            ending.Unit.Machine = MachineName(found->second);
+        if (ending.State == live::TEndState::Ended)
+            m_watch.UnitEnded(ending.Unit.Machine, ending.Unit);
         if (m_onUnitEnded)
             m_onUnitEnded(ending, session.LoggedUnit(ending.Unit));
     }
 }
 
-void TLivePage::Render(const livenet::TClientLink& link)
+std::string TLivePage::MachineName(std::size_t index) const
 {
-    if (const auto found = m_byLink.find(&link); found != m_byLink.end())
-        Render(found->second);
+    const TClient& client = m_clients[index];
+    std::string name = client.Entry.Name;
+    if (name.empty() && client.Handler &&
+        client.Handler->Session().Phase() != live::TSessionPhase::AwaitingState)
+        name = client.Handler->Session().MachineName();
+    if (name.empty())
+        name = client.Entry.Address ? client.Entry.Address->Text() : client.Entry.Text;
+    return name;
+}
+
+std::optional<TLiveTarget> TLivePage::ControlTarget(int row) const
+{
+    if (row < 0 || row >= m_model->rowCount())
+        return std::nullopt;
+    const auto [index, within] = m_model->Locate(row);
+    if (index >= m_clients.size())
+        return std::nullopt;
+    const TClient& client = m_clients[index];
+    if (!client.Link || client.Link->Status().State != livenet::TLinkState::Connected ||
+        client.Handler->Session().Phase() != live::TSessionPhase::Live)
+        return std::nullopt;
+    TLiveTarget target{client.Link.get(), MachineName(index), std::nullopt};
+    if (within == 0)
+        return target;
+    // A unit's key is its machine's prefix and its id.
+    const std::string_view key = m_model->Row(row).Key;
+    const auto unit =
+        client.Handler->Session().FindUnit(key.substr(std::to_string(index).size() + 1));
+    if (!unit)
+        return std::nullopt;
+    target.Group = unit->Group;
+    return target;
+}
+
+bool TLivePage::Control(const TLiveTarget& target, live::TControl control)
+{
+    const auto found = m_byLink.find(target.Link);
+    return found != m_byLink.end() && m_clients[found->second].Link->Control(control, target.Group);
 }
 
 void TLivePage::Render(std::size_t index)
@@ -291,11 +332,7 @@ void TLivePage::Render(std::size_t index)
     const live::TClientSession* session = client.Handler ? &client.Handler->Session() : nullptr;
     const bool following =
         session != nullptr && session->Phase() != live::TSessionPhase::AwaitingState;
-    std::string name = client.Entry.Name;
-    if (name.empty() && following)
-        name = session->MachineName();
-    if (name.empty())
-        name = client.Entry.Address ? client.Entry.Address->Text() : client.Entry.Text;
+    const std::string name = MachineName(index);
     m_clients[index].Name = name;
     const double ppd = following ? session->TotalPpd() : 0;
     const std::string prefix = std::to_string(index) + ":";

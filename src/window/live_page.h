@@ -16,6 +16,7 @@
 #include "livenet/client_link.h"
 #include "livenet/session_handler.h"
 #include "util/platform.h"
+#include "window/live_watch.h"
 
 class QTableView;
 class QToolButton;
@@ -33,6 +34,13 @@ struct TLiveSeams {
     livenet::ITimerFactory& Timers;
     // The catalogue's text of a message key.
     std::function<std::string(std::string_view key)> Label;
+};
+
+// What a line's commands act on.
+struct TLiveTarget {
+    const livenet::TClientLink* Link = nullptr;
+    std::string Machine;
+    std::optional<std::string> Group; // none: every group of the machine
 };
 
 // The clients followed, a line per machine and one per unit of each, and the total PPD. Each
@@ -67,6 +75,12 @@ public:
     // Told when another line is selected (true) and when the selected unit's client sent
     // something or changed its status (false).
     void OnSelectedUnit(std::function<void(bool newSelection)> told) { m_told = std::move(told); }
+    // None for the total, an entry that names no client, and a client that takes no command now.
+    [[nodiscard]] std::optional<TLiveTarget> ControlTarget(int row) const;
+    // False, and nothing sent, when the target's client is gone or takes no command now.
+    bool Control(const TLiveTarget& target, live::TControl control);
+    // Where a machine that stays unreachable and a unit that ends without credit are told.
+    void OnAttention(TLiveWatch::TNotice notice) { m_watch.SetNotice(std::move(notice)); }
 
 private:
     struct TClient {
@@ -86,7 +100,7 @@ private:
     [[nodiscard]] livenet::ILinkObserver& Observer() { return *this; }
     void StatusChanged(const livenet::TClientLink& link) override;
     void Received(const livenet::TClientLink& link) override;
-    void Render(const livenet::TClientLink& link);
+    [[nodiscard]] std::string MachineName(std::size_t client) const;
     void Render(std::size_t client);
     void RenderTotal();
     // Once a second while a link waits to reconnect: its line counts down.
@@ -116,6 +130,7 @@ private:
     std::optional<TSelection> m_selected;
     std::function<void(bool)> m_told;
     TEndingHandler m_onUnitEnded;
+    TLiveWatch m_watch;
 };
 
 } // namespace korvid::window

@@ -16,12 +16,15 @@ target_sources(korvid_window PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/frm_main_settings.cpp
     ${CMAKE_CURRENT_LIST_DIR}/frm_main_trees.cpp
     ${CMAKE_CURRENT_LIST_DIR}/korvid_app.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/live_control.cpp
     ${CMAKE_CURRENT_LIST_DIR}/live_model.cpp
     ${CMAKE_CURRENT_LIST_DIR}/live_page.cpp
     ${CMAKE_CURRENT_LIST_DIR}/live_page_selection.cpp
     ${CMAKE_CURRENT_LIST_DIR}/live_unit_shown.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/live_watch.cpp
     ${CMAKE_CURRENT_LIST_DIR}/qt_event_sources.cpp
     ${CMAKE_CURRENT_LIST_DIR}/qt_platform.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/qt_tray.cpp
     ${CMAKE_CURRENT_LIST_DIR}/text_format.cpp
     ${CMAKE_CURRENT_LIST_DIR}/translate_form.cpp
     ${CMAKE_CURRENT_LIST_DIR}/wu_images.cpp

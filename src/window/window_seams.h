@@ -56,6 +56,14 @@ struct IFileWatcher {
     virtual void Watch(const std::vector<std::filesystem::path>& paths) = 0;
 };
 
+// The desktop's notification area, where a minimised window can still reach the user.
+struct ITray {
+    virtual ~ITray() = default;
+    // False when the desktop has none.
+    [[nodiscard]] virtual bool Available() const = 0;
+    virtual void Notify(const std::string& text) = 0;
+};
+
 // Asks from outside to close the window as the user would: a termination signal, the end of the
 // desktop session.
 struct ICloseRequests {

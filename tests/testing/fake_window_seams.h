@@ -51,6 +51,13 @@ struct TFakeMessageBox final : window::IMessageBox {
     }
 };
 
+// A desktop with a tray, which keeps what it was asked to show.
+struct TFakeTray final : window::ITray {
+    std::vector<std::string> Notices;
+    [[nodiscard]] bool Available() const override { return true; }
+    void Notify(const std::string& text) override { Notices.push_back(text); }
+};
+
 struct TFakeFolderOpener final : window::IFolderOpener {
     std::vector<std::filesystem::path> Opened;
     void OpenFolder(const std::filesystem::path& folder) override { Opened.push_back(folder); }

@@ -4,7 +4,6 @@
 #include "main_window_fixture.h"
 #include "sim/scripted_client.h"
 #include "sim/sim_server.h"
-#include "window/live_model.h"
 
 namespace korvid {
 namespace {
@@ -20,10 +19,6 @@ protected:
         options.PingSeconds = 3600;
         QString error;
         started = server.Start(error);
-    }
-    window::TLiveModel& Model() const
-    {
-        return dynamic_cast<window::TLiveModel&>(*Find<QTableView>("tvLive").model());
     }
     [[nodiscard]] int UnitRows() const
     {

@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QTabWidget>
+#include <QTableView>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
@@ -30,6 +31,7 @@
 #include "util/ini_file.h"
 #include "window/chart_widget.h"
 #include "window/frm_main.h"
+#include "window/live_model.h"
 #include "window/text_format.h"
 #include "window_testing.h"
 
@@ -87,6 +89,7 @@ protected:
     std::size_t histoLimit = history::MaxHistoBytes;
     test::TFakeLinkTimers liveTimers;
     std::optional<livenet::TClientAddress> localClient; // where a first start looks
+    test::TFakeTray tray;
 
     MainWindowTest() { folder.Folder = dir.Path(); }
     ~MainWindowTest() override
@@ -109,6 +112,7 @@ protected:
         seams.LocalClient = localClient;
         if (more)
             more(seams);
+        seams.Tray = &tray;
         window = std::make_unique<window::TfrmMain>(seams);
         window->FormCreate();
         return *window;
@@ -170,6 +174,10 @@ protected:
         return Find<QPlainTextEdit>("memWUInfo").toPlainText().toStdString();
     }
     QTabWidget& Pages() const { return Find<QTabWidget>("pcPages"); }
+    window::TLiveModel& Model() const
+    {
+        return dynamic_cast<window::TLiveModel&>(*Find<QTableView>("tvLive").model());
+    }
     void Trigger(const char* item) const { Find<QAction>(item).trigger(); }
     // Clicks a button that opens a menu, and closes the menu again.
     bool ItemShownByButton(const char* button, const char* menu, const char* item) const

@@ -26,6 +26,7 @@ if(TARGET korvid_clientsim)
     target_sources(korvid_main_window_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/live_page_test.cpp
                                                     ${CMAKE_CURRENT_LIST_DIR}/live_clients_test.cpp
                                                     ${CMAKE_CURRENT_LIST_DIR}/live_chart_test.cpp
-                                                    ${CMAKE_CURRENT_LIST_DIR}/finished_units_test.cpp)
+                                                    ${CMAKE_CURRENT_LIST_DIR}/finished_units_test.cpp
+                                                    ${CMAKE_CURRENT_LIST_DIR}/live_control_test.cpp)
     target_link_libraries(korvid_main_window_tests PRIVATE korvid_clientsim)
 endif()
