@@ -17,6 +17,7 @@
 #include <QTreeWidget>
 
 #include "bench_util.h"
+#include "bench_window.h"
 #include "history/compressed_text.h"
 #include "history/history.h"
 #include "log_generator.h"
@@ -31,45 +32,10 @@ namespace {
 using namespace korvid;
 using Clock = std::chrono::steady_clock;
 
-struct TFixedFolder final : util::IProgramFolder {
-    std::filesystem::path Folder;
-    [[nodiscard]] std::filesystem::path Path() const override { return Folder; }
-};
-
-// Nobody answers during a benchmark.
-struct TSilentBoxes final : window::IMessageBox {
-    int Shown = 0;
-    void Inform(const std::string&) override { ++Shown; }
-    [[nodiscard]] bool Ask(const std::string&) override { return false; }
-    void ShowError(const std::string& text) override
-    {
-        std::fprintf(stderr, "error: %s\n", text.c_str());
-        ++Shown;
-    }
-    [[nodiscard]] bool InformWithFolder(const std::string&, const std::string&) override
-    {
-        ++Shown;
-        return false;
-    }
-};
-
-struct TNoDialog final : window::IFileDialog {
-    [[nodiscard]] std::optional<std::filesystem::path> ChooseLog(const std::string&) override
-    {
-        return std::nullopt;
-    }
-};
-
-struct TNoFolderOpener final : window::IFolderOpener {
-    void OpenFolder(const std::filesystem::path&) override {}
-};
-
-void QuietHandler(QtMsgType type, const QMessageLogContext& context, const QString& message)
-{
-    if (type == QtWarningMsg && message.startsWith(QLatin1String("This plugin does not support")))
-        return;
-    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
-}
+using bench::TFixedFolder;
+using bench::TNoDialog;
+using bench::TNoFolderOpener;
+using bench::TSilentBoxes;
 
 void WriteFile(const std::filesystem::path& path, const std::string& bytes)
 {
@@ -142,7 +108,7 @@ int main(int argc, char** argv)
 {
     const bool quick = bench::QuickRun(argc, argv);
     bench::PaintOffScreen();
-    qInstallMessageHandler(QuietHandler);
+    qInstallMessageHandler(bench::QuietHandler);
     QApplication application(argc, argv);
 
     const std::size_t logBytes = quick ? (std::size_t{1} << 20) : 50'000'000;

@@ -1,0 +1,270 @@
+// The window's Live page following a farm of simulated v8 clients: 50 clients with 4 units each,
+// served by a child korvid-clientsim at a client's own pace, so that only the window runs on
+// this process's account. The event loop's lateness (a 10 ms repeating timer) and the CPU time
+// over the span are printed beside the same window following nobody, measured in the same run.
+// korvid_bench_live_window [--quick] [--seconds S] [--clients N]
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QProcess>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTimer>
+
+#include "bench_util.h"
+#include "bench_window.h"
+#include "window/frm_main.h"
+#include "window/live_model.h"
+#include "window/qt_platform.h"
+
+namespace {
+
+using namespace korvid;
+using Clock = std::chrono::steady_clock;
+
+constexpr int TickMs = 10;
+constexpr int UnitsPerClient = 4;
+constexpr double MaxP99Ms = 50;
+constexpr double MaxCpuPercent = 10;
+
+struct TSpan {
+    std::vector<double> LateMs; // per tick, sorted
+    double CpuPercent = 0;      // of one core
+    long CellUpdates = 0;       // the live table's changed ranges
+    int UnitRows = 0;           // at the end
+};
+
+double CpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6;
+    };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+double Percentile(const std::vector<double>& sorted, double p)
+{
+    if (sorted.empty())
+        return 0;
+    const auto at = static_cast<std::size_t>(p * static_cast<double>(sorted.size() - 1));
+    return sorted[at];
+}
+
+void RunFor(double seconds)
+{
+    QEventLoop loop;
+    QTimer::singleShot(static_cast<int>(seconds * 1000), &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+window::TLiveModel& LiveModel(const window::TfrmMain& window)
+{
+    return dynamic_cast<window::TLiveModel&>(
+        *window.findChild<QTableView*>(QStringLiteral("tvLive"))->model());
+}
+
+int UnitRows(const window::TLiveModel& model)
+{
+    int units = 0;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        const std::string& key = model.Row(row).Key;
+        units += key.find(':') + 1 < key.size();
+    }
+    return units;
+}
+
+// The machines that show at least one unit, so far.
+int MachinesWithUnits(const window::TLiveModel& model)
+{
+    int machines = 0;
+    for (int row = 0; row + 1 < model.rowCount(); ++row) {
+        const std::string& key = model.Row(row).Key;
+        const std::string& next = model.Row(row + 1).Key;
+        machines += key.back() == ':' && next.starts_with(key) && next.size() > key.size();
+    }
+    return machines;
+}
+
+TSpan Measure(double seconds, window::TLiveModel& model)
+{
+    TSpan span;
+    long updates = 0;
+    const auto counting =
+        QObject::connect(&model, &QAbstractItemModel::dataChanged, [&updates] { ++updates; });
+    QTimer tick;
+    tick.setTimerType(Qt::PreciseTimer);
+    Clock::time_point last = Clock::now();
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        const Clock::time_point now = Clock::now();
+        const double gap = std::chrono::duration<double, std::milli>(now - last).count();
+        span.LateMs.push_back(std::max(0.0, gap - TickMs));
+        last = now;
+    });
+    const double cpuStart = CpuSeconds();
+    const Clock::time_point start = Clock::now();
+    last = start;
+    tick.start(TickMs);
+    RunFor(seconds);
+    tick.stop();
+    const double wall = std::chrono::duration<double>(Clock::now() - start).count();
+    span.CpuPercent = (CpuSeconds() - cpuStart) / wall * 100;
+    QObject::disconnect(counting);
+    span.CellUpdates = updates;
+    span.UnitRows = UnitRows(model);
+    std::sort(span.LateMs.begin(), span.LateMs.end());
+    return span;
+}
+
+void ShowLivePage(window::TfrmMain& window)
+{
+    auto* pages = window.findChild<QTabWidget*>(QStringLiteral("pcPages"));
+    pages->setCurrentWidget(window.findChild<QWidget*>(QStringLiteral("tsLive")));
+}
+
+void WriteSettings(const std::filesystem::path& folder, const std::string& clients)
+{
+    std::ofstream(folder / "Korvid.ini", std::ios::trunc)
+        << "[General]\nAutoSaveHisto=0\nClients=" << clients << "\n";
+}
+
+double Option(int argc, char** argv, std::string_view name, double fallback)
+{
+    for (int i = 1; i + 1 < argc; ++i)
+        if (argv[i] == name)
+            return std::atof(argv[i + 1]);
+    return fallback;
+}
+
+// Starts the farm; its ports, or none when it did not come up.
+std::vector<int> StartFarm(QProcess& farm, int clients)
+{
+    // A unit of an hour writes a frame every 36 s, nearer a real core's minutes than the
+    // simulator's default; the warm-up leaves each unit well into its frames, some paused.
+    farm.start(QStringLiteral(KORVID_CLIENTSIM),
+               {QStringLiteral("--clients"), QString::number(clients), QStringLiteral("--groups"),
+                QString::number(UnitsPerClient), QStringLiteral("--unit-seconds"),
+                QStringLiteral("3600"), QStringLiteral("--warm-up"), QStringLiteral("1200")});
+    std::vector<int> ports;
+    const QDeadlineTimer bound(std::chrono::seconds(30));
+    while (static_cast<int>(ports.size()) < clients && !bound.hasExpired()) {
+        if (!farm.canReadLine() && !farm.waitForReadyRead(1000)) {
+            if (farm.state() == QProcess::NotRunning)
+                break;
+            continue;
+        }
+        while (farm.canReadLine())
+            ports.push_back(farm.readLine().trimmed().toInt());
+    }
+    if (static_cast<int>(ports.size()) < clients)
+        ports.clear();
+    return ports;
+}
+
+void PrintLine(const char* what, double farm, double idle, const char* unit, double target)
+{
+    std::printf("%-30s farm %8.2f %-2s  idle %8.2f %-2s", what, farm, unit, idle, unit);
+    if (target > 0)
+        std::printf("  (<= %g %s)  %s", target, unit, farm <= target ? "ok" : "MISSED");
+    std::printf("\n");
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const bool quick = bench::QuickRun(argc, argv);
+    const double seconds = Option(argc, argv, "--seconds", quick ? 5 : 20);
+    const int clients = static_cast<int>(Option(argc, argv, "--clients", 50));
+    bench::PaintOffScreen();
+    qInstallMessageHandler(bench::QuietHandler);
+    QApplication application(argc, argv);
+
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "korvid-bench-live-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        std::fprintf(stderr, "live window bench: cannot make a temporary folder\n");
+        return 1;
+    }
+    const std::filesystem::path folder = pattern;
+    window::TQtClock clock;
+    const window::TQtRegionalSettings regional;
+    bench::TFixedFolder programFolder;
+    programFolder.Folder = folder;
+    bench::TSilentBoxes boxes;
+    bench::TNoDialog dialog;
+    bench::TNoFolderOpener opener;
+    const window::TWindowSeams seams{clock,  regional, programFolder, boxes,
+                                     dialog, opener,   "Korvid"};
+
+    QProcess farm;
+    farm.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    const std::vector<int> ports = StartFarm(farm, clients);
+    if (ports.empty()) {
+        std::fprintf(stderr, "live window bench: %s did not serve %d clients\n", KORVID_CLIENTSIM,
+                     clients);
+        return 1;
+    }
+
+    TSpan idle;
+    {
+        WriteSettings(folder, "");
+        window::TfrmMain window(seams);
+        window.FormCreate();
+        ShowLivePage(window);
+        RunFor(1);
+        idle = Measure(seconds, LiveModel(window));
+        window.close();
+    }
+    TSpan busy;
+    {
+        std::string list;
+        for (const int port : ports)
+            list += "127.0.0.1:" + std::to_string(port) + ";";
+        WriteSettings(folder, list);
+        window::TfrmMain window(seams);
+        window.FormCreate();
+        ShowLivePage(window);
+        window::TLiveModel& model = LiveModel(window);
+        // Every machine connected and its first log read before the span begins.
+        const QDeadlineTimer bound(std::chrono::seconds(60));
+        while (MachinesWithUnits(model) < clients && !bound.hasExpired())
+            RunFor(0.2);
+        RunFor(2);
+        busy = Measure(seconds, model);
+        window.close();
+    }
+    farm.terminate();
+    farm.waitForFinished(5000);
+    if (std::getenv("KORVID_BENCH_KEEP") == nullptr)
+        std::filesystem::remove_all(folder);
+
+    std::printf("Live page: %d clients, %d unit rows shown, %.0f cell updates/s; %g s a phase\n",
+                clients, busy.UnitRows, static_cast<double>(busy.CellUpdates) / seconds, seconds);
+    PrintLine("Event-loop lateness p50", Percentile(busy.LateMs, 0.5), Percentile(idle.LateMs, 0.5),
+              "ms", 0);
+    PrintLine("Event-loop lateness p99", Percentile(busy.LateMs, 0.99),
+              Percentile(idle.LateMs, 0.99), "ms", MaxP99Ms);
+    PrintLine("Event-loop lateness max", busy.LateMs.empty() ? 0 : busy.LateMs.back(),
+              idle.LateMs.empty() ? 0 : idle.LateMs.back(), "ms", 0);
+    PrintLine("CPU, % of one core", busy.CpuPercent, idle.CpuPercent, "%", MaxCpuPercent);
+    // A farm that never reached the page would make a fine-looking result of nothing.
+    if (busy.UnitRows < clients * UnitsPerClient / 2) {
+        std::fprintf(stderr, "live window bench: only %d unit rows shown\n", busy.UnitRows);
+        return 1;
+    }
+    return 0;
+}
