@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "util/duration_words.h"
+#include "window/live_column_widths.h"
 #include "window/live_model.h"
 #include "window/text_format.h"
 #include "window/wu_images.h"
@@ -113,8 +114,7 @@ TLivePage::TLivePage(const TLiveSeams& seams, QWidget* parent) : QWidget(parent)
     connect(m_table->horizontalHeader(), &QHeaderView::sortIndicatorChanged, this,
             [this](int column, Qt::SortOrder order) { SortBy(column, order); });
     // Widths follow the texts when lines come, not on every update: a farm updates often.
-    connect(m_model, &QAbstractItemModel::rowsInserted, m_table,
-            [this] { m_table->resizeColumnsToContents(); });
+    new TLiveColumnWidths(*m_table);
     m_table->horizontalHeader()->setStretchLastSection(true);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
