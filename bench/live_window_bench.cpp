@@ -211,22 +211,9 @@ int main(int argc, char** argv)
     qInstallMessageHandler(bench::QuietHandler);
     QApplication application(argc, argv);
 
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "korvid-bench-live-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        std::fprintf(stderr, "live window bench: cannot make a temporary folder\n");
-        return 1;
-    }
-    const std::filesystem::path folder = pattern;
-    window::TQtClock clock;
-    const window::TQtRegionalSettings regional;
-    bench::TFixedFolder programFolder;
-    programFolder.Folder = folder;
-    bench::TSilentBoxes boxes;
-    bench::TNoDialog dialog;
-    bench::TNoFolderOpener opener;
-    const window::TWindowSeams seams{clock,  regional, programFolder, boxes,
-                                     dialog, opener,   "Korvid"};
+    bench::TBenchWindow bench("korvid-bench-live");
+    const std::filesystem::path& folder = bench.Folder();
+    const window::TWindowSeams seams = bench.Seams();
 
     QProcess farm;
     farm.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -273,8 +260,6 @@ int main(int argc, char** argv)
     }
     farm.terminate();
     farm.waitForFinished(5000);
-    if (std::getenv("KORVID_BENCH_KEEP") == nullptr)
-        std::filesystem::remove_all(folder);
 
     std::printf("Live page: %d clients, %d unit rows shown, %.0f cell updates/s; %g s a phase\n",
                 clients, busy.UnitRows, static_cast<double>(busy.CellUpdates) / seconds, seconds);

@@ -32,11 +32,6 @@ namespace {
 using namespace korvid;
 using Clock = std::chrono::steady_clock;
 
-using bench::TFixedFolder;
-using bench::TNoDialog;
-using bench::TNoFolderOpener;
-using bench::TSilentBoxes;
-
 void WriteFile(const std::filesystem::path& path, const std::string& bytes)
 {
     std::ofstream(path, std::ios::binary | std::ios::trunc)
@@ -116,23 +111,10 @@ int main(int argc, char** argv)
     const int treeUnits = quick ? 300 : 3000;
     const int runs = quick ? 1 : 5;
 
-    // A folder of its own: two runs at once must not remove each other's files.
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "korvid-bench-window-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        std::fprintf(stderr, "window bench: cannot make a temporary folder\n");
-        return 1;
-    }
-    const std::filesystem::path folder = pattern;
-    window::TQtClock clock;
-    const window::TQtRegionalSettings regional;
-    TFixedFolder programFolder;
-    programFolder.Folder = folder;
-    TSilentBoxes boxes;
-    TNoDialog dialog;
-    TNoFolderOpener opener;
-    const window::TWindowSeams seams{clock,  regional, programFolder, boxes,
-                                     dialog, opener,   "Korvid"};
+    bench::TBenchWindow bench("korvid-bench-window");
+    const std::filesystem::path& folder = bench.Folder();
+    const window::TQtClock& clock = bench.Clock();
+    const window::TWindowSeams seams = bench.Seams();
 
     loggen::TLogOptions options;
     options.Seed = 11;
@@ -229,7 +211,5 @@ int main(int argc, char** argv)
                     fill, fill <= 0.1 ? "" : "  MISSED");
         window.close();
     }
-    if (std::getenv("KORVID_BENCH_KEEP") == nullptr)
-        std::filesystem::remove_all(folder);
     return 0;
 }
