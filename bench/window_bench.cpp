@@ -17,6 +17,7 @@
 #include <QTreeWidget>
 
 #include "bench_util.h"
+#include "bench_window.h"
 #include "history/compressed_text.h"
 #include "history/history.h"
 #include "log_generator.h"
@@ -30,46 +31,6 @@ namespace {
 
 using namespace korvid;
 using Clock = std::chrono::steady_clock;
-
-struct TFixedFolder final : util::IProgramFolder {
-    std::filesystem::path Folder;
-    [[nodiscard]] std::filesystem::path Path() const override { return Folder; }
-};
-
-// Nobody answers during a benchmark.
-struct TSilentBoxes final : window::IMessageBox {
-    int Shown = 0;
-    void Inform(const std::string&) override { ++Shown; }
-    [[nodiscard]] bool Ask(const std::string&) override { return false; }
-    void ShowError(const std::string& text) override
-    {
-        std::fprintf(stderr, "error: %s\n", text.c_str());
-        ++Shown;
-    }
-    [[nodiscard]] bool InformWithFolder(const std::string&, const std::string&) override
-    {
-        ++Shown;
-        return false;
-    }
-};
-
-struct TNoDialog final : window::IFileDialog {
-    [[nodiscard]] std::optional<std::filesystem::path> ChooseLog(const std::string&) override
-    {
-        return std::nullopt;
-    }
-};
-
-struct TNoFolderOpener final : window::IFolderOpener {
-    void OpenFolder(const std::filesystem::path&) override {}
-};
-
-void QuietHandler(QtMsgType type, const QMessageLogContext& context, const QString& message)
-{
-    if (type == QtWarningMsg && message.startsWith(QLatin1String("This plugin does not support")))
-        return;
-    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
-}
 
 void WriteFile(const std::filesystem::path& path, const std::string& bytes)
 {
@@ -142,7 +103,7 @@ int main(int argc, char** argv)
 {
     const bool quick = bench::QuickRun(argc, argv);
     bench::PaintOffScreen();
-    qInstallMessageHandler(QuietHandler);
+    qInstallMessageHandler(bench::QuietHandler);
     QApplication application(argc, argv);
 
     const std::size_t logBytes = quick ? (std::size_t{1} << 20) : 50'000'000;
@@ -150,23 +111,10 @@ int main(int argc, char** argv)
     const int treeUnits = quick ? 300 : 3000;
     const int runs = quick ? 1 : 5;
 
-    // A folder of its own: two runs at once must not remove each other's files.
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "korvid-bench-window-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        std::fprintf(stderr, "window bench: cannot make a temporary folder\n");
-        return 1;
-    }
-    const std::filesystem::path folder = pattern;
-    window::TQtClock clock;
-    const window::TQtRegionalSettings regional;
-    TFixedFolder programFolder;
-    programFolder.Folder = folder;
-    TSilentBoxes boxes;
-    TNoDialog dialog;
-    TNoFolderOpener opener;
-    const window::TWindowSeams seams{clock,  regional, programFolder, boxes,
-                                     dialog, opener,   "Korvid"};
+    bench::TBenchWindow bench("korvid-bench-window");
+    const std::filesystem::path& folder = bench.Folder();
+    const window::TQtClock& clock = bench.Clock();
+    const window::TWindowSeams seams = bench.Seams();
 
     loggen::TLogOptions options;
     options.Seed = 11;
@@ -263,7 +211,5 @@ int main(int argc, char** argv)
                     fill, fill <= 0.1 ? "" : "  MISSED");
         window.close();
     }
-    if (std::getenv("KORVID_BENCH_KEEP") == nullptr)
-        std::filesystem::remove_all(folder);
     return 0;
 }

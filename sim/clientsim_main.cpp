@@ -1,13 +1,16 @@
-// korvid-clientsim: one simulated v8 client on 127.0.0.1. The first line on stdout is the port.
+// korvid-clientsim: simulated v8 clients on 127.0.0.1, one port each. The first lines on stdout
+// are the ports, one a line.
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDateTime>
 
+#include "sim/farm.h"
 #include "sim/scripted_client.h"
 #include "sim/session.h"
 #include "sim/sim_server.h"
@@ -24,7 +27,8 @@ struct TOption {
 };
 
 constexpr TOption Options[] = {
-    {"port", "Port to listen on, 0 for any free one", "0"},
+    {"port", "Port to listen on, 0 for any free one; with --clients the first of a row", "0"},
+    {"clients", "Scripted: clients served by this process, each on a port of its own", "1"},
     {"name", "Machine name the client announces", ""},
     {"replay", "Play this captured session back", ""},
     {"pace", "Replay: messages per second", "20"},
@@ -63,12 +67,22 @@ int main(int argc, char** argv)
         return value;
     };
 
-    std::unique_ptr<ISimulatedClient> client;
+    std::vector<std::unique_ptr<ISimulatedClient>> clients;
     TServerOptions server;
     server.Port = static_cast<quint16>(number("port"));
     server.Speed = number("speed");
     if (server.Speed > 3600) { // an hour a second already ends a unit in a blink
         std::fprintf(stderr, "korvid-clientsim: --speed is at most 3600\n");
+        return 2;
+    }
+    const double count = number("clients");
+    if (count < 1 || count > 1000 || (server.Port != 0 && server.Port + count - 1 > 65535)) {
+        std::fprintf(stderr, "korvid-clientsim: --clients takes 1 to 1000, with ports up to "
+                             "65535\n");
+        return 2;
+    }
+    if (count > 1 && parser.isSet("replay")) {
+        std::fprintf(stderr, "korvid-clientsim: --clients serves scripted clients only\n");
         return 2;
     }
     server.PingSeconds = number("ping");
@@ -84,7 +98,7 @@ int main(int argc, char** argv)
                 session.State["info"]["mach_name"] = name;
             MoveToNow(session, static_cast<double>(QDateTime::currentSecsSinceEpoch()));
             server.ExactPath = false; // the captured client is an 8.4
-            client = std::make_unique<TReplay>(std::move(session), number("pace"));
+            clients.push_back(std::make_unique<TReplay>(std::move(session), number("pace")));
         } else {
             TScriptOptions script;
             script.Groups = static_cast<int>(number("groups"));
@@ -92,30 +106,37 @@ int main(int argc, char** argv)
             script.Seed = static_cast<std::uint64_t>(number("seed"));
             script.UnitSeconds = number("unit-seconds");
             script.Version = parser.value("client-version").toStdString();
-            script.MachineName = name.empty() ? "sim" + std::to_string(script.Seed) : name;
+            script.MachineName = name;
             // The warm-up runs the client ahead: it starts that much earlier, so that its dates
             // meet the wall clock and its run times are not in the future.
             script.StartEpoch =
                 static_cast<double>(QDateTime::currentSecsSinceEpoch()) - number("warm-up");
-            auto scripted = std::make_unique<TScriptedClient>(script);
-            server.ExactPath = scripted->Version() >= TVersion::V857;
-            client = std::move(scripted);
+            for (const TScriptOptions& one : FarmScripts(script, static_cast<int>(count))) {
+                auto scripted = std::make_unique<TScriptedClient>(one);
+                server.ExactPath = scripted->Version() >= TVersion::V857;
+                clients.push_back(std::move(scripted));
+            }
         }
     } catch (const std::exception& e) {
         std::fprintf(stderr, "korvid-clientsim: %s\n", e.what());
         return 1;
     }
 
-    // Tests want units with frames from the first message on, without waiting for them.
-    client->Advance(number("warm-up"));
-    TSimServer simServer(*client, server);
-    QString error;
-    if (!simServer.Start(error)) {
-        std::fprintf(stderr, "korvid-clientsim: cannot listen on port %u: %s\n",
-                     static_cast<unsigned>(server.Port), qPrintable(error));
-        return 1;
+    std::vector<std::unique_ptr<TSimServer>> servers;
+    for (const auto& client : clients) {
+        // Tests want units with frames from the first message on, without waiting for them.
+        client->Advance(number("warm-up"));
+        auto& simServer = *servers.emplace_back(std::make_unique<TSimServer>(*client, server));
+        QString error;
+        if (!simServer.Start(error)) {
+            std::fprintf(stderr, "korvid-clientsim: cannot listen on port %u: %s\n",
+                         static_cast<unsigned>(server.Port), qPrintable(error));
+            return 1;
+        }
+        std::printf("%u\n", static_cast<unsigned>(simServer.Port()));
+        if (server.Port != 0)
+            ++server.Port;
     }
-    std::printf("%u\n", static_cast<unsigned>(simServer.Port()));
     std::fflush(stdout);
     return QCoreApplication::exec();
 }

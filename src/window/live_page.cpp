@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "util/duration_words.h"
+#include "window/live_column_widths.h"
 #include "window/live_model.h"
 #include "window/live_table.h"
 #include "window/text_format.h"
@@ -118,8 +119,7 @@ TLivePage::TLivePage(const TLiveSeams& seams, QWidget* parent)
     connect(m_table->horizontalHeader(), &QHeaderView::sortIndicatorChanged, this,
             [this](int column, Qt::SortOrder order) { SortBy(column, order); });
     // Widths follow the texts when lines come, not on every update: a farm updates often.
-    connect(m_model, &QAbstractItemModel::rowsInserted, m_table,
-            [this] { m_table->resizeColumnsToContents(); });
+    new TLiveColumnWidths(*m_table);
     m_table->horizontalHeader()->setStretchLastSection(true);
     // A bar as the other pages have; its button is captioned by the language, as they are.
     auto* bar = new QWidget(this);

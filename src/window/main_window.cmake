@@ -17,6 +17,7 @@ target_sources(korvid_window PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/frm_main_trees.cpp
     ${CMAKE_CURRENT_LIST_DIR}/korvid_app.cpp
     ${CMAKE_CURRENT_LIST_DIR}/live_control.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/live_column_widths.cpp
     ${CMAKE_CURRENT_LIST_DIR}/live_model.cpp
     ${CMAKE_CURRENT_LIST_DIR}/live_page.cpp
     ${CMAKE_CURRENT_LIST_DIR}/live_page_selection.cpp
