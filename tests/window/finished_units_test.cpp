@@ -5,7 +5,6 @@
 #include "main_window_fixture.h"
 #include "sim/scripted_client.h"
 #include "sim/sim_server.h"
-#include "testing/fake_window_events.h"
 
 namespace korvid {
 namespace {
@@ -35,7 +34,6 @@ protected:
     clientsim::TScriptedClient client{{.Groups = 1, .Units = 2, .UnitSeconds = 1200}};
     clientsim::TServerOptions options;
     clientsim::TSimServer server{client, options};
-    test::TFakeTimer autoSave;
     bool started = false;
 };
 
@@ -43,7 +41,7 @@ TEST_F(FinishedUnitsTest, CreditedUnitJoinsTheHistoryOnceWithTheClientsFactsAndI
 {
     ASSERT_TRUE(started);
     Settings("Clients=127.0.0.1:" + std::to_string(server.Port()) + "=Rig\n");
-    Start([&](window::TWindowSeams& seams) { seams.AutoSaveTimer = &autoSave; });
+    Start();
     ASSERT_TRUE(StepUntil([&] { return window->WUsHisto().Count() > 0; }));
     const workunits::TWU& wu = *window->WUsHisto().Items(0);
     const nlohmann::json& record = client.Finished().front();
@@ -64,8 +62,8 @@ TEST_F(FinishedUnitsTest, CreditedUnitJoinsTheHistoryOnceWithTheClientsFactsAndI
     EXPECT_EQ(window->WUsHisto().Count(), 1);
 
     // Saved as other additions are: by the periodic save, facts and all.
-    ASSERT_TRUE(autoSave.Waiting);
-    autoSave.Fire();
+    ASSERT_TRUE(autoSaveTimer.Waiting);
+    autoSaveTimer.Fire();
     workunits::TWUs saved;
     ASSERT_EQ(history::LoadHistoUnits(dir / "Korvid.dat", saved, clock).Outcome,
               history::THistoLoad::Loaded);

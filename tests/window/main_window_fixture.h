@@ -98,8 +98,7 @@ protected:
             window->close();
     }
 
-    // more: seams the test hands in besides these.
-    window::TfrmMain& Start(const std::function<void(window::TWindowSeams&)>& more = {})
+    window::TfrmMain& Start()
     {
         window::TWindowSeams seams{clock,  regional, folder,   messages,
                                    dialog, opener,   "Korvid", histoLimit};
@@ -110,8 +109,6 @@ protected:
         seams.AutoSaveTimer = &autoSaveTimer;
         seams.CloseRequests = &requests;
         seams.LocalClient = localClient;
-        if (more)
-            more(seams);
         seams.Tray = &tray;
         window = std::make_unique<window::TfrmMain>(seams);
         window->FormCreate();
