@@ -40,6 +40,12 @@ TEST(LiveColumnWidths, NewRowsWidenTheirColumnsAndRowsBeforeAreNotMeasuredAgain)
     EXPECT_GE(table.columnWidth(0), table.fontMetrics().horizontalAdvance(wide));
     EXPECT_GT(table.columnWidth(0), narrow);
 
+    // A cell grown wider than its column widens it, reading that row alone.
+    model.Read.clear();
+    model.item(3, 1)->setText(QStringLiteral("Connected, client 8.4.5 and more"));
+    EXPECT_EQ(model.Read, std::set<int>{3});
+    EXPECT_GE(table.columnWidth(1), table.fontMetrics().horizontalAdvance("Connected, client"));
+
     // A narrow row later leaves the width; a new set of rows starts afresh.
     model.appendRow({new QStandardItem(QStringLiteral("x")), new QStandardItem("3")});
     EXPECT_GT(table.columnWidth(0), narrow);
