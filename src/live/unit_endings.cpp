@@ -105,8 +105,8 @@ std::vector<TUnitEnding> TEndingWatch::Observe(const TClientSession& session)
 std::optional<double> CreditEstimate(const TUnitEnding& ending)
 {
     const TUnitView& unit = ending.Unit;
-    if (ending.LastPpd > 0 && unit.RunSeconds > 0 && unit.Progress > 0)
-        return ending.LastPpd * (unit.RunSeconds * 100 / unit.Progress) / SecondsPerDay;
+    if (const double run = RunEstimateSeconds(unit); ending.LastPpd > 0 && run > 0)
+        return ending.LastPpd * run / SecondsPerDay;
     if (unit.BaseCredit > 0)
         return unit.BaseCredit;
     return std::nullopt;

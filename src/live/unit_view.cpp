@@ -326,6 +326,15 @@ bool ReadUnitField(std::string_view key, const json& unit, const TVersion& versi
     return true;
 }
 
+double RunEstimateSeconds(const TUnitView& unit)
+{
+    if (unit.TpfSeconds > 0)
+        return unit.TpfSeconds * 100;
+    if (unit.EtaSeconds && unit.Progress > 0 && unit.Progress < 100)
+        return *unit.EtaSeconds / (1 - unit.Progress / 100);
+    return 0;
+}
+
 void SetClocked(TUnitView& view, const TUnitClock& clock, double now)
 {
     view.RunSeconds = clock.BaseRunSeconds;

@@ -85,6 +85,10 @@ void ReadUnit(const nlohmann::json& unit, const nlohmann::json& state, const TVe
 // (eta, progress, ppd, frames); false for any other key: read the whole unit.
 [[nodiscard]] bool ReadUnitField(std::string_view key, const nlohmann::json& unit,
                                  const TVersion& version, TUnitView& view);
+// The run time the whole unit takes as the client sees it: a hundred times its TPF, else what
+// its ETA leaves of it; 0 when neither is known. The client's PPD is its credit estimate over
+// this, a day long.
+[[nodiscard]] double RunEstimateSeconds(const TUnitView& unit);
 // Run time, TPF and status at now (UTC days).
 void SetClocked(TUnitView& view, const TUnitClock& clock, double now);
 // The three at once.

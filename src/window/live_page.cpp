@@ -16,6 +16,7 @@
 #include "window/live_column_widths.h"
 #include "window/live_model.h"
 #include "window/live_table.h"
+#include "window/live_unit_shown.h"
 #include "window/text_format.h"
 #include "window/wu_images.h"
 #include "window/wu_tree.h"
@@ -348,7 +349,7 @@ void TLivePage::Render(std::size_t index)
     if (following) {
         const util::TDurationWords words = util::DurationWordsOf(m_seams.Label);
         // The clients write UTC; the regional settings format local time.
-        const double shift = std::round((m_seams.Local.Now() - m_seams.Utc.Now()) * 96) / 96;
+        const double shift = LocalShift(m_seams.Local, m_seams.Utc);
         for (const live::TUnitView& unit : Sorted(session->Units())) {
             TLiveRow& row = rows.emplace_back();
             row.Key = prefix + unit.Id;

@@ -38,16 +38,6 @@ std::unique_ptr<TWUs> LocalCopy(const TWU& logged, double shift)
     return copy;
 }
 
-// The unit's whole run time as the client sees it: its TPF, else what its ETA leaves of it.
-double RunEstimate(const live::TUnitView& unit)
-{
-    if (unit.TpfSeconds > 0)
-        return unit.TpfSeconds * 100;
-    if (unit.EtaSeconds && unit.Progress > 0 && unit.Progress < 100)
-        return *unit.EtaSeconds / (1 - unit.Progress / 100);
-    return 0;
-}
-
 } // namespace
 
 std::unique_ptr<TWUs> TShownLiveUnit::Take(const live::TClientSession& session, std::string_view id,
@@ -117,8 +107,7 @@ std::string TShownLiveUnit::InfoLines(const translation::TTranslation& translati
             item("msgLiveEta", util::DurationToText(*unit.EtaSeconds, words) + " (" +
                                    local(m_utcNow + *unit.EtaSeconds / SecondsPerDay) + ")");
         item("msgLivePpd", whole(unit.Ppd));
-        // The client's PPD is its credit estimate over its run-time estimate, a day long.
-        if (const double run = RunEstimate(unit); unit.Ppd > 0 && run > 0)
+        if (const double run = live::RunEstimateSeconds(unit); unit.Ppd > 0 && run > 0)
             item("msgLiveCreditEstimate", whole(unit.Ppd * run / SecondsPerDay));
     }
     if (unit.BaseCredit > 0)
