@@ -20,16 +20,6 @@ namespace {
 using workunits::TWU;
 using workunits::TWUs;
 
-// The client's lines are never kept in a v5/v6 unit, and every client unit holds its own.
-bool IsClientText(std::string_view text)
-{
-    workunits::TLineCursor cursor(text);
-    for (std::string_view line; cursor.Next(line);)
-        if (workunits::IsClientLine(line))
-            return true;
-    return false;
-}
-
 std::vector<std::string_view> LinesOf(std::string_view text)
 {
     std::vector<std::string_view> lines;
@@ -43,6 +33,7 @@ std::vector<std::string_view> LinesOf(std::string_view text)
 std::unique_ptr<TWU> ClassicUnit(std::string_view text, double now)
 {
     auto wu = std::make_unique<TWU>();
+    wu->Dialect = workunits::TDialect::ClassicWhole;
     wu->Text = text;
     workunits::TParseContext context;
     context.Now = now;
@@ -146,12 +137,19 @@ std::string StoredTextOf(const TWUs& wus)
 {
     std::vector<TStoredUnit> units;
     units.reserve(static_cast<std::size_t>(wus.Count()));
+    bool whole = false;
     for (std::ptrdiff_t i = 0; i < wus.Count(); ++i) {
         const TWU& wu = *wus.Items(i);
-        units.push_back({IsClientText(wu.Text) ? TUnitKind::Client : TUnitKind::Classic, wu.Text,
-                         AttributesOf(wu.Client)});
+        // The reader that built the unit, not a guess from its lines: a v5/v6 text may hold a
+        // line stamped like a client's, which the client reader would end otherwise.
+        const bool client = wu.Dialect == workunits::TDialect::Client;
+        whole = whole || wu.Dialect == workunits::TDialect::ClassicWhole;
+        units.push_back(
+            {client ? TUnitKind::Client : TUnitKind::Classic, wu.Text, AttributesOf(wu.Client)});
     }
-    return WriteFramedText(units, NeedsFrame(units));
+    // Only the index keeps a text taken whole in one piece: the log reader could cut it in two,
+    // or open no unit in it at all.
+    return WriteFramedText(units, whole || NeedsFrame(units));
 }
 
 THistory::THistory(const std::filesystem::path& programFolder, const util::IClock& clock,

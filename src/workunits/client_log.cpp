@@ -144,6 +144,7 @@ std::unique_ptr<TWU> BuildUnit(const std::vector<std::string_view>& lines, TText
                                std::vector<TStep>& spareSteps, const std::vector<TSeen>* seen)
 {
     auto wu = std::make_unique<TWU>();
+    wu->Dialect = TDialect::Client;
     wu->Steps.Recycle(std::move(spareSteps));
     TClientClock clock;
     const std::size_t firstSeen = seen != nullptr ? lines.size() - seen->size() : lines.size();

@@ -42,6 +42,14 @@ struct TBenchmark {
     bool operator==(const TBenchmark&) const = default;
 };
 
+// The reader a unit was built by. The history stores it with the unit, so that the unit reads
+// back the same whatever its lines look like.
+enum class TDialect {
+    Classic,      // cut from a v5/v6 log, or from a history's v5/v6 texts, by the log reader
+    ClassicWhole, // a framed history's v5/v6 text taken whole: the log reader may cut it otherwise
+    Client,       // v7/v8
+};
+
 // What a live client told of a unit as it ended, kept with it in the history. Units read from
 // log files have none.
 struct TClientFacts {
@@ -85,6 +93,7 @@ public:
     std::string ShutdownLine;
     std::string Slot; // the v7 client's folding slot, "FS01"; empty for other logs
     TClientFacts Client;
+    TDialect Dialect = TDialect::Classic;
 
     void SetCore(std::uint16_t code);
     // Also takes the project number from a name like p2665_Rbc while none is known.

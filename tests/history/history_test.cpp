@@ -64,6 +64,12 @@ TEST_F(HistoryTest, UnitsOfEveryDialectLoadBackAsTheyWereAdded)
     ReadLogs(logs, clock, 12);
     for (const auto& path : test::CorpusLogs()) // every real log, when there are any
         logs.ReadLog(workunits::ReadFahLogText(path), path.string(), clock);
+    // A framed history's v5/v6 text holding a line stamped like a client's, with LF ends.
+    const history::TStoredUnit odd{history::TUnitKind::Classic,
+                                   "[12:00:00] Project: 1 (Run 0, Clone 0, Gen 0)\n"
+                                   "12:00:01:WU00:FS00:Starting\n",
+                                   {}};
+    ASSERT_TRUE(history::ReadStoredText(history::WriteFramedText({&odd, 1}, true), logs, clock));
     history::THistory history(dir.Path(), clock);
     const auto adding = history.Add(logs, Any);
     ASSERT_EQ(adding.Added, logs.Count());
