@@ -41,6 +41,8 @@ void TfrmMain::ApplyStartLanguage()
     if (items.size() >= 2) {
         m_translation.LoadLanguage(m_settings.Lang);
         TranslateForm(*this, m_translation, TranslateExclusions);
+        // The live page's headers were taken from the built-in texts.
+        m_live->Retranslate();
         return;
     }
     // One language or none: nothing to choose from.

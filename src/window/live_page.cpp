@@ -371,7 +371,7 @@ void TLivePage::Render(std::size_t index)
             // frame.
             row.Image = WUImageIndex(unit.Core, unit.Progress >= 100 || unit.State == "UPLOAD" ||
                                                     unit.State == "DONE");
-            row.Cells[Status] = Text(unit.Status);
+            row.Cells[Status] = Text(LiveStatusText(unit.Status, m_seams.Label));
             row.Cells[Progress] = QString::number(unit.Progress, 'f', 1) + QLatin1Char('%');
             if (unit.TpfSeconds > 0)
                 row.Cells[Tpf] = Text(util::DurationToText(unit.TpfSeconds, words));

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "util/duration_words.h"
+#include "window/live_watch.h"
 #include "window/wu_tree.h"
 
 namespace korvid::window {
@@ -100,7 +101,8 @@ std::string TShownLiveUnit::InfoLines(const translation::TTranslation& translati
     auto local = [&](double utc) { return DateTimeText(utc + m_shift, regional); };
 
     item("msgLiveMachine", m_machine);
-    item("msgLiveStatus", m_present ? unit.Status : label("msgLiveUnitGone"));
+    item("msgLiveStatus",
+         m_present ? LiveStatusText(unit.Status, label) : label("msgLiveUnitGone"));
     // What the client estimated holds only while it holds the unit.
     if (m_present) {
         if (unit.EtaSeconds)

@@ -16,6 +16,20 @@ bool EndedWithoutCredit(std::string_view status)
     return std::find(NoLoss.begin(), NoLoss.end(), status) == NoLoss.end();
 }
 
+std::string LiveStatusText(std::string_view status,
+                           const std::function<std::string(std::string_view)>& label)
+{
+    static constexpr std::array<std::string_view, 17> Known = {
+        "ASSIGN",  "DOWNLOAD", "CORE",   "RUN",      "FINISH",  "UPLOAD",
+        "WAIT",    "PAUSE",    "DUMP",   "DUMPED",   "EXPIRED", "ABORTED",
+        "MISSING", "RETRIES",  "FAILED", "REJECTED", "CREDITED"};
+    // Only known codes make a key: whatever else a client sends never reaches the catalogue.
+    if (std::find(Known.begin(), Known.end(), status) == Known.end())
+        return std::string(status);
+    std::string text = label("msgLiveStatus" + std::string(status));
+    return text.empty() ? std::string(status) : text;
+}
+
 void TLiveWatch::Follow(std::size_t clients)
 {
     m_clients.assign(clients, {});
@@ -49,9 +63,9 @@ void TLiveWatch::LinkChanged(std::size_t client, const std::string& machine,
 void TLiveWatch::UnitEnded(const std::string& machine, const live::TUnitView& unit)
 {
     if (EndedWithoutCredit(unit.Status))
-        Tell(FormatText(m_label("msgLiveNoCredit"),
-                        {machine, static_cast<long long>(unit.Number),
-                         static_cast<long long>(unit.Project), unit.Status}));
+        Tell(FormatText(m_label("msgLiveNoCredit"), {machine, static_cast<long long>(unit.Number),
+                                                     static_cast<long long>(unit.Project),
+                                                     LiveStatusText(unit.Status, m_label)}));
 }
 
 void TLiveWatch::Tell(const std::string& text) const

@@ -17,6 +17,11 @@ namespace korvid::window {
 // (clients before 8.4.5 record no result) says nothing either way.
 [[nodiscard]] bool EndedWithoutCredit(std::string_view status);
 
+// The words a donor reads for a unit's status code, from the catalogue; a code the clients are
+// not known to send, or one the catalogue lacks, shows as it came.
+[[nodiscard]] std::string LiveStatusText(std::string_view status,
+                                         const std::function<std::string(std::string_view)>& label);
+
 // Which events of the followed clients need the user, each told once: a machine that stays
 // unreachable, a unit that ends without credit.
 class TLiveWatch {

@@ -1,3 +1,5 @@
+#include <filesystem>
+
 #include <QHeaderView>
 #include <QTableView>
 
@@ -86,6 +88,30 @@ TEST_F(LivePageTest, ShowsEachUnitAndUpdatesItsCellsWithoutResetOrLosingTheSelec
     liveTimers.FireRunning(); // the countdown, then the retry
     ASSERT_TRUE(Until([&] { return model.Row(0).Cells[5].contains("8.4.5") && UnitRows() == 2; }));
     EXPECT_EQ(resets, 0);
+}
+
+// Started in English beside the French file, the headers were French: they were taken from the
+// built-in texts. A language chosen later reaches the headers and every cell.
+TEST_F(LivePageTest, HeadersAndStatusWordsFollowTheLanguage)
+{
+    ASSERT_TRUE(started);
+    for (const char* file : {"Korvid.ENGLISH.lng", "Korvid.FRANCAIS.lng"})
+        std::filesystem::copy_file(std::filesystem::path(KORVID_SOURCE_DIR) / "data/lang" / file,
+                                   dir / file);
+    Settings("Lang=english\nClients=127.0.0.1:" + std::to_string(server.Port()) + "\n");
+    Start();
+    auto shown = [&] {
+        return (Model().headerData(1, Qt::Horizontal, Qt::DisplayRole).toString() + "|" +
+                Model().Row(1).Cells[5])
+            .toStdString();
+    };
+    ASSERT_TRUE(Until([&] {
+        server.Step(60);
+        return shown().ends_with("|Running");
+    }));
+    EXPECT_EQ(shown(), "Group|Running");
+    Trigger("mnuLang_FRANCAIS");
+    EXPECT_EQ(shown(), "Groupe|En cours");
 }
 
 } // namespace
