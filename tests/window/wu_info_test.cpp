@@ -65,28 +65,14 @@ TEST_F(WUInfoTest, MemoOfAUnitWithStepsOrWithoutThem)
 TEST_F(WUInfoTest, ValidityHasTwoDecimalsWithTheSeparatorOfTheRegionOrTheFile)
 {
     const translation::TTranslation file = Shipped("FRANCAIS");
-    struct TRow {
-        const char* name;
-        const translation::TTranslation& catalogue;
-        char decimal;
-        int expected;
-        int steps;
-        const char* line;
-    };
-    const TRow rows[] = {
-        {"87.5 under a French locale", catalogue, ',', 8, 7, "Validité du benchmark: 87,50%"},
-        {"a third", catalogue, ',', 3, 1, "Validité du benchmark: 33,33%"},
-        {"complete", catalogue, ',', 5, 5, "Validité du benchmark: 100,00%"},
-        {"nothing expected", catalogue, ',', 0, 3, "Validité du benchmark: 0,00%"},
-        {"French file, point", file, '.', 50, 49, "Validité du benchmark: 98,00 %"},
-    };
-    for (const TRow& row : rows) {
-        SCOPED_TRACE(row.name);
-        regional.Decimal = row.decimal;
-        const auto wu =
-            test::MakeUnit("p1", Tinker, row.expected, test::EvenSteps(1, row.steps, 60));
-        const std::string memo = window::BuildWUInfo(*wu, row.catalogue, regional).Memo;
-        EXPECT_NE(memo.find(std::string(row.line) + "\n"), std::string::npos) << memo;
+    for (const auto& row : test::CaseTable("window/data/benchmark_validity.cases", 6)) {
+        SCOPED_TRACE(row[0]);
+        regional.Decimal = row[2][0];
+        const auto wu = test::MakeUnit("p1", Tinker, std::stoi(row[3]),
+                                       test::EvenSteps(1, std::stoi(row[4]), 60));
+        const std::string memo =
+            window::BuildWUInfo(*wu, row[1] == "file" ? file : catalogue, regional).Memo;
+        EXPECT_NE(memo.find(row[5] + "\n"), std::string::npos) << memo;
     }
 }
 
@@ -135,15 +121,10 @@ TEST_F(WUInfoTest, AUnitStillFoldingShowsTimeLeftAndExpectedEnd)
 
 TEST(WUInfoCore, CodeIsQuestionMarkForNoneOrPlaceholderElseUpperHex)
 {
-    struct TRow {
-        std::uint16_t core;
-        const char* text;
-    };
-    const TRow rows[] = {{0, "?"}, {999, "?"}, {0x05, "05"}, {0x7A, "7A"}, {0x1AB, "1AB"}};
-    for (const TRow& row : rows) {
-        SCOPED_TRACE(row.core);
-        EXPECT_EQ(window::CoreCodeText(row.core), row.text);
-    }
+    const std::pair<std::uint16_t, const char*> rows[] = {
+        {0, "?"}, {999, "?"}, {0x05, "05"}, {0x7A, "7A"}, {0x1AB, "1AB"}};
+    for (const auto& [core, text] : rows)
+        EXPECT_EQ(window::CoreCodeText(core), text) << core;
 }
 
 } // namespace
