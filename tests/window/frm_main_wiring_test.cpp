@@ -15,15 +15,11 @@
 namespace korvid {
 namespace {
 
-const std::string English = "Language=English\n"
-                            "FontSize=11\n"
-                            "FontFace=No Such Face 4711\n"
-                            "frmMain.tsHisto=History\n"
-                            "frmMain.tsFahlog=Log\n"
-                            "frmMain.sbLoadFahlog.Hint=Load a FahLog file\n"
-                            "msgAxisX=Frame number\n"
-                            "msgAxisY=Minutes\n"
-                            "msgProtein=Protein\n";
+// A language file whose face no system has.
+std::string English()
+{
+    return test::TestData("window/data/Korvid.EN.lng");
+}
 
 bool HasInk(const png::TImage& image)
 {
@@ -133,7 +129,7 @@ TEST_F(MainWindowWiringTest, InformationFollowsTheUnitOnlyWhileShown)
 
 TEST_F(MainWindowWiringTest, ALanguageChosenAtRunTimeChangesTheWindowAndIsRemembered)
 {
-    dir.Write("Korvid.EN.lng", English);
+    dir.Write("Korvid.EN.lng", English());
     dir.Write("Korvid.ES.lng", "Language=Español\nfrmMain.tsHisto=Historial\n");
     LastLog({A});
     Start();
@@ -187,7 +183,7 @@ TEST_F(MainWindowWiringTest, WithOneLanguageOrNoneThereIsNoLanguageButton)
         SCOPED_TRACE(row.name);
         std::filesystem::remove(dir / "Korvid.EN.lng");
         if (row.englishFile)
-            dir.Write("Korvid.EN.lng", English);
+            dir.Write("Korvid.EN.lng", English());
         Settings("AutoAddToHisto=0\n");
         Start();
         EXPECT_EQ(Find<QToolButton>("sbLoadFahlog").toolTip().toStdString(), row.hint);
