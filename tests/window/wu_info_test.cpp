@@ -1,6 +1,7 @@
 #include "window/wu_info.h"
 
 #include <filesystem>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -91,25 +92,19 @@ TEST_F(WUInfoTest, AUnitStillFoldingShowsTimeLeftAndExpectedEnd)
     const auto wu = test::MakeUnit("p1234_abc", Gromacs, 100, test::EvenSteps(0, 40, 150));
     const double lastFrame = wu->Steps.Back().Date;
     const translation::TTranslation english = Shipped("ENGLISH");
-    struct TRow {
-        const char* name;
-        const translation::TTranslation& catalogue;
-        double now;
-        const char* eta;
-    };
-    const TRow rows[] = {
-        {"an hour after the last frame", catalogue, lastFrame + 1.0 / 24,
+    const std::tuple<const char*, const translation::TTranslation*, double, const char*> rows[] = {
+        {"an hour after the last frame", &catalogue, lastFrame + 1.0 / 24,
          "Temps restant: 1 h. 30 mn.\nFin prévue: 2006-06-29 23:53"},
-        {"in English", english, lastFrame + 1.0 / 24,
+        {"in English", &english, lastFrame + 1.0 / 24,
          "Time left: 1 h 30 min\nExpected end: 2006-06-29 23:53"},
-        {"a client stopped past the end", catalogue, lastFrame + 1,
+        {"a client stopped past the end", &catalogue, lastFrame + 1,
          "Temps restant: \nFin prévue: 2006-06-29 23:53"},
     };
-    for (const TRow& row : rows) {
-        SCOPED_TRACE(row.name);
-        EXPECT_EQ(window::EtaText(*wu, row.now, row.catalogue, regional), row.eta);
-        const std::string memo = window::BuildWUInfo(*wu, row.catalogue, regional, row.now).Memo;
-        EXPECT_NE(memo.find(std::string("%\n") + row.eta + "\n\n"), std::string::npos) << memo;
+    for (const auto& [name, texts, now, eta] : rows) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(window::EtaText(*wu, now, *texts, regional), eta);
+        const std::string memo = window::BuildWUInfo(*wu, *texts, regional, now).Memo;
+        EXPECT_NE(memo.find(std::string("%\n") + eta + "\n\n"), std::string::npos) << memo;
     }
     // Without the clock, or for a unit done, the block is as it was.
     const std::string plain = window::BuildWUInfo(*wu, catalogue, regional).Memo;
