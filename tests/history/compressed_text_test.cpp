@@ -58,48 +58,27 @@ TEST(DeflateStream, WritesLengthAndTextAsOneLevel9ZlibStream)
 
 TEST(InflateStream, ChecksTheAnnouncedLengthAgainstTheDataAndRaisesWhatItRefuses)
 {
-    const std::string overOld(16'777'217, 'x');
-    const std::string zeros(8u << 20, '\0');
-    constexpr auto over = static_cast<std::uint32_t>(history::MaxHistoBytes + 1);
-    struct Row {
-        const char* name;
-        std::string stream;
-        history::TInflate outcome;
-        std::string bytes;
-    };
-    const std::vector<Row> rows = {
-        {"N = 0 and nothing more", test::Compress(test::Payload(0, "")),
-         history::TInflate::Inflated, ""},
-        {"more than 16 MiB loads", test::Compress(test::Payload(16'777'217, overOld), 1),
-         history::TInflate::Inflated, overOld},
-        {"zero bytes at deflate's best ratio load", test::Compress(test::Payload(8u << 20, zeros)),
-         history::TInflate::Inflated, zeros},
-        {"one byte over 1 GiB is TooLarge", test::Compress(test::Payload(over, "")),
-         history::TInflate::TooLarge, ""},
-        {"N = 2^32 - 1 with no data is TooLarge", test::Compress(test::Payload(0xFFFFFFFF, "")),
-         history::TInflate::TooLarge, ""},
-        {"1 GiB announced by a stream too short to hold it",
-         test::Compress(test::Payload(over - 1, std::string(1000, 'a'))),
-         history::TInflate::Damaged, ""},
-        {"N announces more than the stream holds", test::Compress(test::Payload(10, "abc")),
-         history::TInflate::Damaged, ""},
-        {"N announces less than the stream holds", test::Compress(test::Payload(2, "abc")),
-         history::TInflate::Damaged, ""},
-        {"stream ends inside the length", test::Compress("\x05\x00"), history::TInflate::Damaged,
-         ""},
-        {"stream of nothing", test::Compress(""), history::TInflate::Damaged, ""},
-        {"bytes after the stream are ignored", test::Compress(test::Payload(3, "abc")) + "trailing",
-         history::TInflate::Inflated, "abc"},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        const auto result = history::TryInflateStream(row.stream);
-        EXPECT_EQ(result.Outcome, row.outcome) << result.Error;
-        EXPECT_TRUE(result.Bytes == row.bytes);
-        if (row.outcome == history::TInflate::Inflated)
+    for (const auto& row : test::CaseTable("history/data/inflate_streams.cases", 7)) {
+        SCOPED_TRACE(row[0]);
+        std::string data;
+        for (int i = std::stoi(row[3]); i > 0; --i)
+            data += row[2];
+        const std::string payload =
+            row[1] == "none" ? data
+                             : test::Payload(static_cast<std::uint32_t>(std::stoul(row[1])), data);
+        const std::string stream = test::Compress(payload, std::stoi(row[4])) + row[5];
+        const auto result = history::TryInflateStream(stream);
+        const auto outcome = row[6] == "inflated"    ? history::TInflate::Inflated
+                             : row[6] == "too large" ? history::TInflate::TooLarge
+                                                     : history::TInflate::Damaged;
+        EXPECT_EQ(result.Outcome, outcome) << result.Error;
+        if (result.Outcome == history::TInflate::Inflated) {
+            EXPECT_TRUE(result.Bytes == data);
             continue;
+        }
+        EXPECT_EQ(result.Bytes, "");
         EXPECT_NE(result.Error, "");
-        test::ExpectErrorNaming([&] { (void)history::InflateStream(row.stream); }, {result.Error});
+        test::ExpectErrorNaming([&] { (void)history::InflateStream(stream); }, {result.Error});
     }
 }
 

@@ -2,17 +2,20 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "testing/zlib_helpers.h"
 #include "testing/temp_dir.h"
+#include "testing/zlib_helpers.h"
 #include "util/error.h"
 
 namespace korvid {
 namespace {
+
+namespace fs = std::filesystem;
 
 const std::string FirstText = "[10:00:00] Core required: FahCore_78.exe\r\n";
 const std::string SecondText = FirstText + "[10:00:01] Project: 2669 (Run 1, Clone 2, Gen 3)\r\n";
@@ -21,53 +24,17 @@ class HistoryStoreTest : public ::testing::Test {
 protected:
     test::TTempDir dir;
     history::THistoStore store{dir.Path()};
+
+    // Every entry under the folder with its bytes; a folder holds none.
+    std::map<std::string, std::string> Entries() const
+    {
+        std::map<std::string, std::string> entries;
+        for (const auto& entry : fs::recursive_directory_iterator(dir.Path()))
+            entries[fs::relative(entry.path(), dir.Path()).string()] =
+                entry.is_directory() ? "" : test::ReadFileForTest(entry.path());
+        return entries;
+    }
 };
-
-TEST_F(HistoryStoreTest, MissingOrSavedFileLoads)
-{
-    const auto missing = store.LoadHisto();
-    EXPECT_EQ(missing.Outcome, history::THistoLoad::Missing);
-    EXPECT_EQ(missing.Message, "");
-    EXPECT_FALSE(dir.Exists("Korvid.dat"));
-    for (const std::string& text : {SecondText, std::string()}) {
-        SCOPED_TRACE(text.size());
-        store.SaveHisto(text);
-        const auto result = store.LoadHisto();
-        EXPECT_EQ(result.Outcome, history::THistoLoad::Loaded);
-        EXPECT_EQ(result.Text, text);
-    }
-}
-
-// Which bytes count as damaged is the stream's business (compressed_text_test); the store must
-// report the file by name and keep it.
-TEST_F(HistoryStoreTest, DamagedFileIsReportedAndKept)
-{
-    const std::pair<std::string, history::THistoLoad> rows[] = {
-        {"not a zlib stream", history::THistoLoad::Damaged},
-        {test::Compress(test::Payload(static_cast<std::uint32_t>(history::MaxHistoBytes + 1), "")),
-         history::THistoLoad::TooLarge},
-    };
-    for (const auto& [bytes, outcome] : rows) {
-        SCOPED_TRACE(bytes.size());
-        dir.Write("Korvid.dat", bytes);
-        history::THistoStore fresh(dir.Path());
-        const auto result = fresh.LoadHisto();
-        EXPECT_EQ(result.Outcome, outcome) << result.Message;
-        EXPECT_EQ(result.Text, "");
-        EXPECT_NE(result.Message.find(fresh.HistoPath().string()), std::string::npos);
-        EXPECT_TRUE(dir.Read("Korvid.dat") == bytes);
-        EXPECT_EQ(test::FileNames(dir.Path()), std::vector<std::string>{"Korvid.dat"});
-    }
-}
-
-TEST_F(HistoryStoreTest, FolderInPlaceOfTheFileIsDamagedAndSurvivesASave)
-{
-    dir.Write("Korvid.dat/keep", "inside");
-    EXPECT_EQ(store.LoadHisto().Outcome, history::THistoLoad::Damaged);
-    EXPECT_THROW(store.SaveHisto(FirstText), util::TError);
-    EXPECT_EQ(dir.Read("Korvid.dat/keep"), "inside");
-    EXPECT_EQ(test::FileNames(dir.Path()), std::vector<std::string>{"Korvid.dat"});
-}
 
 TEST_F(HistoryStoreTest, SavingTwiceWithBackupsKeepsTheFirstFileAsBackup)
 {
@@ -100,13 +67,13 @@ TEST_F(HistoryStoreTest, WithBackupsOffTheBackupIsNeverTouched)
     EXPECT_EQ(std::filesystem::last_write_time(store.BackupPath()), before);
 }
 
-TEST_F(HistoryStoreTest, FailedSaveLeavesBothFilesAsTheyWere)
+TEST_F(HistoryStoreTest, FailedSaveLeavesEveryFileAsItWas)
 {
-    store.SaveHisto(FirstText);
-    store.SaveHisto(SecondText);
-    const auto dat = dir.Read("Korvid.dat");
-    const auto bak = dir.Read("Korvid.dat.bak");
     const test::TUntouchedText huge(history::MaxHistoBytes + 1);
+    // Hooks that throw where a full disk or a refused rename would.
+    auto hooked = [&](std::function<void()> beforeRename, std::function<void(std::size_t)> chunk) {
+        return [&, beforeRename, chunk] { store.SetWriteHooks({beforeRename, chunk}); };
+    };
     struct Row {
         const char* name;
         std::function<void()> arrange;
@@ -115,43 +82,37 @@ TEST_F(HistoryStoreTest, FailedSaveLeavesBothFilesAsTheyWere)
     };
     const std::vector<Row> rows = {
         {"text over the load limit", [] {}, huge.View(), false},
-        {"write fails midway",
+        {"write fails midway", hooked({}, [](std::size_t) { throw util::TError("disk full"); }),
+         FirstText, false},
+        {"rename fails after the backup", hooked([] { throw util::TError("rename refused"); }, {}),
+         FirstText, true},
+        {"a folder where the backup goes",
          [&] {
-             util::TAtomicWriteHooks hooks;
-             hooks.AfterChunk = [](std::size_t) { throw util::TError("disk full"); };
-             store.SetWriteHooks(hooks);
+             fs::remove(dir / "Korvid.dat.bak");
+             dir.Write("Korvid.dat.bak/keep", "inside");
          },
          FirstText, false},
-        {"rename fails after the backup",
+        {"a folder in place of Korvid.dat",
          [&] {
-             util::TAtomicWriteHooks hooks;
-             hooks.BeforeRename = [] { throw util::TError("rename refused"); };
-             store.SetWriteHooks(hooks);
+             fs::remove(dir / "Korvid.dat");
+             dir.Write("Korvid.dat/keep", "inside");
          },
-         FirstText, true},
+         FirstText, false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
+        fs::remove_all(dir / "Korvid.dat");
+        fs::remove_all(dir / "Korvid.dat.bak");
         store.SetWriteHooks({});
+        store.SaveHisto(FirstText);
+        store.SaveHisto(SecondText);
         row.arrange();
+        auto expected = Entries();
+        if (row.backupTaken)
+            expected["Korvid.dat.bak"] = expected["Korvid.dat"];
         EXPECT_THROW(store.SaveHisto(row.text), util::TError);
-        EXPECT_EQ(dir.Read("Korvid.dat"), dat);
-        EXPECT_EQ(test::FileNames(dir.Path()),
-                  (std::vector<std::string>{"Korvid.dat", "Korvid.dat.bak"}));
-        EXPECT_EQ(dir.Read("Korvid.dat.bak"), row.backupTaken ? dat : bak);
+        EXPECT_EQ(Entries(), expected);
     }
-}
-
-TEST_F(HistoryStoreTest, BackupThatCannotBeWrittenStopsTheSave)
-{
-    store.SaveHisto(FirstText);
-    const auto dat = dir.Read("Korvid.dat");
-    dir.Write("Korvid.dat.bak/keep", "a folder where the backup goes");
-    EXPECT_THROW(store.SaveHisto(SecondText), util::TError);
-    EXPECT_EQ(dir.Read("Korvid.dat"), dat);
-    EXPECT_EQ(dir.Read("Korvid.dat.bak/keep"), "a folder where the backup goes");
-    EXPECT_EQ(test::FileNames(dir.Path()),
-              (std::vector<std::string>{"Korvid.dat", "Korvid.dat.bak"}));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include "log_generator.h"
 #include "testing/fakes.h"
 #include "testing/temp_dir.h"
+#include "testing/zlib_helpers.h"
 #include "workunits/log_files.h"
 #include "workunits/log_text.h"
 
@@ -110,6 +112,32 @@ TEST_F(HistoryTest, EarlierVersionsClientTextsLoadWholeAndAreSavedFramed)
     ExpectSurvivesTheHistory(history);
 }
 
+// Refused whole and said at once: a history too large to save would put every unit added since
+// the last save at stake at shutdown.
+TEST_F(HistoryTest, AdditionsThatWouldPassTheRoomAreRefusedWhole)
+{
+    loggen::TLogOptions options;
+    options.Units = 3;
+    TWUs logs;
+    logs.ReadLog(loggen::GenerateLog(options), "FAHlog.txt", clock);
+    ASSERT_EQ(logs.Count(), 3);
+    const auto unit = [&](int i) -> const TWU& { return *logs.Items(i); };
+    const std::size_t b0 = unit(0).Text.size(), b1 = unit(1).Text.size();
+    const std::size_t all = b0 + b1 + unit(2).Text.size();
+    history::THistory history(dir.Path(), clock, b0 + b1);
+    using TResult = std::tuple<int, int, std::size_t, bool>; // added, candidates, total, no room
+    auto add = [&](const history::THistory::TAdding& a) {
+        return TResult{a.Added, a.Candidates, a.Total, a.NoRoom};
+    };
+    EXPECT_EQ(add(history.Add(logs, Any)), TResult(0, 3, all, true));
+    EXPECT_EQ(add(history.Add(unit(0))), TResult(1, 1, b0, false));
+    EXPECT_EQ(add(history.Add(logs, Any)), TResult(0, 2, all, true));
+    EXPECT_EQ(add(history.Add(unit(1))), TResult(1, 1, b0 + b1, false)) << "exactly the room";
+    EXPECT_EQ(add(history.Add(unit(2))), TResult(0, 1, all, true));
+    EXPECT_EQ(add(history.Add(unit(1))), TResult(0, 0, 0, false)) << "already here";
+    EXPECT_EQ(history.WUs().Count(), 2);
+}
+
 // The file stays as it is and is not saved over without the user's say; the units held stay
 // too, or what could be read of them is loaded.
 TEST_F(HistoryTest, FileNotReadWholeIsGuarded)
@@ -126,6 +154,9 @@ TEST_F(HistoryTest, FileNotReadWholeIsGuarded)
     };
     const std::vector<Row> rows = {
         {"not a zlib stream", "not a zlib stream", history::THistoLoad::Damaged, -1},
+        {"more announced than a history may hold",
+         test::Compress(test::Payload(static_cast<std::uint32_t>(history::MaxHistoBytes + 1), "")),
+         history::THistoLoad::TooLarge, -1},
         {"a frame one byte short", history::DeflateStream(stored.substr(0, stored.size() - 1)),
          history::THistoLoad::Damaged, -1},
         {"a zero byte after the first v6 unit",

@@ -13,7 +13,7 @@
 
 namespace korvid::test {
 
-// Records every box; questions take their answers from Answers, then DefaultAnswer. A notice
+// Records every box; questions take their answers from Answers, then no. A notice
 // that offers its folder goes to Notices too, and its button is chosen when ChooseFolder is set.
 struct TFakeMessageBox final : window::IMessageBox {
     std::vector<std::string> Notices;
@@ -22,7 +22,6 @@ struct TFakeMessageBox final : window::IMessageBox {
     std::vector<std::string> Questions;
     std::vector<std::string> Errors;
     std::deque<bool> Answers;
-    bool DefaultAnswer = false;
     std::function<void()> WhileAsking; // what happens while a question waits
 
     void Inform(const std::string& text) override { Notices.push_back(text); }
@@ -32,7 +31,7 @@ struct TFakeMessageBox final : window::IMessageBox {
         if (WhileAsking)
             WhileAsking();
         if (Answers.empty())
-            return DefaultAnswer;
+            return false;
         const bool answer = Answers.front();
         Answers.pop_front();
         return answer;

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -122,26 +123,6 @@ TEST_F(ExportsTest, OverlongProteinIsCutAtACharacterAndTheFileWritten)
     EXPECT_EQ(Read(exports.CsvFileName(wu)), CsvOf(wu));
 }
 
-TEST_F(ExportsTest, CsvBatchWritesTheCompleteUnitsOrAllInCollectionOrder)
-{
-    exports.ExportWUCsv(nullptr);
-    exports.SaveGraphPng(chart); // showing nothing
-    const std::vector<const TWU*> units = {Unit("pA", 1, 10), Unit("pB", 2, 4), Unit("pC", 3, 12)};
-    const auto none = exports.ExportWUsCsv(std::vector<const TWU*>{units[1]}, true);
-    EXPECT_EQ(none.Written, 0);
-    EXPECT_FALSE(fs::exists(program.Folder)) << "no complete unit: nothing, not even the folder";
-
-    const auto complete = exports.ExportWUsCsv(units, true);
-    EXPECT_EQ(complete.Written, 2);
-    EXPECT_EQ(Files("csv"), (std::vector<std::string>{"pA(1,12,45)_20060629_1941.csv",
-                                                      "pC(3,12,45)_20060629_1941.csv"}));
-    const auto all = exports.ExportWUsCsv(units, false);
-    EXPECT_EQ(all.Written, 3);
-    EXPECT_FALSE(all.Cancelled);
-    for (const TWU* wu : units)
-        EXPECT_EQ(Read(exports.CsvFileName(*wu)), CsvOf(*wu));
-}
-
 TEST_F(ExportsTest, SameNameIsReplacedByTheLaterUnit)
 {
     const TWU* first = Unit("pA", 1, 3);
@@ -155,75 +136,66 @@ TEST_F(ExportsTest, SameNameIsReplacedByTheLaterUnit)
     EXPECT_EQ(Read(exports.CsvFileName(*first)), CsvOf(*units[1]));
 }
 
-TEST_F(ExportsTest, AWriteErrorStopsTheBatchNamesTheFileAndGivesTheChartBack)
+// Both batches take the complete units or all, tell their progress before each file and stop
+// when it says so or at the first failure; the PNG one shows each unit in the order given, and
+// the one shown before at the end.
+TEST_F(ExportsTest, BatchesTakeCompleteUnitsOrAllAndStopWhenCancelledOrFailing)
 {
+    exports.ExportWUCsv(nullptr);
+    exports.SaveGraphPng(chart); // showing nothing
     const TWU* shown = Unit("pShown", 9, 10);
-    const std::vector<const TWU*> order = {Unit("pA", 1, 10), Unit("pB", 2, 10), Unit("pC", 3, 10)};
+    const std::vector<const TWU*> units = {Unit("pC", 3, 10), Unit("pB", 2, 4), Unit("pA", 1, 10)};
+    EXPECT_EQ(exports.ExportWUsCsv(std::vector<const TWU*>{units[1]}, true).Written, 0);
+    EXPECT_FALSE(fs::exists(program.Folder)) << "no complete unit: nothing, not even the folder";
     for (const bool png : {false, true}) {
         SCOPED_TRACE(png ? "png" : "csv");
-        auto file = [&](const TWU& wu) {
-            return png ? exports.PngFileName(wu) : exports.CsvFileName(wu);
+        const char* folder = png ? "png" : "csv";
+        auto file = [&](const TWU* wu) {
+            return png ? exports.PngFileName(*wu) : exports.CsvFileName(*wu);
         };
-        fs::remove_all(program.Folder);
-        fs::create_directories(file(*order[1])); // a folder where the file should go
-        chart.Shown = shown;
-        test::ExpectErrorNaming(
-            [&] {
-                (void)(png ? exports.SaveGraphsPng(chart, order, false)
-                           : exports.ExportWUsCsv(order, false));
-            },
-            {file(*order[1]).filename().string()});
+        auto batch = [&](bool onlyComplete, const window::TExportProgress& progress) {
+            fs::remove_all(program.Folder);
+            chart.Shown = shown;
+            chart.Showed.clear();
+            return png ? exports.SaveGraphsPng(chart, units, onlyComplete, progress)
+                       : exports.ExportWUsCsv(units, onlyComplete, progress);
+        };
+        std::vector<std::pair<int, int>> calls;
+        const auto complete = batch(true, [&](int written, int total) {
+            calls.emplace_back(written, total);
+            return true;
+        });
+        EXPECT_EQ(std::tuple(complete.Written, complete.Cancelled, complete.LastFile),
+                  std::tuple(2, false, file(units[2])));
+        EXPECT_EQ(calls, (std::vector<std::pair<int, int>>{{0, 2}, {1, 2}}));
+        EXPECT_EQ(Files(folder), (std::vector<std::string>{file(units[2]).filename().string(),
+                                                           file(units[0]).filename().string()}));
+        using TShowed = std::vector<const TWU*>;
+        EXPECT_EQ(chart.Showed, (png ? TShowed{units[0], units[2], shown} : TShowed{}));
+        EXPECT_EQ(batch(false, {}).Written, 3);
+        if (png) {
+            EXPECT_EQ(chart.Showed, (TShowed{units[0], units[1], units[2], shown}));
+        } else {
+            for (const TWU* wu : units)
+                EXPECT_EQ(Read(file(wu)), CsvOf(*wu));
+        }
+        const auto cancelled = batch(false, [](int written, int) { return written < 1; });
+        EXPECT_EQ(std::tuple(cancelled.Written, cancelled.Cancelled), std::tuple(1, true));
+        EXPECT_EQ(Files(folder), std::vector<std::string>{file(units[0]).filename().string()});
         EXPECT_EQ(chart.Shown, shown);
-        EXPECT_TRUE(fs::is_regular_file(file(*order[0])));
-        EXPECT_FALSE(fs::exists(file(*order[2])));
-    }
-}
 
-TEST_F(ExportsTest, PngBatchFollowsTheDisplayOrderAndRestoresTheShownUnit)
-{
-    const TWU* shown = Unit("pShown", 9, 10);
-    const std::vector<const TWU*> order = {Unit("pC", 3, 10), Unit("pB", 2, 4), Unit("pA", 1, 10)};
-    chart.Shown = shown;
-    const auto result = exports.SaveGraphsPng(chart, order, true);
-    EXPECT_EQ(result.Written, 2);
-    EXPECT_EQ(chart.Showed, (std::vector<const TWU*>{order[0], order[2], shown}));
-    EXPECT_EQ(Files("png"), (std::vector<std::string>{"pA(1,12,45)_20060629_1941.png",
-                                                      "pC(3,12,45)_20060629_1941.png"}));
-    chart.Showed.clear();
-    EXPECT_EQ(exports.SaveGraphsPng(chart, order, false).Written, 3);
-    EXPECT_EQ(chart.Showed, (std::vector<const TWU*>{order[0], order[1], order[2], shown}));
-}
-
-TEST_F(ExportsTest, ProgressCountsTheFilesAndCancelStopsTheRest)
-{
-    const std::vector<const TWU*> order = {Unit("pA", 1, 10), Unit("pB", 2, 4), Unit("pC", 3, 10),
-                                           Unit("pD", 4, 10)};
-    std::vector<std::pair<int, int>> calls;
-    const auto all = exports.ExportWUsCsv(order, true, [&](int written, int total) {
-        calls.emplace_back(written, total);
-        return true;
-    });
-    EXPECT_EQ(all.Written, 3);
-    EXPECT_EQ(calls, (std::vector<std::pair<int, int>>{{0, 3}, {1, 3}, {2, 3}}));
-
-    struct TRow {
-        const char* name;
-        bool png;
-    };
-    for (const TRow row : {TRow{"csv", false}, TRow{"png", true}}) {
-        SCOPED_TRACE(row.name);
-        fs::remove_all(program.Folder);
-        chart.Shown = nullptr;
-        auto cancelAfterOne = [](int written, int) { return written < 1; };
-        const window::TBatchResult result =
-            row.png ? exports.SaveGraphsPng(chart, order, false, cancelAfterOne)
-                    : exports.ExportWUsCsv(order, false, cancelAfterOne);
-        EXPECT_EQ(result.Written, 1);
-        EXPECT_TRUE(result.Cancelled);
-        const std::string file = row.png ? exports.PngFileName(*order[0]).filename().string()
-                                         : exports.CsvFileName(*order[0]).filename().string();
-        EXPECT_EQ(Files(row.name), std::vector<std::string>{file});
-        EXPECT_EQ(chart.Shown, nullptr);
+        // A folder where the second file should go: the error names it and the rest is not
+        // started.
+        auto blocked = [&](int written, int) {
+            if (written == 1)
+                fs::create_directories(file(units[1]));
+            return true;
+        };
+        test::ExpectErrorNaming([&] { (void)batch(false, blocked); },
+                                {file(units[1]).filename().string()});
+        EXPECT_EQ(chart.Shown, shown);
+        EXPECT_TRUE(fs::is_regular_file(file(units[0])));
+        EXPECT_FALSE(fs::exists(file(units[2])));
     }
 }
 

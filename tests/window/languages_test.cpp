@@ -9,6 +9,7 @@
 #include "testing/temp_dir.h"
 #include "translation/french_defaults.h"
 #include "translation/translation.h"
+#include "util/ini_file.h"
 
 namespace korvid {
 namespace {
@@ -20,18 +21,11 @@ const fs::path ShippedFolder = fs::path(KORVID_SOURCE_DIR) / "data" / "lang";
 // The keys of the built-in French block, in its order.
 std::vector<std::string> DefaultKeys()
 {
+    util::TIniFile defaults;
+    defaults.SetText(translation::FrenchDefaults());
     std::vector<std::string> keys;
-    const std::string_view text = translation::FrenchDefaults();
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string_view::npos)
-            end = text.size();
-        const std::string_view line = text.substr(start, end - start);
-        if (const std::size_t equals = line.find('='); equals != std::string_view::npos)
-            keys.emplace_back(line.substr(0, equals));
-        start = end + 1;
-    }
+    for (const util::TIniEntry& entry : defaults.Entries())
+        keys.push_back(entry.Key);
     return keys;
 }
 
@@ -78,21 +72,8 @@ TEST(FindLanguages, SkipsWhatTheMenuCannotOfferAndSortsByCode)
 {
     test::TTempDir user;
     test::TTempDir shipped;
-    user.Write("Korvid.ZU.lng", "Language=Aaa first by name\r\n");
-    user.Write("korvid.en.lng", "Language=English (mine)\r\n"); // one entry a code
-    user.Write("Korvid.EN.lng", "Language=English (b)\r\n");
-    user.Write("Korvid.DE.lng", std::string("Language=x\0", 11));
-    user.Write("Korvid.FR.lng", "msgRun=no name\r\n");
-    user.Write("Korvid.EMPTY.lng", "Language=\r\n");          // nothing to show
-    user.Write("Korvid.EN.GB.lng", "Language=British\r\n");   // a point in the code
-    user.Write("Korvid.PT-BR.lng", "Language=Portugues\r\n"); // a hyphen
-    user.Write("Other.NL.lng", "Language=Other\r\n");         // another program's
-    user.Write("Korvid.NL.txt", "Language=Text\r\n");
-    user.Write("Korvid.lng", "Language=None\r\n");
-    shipped.Write("Korvid.EN.lng", "Language=English\r\n");
-    shipped.Write("Korvid.DE.lng", "Language=Deutsch\r\n");
-    shipped.Write("KORVID.FR.LNG", "Language=Fran\xE7"
-                                   "ais\r\n"); // Windows-1252
+    for (const auto& row : test::CaseTable("window/data/language_files.cases", 3))
+        (row[0] == "user" ? user : shipped).Write(row[1], row[2]);
     EXPECT_EQ(
         window::FindLanguages(user.Path(), "Korvid"),
         (std::vector<window::TLanguageChoice>{{"EN", "English (b)"}, {"ZU", "Aaa first by name"}}));

@@ -1,6 +1,7 @@
 #include "window/window_settings.h"
 
 #include <filesystem>
+#include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -21,65 +22,31 @@ util::TIniFile Ini(const std::string& lines)
     return ini;
 }
 
-TWindowSettings Read(const std::string& lines, window::TScreenRoom room = Room)
+// Fields in the order of TWindowSettings, as the case table writes them.
+TWindowSettings Parse(const std::string& fields)
 {
-    return window::ReadWindowSettings(Ini(lines), room);
+    std::istringstream in(fields);
+    TWindowSettings s;
+    std::string left, top;
+    in >> s.FormWidth >> s.FormHeight >> left >> top >> s.TreeViewsHeight >> s.InfoWidth >>
+        s.AutoAddToHisto >> s.AutoSaveHisto >> s.AutoBackupHisto >> s.SortByProject >> s.ShowInfo >>
+        s.Lang >> s.FollowLog >> s.AutoSaveMinutes >> s.LastFahLog;
+    if (left != "-")
+        s.FormLeft = std::stoi(left);
+    if (top != "-")
+        s.FormTop = std::stoi(top);
+    return s;
 }
 
 } // namespace
 
 TEST(WindowSettings, ReadBoundsAndDefaults)
 {
-    struct TRow {
-        const char* name;
-        std::string lines;
+    for (const auto& row : test::CaseTable("window/data/window_settings.cases", 4)) {
+        SCOPED_TRACE(row[0]);
         window::TScreenRoom room;
-        TWindowSettings expected;
-    };
-    auto with = [](auto change) {
-        TWindowSettings settings;
-        change(settings);
-        return settings;
-    };
-    const TRow rows[] = {
-        {"no file: a first start", "", Room, {}},
-        {"every key, any case",
-         "formwidth=700\nFORMHEIGHT=520\nFormLeft=-10\nFormTop=20\nTreeviewsHeight=150\n"
-         "InfoWidth=200\nAutoAddToHisto=0\nAutoSaveHisto=0\nAutoBackupHisto=0\nSort=1\n"
-         "ShowInfo=0\nLastFahLog=/logs/FAHlog.txt\nLang=english\nFollowLog=0\n",
-         Room, with([](TWindowSettings& s) {
-             s = {700,   520,   -10,       20,    150, 200, "/logs/FAHlog.txt", false, false, false,
-                  false, false, "ENGLISH", false, 10,  {}};
-         })},
-        // Only the number that means "on" is on; any other number reads as off.
-        {"flags of 2", "AutoSaveHisto=2\nSort=2\nShowInfo=2\n", Room, with([](TWindowSettings& s) {
-             s.AutoSaveHisto = false;
-             s.SortByProject = false;
-             s.ShowInfo = false;
-         })},
-        {"no numbers", "FormWidth=0x100\nFormLeft=\nTreeViewsHeight=1.5\nSort=byDate\n", Room, {}},
-        {"beyond the screens and Qt's arithmetic",
-         "FormWidth=2147483647\nFormHeight=-5\nFormLeft=-2147483648\nFormTop=2147483647\n"
-         "TreeViewsHeight=99999999\nInfoWidth=-7\n",
-         Room, with([](TWindowSettings& s) {
-             s.FormWidth = 1920;
-             s.FormHeight = 1;
-             s.FormLeft = -(1 << 20);
-             s.FormTop = 1 << 20;
-             s.TreeViewsHeight = 1 << 20;
-             s.InfoWidth = 0;
-         })},
-        {"screens smaller than the design keep the design size",
-         "FormWidth=900\nFormHeight=900\n",
-         {320, 240},
-         with([](TWindowSettings& s) {
-             s.FormWidth = window::DesignWidth;
-             s.FormHeight = window::DesignHeight;
-         })},
-    };
-    for (const TRow& row : rows) {
-        SCOPED_TRACE(row.name);
-        EXPECT_EQ(Read(row.lines, row.room), row.expected);
+        std::istringstream(row[2]) >> room.Width >> room.Height;
+        EXPECT_EQ(window::ReadWindowSettings(Ini(row[1]), room), Parse(row[3]));
     }
 }
 

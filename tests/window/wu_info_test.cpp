@@ -1,6 +1,7 @@
 #include "window/wu_info.h"
 
 #include <filesystem>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -65,28 +66,14 @@ TEST_F(WUInfoTest, MemoOfAUnitWithStepsOrWithoutThem)
 TEST_F(WUInfoTest, ValidityHasTwoDecimalsWithTheSeparatorOfTheRegionOrTheFile)
 {
     const translation::TTranslation file = Shipped("FRANCAIS");
-    struct TRow {
-        const char* name;
-        const translation::TTranslation& catalogue;
-        char decimal;
-        int expected;
-        int steps;
-        const char* line;
-    };
-    const TRow rows[] = {
-        {"87.5 under a French locale", catalogue, ',', 8, 7, "Validité du benchmark: 87,50%"},
-        {"a third", catalogue, ',', 3, 1, "Validité du benchmark: 33,33%"},
-        {"complete", catalogue, ',', 5, 5, "Validité du benchmark: 100,00%"},
-        {"nothing expected", catalogue, ',', 0, 3, "Validité du benchmark: 0,00%"},
-        {"French file, point", file, '.', 50, 49, "Validité du benchmark: 98,00 %"},
-    };
-    for (const TRow& row : rows) {
-        SCOPED_TRACE(row.name);
-        regional.Decimal = row.decimal;
-        const auto wu =
-            test::MakeUnit("p1", Tinker, row.expected, test::EvenSteps(1, row.steps, 60));
-        const std::string memo = window::BuildWUInfo(*wu, row.catalogue, regional).Memo;
-        EXPECT_NE(memo.find(std::string(row.line) + "\n"), std::string::npos) << memo;
+    for (const auto& row : test::CaseTable("window/data/benchmark_validity.cases", 6)) {
+        SCOPED_TRACE(row[0]);
+        regional.Decimal = row[2][0];
+        const auto wu = test::MakeUnit("p1", Tinker, std::stoi(row[3]),
+                                       test::EvenSteps(1, std::stoi(row[4]), 60));
+        const std::string memo =
+            window::BuildWUInfo(*wu, row[1] == "file" ? file : catalogue, regional).Memo;
+        EXPECT_NE(memo.find(row[5] + "\n"), std::string::npos) << memo;
     }
 }
 
@@ -105,25 +92,19 @@ TEST_F(WUInfoTest, AUnitStillFoldingShowsTimeLeftAndExpectedEnd)
     const auto wu = test::MakeUnit("p1234_abc", Gromacs, 100, test::EvenSteps(0, 40, 150));
     const double lastFrame = wu->Steps.Back().Date;
     const translation::TTranslation english = Shipped("ENGLISH");
-    struct TRow {
-        const char* name;
-        const translation::TTranslation& catalogue;
-        double now;
-        const char* eta;
-    };
-    const TRow rows[] = {
-        {"an hour after the last frame", catalogue, lastFrame + 1.0 / 24,
+    const std::tuple<const char*, const translation::TTranslation*, double, const char*> rows[] = {
+        {"an hour after the last frame", &catalogue, lastFrame + 1.0 / 24,
          "Temps restant: 1 h. 30 mn.\nFin prévue: 2006-06-29 23:53"},
-        {"in English", english, lastFrame + 1.0 / 24,
+        {"in English", &english, lastFrame + 1.0 / 24,
          "Time left: 1 h 30 min\nExpected end: 2006-06-29 23:53"},
-        {"a client stopped past the end", catalogue, lastFrame + 1,
+        {"a client stopped past the end", &catalogue, lastFrame + 1,
          "Temps restant: \nFin prévue: 2006-06-29 23:53"},
     };
-    for (const TRow& row : rows) {
-        SCOPED_TRACE(row.name);
-        EXPECT_EQ(window::EtaText(*wu, row.now, row.catalogue, regional), row.eta);
-        const std::string memo = window::BuildWUInfo(*wu, row.catalogue, regional, row.now).Memo;
-        EXPECT_NE(memo.find(std::string("%\n") + row.eta + "\n\n"), std::string::npos) << memo;
+    for (const auto& [name, texts, now, eta] : rows) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(window::EtaText(*wu, now, *texts, regional), eta);
+        const std::string memo = window::BuildWUInfo(*wu, *texts, regional, now).Memo;
+        EXPECT_NE(memo.find(std::string("%\n") + eta + "\n\n"), std::string::npos) << memo;
     }
     // Without the clock, or for a unit done, the block is as it was.
     const std::string plain = window::BuildWUInfo(*wu, catalogue, regional).Memo;
@@ -135,15 +116,10 @@ TEST_F(WUInfoTest, AUnitStillFoldingShowsTimeLeftAndExpectedEnd)
 
 TEST(WUInfoCore, CodeIsQuestionMarkForNoneOrPlaceholderElseUpperHex)
 {
-    struct TRow {
-        std::uint16_t core;
-        const char* text;
-    };
-    const TRow rows[] = {{0, "?"}, {999, "?"}, {0x05, "05"}, {0x7A, "7A"}, {0x1AB, "1AB"}};
-    for (const TRow& row : rows) {
-        SCOPED_TRACE(row.core);
-        EXPECT_EQ(window::CoreCodeText(row.core), row.text);
-    }
+    const std::pair<std::uint16_t, const char*> rows[] = {
+        {0, "?"}, {999, "?"}, {0x05, "05"}, {0x7A, "7A"}, {0x1AB, "1AB"}};
+    for (const auto& [core, text] : rows)
+        EXPECT_EQ(window::CoreCodeText(core), text) << core;
 }
 
 } // namespace

@@ -93,14 +93,9 @@ TEST_F(WUTreeTest, ProjectGroupsAscendByNumberAndUnitsByStart)
 
 TEST_F(WUTreeTest, ClientUnitsGroupByProjectNumberAndNameTheirSlotWhereThereAreSeveral)
 {
-    const std::string header =
-        "*********************** Log Started 2026-03-04T08:00:00Z ***********************\n";
-    auto unit = [](const char* slot, const char* project, const char* time) {
-        return std::string(time) + ":WU01:" + slot + ":Starting\n" + time + ":WU01:" + slot +
-               ":0x22:Project: " + project + " (Run 1, Clone 2, Gen 3)\n";
-    };
-    wus.ReadLog(header + unit("FS01", "13001", "08:00:01") + unit("FS00", "900", "09:00:00"),
-                "/fah/log.txt", clock);
+    // Two slots' units in a v7 log, the second started an hour after the first.
+    const std::string log = test::TestData("window/data/two_slots.log");
+    wus.ReadLog(log, "/fah/log.txt", clock);
     const auto tree = window::BuildTree(wus, window::TGrouping::ByProject, regional);
     // No protein line: named and ordered by the project number, which as text would sort after.
     EXPECT_EQ(Texts(tree), (std::vector<std::string>{"p900", "p13001"}));
@@ -112,7 +107,7 @@ TEST_F(WUTreeTest, ClientUnitsGroupByProjectNumberAndNameTheirSlotWhereThereAreS
 
     // One slot alone is not named.
     workunits::TWUs one;
-    one.ReadLog(header + unit("FS01", "13001", "08:00:01"), "/fah/log.txt", clock);
+    one.ReadLog(log.substr(0, log.find("09:00:00")), "/fah/log.txt", clock);
     EXPECT_EQ(window::BuildTree(one, window::TGrouping::ByProject, regional)[0].Children[0].Text,
               "Run 1, Clone 2, Gen 3 [04/03/2026 08:00]");
 }
@@ -137,10 +132,7 @@ TEST_F(WUTreeTest, DayGroupsAscendByDateEvenWhenTheirTextCannotBeReadBack)
 TEST_F(WUTreeTest, AUnitWithoutADayShowsNoDate)
 {
     // Its log began inside it: the time stamps alone give no day.
-    wus.ReadLog("[08:00:00] Core required: FahCore_a2.exe\r\n"
-                "[08:01:00] Project: 1 (Run 2, Clone 3, Gen 4)\r\n"
-                "[08:02:00] Completed 5000 out of 250000 steps  (2%)\r\n",
-                "", clock);
+    wus.ReadLog(test::TestData("window/data/no_day.log"), "", clock);
     const auto byProject = window::BuildTree(wus, window::TGrouping::ByProject, regional);
     ASSERT_EQ(byProject.size(), 1u);
     EXPECT_EQ(byProject[0].Children[0].Text, "Run 2, Clone 3, Gen 4 []");
