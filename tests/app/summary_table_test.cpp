@@ -16,8 +16,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A finished unit, a failed one without dates, and one still folding at an hour a frame; with
-// the table and the CSV they print at 2026-03-04 12:00.
+// three-units.txt: a finished unit, a failed one without dates, and one still folding at an hour
+// a frame whose end is due at 2026-03-08 13:02; result-forms.txt: one unit of each dialect's way
+// to say how it ended. Beside them, what each prints.
 const fs::path Data = fs::path(KORVID_SOURCE_DIR) / "tests" / "app" / "data";
 
 class SummaryTest : public ::testing::Test {
@@ -31,68 +32,37 @@ protected:
         out.str("");
         return inspect::Run(args, out, err, clock, terminal);
     }
-    std::string Log() const { return (dir / "FAHlog.txt").string(); }
-    void SetUp() override
-    {
-        dir.Write("FAHlog.txt", test::ReadFileForTest(Data / "three-units.txt"));
-    }
+    std::string Log() const { return (Data / "three-units.txt").string(); }
 };
 
-TEST_F(SummaryTest, OneFittedLinePerUnitWithTheClientsWordForItsEndAsTableOrCsv)
-{
-    const std::pair<const char*, const char*> rows[] = {{"--summary", "three-units.summary.txt"},
-                                                        {"--csv", "three-units.csv"}};
-    for (const auto& [option, expected] : rows) {
-        SCOPED_TRACE(option);
-        ASSERT_EQ(Run({"--now", "2026-03-04 12:00:00", option, Log()}), 0) << err.str();
-        EXPECT_EQ(out.str(), test::ReadFileForTest(Data / expected));
-    }
-    dir.Write("empty.txt", "nothing\r\n");
-    ASSERT_EQ(Run({"--csv", (dir / "empty.txt").string()}), 0);
-    EXPECT_EQ(out.str(),
-              "Project,R/C/G,Core,Frames,Per frame,Start,End / ETA,Result,Machine,Credit,PPD\r\n");
-}
-
-// One unit of each dialect's way to say how it ended.
-TEST_F(SummaryTest, EveryClientResultFormGivesItsWord)
-{
-    ASSERT_EQ(Run({"--summary", (Data / "result-forms.txt").string()}), 0) << err.str();
-    std::string words;
-    std::istringstream table(out.str());
-    for (std::string line; std::getline(table, line);)
-        words += line.substr(line.rfind(' ') + 1) + " ";
-    EXPECT_EQ(words, "Result FINISHED_UNIT FAILED BAD_WORK_UNIT FINISHED_UNIT ");
-}
-
-TEST_F(SummaryTest, AnEndThatShouldHaveComeIsNoLongerFolding)
+// Colours only for the result and only on a terminal; an end that should have come is no
+// longer folding.
+TEST_F(SummaryTest, PrintsOneFittedLinePerUnitAsTableOrCsv)
 {
     const struct {
+        const char* log;
+        const char* option;
         const char* now;
-        const char* result;
+        bool terminal;
+        const char* expected;
     } rows[] = {
-        {"2026-03-08 13:01:00", "folding"},
-        {"2026-03-08 13:03:00", "unfinished"},
+        {"three-units.txt", "--summary", "2026-03-04 12:00:00", false, "three-units.summary.txt"},
+        {"three-units.txt", "--csv", "2026-03-04 12:00:00", false, "three-units.csv"},
+        {"three-units.txt", "--summary", "2026-03-04 12:00:00", true,
+         "three-units.tty.summary.txt"},
+        {"three-units.txt", "--csv", "2026-03-04 12:00:00", true, "three-units.csv"},
+        {"three-units.txt", "--summary", "2026-03-08 13:01:00", false, "three-units.summary.txt"},
+        {"three-units.txt", "--summary", "2026-03-08 13:03:00", false,
+         "three-units.late.summary.txt"},
+        {"result-forms.txt", "--summary", "2026-03-04 12:00:00", false, "result-forms.summary.txt"},
+        {"empty.txt", "--csv", "2026-03-04 12:00:00", false, "empty.csv"},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.now);
-        ASSERT_EQ(Run({"--summary", "--now", row.now, Log()}), 0);
-        const std::string table = out.str();
-        const std::string last = table.substr(table.rfind('\n', table.size() - 2) + 1);
-        EXPECT_EQ(last.substr(last.rfind(' ') + 1), std::string(row.result) + "\n");
-        EXPECT_NE(last.find("ETA 2026-03-08 13:02"), std::string::npos);
+        SCOPED_TRACE(std::string(row.expected) + " at " + row.now);
+        ASSERT_EQ(Run({"--now", row.now, row.option, (Data / row.log).string()}, row.terminal), 0)
+            << err.str();
+        EXPECT_EQ(out.str(), test::ReadFileForTest(Data / row.expected));
     }
-}
-
-TEST_F(SummaryTest, ColoursOnlyTheResultAndOnlyOnATerminal)
-{
-    ASSERT_EQ(Run({"--now", "2026-03-04 12:00:00", "--summary", Log()}, true), 0);
-    const std::string coloured = out.str();
-    EXPECT_NE(coloured.find("\x1b[32mFINISHED_UNIT\x1b[0m\n"), std::string::npos);
-    EXPECT_NE(coloured.find("\x1b[31mUNSTABLE_MACHINE?\x1b[0m\n"), std::string::npos);
-    EXPECT_NE(coloured.find("\x1b[33mfolding\x1b[0m\n"), std::string::npos);
-    EXPECT_EQ(coloured.find("\x1b[", 0, 2), coloured.find("\x1b[32m")); // none in the header
-    ASSERT_EQ(Run({"--now", "2026-03-04 12:00:00", "--csv", Log()}, true), 0);
-    EXPECT_EQ(out.str().find('\x1b'), std::string::npos);
 }
 
 TEST_F(SummaryTest, TablesDoNotMixWithEachOtherOrWithSavingAHistory)
