@@ -23,7 +23,6 @@ const fs::path Data = fs::path(KORVID_SOURCE_DIR) / "tests" / "app" / "data";
 
 class SummaryTest : public ::testing::Test {
 protected:
-    test::TTempDir dir;
     test::TFakeClock clock;
     std::ostringstream out, err;
 
@@ -32,7 +31,6 @@ protected:
         out.str("");
         return inspect::Run(args, out, err, clock, terminal);
     }
-    std::string Log() const { return (Data / "three-units.txt").string(); }
 };
 
 // Colours only for the result and only on a terminal; an end that should have come is no
@@ -63,14 +61,6 @@ TEST_F(SummaryTest, PrintsOneFittedLinePerUnitAsTableOrCsv)
             << err.str();
         EXPECT_EQ(out.str(), test::ReadFileForTest(Data / row.expected));
     }
-}
-
-TEST_F(SummaryTest, TablesDoNotMixWithEachOtherOrWithSavingAHistory)
-{
-    EXPECT_EQ(Run({"--summary", "--csv", Log()}), 2);
-    EXPECT_EQ(Run({"--csv", "--save-history", (dir / "h.dat").string(), Log()}), 2);
-    EXPECT_FALSE(dir.Exists("h.dat"));
-    EXPECT_EQ(Run({"--summary", "--summary", Log()}), 0);
 }
 
 // Cells never hold two blanks running, so runs of blanks cut a line into its cells; each cell
