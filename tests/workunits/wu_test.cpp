@@ -1,5 +1,7 @@
 #include "workunits/wu.h"
 
+#include <tuple>
+
 #include <gtest/gtest.h>
 
 #include "workunits/eta.h"
@@ -53,6 +55,9 @@ TEST(TWU, BenchmarkDropsTheFartherOutlierOnePerPass)
          Unit(core::Gromacs, {{1, 0}, {2, 37}, {3, 37}, {4, 46}}),
          {3, 40, 3}},
         {"no steps", Unit(core::Gromacs, {}), {0, 0, 0}},
+        {"Tinker keeps its first step and expects no count of its own",
+         Unit(core::Tinker, {{0, 600}, {1, 600}}),
+         {2, 600, 0}},
     };
     for (Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -60,31 +65,12 @@ TEST(TWU, BenchmarkDropsTheFartherOutlierOnePerPass)
     }
 }
 
-TEST(TWU, TinkerCountsItsFirstStepAndExpectsWhatTheLogSays)
-{
-    TWU wu;
-    wu.SetCore(core::Tinker);
-    EXPECT_EQ(wu.FramesExpected, 0); // Tinker leaves the expected count alone
-    wu.FramesExpected = 100;
-    for (int frame = 0; frame < 20; ++frame) {
-        auto& step = wu.Steps.Add();
-        step.Frame = frame;
-        step.Duration = 600;
-    }
-    EXPECT_EQ(wu.FoldedFrames(), 20);
-    EXPECT_EQ(wu.CalculationSeconds(), 12000);
-    EXPECT_EQ(wu.Benchmark(), (workunits::TBenchmark{20, 600, 20}));
-}
-
 TEST(TWU, ConvergedMarkDropsTheWaveFunctionPhaseAndOneFrameMore)
 {
     TWU wu = Unit(core::QMD,
                   {{0, 1}, {1, 500}, {2, 500}, {3, 500}, {4, 500}, {5, 100}, {6, 100}, {7, 100}});
     wu.Steps.Items(4)->ConvergedAfter = true; // index 3 once the 0 % step is gone
-    const auto benchmark = wu.Benchmark();
-    EXPECT_EQ(benchmark.Kept, 2);
-    EXPECT_EQ(benchmark.Average, 100.0F);
-    EXPECT_FLOAT_EQ(benchmark.Validity, 2.0F / 95.0F * 100.0F);
+    EXPECT_EQ(wu.Benchmark(), (workunits::TBenchmark{2, 100, static_cast<float>(2.0 / 95 * 100)}));
     EXPECT_EQ(wu.Steps.Count(), 8); // the unit itself is not changed
 
     TWU first = Unit(core::QMD, {{1, 100}, {2, 100}});
@@ -112,6 +98,12 @@ TEST(TWU, StartAndEndComeFromTheStepsElseFromTheUnitsClock)
     EXPECT_EQ(stepped.EndDate(), 11);
     EXPECT_EQ(stepped.MaxDuration(), 40);
     EXPECT_EQ(stepped.FindStep(1), stepped.Steps.Items(1)); // the first step of that frame
+    // The leading 0 % step is no frame of work, except for Tinker, which logs no such step.
+    EXPECT_EQ(stepped.FoldedFrames(), 2);
+    EXPECT_EQ(stepped.CalculationSeconds(), 70);
+    stepped.SetCore(core::Tinker);
+    EXPECT_EQ(stepped.FoldedFrames(), 3);
+    EXPECT_EQ(stepped.CalculationSeconds(), 75);
 }
 
 TEST(TWU, SetProteinTakesTheProjectNumberOnlyWhileNoneIsKnown)
@@ -175,27 +167,21 @@ TSteps WithDurations(std::initializer_list<int> durations)
 
 TEST(TSteps, DurationStatsKeepTheEarlierStepOnTies)
 {
-    const auto stats = WithDurations({5, 3, 3, 9}).DurationStats();
-    EXPECT_EQ(stats.Average, 5.0F);
-    EXPECT_EQ(stats.Shortest, 1);
-    EXPECT_EQ(stats.Longest, 3);
-
-    const auto same = WithDurations({4, 4, 4}).DurationStats();
-    EXPECT_EQ(same.Shortest, 0);
-    EXPECT_EQ(same.Longest, 0);
-
-    const auto none = TSteps().DurationStats();
-    EXPECT_EQ(none.Average, 0.0F);
-    EXPECT_EQ(none.Shortest, -1);
+    using TStats = std::tuple<float, std::ptrdiff_t, std::ptrdiff_t>; // average, shortest, longest
+    const auto stats = [](const TSteps& steps) {
+        const auto s = steps.DurationStats();
+        return TStats(s.Average, s.Shortest, s.Longest);
+    };
+    EXPECT_EQ(stats(WithDurations({5, 3, 3, 9})), TStats(5, 1, 3));
+    EXPECT_EQ(stats(WithDurations({4, 4, 4})), TStats(4, 0, 0));
+    EXPECT_EQ(stats(TSteps()), TStats(0, -1, -1));
 }
 
 TEST(TSteps, CopyFromAppendsAfterTheStepsAlreadyThereAndNoneLiesOutside)
 {
     TSteps steps = WithDurations({1, 2});
     steps.CopyFrom(WithDurations({3, 4, 5}));
-    ASSERT_EQ(steps.Count(), 5);
-    EXPECT_EQ(steps.Items(0)->Duration, 1);
-    EXPECT_EQ(steps.Items(4)->Duration, 5);
+    EXPECT_EQ(steps, WithDurations({1, 2, 3, 4, 5}));
     const TSteps& fixed = steps;
     for (const std::ptrdiff_t outside : {-1, 5}) {
         EXPECT_EQ(steps.Items(outside), nullptr);
