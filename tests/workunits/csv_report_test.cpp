@@ -22,8 +22,7 @@ TWU ReadUnit(const std::string& log)
     workunits::TWUs wus;
     wus.ReadLog(log, "C:\\FAH\\FAHlog.txt", clock);
     EXPECT_EQ(wus.Count(), 1);
-    TWU wu = *wus.Items(0);
-    return wu;
+    return *wus.Items(0);
 }
 
 // Each text is compared whole with a file of data/: labels, separators, quoting, one column per
