@@ -108,21 +108,14 @@ TEST(TWU, StartAndEndComeFromTheStepsElseFromTheUnitsClock)
 
 TEST(TWU, SetProteinTakesTheProjectNumberOnlyWhileNoneIsKnown)
 {
+    // Set in turn on one unit; after each: the answer, the protein, the project.
     TWU wu;
-    EXPECT_TRUE(wu.SetProtein("p2665_Rbc"));
-    EXPECT_EQ(wu.Protein, "p2665_Rbc");
-    EXPECT_EQ(wu.Project, 2665);
-    EXPECT_TRUE(wu.SetProtein("P1234_other"));
-    EXPECT_EQ(wu.Project, 2665);
-
-    TWU noNumber;
-    EXPECT_TRUE(noNumber.SetProtein("villin"));
-    EXPECT_EQ(noNumber.Project, -1);
-
-    TWU empty;
-    EXPECT_FALSE(empty.SetProtein("p_villin")); // nothing to read: reported, left at -1
-    EXPECT_EQ(empty.Project, -1);
-    EXPECT_EQ(empty.Protein, "p_villin");
+    std::string seen;
+    for (const char* protein : {"villin", "p_villin", "p2665_Rbc", "P1234_other"}) {
+        const bool read = wu.SetProtein(protein);
+        seen += std::to_string(read) + " " + wu.Protein + " " + std::to_string(wu.Project) + "; ";
+    }
+    EXPECT_EQ(seen, "1 villin -1; 0 p_villin -1; 1 p2665_Rbc 2665; 1 P1234_other 2665; ");
 }
 
 TEST(TWU, CoreNamesCoverTheLaterClientsAndLeaveTheRestUnknown)
