@@ -220,24 +220,18 @@ TEST(EstimateEnd, FramesLeftAtTheBenchmarkPaceFromTheLastFrame)
 
 TEST(EstimateEnd, NoneForAUnitThatIsNotFolding)
 {
-    struct Row {
-        const char* name;
-        workunits::TWU wu;
-    };
-    workunits::TWU finished = Running(100);
+    const workunits::TWU allDone = Running(100);
     workunits::TWU shutDown = Running(40);
     shutDown.ShutdownLine = "[10:00:00] Folding@home Core Shutdown: INTERRUPTED";
     workunits::TWU noSteps;
     noSteps.FramesExpected = 100;
-    workunits::TWU onlyFrameZero = Running(0); // no duration yet: no benchmark
-    Row rows[] = {{"all frames done", finished},
-                  {"ended by a shutdown line", shutDown},
-                  {"no steps", noSteps},
-                  {"no benchmark yet", onlyFrameZero}};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        EXPECT_FALSE(workunits::EstimateEnd(row.wu, Day + 1).has_value());
-    }
+    const workunits::TWU noBenchmarkYet = Running(0); // frame 0 has no duration
+    for (const auto& [name, wu] :
+         {std::pair<const char*, const workunits::TWU*>{"all done", &allDone},
+          {"shut down", &shutDown},
+          {"no steps", &noSteps},
+          {"no benchmark yet", &noBenchmarkYet}})
+        EXPECT_FALSE(workunits::EstimateEnd(*wu, Day + 1).has_value()) << name;
 }
 
 } // namespace korvid
