@@ -144,18 +144,16 @@ TEST(TranslationFolders, TheUserFolderComesFirstAndABrokenFileThereHidesNothing)
 TEST(TLanguage, KeepsCodesSortedWithoutRegardToCaseAndDropsDuplicates)
 {
     translation::TLanguage languages;
-    EXPECT_EQ(languages.Add("FRANCAIS"), 0);
-    EXPECT_EQ(languages.Add("english"), 0);
-    EXPECT_EQ(languages.Add("DEUTSCH"), 0);
-    EXPECT_EQ(languages.Add("Espanol"), 2);
-    EXPECT_EQ(languages.Add("English"), -1);
-    EXPECT_EQ(languages.Add("_X"), 4); // '_' sorts after the letters once they are upper case
-    const char* expected[] = {"DEUTSCH", "english", "Espanol", "FRANCAIS", "_X"};
-    ASSERT_EQ(languages.Count(), 5);
-    for (std::ptrdiff_t i = 0; i < 5; ++i)
-        EXPECT_EQ(*languages.Items(i), expected[i]);
-    EXPECT_EQ(languages.Items(-1), nullptr);
-    EXPECT_EQ(languages.Items(5), nullptr);
+    std::vector<std::ptrdiff_t> added;
+    for (const char* code : {"FRANCAIS", "english", "DEUTSCH", "Espanol", "English", "_X"})
+        added.push_back(languages.Add(code));
+    // '_' sorts after the letters once they are upper case.
+    EXPECT_EQ(added, (std::vector<std::ptrdiff_t>{0, 0, 0, 2, -1, 4}));
+    std::vector<std::string> items; // from one before the first to one after the last
+    for (std::ptrdiff_t i = -1; i <= languages.Count(); ++i)
+        items.push_back(languages.Items(i) != nullptr ? *languages.Items(i) : "none");
+    EXPECT_EQ(items, (std::vector<std::string>{"none", "DEUTSCH", "english", "Espanol", "FRANCAIS",
+                                               "_X", "none"}));
     EXPECT_EQ(languages.IndexOf("ESPANOL"), 2);
     EXPECT_EQ(languages.IndexOf("ITALIANO"), -1);
 }

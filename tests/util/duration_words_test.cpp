@@ -72,29 +72,14 @@ TEST(DurationWords, ALanguageGivesItsOwnWords)
 
 TEST(PercentText, FollowsTheLanguageWhereItSaysSoElseTheRegion)
 {
-    struct Row {
-        const char* name;
+    for (const auto& row : test::CaseTable("util/data/percent_text.cases", 6)) {
+        SCOPED_TRACE(row[0]);
         std::map<std::string, std::string, std::less<>> texts;
-        char regional;
-        double value;
-        const char* text;
-    };
-    const Row rows[] = {
-        {"the region's comma", {}, ',', 87.5, "87,50%"},
-        {"the region's point", {}, '.', 98, "98.00%"},
-        {"the language's comma and space",
-         {{"msgDecimalSeparator", ","}, {"msgPercent", "%s %"}},
-         '.',
-         98,
-         "98,00 %"},
-        {"the language's pattern alone", {{"msgPercent", "%s %"}}, '.', 100, "100.00 %"},
-        {"a separator of two characters", {{"msgDecimalSeparator", ", "}}, '.', 0.5, "0.50%"},
-        {"a pattern without the number", {{"msgPercent", "%"}}, ',', 33.333, "33,33%"},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        const util::TPercentStyle style = util::PercentStyleOf(Labels(row.texts), row.regional);
-        EXPECT_EQ(util::PercentText(row.value, style), row.text);
+        for (const auto& [key, field] : {std::pair{"msgDecimalSeparator", 1}, {"msgPercent", 2}})
+            if (row[field] != "-")
+                texts[key] = row[field];
+        const util::TPercentStyle style = util::PercentStyleOf(Labels(texts), row[3].at(0));
+        EXPECT_EQ(util::PercentText(std::stod(row[4]), style), row[5]);
     }
 }
 

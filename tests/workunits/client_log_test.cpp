@@ -4,6 +4,7 @@
 
 #include "log_generator.h"
 #include "testing/fakes.h"
+#include "workunits/log_text.h"
 #include "workunits/wus.h"
 
 namespace korvid {
@@ -105,12 +106,7 @@ TEST(ClientLog, ALargeLogReadWhileFreedGivesTheSameUnits)
         TWUs freed;
         std::string moved = log;
         freed.ReadLogFreeing(std::move(moved), "/fah/log.txt", clock);
-        ASSERT_EQ(freed.Count(), whole->Count());
-        for (std::ptrdiff_t i = 0; i < whole->Count(); ++i) {
-            SCOPED_TRACE("unit " + std::to_string(i));
-            EXPECT_EQ(freed.Items(i)->Text, whole->Items(i)->Text);
-            EXPECT_EQ(freed.Items(i)->Steps, whole->Items(i)->Steps);
-        }
+        test::ExpectSameUnits(*whole, freed);
         if (c.Pinned) {
             EXPECT_NE(freed.Items(freed.Count() - 1)->Slot, "");
         }

@@ -10,7 +10,6 @@
 #include "testing/fakes.h"
 #include "testing/temp_dir.h"
 #include "workunits/log_files.h"
-#include "workunits/log_text.h"
 #include "workunits/wus.h"
 
 namespace korvid {
@@ -105,8 +104,7 @@ TEST(Corpus, RealLogsGivePlausibleUnitsThatSurviveTheHistory)
         const std::string generation = path.parent_path().parent_path().filename().string();
         TFigures& f = figures[generation];
         TWUs wus;
-        const auto stats = wus.ReadLog(workunits::ReadFahLogText(path), path.string(), clock);
-        EXPECT_EQ(stats.Added, wus.Count());
+        wus.ReadLog(workunits::ReadFahLogText(path), path.string(), clock);
         std::string legacy;
         std::set<std::tuple<int, int, int, int>> identities;
         const std::string folder = path.parent_path().filename().string();
@@ -120,9 +118,6 @@ TEST(Corpus, RealLogsGivePlausibleUnitsThatSurviveTheHistory)
                 EXPECT_NE(wu.Text.find("Core required"), std::string::npos);
             }
             EXPECT_GE(wu.ElapsedSeconds(), 0);
-            const auto benchmark = wu.Benchmark();
-            EXPECT_LE(benchmark.Kept, wu.Steps.Count());
-            EXPECT_GE(benchmark.Average, 0.0F);
             bool dated = true;
             for (const auto& step : wu.Steps) {
                 EXPECT_GE(step.Duration, 0);

@@ -74,15 +74,6 @@ inline std::string Digest(const workunits::TWU& wu)
     return d;
 }
 
-// The digests of all units, one per line.
-inline std::string Digest(const workunits::TWUs& wus)
-{
-    std::string all;
-    for (std::ptrdiff_t i = 0; i < wus.Count(); ++i)
-        all += Digest(*wus.Items(i)) + "\n";
-    return all;
-}
-
 // Two readings of the same units agree on every byte, step and field, the log path included.
 inline void ExpectSameUnits(const workunits::TWUs& a, const workunits::TWUs& b)
 {

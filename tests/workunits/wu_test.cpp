@@ -1,5 +1,7 @@
 #include "workunits/wu.h"
 
+#include <tuple>
+
 #include <gtest/gtest.h>
 
 #include "workunits/eta.h"
@@ -53,6 +55,9 @@ TEST(TWU, BenchmarkDropsTheFartherOutlierOnePerPass)
          Unit(core::Gromacs, {{1, 0}, {2, 37}, {3, 37}, {4, 46}}),
          {3, 40, 3}},
         {"no steps", Unit(core::Gromacs, {}), {0, 0, 0}},
+        {"Tinker keeps its first step and expects no count of its own",
+         Unit(core::Tinker, {{0, 600}, {1, 600}}),
+         {2, 600, 0}},
     };
     for (Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -60,31 +65,12 @@ TEST(TWU, BenchmarkDropsTheFartherOutlierOnePerPass)
     }
 }
 
-TEST(TWU, TinkerCountsItsFirstStepAndExpectsWhatTheLogSays)
-{
-    TWU wu;
-    wu.SetCore(core::Tinker);
-    EXPECT_EQ(wu.FramesExpected, 0); // Tinker leaves the expected count alone
-    wu.FramesExpected = 100;
-    for (int frame = 0; frame < 20; ++frame) {
-        auto& step = wu.Steps.Add();
-        step.Frame = frame;
-        step.Duration = 600;
-    }
-    EXPECT_EQ(wu.FoldedFrames(), 20);
-    EXPECT_EQ(wu.CalculationSeconds(), 12000);
-    EXPECT_EQ(wu.Benchmark(), (workunits::TBenchmark{20, 600, 20}));
-}
-
 TEST(TWU, ConvergedMarkDropsTheWaveFunctionPhaseAndOneFrameMore)
 {
     TWU wu = Unit(core::QMD,
                   {{0, 1}, {1, 500}, {2, 500}, {3, 500}, {4, 500}, {5, 100}, {6, 100}, {7, 100}});
     wu.Steps.Items(4)->ConvergedAfter = true; // index 3 once the 0 % step is gone
-    const auto benchmark = wu.Benchmark();
-    EXPECT_EQ(benchmark.Kept, 2);
-    EXPECT_EQ(benchmark.Average, 100.0F);
-    EXPECT_FLOAT_EQ(benchmark.Validity, 2.0F / 95.0F * 100.0F);
+    EXPECT_EQ(wu.Benchmark(), (workunits::TBenchmark{2, 100, static_cast<float>(2.0 / 95 * 100)}));
     EXPECT_EQ(wu.Steps.Count(), 8); // the unit itself is not changed
 
     TWU first = Unit(core::QMD, {{1, 100}, {2, 100}});
@@ -112,25 +98,24 @@ TEST(TWU, StartAndEndComeFromTheStepsElseFromTheUnitsClock)
     EXPECT_EQ(stepped.EndDate(), 11);
     EXPECT_EQ(stepped.MaxDuration(), 40);
     EXPECT_EQ(stepped.FindStep(1), stepped.Steps.Items(1)); // the first step of that frame
+    // The leading 0 % step is no frame of work, except for Tinker, which logs no such step.
+    EXPECT_EQ(stepped.FoldedFrames(), 2);
+    EXPECT_EQ(stepped.CalculationSeconds(), 70);
+    stepped.SetCore(core::Tinker);
+    EXPECT_EQ(stepped.FoldedFrames(), 3);
+    EXPECT_EQ(stepped.CalculationSeconds(), 75);
 }
 
 TEST(TWU, SetProteinTakesTheProjectNumberOnlyWhileNoneIsKnown)
 {
+    // Set in turn on one unit; after each: the answer, the protein, the project.
     TWU wu;
-    EXPECT_TRUE(wu.SetProtein("p2665_Rbc"));
-    EXPECT_EQ(wu.Protein, "p2665_Rbc");
-    EXPECT_EQ(wu.Project, 2665);
-    EXPECT_TRUE(wu.SetProtein("P1234_other"));
-    EXPECT_EQ(wu.Project, 2665);
-
-    TWU noNumber;
-    EXPECT_TRUE(noNumber.SetProtein("villin"));
-    EXPECT_EQ(noNumber.Project, -1);
-
-    TWU empty;
-    EXPECT_FALSE(empty.SetProtein("p_villin")); // nothing to read: reported, left at -1
-    EXPECT_EQ(empty.Project, -1);
-    EXPECT_EQ(empty.Protein, "p_villin");
+    std::string seen;
+    for (const char* protein : {"villin", "p_villin", "p2665_Rbc", "P1234_other"}) {
+        const bool read = wu.SetProtein(protein);
+        seen += std::to_string(read) + " " + wu.Protein + " " + std::to_string(wu.Project) + "; ";
+    }
+    EXPECT_EQ(seen, "1 villin -1; 0 p_villin -1; 1 p2665_Rbc 2665; 1 P1234_other 2665; ");
 }
 
 TEST(TWU, CoreNamesCoverTheLaterClientsAndLeaveTheRestUnknown)
@@ -175,27 +160,21 @@ TSteps WithDurations(std::initializer_list<int> durations)
 
 TEST(TSteps, DurationStatsKeepTheEarlierStepOnTies)
 {
-    const auto stats = WithDurations({5, 3, 3, 9}).DurationStats();
-    EXPECT_EQ(stats.Average, 5.0F);
-    EXPECT_EQ(stats.Shortest, 1);
-    EXPECT_EQ(stats.Longest, 3);
-
-    const auto same = WithDurations({4, 4, 4}).DurationStats();
-    EXPECT_EQ(same.Shortest, 0);
-    EXPECT_EQ(same.Longest, 0);
-
-    const auto none = TSteps().DurationStats();
-    EXPECT_EQ(none.Average, 0.0F);
-    EXPECT_EQ(none.Shortest, -1);
+    using TStats = std::tuple<float, std::ptrdiff_t, std::ptrdiff_t>; // average, shortest, longest
+    const auto stats = [](const TSteps& steps) {
+        const auto s = steps.DurationStats();
+        return TStats(s.Average, s.Shortest, s.Longest);
+    };
+    EXPECT_EQ(stats(WithDurations({5, 3, 3, 9})), TStats(5, 1, 3));
+    EXPECT_EQ(stats(WithDurations({4, 4, 4})), TStats(4, 0, 0));
+    EXPECT_EQ(stats(TSteps()), TStats(0, -1, -1));
 }
 
 TEST(TSteps, CopyFromAppendsAfterTheStepsAlreadyThereAndNoneLiesOutside)
 {
     TSteps steps = WithDurations({1, 2});
     steps.CopyFrom(WithDurations({3, 4, 5}));
-    ASSERT_EQ(steps.Count(), 5);
-    EXPECT_EQ(steps.Items(0)->Duration, 1);
-    EXPECT_EQ(steps.Items(4)->Duration, 5);
+    EXPECT_EQ(steps, WithDurations({1, 2, 3, 4, 5}));
     const TSteps& fixed = steps;
     for (const std::ptrdiff_t outside : {-1, 5}) {
         EXPECT_EQ(steps.Items(outside), nullptr);
@@ -241,24 +220,18 @@ TEST(EstimateEnd, FramesLeftAtTheBenchmarkPaceFromTheLastFrame)
 
 TEST(EstimateEnd, NoneForAUnitThatIsNotFolding)
 {
-    struct Row {
-        const char* name;
-        workunits::TWU wu;
-    };
-    workunits::TWU finished = Running(100);
+    const workunits::TWU allDone = Running(100);
     workunits::TWU shutDown = Running(40);
     shutDown.ShutdownLine = "[10:00:00] Folding@home Core Shutdown: INTERRUPTED";
     workunits::TWU noSteps;
     noSteps.FramesExpected = 100;
-    workunits::TWU onlyFrameZero = Running(0); // no duration yet: no benchmark
-    Row rows[] = {{"all frames done", finished},
-                  {"ended by a shutdown line", shutDown},
-                  {"no steps", noSteps},
-                  {"no benchmark yet", onlyFrameZero}};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        EXPECT_FALSE(workunits::EstimateEnd(row.wu, Day + 1).has_value());
-    }
+    const workunits::TWU noBenchmarkYet = Running(0); // frame 0 has no duration
+    for (const auto& [name, wu] :
+         {std::pair<const char*, const workunits::TWU*>{"all done", &allDone},
+          {"shut down", &shutDown},
+          {"no steps", &noSteps},
+          {"no benchmark yet", &noBenchmarkYet}})
+        EXPECT_FALSE(workunits::EstimateEnd(*wu, Day + 1).has_value()) << name;
 }
 
 } // namespace korvid

@@ -81,33 +81,23 @@ TEST_F(CollectionTest, IdentityCutsOnlyTheFirstLogPathLineAfterALineBreak)
     EXPECT_NE((workunits::TIdentity{"abce", ""}).Hash(), whole.Hash());
 }
 
-TEST_F(CollectionTest, DeleteForgetsTheUnitSoItCanComeBack)
+// Delete and DeleteWhere forget what they remove, and leave the others' order and addresses.
+TEST_F(CollectionTest, DeletedUnitsCanComeBackAndTheOthersStayPut)
 {
     TWUs wus;
-    wus.ReadLog(Unit(1) + Unit(2), "", clock);
-    const auto* second = wus.Items(1);
-    EXPECT_EQ(wus.IndexOf(second), 1);
-    wus.Delete(0);
-    EXPECT_EQ(wus.Count(), 1);
-    EXPECT_EQ(wus.Items(0), second); // addresses stay put
-    EXPECT_EQ(wus.ReadLog(Unit(1), "", clock).Added, 1);
-    wus.Delete(5);
-    EXPECT_EQ(wus.Count(), 2);
-    wus.Clear();
-    EXPECT_EQ(wus.ReadLog(Unit(2), "", clock).Added, 1);
-}
-
-TEST_F(CollectionTest, DeleteWhereRemovesThePickedUnitsInOnePassAndForgetsThem)
-{
-    TWUs wus;
-    wus.ReadLog(Unit(1) + Unit(2) + Unit(3) + Unit(4), "", clock);
+    wus.ReadLog(Unit(1) + Unit(2) + Unit(3) + Unit(4) + Unit(5), "", clock);
     const auto* second = wus.Items(1);
     const auto* fourth = wus.Items(3);
+    wus.Delete(0);
+    wus.Delete(9); // none there
     EXPECT_EQ(wus.DeleteWhere([](const workunits::TWU& wu) { return wu.Project % 2 == 1; }), 2);
     ASSERT_EQ(wus.Count(), 2);
-    EXPECT_EQ(wus.Items(0), second); // order and addresses of the others stay
+    EXPECT_EQ(wus.Items(0), second);
     EXPECT_EQ(wus.Items(1), fourth);
-    EXPECT_EQ(wus.ReadLog(Unit(1) + Unit(2), "", clock).Added, 1); // 1 is forgotten, 2 is not
+    EXPECT_EQ(wus.IndexOf(fourth), 1);
+    EXPECT_EQ(wus.ReadLog(Unit(1) + Unit(2) + Unit(3), "", clock).Added, 2); // not 2
+    wus.Clear();
+    EXPECT_EQ(wus.ReadLog(Unit(2), "", clock).Added, 1);
 }
 
 } // namespace korvid
