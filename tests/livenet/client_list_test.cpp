@@ -22,6 +22,12 @@ TEST(ClientListTest, ReadsEntriesSeparatorsNamesAndKeepsWhatNamesNoClient)
          {{"rig:0", std::nullopt, ""},
           {":7396", std::nullopt, ""},
           {"[::1]:7396=v6", std::nullopt, "v6"}}},
+        {"rig:65535;rig:65536;rig:;rig:80x;::1",
+         {{"rig:65535", TClientAddress{"rig", 65535}, ""},
+          {"rig:65536", std::nullopt, ""},
+          {"rig:", std::nullopt, ""},
+          {"rig:80x", std::nullopt, ""},
+          {"::1", std::nullopt, ""}}},
     };
     for (const auto& [text, expected] : rows)
         EXPECT_EQ(livenet::ParseClientList(text), expected) << text;
