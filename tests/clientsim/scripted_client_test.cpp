@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "live/state_update.h"
 #include "testing/fakes.h"
 #include "workunits/wus.h"
 
@@ -12,38 +13,6 @@ namespace {
 
 using clientsim::TScriptedClient;
 using nlohmann::json;
-
-// The update rule as a remote applies it, written apart from the library's. False when the
-// message would change nothing: the client never says what is already so.
-bool Apply(json& at, const json& message, std::size_t i = 0)
-{
-    const json& key = message[i];
-    const bool last = i + 2 == message.size();
-    if (at.is_array()) {
-        const auto k = key.get<std::size_t>();
-        if (!last)
-            return Apply(at.at(k), message, i + 1);
-        if (message.back().is_null())
-            at.erase(k);
-        else if (k == at.size())
-            at.push_back(message.back());
-        else if (at.at(k) == message.back())
-            return false;
-        else
-            at[k] = message.back();
-        return true;
-    }
-    const auto& name = key.get_ref<const std::string&>();
-    if (!last)
-        return Apply(at.at(name), message, i + 1);
-    if (at.contains(name) ? at[name] == message.back() : message.back().is_null())
-        return false;
-    if (message.back().is_null())
-        at.erase(name);
-    else
-        at[name] = message.back();
-    return true;
-}
 
 // What a remote sees of each unit number: the states it went through and the progress values.
 struct TSeen {
@@ -64,7 +33,12 @@ std::map<int, TSeen> Follow(TScriptedClient& client, double seconds)
                                    ? &remote["units"][message[1].get<std::size_t>()]
                                    : nullptr;
             const int number = unit ? (*unit)["number"].get<int>() : 0;
-            EXPECT_TRUE(Apply(remote, message)) << message;
+            // Applied as Korvid's reader applies it, not by the simulator's own rule; the
+            // client never says what is already so.
+            json update = message;
+            const json before = remote;
+            EXPECT_EQ(live::ApplyUpdate(remote, update), "") << message;
+            EXPECT_NE(remote, before) << message;
             if (message.size() == 3 && message[2].is_object())
                 seen[message[2]["number"]].States.push_back(message[2]["state"]);
             if (message.size() != 4 || !unit)
