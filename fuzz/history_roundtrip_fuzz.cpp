@@ -9,6 +9,7 @@
 
 #include "history/compressed_text.h"
 #include "history/history.h"
+#include "testing/fakes.h"
 #include "util/platform.h"
 #include "workunits/log_files.h"
 #include "workunits/wus.h"
@@ -17,10 +18,6 @@ namespace {
 
 using korvid::workunits::TWU;
 using korvid::workunits::TWUs;
-
-struct TFixedClock final : korvid::util::IClock {
-    [[nodiscard]] double Now() const override { return 46362.5; } // 2026-12-06 12:00
-};
 
 void Dump(const char* name, const TWUs& wus)
 {
@@ -80,7 +77,7 @@ void ExpectFixedPoint(const TWUs& read, const korvid::util::IClock& clock)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const TFixedClock clock;
+    const korvid::test::TFakeClock clock; // 2026-12-06 12:00
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
 
     // As the window loads a log: zero runs end lines, the file's path is given.
