@@ -24,11 +24,8 @@ TEST(FarmScripts, GivesEachClientItsOwnSeedAndNameAndKeepsALoneOneAsAsked)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        TScriptOptions first;
-        first.Seed = 7;
-        first.MachineName = row.Given;
-        first.Groups = 4;
-        const auto scripts = FarmScripts(first, row.Clients);
+        const auto scripts =
+            FarmScripts({.Groups = 4, .Seed = 7, .MachineName = row.Given}, row.Clients);
         std::vector<std::string> names;
         std::set<std::uint64_t> seeds;
         for (const TScriptOptions& script : scripts) {
