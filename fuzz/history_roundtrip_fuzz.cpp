@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <tuple>
+#include <utility>
 
 #include "history/compressed_text.h"
 #include "history/history.h"
@@ -20,17 +21,12 @@ namespace {
 using korvid::workunits::TWU;
 using korvid::workunits::TWUs;
 
-void Dump(const char* name, const TWUs& wus)
-{
-    for (std::ptrdiff_t i = 0; i < wus.Count(); ++i)
-        std::fprintf(stderr, "-- %s %td:\n%.*s", name, i,
-                     static_cast<int>(wus.Items(i)->Text.size()), wus.Items(i)->Text.data());
-}
-
 [[noreturn]] void Fail(const char* what, std::ptrdiff_t unit, const TWUs& first, const TWUs& again)
 {
-    Dump("first", first);
-    Dump("again", again);
+    for (const auto& [name, wus] : {std::pair{"first", &first}, std::pair{"again", &again}})
+        for (std::ptrdiff_t i = 0; i < wus->Count(); ++i)
+            std::fprintf(stderr, "-- %s %td:\n%.*s", name, i,
+                         static_cast<int>(wus->Items(i)->Text.size()), wus->Items(i)->Text.data());
     std::fprintf(stderr, "not a fixed point: %s, unit %td\n", what, unit);
     std::abort();
 }
