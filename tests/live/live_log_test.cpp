@@ -30,13 +30,9 @@ protected:
     test::TFakeClock clock;
     live::TLiveLog log{clock};
 
-    void Replace(const std::vector<std::string>& lines)
+    static std::vector<std::string_view> Views(const std::vector<std::string>& lines)
     {
-        log.Replace(std::vector<std::string_view>(lines.begin(), lines.end()));
-    }
-    void Append(const std::vector<std::string>& lines)
-    {
-        log.Append(std::vector<std::string_view>(lines.begin(), lines.end()));
+        return {lines.begin(), lines.end()};
     }
     std::vector<double> Dates(std::int64_t unit) const
     {
@@ -51,10 +47,10 @@ protected:
 TEST_F(LiveLogTest, DatesTheFirstBatchBackAcrossMidnightFromItsArrival)
 {
     clock.Value = test::At(2024, 10, 2, 0, 30);
-    Replace({Line(23, 40, "I1:WU7:Project: 123 (Run 4, Clone 5, Gen 6)"),
-             Line(23, 40, "I1:WU8:Some other unit's line"), Frame(23, 50, 7, 0),
-             Line(23, 58, "I1:Nothing of a unit"), "\x1b[93m" + Frame(0, 5, 7, 1) + "\x1b[0m",
-             Frame(0, 20, 7, 2) + "\r"});
+    log.Replace(Views({Line(23, 40, "I1:WU7:Project: 123 (Run 4, Clone 5, Gen 6)"),
+                       Line(23, 40, "I1:WU8:Some other unit's line"), Frame(23, 50, 7, 0),
+                       Line(23, 58, "I1:Nothing of a unit"),
+                       "\x1b[93m" + Frame(0, 5, 7, 1) + "\x1b[0m", Frame(0, 20, 7, 2) + "\r"}));
     ASSERT_NE(log.Unit(7), nullptr);
     EXPECT_EQ(log.Unit(7)->Project, 123);
     EXPECT_EQ(Dates(7), (std::vector{test::At(2024, 10, 1, 23, 50), test::At(2024, 10, 2, 0, 5),
@@ -66,21 +62,21 @@ TEST_F(LiveLogTest, DatesTheFirstBatchBackAcrossMidnightFromItsArrival)
 TEST_F(LiveLogTest, AppendedLinesTakeTheDayOfTheirArrival)
 {
     clock.Value = test::At(2024, 10, 1, 23, 59);
-    Replace({Frame(23, 50, 7, 0)});
+    log.Replace(Views({Frame(23, 50, 7, 0)}));
     clock.Value = test::At(2024, 10, 2, 0, 0, 10);
-    Append({Frame(23, 59, 7, 1), Frame(0, 0, 7, 2)});
+    log.Append(Views({Frame(23, 59, 7, 1), Frame(0, 0, 7, 2)}));
     // A unit silent for a day still gets its dates right.
     clock.Value = test::At(2024, 10, 3, 12, 0);
-    Append({Frame(12, 0, 7, 3)});
+    log.Append(Views({Frame(12, 0, 7, 3)}));
     EXPECT_EQ(Dates(7), (std::vector{test::At(2024, 10, 1, 23, 50), test::At(2024, 10, 1, 23, 59),
                                      test::At(2024, 10, 2), test::At(2024, 10, 3, 12)}));
 }
 
 TEST_F(LiveLogTest, ABatchSentAgainReplacesTheUnitsItNamesAndKeepsWhatItLost)
 {
-    Replace({Frame(9, 59, 2, 0), Frame(10, 0, 1, 0), Frame(10, 1, 2, 1)});
+    log.Replace(Views({Frame(9, 59, 2, 0), Frame(10, 0, 1, 0), Frame(10, 1, 2, 1)}));
     // The client's buffer lost the first lines: its batch starts later.
-    Replace({Frame(10, 1, 2, 1), Frame(10, 5, 2, 2)});
+    log.Replace(Views({Frame(10, 1, 2, 1), Frame(10, 5, 2, 2)}));
     EXPECT_EQ(Dates(1), std::vector{test::At(2026, 12, 6, 10)});
     EXPECT_EQ(Dates(2), (std::vector{test::At(2026, 12, 6, 9, 59), test::At(2026, 12, 6, 10, 1),
                                      test::At(2026, 12, 6, 10, 5)}));
@@ -91,7 +87,7 @@ TEST_F(LiveLogTest, KeepsABoundedNumberOfUnits)
     std::vector<std::string> lines;
     for (std::size_t i = 0; i <= live::TLiveLog::MaxUnits; ++i)
         lines.push_back(Frame(10, 0, i, 0));
-    Append(lines);
+    log.Append(Views(lines));
     EXPECT_EQ(log.UnitCount(), live::TLiveLog::MaxUnits);
     EXPECT_EQ(log.Unit(0), nullptr); // the oldest went
     EXPECT_NE(log.Unit(live::TLiveLog::MaxUnits), nullptr);
