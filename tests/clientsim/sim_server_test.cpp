@@ -40,9 +40,7 @@ TEST(SimServer, SendsTheStateOnConnectThenTheLogOnRequest)
     int argc = 0;
     QCoreApplication app(argc, nullptr);
     clientsim::TScriptedClient client({});
-    clientsim::TServerOptions options;
-    options.TickSeconds = 3600; // the test steps the client itself
-    clientsim::TSimServer server(client, options);
+    clientsim::TSimServer server(client, {.TickSeconds = 3600}); // the test steps the client
     QString error;
     ASSERT_TRUE(server.Start(error)) << error.toStdString();
 
