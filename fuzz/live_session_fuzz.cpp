@@ -8,12 +8,9 @@
 
 #include "live/client_session.h"
 #include "live/unit_json.h"
+#include "testing/fakes.h"
 
 namespace {
-
-struct TFixedClock final : korvid::util::IClock {
-    [[nodiscard]] double Now() const override { return 45566.25; } // 2024-10-01 06:00 UTC
-};
 
 constexpr std::string_view State = R"({"info":{"version":"8.4.5","mach_name":"m",
 "gpus":{"gpu:1:0:0":{"description":"G"}}},"config":{"passkey":""},
@@ -53,7 +50,8 @@ void Check(const korvid::live::TClientSession& session)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     using namespace korvid::live;
-    const TFixedClock clock;
+    korvid::test::TFakeClock clock;
+    clock.Value = korvid::test::At(2024, 10, 1, 6);
     TClientSession session(clock);
     (void)session.Receive(State);
     std::string_view input(reinterpret_cast<const char*>(data), size);

@@ -2,23 +2,16 @@
 #include <cstdint>
 #include <string_view>
 
+#include "testing/fakes.h"
 #include "util/platform.h"
 #include "workunits/csv_report.h"
 #include "workunits/wus.h"
-
-namespace {
-
-struct TFixedClock final : korvid::util::IClock {
-    [[nodiscard]] double Now() const override { return 46362.5; } // 2026-12-06 12:00
-};
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     using namespace korvid;
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    const TFixedClock clock;
+    const korvid::test::TFakeClock clock; // 2026-12-06 12:00
     const util::TFixedRegionalSettings regional;
     workunits::TWUs wus;
     wus.ReadLog(text, "C:\\FAH\\FAHlog.txt", clock);

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "testing/temp_dir.h"
+
 namespace korvid {
 namespace {
 
@@ -12,31 +14,18 @@ using clientsim::TScriptOptions;
 
 TEST(FarmScripts, GivesEachClientItsOwnSeedAndNameAndKeepsALoneOneAsAsked)
 {
-    const struct {
-        const char* name;
-        std::string Given;
-        int Clients;
-        std::vector<std::string> Names;
-    } rows[] = {
-        {"unnamed farm: named by seed", "", 3, {"sim7", "sim8", "sim9"}},
-        {"named farm: numbered from 1", "rig", 2, {"rig1", "rig2"}},
-        {"lone client keeps its name", "rig", 1, {"rig"}},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        TScriptOptions first;
-        first.Seed = 7;
-        first.MachineName = row.Given;
-        first.Groups = 4;
-        const auto scripts = FarmScripts(first, row.Clients);
-        std::vector<std::string> names;
+    for (const auto& row : test::CaseTable("clientsim/data/farm_names.cases", 4)) {
+        SCOPED_TRACE(row[0]);
+        const auto scripts =
+            FarmScripts({.Groups = 4, .Seed = 7, .MachineName = row[1]}, std::stoi(row[2]));
+        std::string names;
         std::set<std::uint64_t> seeds;
         for (const TScriptOptions& script : scripts) {
-            names.push_back(script.MachineName);
+            names += (names.empty() ? "" : " ") + script.MachineName;
             seeds.insert(script.Seed);
             EXPECT_EQ(script.Groups, 4);
         }
-        EXPECT_EQ(names, row.Names);
+        EXPECT_EQ(names, row[3]);
         EXPECT_EQ(seeds.size(), scripts.size());
     }
 }

@@ -44,10 +44,9 @@ TEST(Replay, DatesMoveTogetherSoTheStateEndsNow)
         "2024-10-01T01:05:37.250Z", "state": "2024-10-01"}]} ["units", 0, "end_time",
         "2024-10-01T04:17:30Z"])");
     clientsim::MoveToNow(session, 1796731200); // 2026-12-08 12:00:00
-    const nlohmann::json& unit = session.State["units"][0];
-    EXPECT_EQ(unit["start_time"], "2026-12-08T12:00:00Z");
-    EXPECT_EQ(unit["assignment"]["time"], "2026-12-08T06:19:21Z");
-    EXPECT_EQ(unit["state"], "2024-10-01");
+    EXPECT_EQ(session.State["units"][0], nlohmann::json::parse(R"({"start_time":
+        "2026-12-08T12:00:00Z", "assignment": {"time": "2026-12-08T06:19:21Z"}, "state":
+        "2024-10-01"})"));
     EXPECT_EQ(session.Messages[0][3], "2026-12-08T15:11:53Z");
 }
 

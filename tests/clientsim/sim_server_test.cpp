@@ -3,8 +3,7 @@
 #include <functional>
 
 #include <QCoreApplication>
-#include <QEventLoop>
-#include <QTimer>
+#include <QDeadlineTimer>
 #include <QWebSocket>
 #include <gtest/gtest.h>
 
@@ -29,17 +28,10 @@ struct TRemote {
 
     bool WaitFor(const std::function<bool(const json&)>& wanted)
     {
-        QEventLoop loop;
-        QTimer bound;
-        bound.setSingleShot(true);
-        QObject::connect(&bound, &QTimer::timeout, &loop, &QEventLoop::quit);
-        QObject::connect(&Socket, &QWebSocket::textMessageReceived, &loop, [&] {
-            if (wanted(Received.back()))
-                loop.quit();
-        });
-        bound.start(10000);
-        loop.exec();
-        return !Received.empty() && wanted(Received.back());
+        const auto got = [&] { return !Received.empty() && wanted(Received.back()); };
+        for (const QDeadlineTimer bound(10000); !got() && !bound.hasExpired();)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+        return got();
     }
 };
 
@@ -48,9 +40,7 @@ TEST(SimServer, SendsTheStateOnConnectThenTheLogOnRequest)
     int argc = 0;
     QCoreApplication app(argc, nullptr);
     clientsim::TScriptedClient client({});
-    clientsim::TServerOptions options;
-    options.TickSeconds = 3600; // the test steps the client itself
-    clientsim::TSimServer server(client, options);
+    clientsim::TSimServer server(client, {.TickSeconds = 3600}); // the test steps the client
     QString error;
     ASSERT_TRUE(server.Start(error)) << error.toStdString();
 

@@ -1,5 +1,7 @@
 #include "live/unit_view.h"
 
+#include <tuple>
+
 #include <gtest/gtest.h>
 
 #include "testing/fakes.h"
@@ -35,15 +37,13 @@ protected:
 TEST_F(UnitViewTest, ComputesProgressRunTimeTpfAndDatesFromTheUnit)
 {
     const live::TUnitView view = View();
-    EXPECT_EQ(view.CoreName, "Gromacs A8");
-    EXPECT_DOUBLE_EQ(view.Progress, 25);
+    EXPECT_EQ(std::tie(view.CoreName, view.Status, view.Progress, view.EtaSeconds, view.Gpus),
+              std::tuple("Gromacs A8", "RUN", 25.0, 3600.0,
+                         std::vector<live::TGpu>{{"gpu:1:0:0", "Big GPU"}}));
     EXPECT_NEAR(view.RunSeconds, 600 + 300, 1e-3); // the current run counts
     EXPECT_NEAR(view.TpfSeconds, 900.0 / 25, 1e-3);
-    EXPECT_EQ(view.EtaSeconds, 3600);
     EXPECT_NEAR(view.Timeout, test::At(2024, 10, 2, 9), 1e-9);
     EXPECT_NEAR(view.Deadline, test::At(2024, 10, 3, 9), 1e-9);
-    EXPECT_EQ(view.Gpus, (std::vector<live::TGpu>{{"gpu:1:0:0", "Big GPU"}}));
-    EXPECT_EQ(view.Status, "RUN");
     EXPECT_DOUBLE_EQ(View("8.3.18").Progress, 90); // before 8.4 the progress is the science
 }
 
@@ -66,13 +66,9 @@ TEST_F(UnitViewTest, WrongTypesAndAbsurdValuesLeaveDefaults)
     unit = json::parse(R"({"number": "44", "wu_progress": 7, "ppd": 4e12, "run_time": -5,
                            "assignment": {"core": {"type": "0xzz"}, "time": 3}, "gpus": [1]})");
     const live::TUnitView view = View();
-    EXPECT_EQ(view.Number, -1);
-    EXPECT_DOUBLE_EQ(view.Progress, 100);
-    EXPECT_EQ(view.Ppd, 0);
-    EXPECT_EQ(view.RunSeconds, 0);
-    EXPECT_EQ(view.CoreName, "?");
-    EXPECT_EQ(view.Assigned, 0);
-    EXPECT_TRUE(view.Gpus.empty());
+    EXPECT_EQ(std::tie(view.Number, view.Progress, view.Ppd, view.RunSeconds, view.CoreName,
+                       view.Assigned, view.Gpus),
+              std::tuple(-1, 100.0, 0.0, 0.0, "?", 0.0, std::vector<live::TGpu>{}));
 }
 
 } // namespace korvid

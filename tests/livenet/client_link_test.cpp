@@ -170,14 +170,5 @@ TEST_F(ClientLinkTest, TooOldAClientIsAStateOfItsOwnAndStaysConnected)
     EXPECT_FALSE(Retry().Running);
 }
 
-TEST(ParseClientAddress, TakesAHostAndAPortFrom1To65535)
-{
-    using livenet::TClientAddress;
-    EXPECT_EQ(livenet::ParseClientAddress("rig1"), (TClientAddress{"rig1", 7396}));
-    EXPECT_EQ(livenet::ParseClientAddress("10.0.0.2:65535"), (TClientAddress{"10.0.0.2", 65535}));
-    for (const char* bad : {"rig1:0", "rig1:65536", "rig1:", ":7396", "rig1:80x", "::1", ""})
-        EXPECT_EQ(livenet::ParseClientAddress(bad), std::nullopt) << bad;
-}
-
 } // namespace
 } // namespace korvid

@@ -2,29 +2,21 @@
 
 #include <gtest/gtest.h>
 
+#include "testing/temp_dir.h"
+
 namespace korvid {
 namespace {
 
-using livenet::TClientAddress;
-using livenet::TClientEntry;
-
 TEST(ClientListTest, ReadsEntriesSeparatorsNamesAndKeepsWhatNamesNoClient)
 {
-    const std::pair<const char*, std::vector<TClientEntry>> rows[] = {
-        {"", {}},
-        {" ;, ", {}},
-        {"rig", {{"rig", TClientAddress{"rig", 7396}, ""}}},
-        {" rig:7400 = Big box ; 10.0.0.2,",
-         {{"rig:7400 = Big box", TClientAddress{"rig", 7400}, "Big box"},
-          {"10.0.0.2", TClientAddress{"10.0.0.2", 7396}, ""}}},
-        {"a=x=y", {{"a=x=y", TClientAddress{"a", 7396}, "x=y"}}},
-        {"rig:0,:7396,[::1]:7396=v6",
-         {{"rig:0", std::nullopt, ""},
-          {":7396", std::nullopt, ""},
-          {"[::1]:7396=v6", std::nullopt, "v6"}}},
-    };
-    for (const auto& [text, expected] : rows)
-        EXPECT_EQ(livenet::ParseClientList(text), expected) << text;
+    for (const auto& row : test::CaseTable("livenet/data/client_lists.cases", 3)) {
+        std::string entries;
+        for (const livenet::TClientEntry& entry : livenet::ParseClientList(row[1]))
+            entries += (entries.empty() ? "{" : " / {") + entry.Text + "} -> " +
+                       (entry.Address ? entry.Address->Text() : "none") +
+                       (entry.Name.empty() ? "" : ", " + entry.Name);
+        EXPECT_EQ(entries, row[2]) << row[0];
+    }
 }
 
 } // namespace

@@ -66,31 +66,17 @@ namespace {
 
 std::string Unescape(std::string_view field)
 {
+    static constexpr std::string_view Letters = "nrt0", Bytes{"\n\r\t\0", 4};
     std::string out;
     for (std::size_t i = 0; i < field.size(); ++i) {
         if (field[i] != '\\' || i + 1 == field.size()) {
             out += field[i];
-            continue;
-        }
-        switch (const char c = field[++i]) {
-        case 'n':
-            out += '\n';
-            break;
-        case 'r':
-            out += '\r';
-            break;
-        case 't':
-            out += '\t';
-            break;
-        case '0':
-            out += '\0';
-            break;
-        case 'x':
+        } else if (const char c = field[++i]; c == 'x') {
             out += static_cast<char>(std::stoi(std::string(field.substr(i + 1, 2)), nullptr, 16));
             i += 2;
-            break;
-        default:
-            out += c;
+        } else {
+            const std::size_t k = Letters.find(c);
+            out += k == std::string_view::npos ? c : Bytes[k];
         }
     }
     return out;
