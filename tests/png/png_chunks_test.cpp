@@ -7,7 +7,6 @@
 #include <zlib.h>
 
 #include "png/png_decode.h"
-#include "testing/zlib_helpers.h"
 #include "png/png_filter.h"
 
 namespace korvid {
@@ -67,7 +66,6 @@ TEST(TBlocIDAT, IsOneZlibStreamWithAPartialFlushAfterEvery32768Bytes)
         const std::string compressed = test::ChunkData(chunk, "IDAT");
         EXPECT_EQ(test::ChunkTypes(chunk), "IDAT");
         EXPECT_EQ(compressed, ReferenceStream(data));
-        EXPECT_EQ(test::Inflate(compressed), data);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "png/png_writer.h"
 
+#include <algorithm>
 #include <functional>
 #include <random>
 
@@ -26,6 +27,12 @@ TImage Make(std::uint32_t width, std::uint32_t height,
         for (std::uint32_t x = 0; x < width; ++x)
             image.SetPixel(x, y, pixel(x, y));
     return image;
+}
+
+TImage Row(const std::vector<std::uint32_t>& pixels)
+{
+    return Make(static_cast<std::uint32_t>(pixels.size()), 1,
+                [&](std::uint32_t x, std::uint32_t) { return pixels[x]; });
 }
 
 // Opaque, never grey, a different colour for each i below 2^16.
@@ -101,19 +108,14 @@ TEST(SaveToFilePng, PicksTheSmallestFormatAndDecodesToTheSourcePixels)
             SCOPED_TRACE("filter mode " + std::to_string(mode));
             const std::string bytes = png::EncodePng(row.image, TFilterMode(mode), true);
             EXPECT_EQ(test::ChunkTypes(bytes), row.chunks);
-            const test::TDecodedPng decoded = test::DecodePng(bytes);
-            ASSERT_EQ(decoded.Width, row.image.Width());
-            ASSERT_EQ(decoded.Height, row.image.Height());
-            EXPECT_TRUE(std::equal(decoded.Pixels.begin(), decoded.Pixels.end(),
-                                   row.image.Pixels().begin(), row.image.Pixels().end()));
+            EXPECT_EQ(test::DecodePng(bytes), test::AsDecoded(row.image));
         }
     }
 }
 
 TEST(SaveToFilePng, PaletteHasNonOpaqueEntriesFirstInFirstMetOrder)
 {
-    const std::uint32_t met[] = {0xFFFF0000, 0x000000FF, 0x8000FF00, 0xFF00FF00, 0x00FFFFFF};
-    const TImage image = Make(5, 2, [&](std::uint32_t x, std::uint32_t) { return met[x]; });
+    const TImage image = Row({0xFFFF0000, 0x000000FF, 0x8000FF00, 0xFF00FF00, 0x00FFFFFF});
     const std::string bytes = png::EncodePng(image, TFilterMode::None, true);
     EXPECT_EQ(test::ChunkData(bytes, "PLTE"), std::string("\x00\x00\xFF"
                                                           "\xFF\xFF\xFF"
@@ -149,14 +151,10 @@ TEST(SaveToFilePng, WithoutKeepTransparentRGBTransparentColoursAreDisregarded)
         SCOPED_TRACE(row.name);
         EXPECT_EQ(png::ChoosePngFormat(row.image, true).Kind, TPngKind::TruecolourAlpha);
         EXPECT_EQ(png::ChoosePngFormat(row.image, false).Kind, row.kind);
-        const auto decoded = test::DecodePng(png::EncodePng(row.image, TFilterMode::None, false));
-        ASSERT_EQ(decoded.Pixels.size(), row.image.Pixels().size());
-        for (std::size_t i = 0; i < decoded.Pixels.size(); ++i) {
-            const std::uint32_t source = row.image.Pixels()[i];
-            ASSERT_EQ(decoded.Pixels[i],
-                      png::Alpha(source) == 0 ? row.transparentBecomes(source) : source)
-                << "pixel " << i;
-        }
+        test::TDecodedPng expected = test::AsDecoded(row.image);
+        for (std::uint32_t& pixel : expected.Pixels)
+            pixel = png::Alpha(pixel) == 0 ? row.transparentBecomes(pixel) : pixel;
+        EXPECT_EQ(test::DecodePng(png::EncodePng(row.image, TFilterMode::None, false)), expected);
     }
 }
 
@@ -167,12 +165,9 @@ TEST(SaveToFilePng, FixedGreyFormatMakesItsTransparentLevelTransparent)
     const png::TPngFormat format{TPngKind::Grey, false, true, 0xFF404040};
     const std::string bytes = png::EncodePng(ramp, format, TFilterMode::Paeth);
     EXPECT_EQ(test::ChunkData(bytes, "tRNS"), std::string("\x00\x40", 2));
-    const auto decoded = test::DecodePng(bytes);
-    ASSERT_EQ(decoded.Pixels.size(), 16u);
-    for (std::size_t i = 0; i < 16; ++i) {
-        const std::uint32_t source = ramp.Pixels()[i];
-        EXPECT_EQ(decoded.Pixels[i], source == 0xFF404040 ? 0x00404040 : source) << i;
-    }
+    test::TDecodedPng expected = test::AsDecoded(ramp);
+    std::replace(expected.Pixels.begin(), expected.Pixels.end(), 0xFF404040U, 0x00404040U);
+    EXPECT_EQ(test::DecodePng(bytes), expected);
 }
 
 TEST(SaveToFilePng, EveryRowCarriesTheFilterTypeOfTheMode)
@@ -207,8 +202,7 @@ protected:
 TEST_F(SaveToFilePngFile, ReplacesTheTargetWithTheImage)
 {
     png::SaveToFilePng(image, target);
-    const auto decoded = test::DecodePng(dir.Read("chart.png"));
-    EXPECT_EQ(decoded.Pixels, std::vector<std::uint32_t>(200, 0xFF336699));
+    EXPECT_EQ(test::DecodePng(dir.Read("chart.png")), test::AsDecoded(image));
 }
 
 TEST_F(SaveToFilePngFile, FailureNamesTheFileAndLeavesTheTargetAsItWas)
@@ -245,17 +239,6 @@ TEST_F(SaveToFilePngFile, FailureNamesTheFileAndLeavesTheTargetAsItWas)
         test::ExpectErrorNaming(row.save, {row.cause, row.named.string()});
         ExpectUntouched();
     }
-}
-
-using png::TImage;
-
-TImage Row(std::initializer_list<std::uint32_t> pixels)
-{
-    TImage image(static_cast<std::uint32_t>(pixels.size()), 1);
-    std::uint32_t x = 0;
-    for (const std::uint32_t pixel : pixels)
-        image.SetPixel(x++, 0, pixel);
-    return image;
 }
 
 TEST(Transparence, TellsOpaqueFromBinaryFromPartial)
