@@ -106,9 +106,6 @@ protected:
             } else if (call.Kind == TCallKind::LineTo) {
                 item = std::to_string(call.At.X) + "," + std::to_string(call.At.Y) + ">" +
                        std::to_string(call.To.X) + "," + std::to_string(call.To.Y);
-            } else if (call.Kind != TCallKind::SetPixel && call.Kind != TCallKind::Polygon &&
-                       call.Kind != TCallKind::FillRect) {
-                continue; // changes no pixel
             }
             if (call.Kind != TCallKind::TextOut) {
                 EXPECT_EQ(call.Pen.Mode, chart::TPenMode::Xor) << item;

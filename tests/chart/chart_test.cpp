@@ -48,12 +48,12 @@ TEST_F(ChartTest, BlankOrTooSmallChartIsTheBackgroundAlone)
         canvas.SurfaceHeight = row.height;
         canvas.Calls.clear();
         loggen::PaintUnitChart(chart, canvas, row.withUnit ? &unit : nullptr);
-        ASSERT_EQ(canvas.DrawingCalls(), 1U);
-        const test::TCall fill = canvas.Of(TCallKind::FillRect).at(0);
+        ASSERT_EQ(canvas.Calls.size(), 1U);
+        const test::TCall& fill = canvas.Calls[0];
+        EXPECT_EQ(fill.Kind, TCallKind::FillRect);
         EXPECT_EQ(fill.At, (chart::TPoint{0, 0}));
         EXPECT_EQ(fill.To, (chart::TPoint{row.width, row.height}));
-        EXPECT_EQ(fill.Brush.Color, 0xFFFFFFU);
-        EXPECT_EQ(fill.Brush.Style, chart::TBrushStyle::Solid);
+        EXPECT_EQ(fill.Brush, (chart::TBrush{0xFFFFFF, chart::TBrushStyle::Solid}));
     }
 }
 
