@@ -247,23 +247,20 @@ TEST_F(ChartReadoutTest, GestureAtTellsWhatAPressThereStarts)
         {"readout", TGesture::Readout}, {"zoom", TGesture::Zoom}, {"none", TGesture::None}};
     for (const auto& cells : test::CaseTable("chart/data/gestures.cases", 5)) {
         SCOPED_TRACE(cells[0]);
-        const struct {
-            int x, y;
-            chart::TShiftState keys;
-            TGesture gesture;
-        } row{std::stoi(cells[1]), std::stoi(cells[2]), cells[3] == "ctrl" ? chart::CtrlKey : 0U,
-              gestures.at(cells[4])};
-        const TGesture told = chart.GestureAt(row.keys, row.x, row.y);
-        EXPECT_EQ(told, row.gesture);
+        const int x = std::stoi(cells[1]);
+        const int y = std::stoi(cells[2]);
+        const chart::TShiftState keys = cells[3] == "ctrl" ? chart::CtrlKey : 0U;
+        const TGesture told = chart.GestureAt(keys, x, y);
+        EXPECT_EQ(told, gestures.at(cells[4]));
         // What the press then does agrees: a readout takes the cursor, a zoom draws its frame.
-        chart.ChartMouseDown(TMouseButton::Left, row.keys | chart::LeftButton, row.x, row.y);
+        chart.ChartMouseDown(TMouseButton::Left, keys | chart::LeftButton, x, y);
         EXPECT_EQ(cursor.Shape == chart::TCursorShape::Hand, told == TGesture::Readout);
         EXPECT_EQ(!canvas.Of(TCallKind::LineTo).empty(), told == TGesture::Zoom);
         if (told != TGesture::None) {
-            EXPECT_EQ(chart.GestureAt(row.keys, 300, 200), TGesture::None)
+            EXPECT_EQ(chart.GestureAt(keys, 300, 200), TGesture::None)
                 << "nothing new starts while one runs";
         }
-        chart.ChartMouseUp(TMouseButton::Left, 0, row.x, row.y);
+        chart.ChartMouseUp(TMouseButton::Left, 0, x, y);
         Paint();
     }
 }
