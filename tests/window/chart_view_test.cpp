@@ -197,20 +197,6 @@ TEST_F(ChartViewTest, MarksStandAtTheirFramesAndTheLegendNamesThem)
     }
 }
 
-TEST_F(ChartViewTest, NoExpectedFramesDrawsNoDataButTheTitle)
-{
-    std::vector<test::TStepPlan> steps = test::EvenSteps(1, 10, 60);
-    steps[2].RestartAfter = true;
-    steps[4].ConvergedAfter = true;
-    const auto wu = test::MakeUnit("p1", Tinker, 0, steps);
-    view.BuildPoints(wu.get());
-    Paint();
-    EXPECT_NE(canvas.FindText("p1 (Run 3, Clone 12, Gen 45)"), nullptr);
-    EXPECT_TRUE(BluePixelColumns().empty());
-    EXPECT_TRUE(VerticalLines(window::ChartConverged).empty());
-    EXPECT_TRUE(VerticalLines(window::ChartRestart).empty());
-}
-
 // The hint is the engine's readout text, drawn where the view placed the readout.
 TEST_F(ChartViewTest, PointHintNamesFrameTimeAndDurationInTheReadout)
 {
