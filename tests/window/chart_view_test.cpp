@@ -200,36 +200,33 @@ TEST_F(ChartViewTest, MarksStandAtTheirFramesAndTheLegendNamesThem)
 // The hint is the engine's readout text, drawn where the view placed the readout.
 TEST_F(ChartViewTest, PointHintNamesFrameTimeAndDurationInTheReadout)
 {
+    // What the hint makes of the engine's text for that row and column.
+    auto hint = [&](std::size_t row, std::size_t column) {
+        std::string text = "engine";
+        view.PointHint(row, column, text);
+        return text;
+    };
+    EXPECT_EQ(hint(1, 1), "engine") << "no unit yet";
     const auto wu = test::MakeUnit("p1", Gromacs, 100, test::EvenSteps(0, 10, 150));
-    std::string text = "engine";
-    view.PointHint(1, 1, text);
-    EXPECT_EQ(text, "engine") << "no unit yet";
-
     view.BuildPoints(wu.get());
-    view.PointHint(5, 1, text); // frame 0 is skipped, so row 5 is frame 5, 6 x 150 s after 19:41
-    EXPECT_EQ(text, "Frame #5 @ 19:56 : 2 mn. 30 sec.");
+    // Frame 0 is skipped, so row 5 is frame 5, 6 x 150 s after 19:41.
+    EXPECT_EQ(hint(5, 1), "Frame #5 @ 19:56 : 2 mn. 30 sec.");
     EXPECT_EQ(view.PointStep(5), wu->FindStep(5));
     Paint();
     const chart::TPoint at = Pixel(5, 1);
     canvas.Calls.clear();
     chart.ChartMouseDown(chart::TMouseButton::Left, chart::LeftButton, at.X + 1, at.Y);
-    const test::TCall* readout = canvas.FindText(text);
+    const test::TCall* readout = canvas.FindText(hint(5, 1));
     ASSERT_NE(readout, nullptr);
     EXPECT_EQ(readout->At, (chart::TPoint{560 - 200, 40}));
 
     for (const std::size_t pastTheLast : {11U, 1000U}) {
-        SCOPED_TRACE(pastTheLast);
-        text = "engine";
-        view.PointHint(pastTheLast, 1, text);
-        EXPECT_EQ(text, "engine");
-        EXPECT_EQ(view.PointStep(pastTheLast), nullptr);
+        EXPECT_EQ(hint(pastTheLast, 1), "engine") << pastTheLast;
+        EXPECT_EQ(view.PointStep(pastTheLast), nullptr) << pastTheLast;
     }
-
     const auto fromOne = test::MakeUnit("p1", Gromacs, 100, test::EvenSteps(1, 10, 150));
     view.BuildPoints(fromOne.get());
-    text = "engine";
-    view.PointHint(0, 0, text); // the header's frame 0 has no step here
-    EXPECT_EQ(text, "engine");
+    EXPECT_EQ(hint(0, 0), "engine") << "the header's frame 0 has no step here";
 }
 
 } // namespace
