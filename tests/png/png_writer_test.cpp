@@ -8,7 +8,6 @@
 
 #include "png/png_decode.h"
 #include "testing/zlib_helpers.h"
-#include "png/png_stats.h"
 #include "testing/temp_dir.h"
 #include "util/error.h"
 
@@ -94,6 +93,14 @@ TEST(SaveToFilePng, PicksTheSmallestFormatAndDecodesToTheSourcePixels)
          Make(40, 30, [](std::uint32_t x, std::uint32_t y) { return x == y ? x : Colour(x * y); }),
          TPngKind::TruecolourAlpha, "IHDR IDAT IEND"},
         {"many colours, one half-transparent: truecolour and alpha", ManyColours(0x80FF0000),
+         TPngKind::TruecolourAlpha, "IHDR IDAT IEND"},
+        {"an alpha of 254 is not opaque", ManyColours(0xFEFF0000), TPngKind::TruecolourAlpha,
+         "IHDR IDAT IEND"},
+        {"an alpha of 1 beside a transparent colour is not transparent",
+         Make(40, 30,
+              [&](std::uint32_t x, std::uint32_t y) {
+                  return x == y ? clear : x == y + 1 ? 0x01FF0000 : Colour(y * 40 + x);
+              }),
          TPngKind::TruecolourAlpha, "IHDR IDAT IEND"},
         {"many colours, the transparent colour also shown opaque: truecolour and alpha",
          ManyColours(Colour(5) & 0x00FFFFFF), TPngKind::TruecolourAlpha, "IHDR IDAT IEND"},
@@ -238,25 +245,6 @@ TEST_F(SaveToFilePngFile, FailureNamesTheFileAndLeavesTheTargetAsItWas)
         SCOPED_TRACE(row.name);
         test::ExpectErrorNaming(row.save, {row.cause, row.named.string()});
         ExpectUntouched();
-    }
-}
-
-TEST(Transparence, TellsOpaqueFromBinaryFromPartial)
-{
-    const struct {
-        const char* name;
-        TImage image;
-        png::TTransparence kind;
-    } rows[] = {
-        {"all alpha 255", Row({0xFF000000, 0xFFFFFFFF}), png::TTransparence::Opaque},
-        {"alphas 0 and 255", Row({0xFF000000, 0x00FFFFFF}), png::TTransparence::Binary},
-        {"every alpha 0", Row({0x00000000, 0x00FFFFFF}), png::TTransparence::Binary},
-        {"an alpha of 254", Row({0x00000000, 0xFE000000, 0xFF000000}), png::TTransparence::Partial},
-        {"an alpha of 1", Row({0x01000000}), png::TTransparence::Partial},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        EXPECT_EQ(png::Transparence(row.image), row.kind);
     }
 }
 
