@@ -190,15 +190,10 @@ TEST_F(ChartReadoutTest, CtrlDragZoomsTheAxesUntilACtrlClickOrReset)
     }
 }
 
-// The program's plot: x 40..540, y 40..360; both minimum spans 0.001.
-TEST(ZoomInto, TakesTheRectangleWithinTheViewAndStaysInTheRange)
+// On the fixture's plot, x 40..540 and y 40..360; both minimum spans 0.001.
+TEST_F(ChartReadoutTest, ZoomIntoTakesTheRectangleWithinTheViewAndStaysInTheRange)
 {
-    chart::TGraph g;
-    g.PlotLeft = 40;
-    g.PlotWidth = 500;
-    g.PlotBottom = 360;
-    g.PlotHeight = 320;
-    const chart::TAxis y;
+    const chart::TGraph& g = *chart.Graph(1);
     struct TRow {
         const char* name;
         chart::TZoomWindow view;
@@ -216,7 +211,7 @@ TEST(ZoomInto, TakesTheRectangleWithinTheViewAndStaysInTheRange)
     };
     for (const TRow& row : rows) {
         SCOPED_TRACE(row.name);
-        const chart::TZoomWindow zoom = chart::ZoomInto(row.view, g, y, row.start, row.end);
+        const chart::TZoomWindow zoom = chart::ZoomInto(row.view, g, g.Y[0], row.start, row.end);
         EXPECT_NEAR(zoom.X0, row.zoom.X0, 1e-9);
         EXPECT_NEAR(zoom.X1, row.zoom.X1, 1e-9);
         EXPECT_NEAR(zoom.Y0, row.zoom.Y0, 1e-6);

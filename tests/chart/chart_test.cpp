@@ -23,10 +23,11 @@ protected:
     test::TFakeCursor cursor;
     chart::TChart chart{cursor};
 
-    void Start()
+    void Start(int left = 40, int right = 20)
     {
+        canvas.Calls.clear();
         chart.ChartInit(canvas, 0xFFFFFF, 0, 1.0F);
-        chart.ChartStartGraph(0, 100, 0, 100, 40, 20, 40, 40, false);
+        chart.ChartStartGraph(0, 100, 0, 100, left, right, 40, 40, false);
     }
 };
 
@@ -110,9 +111,7 @@ TEST_F(ChartTest, YAxisPositionsPlaceAxisTicksLabelsAndCaption)
     };
     for (const TRow& row : rows) {
         SCOPED_TRACE(std::to_string(row.position) + row.caption);
-        canvas.Calls.clear();
-        chart.ChartInit(canvas, 0xFFFFFF, 0, 1.0F);
-        chart.ChartStartGraph(0, 100, 0, 100, 80, 80, 40, 40, false);
+        Start(80, 80);
         chart.ChartYAxis(0, row.caption, row.position, 0, 32, 0, 0, false, false, false);
         const auto lines = canvas.Of(TCallKind::LineTo);
         ASSERT_FALSE(lines.empty());
@@ -152,7 +151,6 @@ TEST_F(ChartTest, UndefinedAxesDrawNothingOfTheirOwn)
     };
     for (const TRow& row : rows) {
         SCOPED_TRACE(row.name);
-        canvas.Calls.clear();
         loggen::TSampleUnit unit = loggen::MakeSampleUnit(50, 60);
         Start();
         chart.ChartXAxis(row.xColor, "Frame", false, 0, row.xMax, 0, 0, false, false);
@@ -192,16 +190,13 @@ TEST_F(ChartTest, TitleIsCentredAboveThePlot)
     };
     for (const TRow& row : rows) {
         SCOPED_TRACE(row.name);
-        canvas.Calls.clear();
         Start();
         chart.ChartFont("", 0, 0, 0, row.scope);
         chart.ChartTitle(128, row.text);
         const auto texts = canvas.Of(TCallKind::TextOut);
         ASSERT_EQ(texts.size(), 1U);
         EXPECT_EQ(texts[0].At, row.at);
-        EXPECT_EQ(texts[0].Font.Size, row.size);
-        EXPECT_EQ(texts[0].Font.Bold, row.bold);
-        EXPECT_EQ(texts[0].Font.Color, 128U);
+        EXPECT_EQ(texts[0].Font, (chart::TFont{"Arial", row.size, row.bold, false, 128}));
         EXPECT_EQ(canvas.Font.Size, 8); // restored
     }
 }
