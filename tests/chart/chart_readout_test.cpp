@@ -94,12 +94,11 @@ protected:
             std::string item;
             if (call.Kind == TCallKind::Ellipse) {
                 EXPECT_EQ(call.Brush.Style, chart::TBrushStyle::Clear);
-                for (int frame = 1; frame <= 9; ++frame) {
-                    const chart::TPoint p = PointOf(frame);
-                    if (call.At == chart::TPoint{p.X - 5, p.Y - 5} &&
-                        call.To == chart::TPoint{p.X + 6, p.Y + 6})
-                        item = "o" + std::to_string(frame);
-                }
+                const int frame = (call.At.X + 5 - 40 + 25) / 50; // the nearest
+                const chart::TPoint p = PointOf(frame);
+                if (call.At == chart::TPoint{p.X - 5, p.Y - 5} &&
+                    call.To == chart::TPoint{p.X + 6, p.Y + 6})
+                    item = "o" + std::to_string(frame);
             } else if (call.Kind == TCallKind::TextOut) {
                 EXPECT_EQ(call.At, (chart::TPoint{360, 40}));
                 item = (call.Font.Color == 0xFFFFFF ? "~" : "") + call.Text;

@@ -51,14 +51,6 @@ protected:
                     {call.At.X, std::min(call.At.Y, call.To.Y), std::max(call.At.Y, call.To.Y)});
         return lines;
     }
-    std::set<int> BluePixelColumns() const
-    {
-        std::set<int> columns;
-        for (const test::TCall& call : canvas.Of(TCallKind::SetPixel))
-            if (call.Color == window::ChartData)
-                columns.insert(call.At.X);
-        return columns;
-    }
 };
 
 TEST_F(ChartViewTest, PointsHoldFrameAndMinutesAndSkipALeadingFrameZeroOfOtherCores)
@@ -116,9 +108,13 @@ TEST_F(ChartViewTest, PaintShowsTitleCaptionsDataAndTheFullExpectedRange)
     EXPECT_NE(canvas.FindText("Temps (mn)"), nullptr);
     EXPECT_EQ(chart.Graph(1)->X.Max, 100); // fewer frames done than expected
     std::set<int> expected;
+    std::set<int> blue;
     for (int frame = 1; frame <= 20; ++frame)
         expected.insert(Pixel(frame, 2.5).X);
-    EXPECT_EQ(BluePixelColumns(), expected);
+    for (const test::TCall& call : canvas.Of(TCallKind::SetPixel))
+        if (call.Color == window::ChartData)
+            blue.insert(call.At.X);
+    EXPECT_EQ(blue, expected);
 }
 
 // The converged line follows the first converged step unless it is the first step; restart

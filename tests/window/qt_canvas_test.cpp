@@ -2,6 +2,7 @@
 
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -27,22 +28,19 @@ template <class F> void EachPixel(const QImage& image, F&& visit)
 
 TEST(QtCanvas, LineToLeavesItsEndPixelInEveryDirection)
 {
-    struct TRow {
-        const char* name;
-        QPoint to;
-    };
-    const TRow rows[] = {{"right", {20, 10}}, {"left", {0, 10}},     {"down", {10, 20}},
-                         {"up", {10, 0}},     {"steep up", {13, 1}}, {"shallow left", {1, 13}}};
-    for (const TRow& row : rows) {
-        SCOPED_TRACE(row.name);
+    const std::pair<const char*, QPoint> rows[] = {
+        {"right", {20, 10}}, {"left", {0, 10}},     {"down", {10, 20}},
+        {"up", {10, 0}},     {"steep up", {13, 1}}, {"shallow left", {1, 13}}};
+    for (const auto& [name, to] : rows) {
+        SCOPED_TRACE(name);
         window::TQtCanvas canvas(QSize(21, 21));
         canvas.SetPen({0, chart::TPenStyle::Solid, 1, chart::TPenMode::Copy});
         canvas.MoveTo(10, 10);
-        canvas.LineTo(row.to.x(), row.to.y());
+        canvas.LineTo(to.x(), to.y());
         const QImage& image = canvas.Image();
         EXPECT_EQ(image.pixel(10, 10), Black);
-        EXPECT_EQ(image.pixel(row.to), White);
-        const QPoint d = row.to - QPoint(10, 10);
+        EXPECT_EQ(image.pixel(to), White);
+        const QPoint d = to - QPoint(10, 10);
         int inked = 0;
         EachPixel(image, [&](int, int, QRgb pixel) { inked += pixel != White ? 1 : 0; });
         EXPECT_EQ(inked, std::max(std::abs(d.x()), std::abs(d.y())));
