@@ -124,7 +124,7 @@ TEST_F(ChartViewTest, MarksStandAtTheirFramesAndTheLegendNamesThem)
 {
     struct TRow {
         const char* name;
-        int converged; // step index, -1: none
+        int converged; // step index, -1: none; steps are frames 0 to 20
         std::vector<int> restarts;
         std::optional<double> convergedX;
         int width = 560;
@@ -144,15 +144,12 @@ TEST_F(ChartViewTest, MarksStandAtTheirFramesAndTheLegendNamesThem)
             steps[static_cast<std::size_t>(row.converged)].ConvergedAfter = true;
             steps[8].ConvergedAfter = true; // only the first one counts
         }
-        std::vector<int> restartFrames;
-        for (const int index : row.restarts) {
-            steps[static_cast<std::size_t>(index)].RestartAfter = true;
-            restartFrames.push_back(steps[static_cast<std::size_t>(index)].Frame);
-        }
+        for (const int frame : row.restarts)
+            steps[static_cast<std::size_t>(frame)].RestartAfter = true;
         const auto wu = test::MakeUnit("p1", Gromacs, 100, steps);
         view.BuildPoints(wu.get());
         EXPECT_EQ(view.Picture()->ConvergedX, row.convergedX);
-        EXPECT_EQ(view.Picture()->RestartFrames, restartFrames);
+        EXPECT_EQ(view.Picture()->RestartFrames, row.restarts);
         canvas.SurfaceWidth = row.width;
         Paint();
         const chart::TGraph& g = *chart.Graph(1);
@@ -165,14 +162,14 @@ TEST_F(ChartViewTest, MarksStandAtTheirFramesAndTheLegendNamesThem)
         std::vector<std::array<int, 3>> ticks;
         if (row.convergedX)
             line.push_back(mark(*row.convergedX, g.Y[0].Hi));
-        for (const int frame : restartFrames)
+        for (const int frame : row.restarts)
             ticks.push_back(mark(frame, g.Y[0].Hi / 10));
         EXPECT_EQ(VerticalLines(window::ChartConverged), line);
         EXPECT_EQ(VerticalLines(window::ChartRestart), ticks);
 
         const bool fits = row.width == 560;
         const bool converged = row.convergedX.has_value() && fits;
-        const bool restart = !restartFrames.empty() && fits;
+        const bool restart = !row.restarts.empty() && fits;
         const test::TCall* convergedText = canvas.FindText("Fin de convergence");
         const test::TCall* restartText = canvas.FindText("Redémarrage du client");
         EXPECT_EQ(convergedText != nullptr, converged);
