@@ -14,12 +14,11 @@ enum class TCallKind { LineTo, SetPixel, Ellipse, Polygon, FillRect, TextOut };
 // One canvas call with the pen, brush and font in force when it came.
 struct TCall {
     TCallKind Kind = TCallKind::LineTo;
-    chart::TPoint At; // SetPixel, TextOut: the point; LineTo: where the line starts;
-                      // Ellipse, FillRect: left and top
-    chart::TPoint To; // LineTo: its end; Ellipse, FillRect: right and bottom
-    std::string Text; // TextOut
-    std::vector<chart::TPoint> Points; // Polygon
-    chart::TColor Color = 0;           // SetPixel
+    chart::TPoint At;        // SetPixel, TextOut: the point; Polygon: its first; LineTo: its start;
+                             // Ellipse, FillRect: left and top
+    chart::TPoint To;        // LineTo: its end; Ellipse, FillRect: right and bottom
+    std::string Text;        // TextOut
+    chart::TColor Color = 0; // SetPixel
     chart::TPen Pen;
     chart::TBrush Brush;
     chart::TFont Font;
@@ -61,7 +60,7 @@ struct TRecordingCanvas final : chart::ICanvas {
     }
     void Polygon(std::span<const chart::TPoint> points) override
     {
-        Log(TCallKind::Polygon).Points.assign(points.begin(), points.end());
+        Log(TCallKind::Polygon, points.empty() ? chart::TPoint{} : points[0]);
     }
     void FillRect(int left, int top, int right, int bottom) override
     {
@@ -99,7 +98,7 @@ struct TRecordingCanvas final : chart::ICanvas {
 private:
     TCall& Log(TCallKind kind, chart::TPoint at = {}, chart::TPoint to = {})
     {
-        return Calls.emplace_back(TCall{kind, at, to, {}, {}, 0, Pen, Brush, Font});
+        return Calls.emplace_back(TCall{kind, at, to, {}, 0, Pen, Brush, Font});
     }
 };
 
