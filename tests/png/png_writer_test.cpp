@@ -197,13 +197,6 @@ protected:
     const TImage image = TImage(20, 10, 0xFF336699);
 
     void SetUp() override { dir.Write("chart.png", "old picture"); }
-
-    // The target as it was and no temporary file left beside it.
-    void ExpectUntouched()
-    {
-        EXPECT_EQ(dir.Read("chart.png"), "old picture");
-        EXPECT_EQ(test::FileNames(dir.Path()), std::vector<std::string>{"chart.png"});
-    }
 };
 
 TEST_F(SaveToFilePngFile, ReplacesTheTargetWithTheImage)
@@ -244,7 +237,9 @@ TEST_F(SaveToFilePngFile, FailureNamesTheFileAndLeavesTheTargetAsItWas)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         test::ExpectErrorNaming(row.save, {row.cause, row.named.string()});
-        ExpectUntouched();
+        // The target as it was and no temporary file left beside it.
+        EXPECT_EQ(dir.Read("chart.png"), "old picture");
+        EXPECT_EQ(test::FileNames(dir.Path()), std::vector<std::string>{"chart.png"});
     }
 }
 
