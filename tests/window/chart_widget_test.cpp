@@ -1,6 +1,7 @@
 #include "window/chart_widget.h"
 
 #include <algorithm>
+#include <tuple>
 
 #include <QApplication>
 #include <QImage>
@@ -100,37 +101,25 @@ TEST_F(ChartWidgetTest, MouseEventsShowTheReadoutOrTheGestureAhead)
     widget.BuildPoints(wu.get());
     EXPECT_EQ(widget.toolTip().toStdString(), catalogue.GetText("", "msgChartHint"));
     const QImage clean = Reference(wu.get(), widget.size());
-    constexpr auto Any = Qt::BitmapCursor; // not checked
-    struct TRow {
-        const char* name;
-        QEvent::Type type;
-        QPoint at;
-        Qt::KeyboardModifiers keys;
-        Qt::CursorShape shape;
-        bool drawn = false;
-        bool held = false;
-    };
     const QPoint plot = PlotPoint(0.3, 0.2);
-    const TRow rows[] = {
-        {"hover over the plot", QEvent::MouseMove, plot, Qt::NoModifier, Qt::PointingHandCursor},
-        {"hover with Ctrl", QEvent::MouseMove, plot, Qt::ControlModifier, Qt::CrossCursor},
-        {"hover in the margin", QEvent::MouseMove, QPoint(5, 5), Qt::NoModifier, Qt::ArrowCursor},
-        {"press", QEvent::MouseButtonPress, plot, Qt::NoModifier, Any, true},
-        {"release with Shift", QEvent::MouseButtonRelease, plot, Qt::ShiftModifier, Any, true,
-         true},
-    };
-    for (const TRow& row : rows) {
-        SCOPED_TRACE(row.name);
-        const bool hover = row.type == QEvent::MouseMove;
-        test::SendMouse(widget, row.type, row.at, hover ? Qt::NoButton : Qt::LeftButton,
-                        row.type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
-                        row.keys);
-        if (row.shape != Any) {
-            EXPECT_EQ(widget.cursor().shape(), row.shape);
-        }
-        EXPECT_EQ(OnScreen() != clean, row.drawn);
-        EXPECT_EQ(widget.Chart().ReadoutHeld(), row.held);
+    // Hovering draws nothing and shows what a press there would start.
+    const std::tuple<QPoint, Qt::KeyboardModifiers, Qt::CursorShape> hovers[] = {
+        {plot, Qt::NoModifier, Qt::PointingHandCursor},
+        {plot, Qt::ControlModifier, Qt::CrossCursor},
+        {QPoint(5, 5), Qt::NoModifier, Qt::ArrowCursor}};
+    for (const auto& [at, keys, shape] : hovers) {
+        test::SendMouse(widget, QEvent::MouseMove, at, Qt::NoButton, Qt::NoButton, keys);
+        EXPECT_EQ(widget.cursor().shape(), shape);
+        EXPECT_EQ(OnScreen(), clean);
     }
+    // A press shows the readout; Shift at the release holds it.
+    test::SendMouse(widget, QEvent::MouseButtonPress, plot, Qt::LeftButton, Qt::LeftButton);
+    EXPECT_NE(OnScreen(), clean);
+    EXPECT_FALSE(widget.Chart().ReadoutHeld());
+    test::SendMouse(widget, QEvent::MouseButtonRelease, plot, Qt::LeftButton, Qt::NoButton,
+                    Qt::ShiftModifier);
+    EXPECT_NE(OnScreen(), clean);
+    EXPECT_TRUE(widget.Chart().ReadoutHeld());
     // The export still shows the chart alone.
     EXPECT_TRUE(SameImage(widget.RenderImage(), clean));
 }
