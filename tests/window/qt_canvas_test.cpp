@@ -1,5 +1,6 @@
 #include "window/qt_canvas.h"
 
+#include <array>
 #include <set>
 #include <string>
 #include <utility>
@@ -91,16 +92,13 @@ TEST(QtCanvas, TextHasNoAntialiasedEdges)
 // upward text right of and above it, downward text left of and below it.
 TEST(QtCanvas, FontAngleTurnsTextAboutItsTopLeftCorner)
 {
-    struct TRow {
-        int angle;
-        bool wide, right, below;
-    };
-    const TRow rows[] = {
-        {0, true, true, true}, {90, false, true, false}, {-90, false, false, true}};
-    for (const TRow& row : rows) {
-        SCOPED_TRACE(row.angle);
+    // Whether the ink is wider than high, right of the point, below it.
+    const std::pair<int, std::array<bool, 3>> rows[] = {
+        {0, {true, true, true}}, {90, {false, true, false}}, {-90, {false, false, true}}};
+    for (const auto& [angle, expected] : rows) {
+        SCOPED_TRACE(angle);
         window::TQtCanvas canvas(QSize(200, 200));
-        canvas.SetFont({"Arial", 8, false, false, 0, row.angle});
+        canvas.SetFont({"Arial", 8, false, false, 0, angle});
         canvas.TextOut(100, 100, "Temps (mn)");
         const QImage& image = canvas.Image();
         QRect ink;
@@ -109,9 +107,9 @@ TEST(QtCanvas, FontAngleTurnsTextAboutItsTopLeftCorner)
                 ink |= QRect(x, y, 1, 1);
         });
         ASSERT_FALSE(ink.isEmpty());
-        EXPECT_EQ(ink.width() > ink.height(), row.wide);
-        EXPECT_EQ(ink.center().x() > 100, row.right);
-        EXPECT_EQ(ink.center().y() > 100, row.below);
+        EXPECT_EQ((std::array<bool, 3>{ink.width() > ink.height(), ink.center().x() > 100,
+                                       ink.center().y() > 100}),
+                  expected);
     }
 }
 
