@@ -29,6 +29,8 @@ TDecodedPng DecodePng(const std::string& bytes);
 struct TPngChunk {
     std::string Type;
     std::string Data;
+
+    bool operator==(const TPngChunk&) const = default;
 };
 
 // The chunks after the signature, checking the signature, lengths and CRCs on the way.
