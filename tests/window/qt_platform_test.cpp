@@ -19,12 +19,11 @@ TEST(QtRegionalSettings, FollowsTheLocalesFormatsAndSeparators)
     const window::TQtRegionalSettings french(QLocale(QLocale::French, QLocale::France));
     EXPECT_EQ(french.FormatShortDate(when), "29/06/2006");
     EXPECT_EQ(french.FormatShortTime(when), "19:41");
-    EXPECT_EQ(french.DecimalSeparator(), ',');
-    EXPECT_EQ(french.ListSeparator(), ';');
+    EXPECT_EQ(std::pair(french.DecimalSeparator(), french.ListSeparator()), std::pair(',', ';'));
 
     const window::TQtRegionalSettings american(QLocale(QLocale::English, QLocale::UnitedStates));
-    EXPECT_EQ(american.DecimalSeparator(), '.');
-    EXPECT_EQ(american.ListSeparator(), ',');
+    EXPECT_EQ(std::pair(american.DecimalSeparator(), american.ListSeparator()),
+              std::pair('.', ','));
 
     // The C locale's short time has seconds; ours never does.
     EXPECT_EQ(window::TQtRegionalSettings(QLocale::c()).FormatShortTime(when), "19:41");
