@@ -1,6 +1,7 @@
 #include "chart/axis_scale.h"
 
 #include <cmath>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -23,24 +24,14 @@ int LabelsFitting(double lo, double hi, int length, double major)
 
 TEST(ChooseSteps, FitsLabelsOfFiveDigitsAlongTheAxis)
 {
-    struct TRow {
-        const char* name;
-        int length;
-        double major, minor;
-        int decimals;
+    // Major step, minor step and decimals for 0..100 over that many pixels.
+    auto steps = [](int length) {
+        const chart::TAxisSteps s = chart::ChooseSteps(0, 100, length, 30, 0);
+        return std::tuple(s.Major, s.Minor, s.Decimals);
     };
-    const TRow rows[] = {
-        {"0..100 over 500 px: labels every 10", 500, 10, 2, -1},
-        // 100 / 20.000001 stays just below 5 in single precision.
-        {"0..100 over 600 px: labels every 5", 600, 5, 1, 0},
-    };
-    for (const TRow& row : rows) {
-        SCOPED_TRACE(row.name);
-        const chart::TAxisSteps steps = chart::ChooseSteps(0, 100, row.length, 30, 0);
-        EXPECT_DOUBLE_EQ(steps.Major, row.major);
-        EXPECT_DOUBLE_EQ(steps.Minor, row.minor);
-        EXPECT_EQ(steps.Decimals, row.decimals);
-    }
+    EXPECT_EQ(steps(500), std::tuple(10.0, 2.0, -1));
+    // 100 / 20.000001 stays just below 5 in single precision: labels every 5.
+    EXPECT_EQ(steps(600), std::tuple(5.0, 1.0, 0));
 }
 
 TEST(ChooseSteps, AlwaysEndsWithTwoLabelsOnAwkwardAxes)

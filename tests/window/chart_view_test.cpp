@@ -51,14 +51,6 @@ protected:
                     {call.At.X, std::min(call.At.Y, call.To.Y), std::max(call.At.Y, call.To.Y)});
         return lines;
     }
-    std::set<int> BluePixelColumns() const
-    {
-        std::set<int> columns;
-        for (const test::TCall& call : canvas.Of(TCallKind::SetPixel))
-            if (call.Color == window::ChartData)
-                columns.insert(call.At.X);
-        return columns;
-    }
 };
 
 TEST_F(ChartViewTest, PointsHoldFrameAndMinutesAndSkipALeadingFrameZeroOfOtherCores)
@@ -116,9 +108,13 @@ TEST_F(ChartViewTest, PaintShowsTitleCaptionsDataAndTheFullExpectedRange)
     EXPECT_NE(canvas.FindText("Temps (mn)"), nullptr);
     EXPECT_EQ(chart.Graph(1)->X.Max, 100); // fewer frames done than expected
     std::set<int> expected;
+    std::set<int> blue;
     for (int frame = 1; frame <= 20; ++frame)
         expected.insert(Pixel(frame, 2.5).X);
-    EXPECT_EQ(BluePixelColumns(), expected);
+    for (const test::TCall& call : canvas.Of(TCallKind::SetPixel))
+        if (call.Color == window::ChartData)
+            blue.insert(call.At.X);
+    EXPECT_EQ(blue, expected);
 }
 
 // The converged line follows the first converged step unless it is the first step; restart
@@ -128,7 +124,7 @@ TEST_F(ChartViewTest, MarksStandAtTheirFramesAndTheLegendNamesThem)
 {
     struct TRow {
         const char* name;
-        int converged; // step index, -1: none
+        int converged; // step index, -1: none; steps are frames 0 to 20
         std::vector<int> restarts;
         std::optional<double> convergedX;
         int width = 560;
@@ -148,38 +144,32 @@ TEST_F(ChartViewTest, MarksStandAtTheirFramesAndTheLegendNamesThem)
             steps[static_cast<std::size_t>(row.converged)].ConvergedAfter = true;
             steps[8].ConvergedAfter = true; // only the first one counts
         }
-        std::vector<int> restartFrames;
-        for (const int index : row.restarts) {
-            steps[static_cast<std::size_t>(index)].RestartAfter = true;
-            restartFrames.push_back(steps[static_cast<std::size_t>(index)].Frame);
-        }
+        for (const int frame : row.restarts)
+            steps[static_cast<std::size_t>(frame)].RestartAfter = true;
         const auto wu = test::MakeUnit("p1", Gromacs, 100, steps);
         view.BuildPoints(wu.get());
         EXPECT_EQ(view.Picture()->ConvergedX, row.convergedX);
-        EXPECT_EQ(view.Picture()->RestartFrames, restartFrames);
+        EXPECT_EQ(view.Picture()->RestartFrames, row.restarts);
         canvas.SurfaceWidth = row.width;
         Paint();
         const chart::TGraph& g = *chart.Graph(1);
 
-        const auto line = VerticalLines(window::ChartConverged);
-        ASSERT_EQ(line.size(), row.convergedX ? 1U : 0U);
-        if (row.convergedX) {
-            const chart::TPoint bottom = Pixel(*row.convergedX, 0);
-            EXPECT_NEAR(line[0][0], bottom.X, 1);
-            EXPECT_EQ(line[0][2], bottom.Y);
-            EXPECT_EQ(line[0][1], g.PlotTop());
-        }
-        const auto ticks = VerticalLines(window::ChartRestart);
-        ASSERT_EQ(ticks.size(), restartFrames.size());
-        for (std::size_t i = 0; i < ticks.size(); ++i) {
-            EXPECT_EQ(ticks[i][0], Pixel(restartFrames[i], 0).X);
-            EXPECT_EQ(ticks[i][2], Pixel(restartFrames[i], 0).Y);
-            EXPECT_EQ(ticks[i][1], Pixel(restartFrames[i], g.Y[0].Hi / 10).Y);
-        }
+        // A mark as VerticalLines gives it: the converged line spans the plot, a tick a tenth.
+        auto mark = [&](double x, double top) {
+            return std::array<int, 3>{Pixel(x, 0).X, Pixel(x, top).Y, Pixel(x, 0).Y};
+        };
+        std::vector<std::array<int, 3>> line;
+        std::vector<std::array<int, 3>> ticks;
+        if (row.convergedX)
+            line.push_back(mark(*row.convergedX, g.Y[0].Hi));
+        for (const int frame : row.restarts)
+            ticks.push_back(mark(frame, g.Y[0].Hi / 10));
+        EXPECT_EQ(VerticalLines(window::ChartConverged), line);
+        EXPECT_EQ(VerticalLines(window::ChartRestart), ticks);
 
         const bool fits = row.width == 560;
         const bool converged = row.convergedX.has_value() && fits;
-        const bool restart = !restartFrames.empty() && fits;
+        const bool restart = !row.restarts.empty() && fits;
         const test::TCall* convergedText = canvas.FindText("Fin de convergence");
         const test::TCall* restartText = canvas.FindText("Redémarrage du client");
         EXPECT_EQ(convergedText != nullptr, converged);
@@ -200,53 +190,36 @@ TEST_F(ChartViewTest, MarksStandAtTheirFramesAndTheLegendNamesThem)
     }
 }
 
-TEST_F(ChartViewTest, NoExpectedFramesDrawsNoDataButTheTitle)
-{
-    std::vector<test::TStepPlan> steps = test::EvenSteps(1, 10, 60);
-    steps[2].RestartAfter = true;
-    steps[4].ConvergedAfter = true;
-    const auto wu = test::MakeUnit("p1", Tinker, 0, steps);
-    view.BuildPoints(wu.get());
-    Paint();
-    EXPECT_NE(canvas.FindText("p1 (Run 3, Clone 12, Gen 45)"), nullptr);
-    EXPECT_TRUE(BluePixelColumns().empty());
-    EXPECT_TRUE(VerticalLines(window::ChartConverged).empty());
-    EXPECT_TRUE(VerticalLines(window::ChartRestart).empty());
-}
-
 // The hint is the engine's readout text, drawn where the view placed the readout.
 TEST_F(ChartViewTest, PointHintNamesFrameTimeAndDurationInTheReadout)
 {
+    // What the hint makes of the engine's text for that row and column.
+    auto hint = [&](std::size_t row, std::size_t column) {
+        std::string text = "engine";
+        view.PointHint(row, column, text);
+        return text;
+    };
+    EXPECT_EQ(hint(1, 1), "engine") << "no unit yet";
     const auto wu = test::MakeUnit("p1", Gromacs, 100, test::EvenSteps(0, 10, 150));
-    std::string text = "engine";
-    view.PointHint(1, 1, text);
-    EXPECT_EQ(text, "engine") << "no unit yet";
-
     view.BuildPoints(wu.get());
-    view.PointHint(5, 1, text); // frame 0 is skipped, so row 5 is frame 5, 6 x 150 s after 19:41
-    EXPECT_EQ(text, "Frame #5 @ 19:56 : 2 mn. 30 sec.");
+    // Frame 0 is skipped, so row 5 is frame 5, 6 x 150 s after 19:41.
+    EXPECT_EQ(hint(5, 1), "Frame #5 @ 19:56 : 2 mn. 30 sec.");
     EXPECT_EQ(view.PointStep(5), wu->FindStep(5));
     Paint();
     const chart::TPoint at = Pixel(5, 1);
     canvas.Calls.clear();
     chart.ChartMouseDown(chart::TMouseButton::Left, chart::LeftButton, at.X + 1, at.Y);
-    const test::TCall* readout = canvas.FindText(text);
+    const test::TCall* readout = canvas.FindText(hint(5, 1));
     ASSERT_NE(readout, nullptr);
     EXPECT_EQ(readout->At, (chart::TPoint{560 - 200, 40}));
 
     for (const std::size_t pastTheLast : {11U, 1000U}) {
-        SCOPED_TRACE(pastTheLast);
-        text = "engine";
-        view.PointHint(pastTheLast, 1, text);
-        EXPECT_EQ(text, "engine");
-        EXPECT_EQ(view.PointStep(pastTheLast), nullptr);
+        EXPECT_EQ(hint(pastTheLast, 1), "engine") << pastTheLast;
+        EXPECT_EQ(view.PointStep(pastTheLast), nullptr) << pastTheLast;
     }
-
     const auto fromOne = test::MakeUnit("p1", Gromacs, 100, test::EvenSteps(1, 10, 150));
     view.BuildPoints(fromOne.get());
-    text = "engine";
-    view.PointHint(0, 0, text); // the header's frame 0 has no step here
-    EXPECT_EQ(text, "engine");
+    EXPECT_EQ(hint(0, 0), "engine") << "the header's frame 0 has no step here";
 }
 
 } // namespace

@@ -1,5 +1,8 @@
 #include "window/chart_widget.h"
 
+#include <algorithm>
+#include <tuple>
+
 #include <QApplication>
 #include <QImage>
 
@@ -52,17 +55,14 @@ protected:
     }
 };
 
+// Pixel for pixel, and opaque: the reference is RGB32.
 bool SameImage(const png::TImage& ours, const QImage& reference)
 {
-    if (ours.Width() != static_cast<std::uint32_t>(reference.width()) ||
-        ours.Height() != static_cast<std::uint32_t>(reference.height()))
-        return false;
-    for (std::uint32_t y = 0; y < ours.Height(); ++y)
-        for (std::uint32_t x = 0; x < ours.Width(); ++x)
-            if (ours.Pixel(x, y) !=
-                (reference.pixel(static_cast<int>(x), static_cast<int>(y)) | 0xFF000000U))
-                return false;
-    return true;
+    const QImage argb = reference.convertToFormat(QImage::Format_ARGB32);
+    return ours.Width() == static_cast<std::uint32_t>(argb.width()) &&
+           ours.Height() == static_cast<std::uint32_t>(argb.height()) &&
+           std::equal(ours.Pixels().begin(), ours.Pixels().end(),
+                      reinterpret_cast<const std::uint32_t*>(argb.constBits()));
 }
 
 TEST_F(ChartWidgetTest, RenderImageIsThePaintAtTheWidgetsCurrentSizeAndOpaque)
@@ -71,35 +71,15 @@ TEST_F(ChartWidgetTest, RenderImageIsThePaintAtTheWidgetsCurrentSizeAndOpaque)
     for (const QSize size : {QSize(640, 420), QSize(900, 500), QSize(300, 200)}) {
         SCOPED_TRACE(size.width());
         widget.resize(size);
-        const png::TImage image = widget.RenderImage();
-        EXPECT_EQ(image.Width(), static_cast<std::uint32_t>(size.width()));
-        EXPECT_EQ(image.Height(), static_cast<std::uint32_t>(size.height()));
-        bool opaque = true;
-        for (const std::uint32_t pixel : image.Pixels())
-            opaque = opaque && png::Alpha(pixel) == 255;
-        EXPECT_TRUE(opaque);
-        EXPECT_TRUE(SameImage(image, Reference(wu.get(), size)));
+        EXPECT_TRUE(SameImage(widget.RenderImage(), Reference(wu.get(), size)));
     }
 }
 
-TEST_F(ChartWidgetTest, BuildPointsShowsTheUnitBeforeReturning)
+TEST_F(ChartWidgetTest, BuildPointsShowsTheUnitBeforeReturningAndResetsTheZoom)
 {
     widget.BuildPoints(wu.get());
-    EXPECT_EQ(widget.CurrentWU(), wu.get());
     EXPECT_EQ(OnScreen(), Reference(wu.get(), widget.size()));
-    widget.BuildPoints(nullptr);
-    EXPECT_EQ(widget.CurrentWU(), nullptr);
-    QImage white(widget.size(), QImage::Format_RGB32);
-    white.fill(Qt::white);
-    EXPECT_EQ(OnScreen(), white);
-}
-
-TEST_F(ChartWidgetTest, CtrlDragZoomsAndAnotherUnitResetsTheZoom)
-{
-    widget.BuildPoints(wu.get());
-    const QPoint from = PlotPoint(0.5, 1.0);
-    const QPoint to = PlotPoint(1.0, 0.0);
-    test::Drag(widget, from, to, Qt::ControlModifier);
+    test::Drag(widget, PlotPoint(0.5, 1.0), PlotPoint(1.0, 0.0), Qt::ControlModifier);
     const chart::TZoomWindow zoom = widget.Chart().Zoom(1);
     EXPECT_NEAR(zoom.X0, 0.5, 0.01);
     EXPECT_NEAR(zoom.X1, 1.0, 1e-9);
@@ -108,6 +88,10 @@ TEST_F(ChartWidgetTest, CtrlDragZoomsAndAnotherUnitResetsTheZoom)
     widget.BuildPoints(other.get());
     EXPECT_EQ(widget.Chart().Zoom(1), chart::TZoomWindow{});
     EXPECT_EQ(OnScreen(), Reference(other.get(), widget.size()));
+    widget.BuildPoints(nullptr);
+    QImage white(widget.size(), QImage::Format_RGB32);
+    white.fill(Qt::white);
+    EXPECT_EQ(OnScreen(), white);
 }
 
 // Hovering draws nothing and shows what a press would start; the readout goes at release
@@ -117,37 +101,25 @@ TEST_F(ChartWidgetTest, MouseEventsShowTheReadoutOrTheGestureAhead)
     widget.BuildPoints(wu.get());
     EXPECT_EQ(widget.toolTip().toStdString(), catalogue.GetText("", "msgChartHint"));
     const QImage clean = Reference(wu.get(), widget.size());
-    constexpr auto Any = Qt::BitmapCursor; // not checked
-    struct TRow {
-        const char* name;
-        QEvent::Type type;
-        QPoint at;
-        Qt::KeyboardModifiers keys;
-        Qt::CursorShape shape;
-        bool drawn = false;
-        bool held = false;
-    };
     const QPoint plot = PlotPoint(0.3, 0.2);
-    const TRow rows[] = {
-        {"hover over the plot", QEvent::MouseMove, plot, Qt::NoModifier, Qt::PointingHandCursor},
-        {"hover with Ctrl", QEvent::MouseMove, plot, Qt::ControlModifier, Qt::CrossCursor},
-        {"hover in the margin", QEvent::MouseMove, QPoint(5, 5), Qt::NoModifier, Qt::ArrowCursor},
-        {"press", QEvent::MouseButtonPress, plot, Qt::NoModifier, Any, true},
-        {"release with Shift", QEvent::MouseButtonRelease, plot, Qt::ShiftModifier, Any, true,
-         true},
-    };
-    for (const TRow& row : rows) {
-        SCOPED_TRACE(row.name);
-        const bool hover = row.type == QEvent::MouseMove;
-        test::SendMouse(widget, row.type, row.at, hover ? Qt::NoButton : Qt::LeftButton,
-                        row.type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
-                        row.keys);
-        if (row.shape != Any) {
-            EXPECT_EQ(widget.cursor().shape(), row.shape);
-        }
-        EXPECT_EQ(OnScreen() != clean, row.drawn);
-        EXPECT_EQ(widget.Chart().ReadoutHeld(), row.held);
+    // Hovering draws nothing and shows what a press there would start.
+    const std::tuple<QPoint, Qt::KeyboardModifiers, Qt::CursorShape> hovers[] = {
+        {plot, Qt::NoModifier, Qt::PointingHandCursor},
+        {plot, Qt::ControlModifier, Qt::CrossCursor},
+        {QPoint(5, 5), Qt::NoModifier, Qt::ArrowCursor}};
+    for (const auto& [at, keys, shape] : hovers) {
+        test::SendMouse(widget, QEvent::MouseMove, at, Qt::NoButton, Qt::NoButton, keys);
+        EXPECT_EQ(widget.cursor().shape(), shape);
+        EXPECT_EQ(OnScreen(), clean);
     }
+    // A press shows the readout; Shift at the release holds it.
+    test::SendMouse(widget, QEvent::MouseButtonPress, plot, Qt::LeftButton, Qt::LeftButton);
+    EXPECT_NE(OnScreen(), clean);
+    EXPECT_FALSE(widget.Chart().ReadoutHeld());
+    test::SendMouse(widget, QEvent::MouseButtonRelease, plot, Qt::LeftButton, Qt::NoButton,
+                    Qt::ShiftModifier);
+    EXPECT_NE(OnScreen(), clean);
+    EXPECT_TRUE(widget.Chart().ReadoutHeld());
     // The export still shows the chart alone.
     EXPECT_TRUE(SameImage(widget.RenderImage(), clean));
 }

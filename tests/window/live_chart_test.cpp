@@ -36,10 +36,6 @@ protected:
         }
         return condition();
     }
-    window::TLiveModel& Model() const
-    {
-        return dynamic_cast<window::TLiveModel&>(*Find<QTableView>("tvLive").model());
-    }
     [[nodiscard]] int LastFrame() const
     {
         const workunits::TWU* wu = window->CurrentWU();

@@ -76,9 +76,9 @@ TEST_F(LiveClientsTest, NoAnswerWritesNothingAndAnExistingSettingStopsTheLook)
     }
 }
 
-TEST_F(LiveClientsTest, DialogAddsRenamesAndRemovesAndThePageFollowsTheSavedList)
+TEST_F(LiveClientsTest, DialogAddsRenamesRemovesRefusesAndThePageFollowsTheSavedList)
 {
-    Settings("AutoAddToHisto=0\nClients=127.0.0.1:1=Attic; nowhere:0\n");
+    Settings("AutoAddToHisto=0\nClients=localhost:1=Attic; nowhere:0\n");
     Start();
     QTableWidget& table = OpenDialog();
     ASSERT_EQ(table.rowCount(), 2);
@@ -90,43 +90,31 @@ TEST_F(LiveClientsTest, DialogAddsRenamesAndRemovesAndThePageFollowsTheSavedList
     Click("btnClientsRemove");
     Click("btnClientsAdd");
     EXPECT_EQ(table.item(1, 1)->text(), "7396");
-    table.item(1, 0)->setText(" 127.0.0.2 ");
-    table.item(1, 1)->setText("08101");
-    Click("btnClientsOk");
-    EXPECT_FALSE(Find<QDialog>("frmClients").isVisible());
-    EXPECT_EQ(SavedClients(), "127.0.0.1:1=Loft; 127.0.0.2:8101");
-    EXPECT_EQ(Machine(0), "Loft");
-    EXPECT_EQ(Machine(1), "127.0.0.2:8101");
-}
-
-TEST_F(LiveClientsTest, DialogRefusesALineThatNamesNoClientAndKeepsTheSetting)
-{
-    Settings("AutoAddToHisto=0\nClients=localhost:1\n");
-    Start();
-    QTableWidget& table = OpenDialog();
-    Click("btnClientsAdd");
-    struct TRow {
-        const char* Host;
-        const char* Port;
-        const char* Name;
-        const char* Key;
-        const char* Typed;
-    };
-    for (const TRow& row : {TRow{"rig1:8101", "", "", "msgClientsBadHost", "rig1:8101"},
-                            TRow{"rig1", "65536", "", "msgClientsBadPort", "65536"},
-                            TRow{"rig1", "", "a;b", "msgClientsBadName", "a;b"},
-                            TRow{"LOCALHOST", "1", "", "msgClientsTwice", "LOCALHOST:1"}}) {
-        SCOPED_TRACE(row.Key);
-        table.item(1, 0)->setText(row.Host);
-        table.item(1, 1)->setText(row.Port);
-        table.item(1, 2)->setText(row.Name);
+    // Lines that name no client, as host, port, name, the message's key and what it quotes:
+    // the dialog stays open and says why, and nothing is written.
+    const char* const refused[][5] = {{"rig1:8101", "", "", "msgClientsBadHost", "rig1:8101"},
+                                      {"rig1", "65536", "", "msgClientsBadPort", "65536"},
+                                      {"rig1", "", "a;b", "msgClientsBadName", "a;b"},
+                                      {"LOCALHOST", "1", "", "msgClientsTwice", "LOCALHOST:1"}};
+    for (const auto& row : refused) {
+        SCOPED_TRACE(row[3]);
+        for (int column = 0; column < 3; ++column)
+            table.item(1, column)->setText(row[column]);
         Click("btnClientsOk");
         EXPECT_TRUE(Find<QDialog>("frmClients").isVisible());
         EXPECT_EQ(Find<QLabel>("lblClientsError").text().toStdString(),
-                  window::FormatText(window->Translation().GetText("", row.Key),
-                                     {2LL, std::string(row.Typed)}));
+                  window::FormatText(window->Translation().GetText("", row[3]),
+                                     {2LL, std::string(row[4])}));
     }
-    EXPECT_EQ(SavedClients(), "localhost:1");
+    EXPECT_EQ(SavedClients(), "localhost:1=Attic; nowhere:0");
+    table.item(1, 0)->setText(" 127.0.0.2 ");
+    table.item(1, 1)->setText("08101");
+    table.item(1, 2)->setText("");
+    Click("btnClientsOk");
+    EXPECT_FALSE(Find<QDialog>("frmClients").isVisible());
+    EXPECT_EQ(SavedClients(), "localhost:1=Loft; 127.0.0.2:8101");
+    EXPECT_EQ(Machine(0), "Loft");
+    EXPECT_EQ(Machine(1), "127.0.0.2:8101");
 }
 
 TEST_F(LiveClientsTest, DialogNeverWritesOverASettingsFileItCouldNotRead)

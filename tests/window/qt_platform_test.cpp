@@ -1,5 +1,7 @@
 #include "window/qt_platform.h"
 
+#include <utility>
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -17,12 +19,11 @@ TEST(QtRegionalSettings, FollowsTheLocalesFormatsAndSeparators)
     const window::TQtRegionalSettings french(QLocale(QLocale::French, QLocale::France));
     EXPECT_EQ(french.FormatShortDate(when), "29/06/2006");
     EXPECT_EQ(french.FormatShortTime(when), "19:41");
-    EXPECT_EQ(french.DecimalSeparator(), ',');
-    EXPECT_EQ(french.ListSeparator(), ';');
+    EXPECT_EQ(std::pair(french.DecimalSeparator(), french.ListSeparator()), std::pair(',', ';'));
 
     const window::TQtRegionalSettings american(QLocale(QLocale::English, QLocale::UnitedStates));
-    EXPECT_EQ(american.DecimalSeparator(), '.');
-    EXPECT_EQ(american.ListSeparator(), ',');
+    EXPECT_EQ(std::pair(american.DecimalSeparator(), american.ListSeparator()),
+              std::pair('.', ','));
 
     // The C locale's short time has seconds; ours never does.
     EXPECT_EQ(window::TQtRegionalSettings(QLocale::c()).FormatShortTime(when), "19:41");
@@ -46,11 +47,7 @@ TEST(QtText, LogBytesAreUtf8WhenValidAndWindows1252Otherwise)
 
 TEST(QtNameFilters, EachNameWithItsPatternsInEitherCase)
 {
-    struct TRow {
-        const char* filter;
-        QStringList expected;
-    };
-    const TRow rows[] = {
+    const std::pair<const char*, QStringList> rows[] = {
         {"Logs (Fahlog*.txt)|Fahlog*.txt;log-*.txt|All|*.*",
          {QStringLiteral("Logs (Fahlog*.txt) ([Ff][Aa][Hh][Ll][Oo][Gg]*.[Tt][Xx][Tt] "
                          "[Ll][Oo][Gg]-*.[Tt][Xx][Tt])"),
@@ -59,10 +56,8 @@ TEST(QtNameFilters, EachNameWithItsPatternsInEitherCase)
         {"\xC3\xA9t\xC3\xA9|\xC3\xA9t\xC3\xA9.log|orphan",
          {QString::fromUtf8("\xC3\xA9t\xC3\xA9 (\xC3\xA9[Tt]\xC3\xA9.[Ll][Oo][Gg])")}},
     };
-    for (const TRow& row : rows) {
-        SCOPED_TRACE(row.filter);
-        EXPECT_EQ(window::ToQtNameFilters(row.filter), row.expected);
-    }
+    for (const auto& [filter, expected] : rows)
+        EXPECT_EQ(window::ToQtNameFilters(filter), expected) << filter;
 }
 
 TEST(QtMessageBox, ANoticeOfferingItsFolderTellsWhichButtonWasChosen)

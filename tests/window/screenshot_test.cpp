@@ -1,6 +1,7 @@
 // The program itself, started with --screenshot as a script or a test run would.
 #include <filesystem>
 #include <string>
+#include <tuple>
 
 #include <QProcess>
 #include <QStringList>
@@ -22,28 +23,25 @@ TEST(Screenshot, WritesTheWindowAndTellsByItsExitStatus)
     dir.Write("Korvid.ini", "[General]\nLastFahLog=" + (dir / "FAHlog.txt").string() + "\n");
     std::filesystem::create_directory(dir / "folder.png");
 
-    struct TRow {
-        const char* name;
-        QStringList arguments;
-        int status;
-    };
-    const QString shot = QString::fromStdString((dir / "shot.png").string());
-    const TRow rows[] = {
+    // What a run is given, and the exit status it must give.
+    const std::tuple<const char*, QStringList, int> rows[] = {
         {"no file after the option", {QStringLiteral("--screenshot")}, 2},
         {"an option it does not know", {QStringLiteral("--quiet")}, 2},
         {"a folder where the file should go",
          {QStringLiteral("--screenshot"), QString::fromStdString((dir / "folder.png").string())},
          1},
-        {"a file it can write", {QStringLiteral("--screenshot"), shot}, 0},
+        {"a file it can write",
+         {QStringLiteral("--screenshot"), QString::fromStdString((dir / "shot.png").string())},
+         0},
     };
-    for (const TRow& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const auto& [name, arguments, status] : rows) {
+        SCOPED_TRACE(name);
         QProcess run;
-        run.start(QString::fromStdString(program.string()), row.arguments);
+        run.start(QString::fromStdString(program.string()), arguments);
         // A run takes a second; only a hung one meets the bound, and QProcess kills it.
         ASSERT_TRUE(run.waitForFinished(30'000));
         EXPECT_EQ(run.exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(run.exitCode(), row.status) << run.readAllStandardError().toStdString();
+        EXPECT_EQ(run.exitCode(), status) << run.readAllStandardError().toStdString();
     }
     ASSERT_TRUE(dir.Exists("shot.png"));
     EXPECT_EQ(dir.Read("shot.png").substr(0, 8), "\x89PNG\r\n\x1A\n");
