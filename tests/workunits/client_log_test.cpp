@@ -28,13 +28,13 @@ TEST(ClientLog, TheDialectComesFromTheContent)
 {
     using workunits::DetectDialect;
     using workunits::TLogDialect;
-    EXPECT_EQ(DetectDialect("--- Opening Log file\r\n[08:00:00] - User name: a (Team 1)\r\n"),
-              TLogDialect::Classic);
-    EXPECT_EQ(DetectDialect(Header + "\n13:57:36:Trying to access database...\n"),
-              TLogDialect::Client);
-    EXPECT_EQ(DetectDialect("junk\n05:31:07:I1:WU44:Core returned FINISHED_UNIT (100)\n"),
-              TLogDialect::Client);
-    EXPECT_EQ(DetectDialect(""), TLogDialect::Classic);
+    const std::pair<std::string, TLogDialect> rows[] = {
+        {"--- Opening Log file\r\n[08:00:00] - User name: a (Team 1)\r\n", TLogDialect::Classic},
+        {Header + "\n13:57:36:Trying to access database...\n", TLogDialect::Client},
+        {"junk\n05:31:07:I1:WU44:Core returned FINISHED_UNIT (100)\n", TLogDialect::Client},
+        {"", TLogDialect::Classic}};
+    for (const auto& [log, dialect] : rows)
+        EXPECT_EQ(DetectDialect(log), dialect) << log;
 }
 
 TEST(ClientLog, GeneratedLogsOfInterleavedSlotsGiveEachUnitWhole)
