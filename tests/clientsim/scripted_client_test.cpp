@@ -44,9 +44,8 @@ std::map<int, TSeen> Follow(TScriptedClient& client, double seconds)
             if ((message[2] == "wu_progress" || message[2] == "progress") &&
                 (*container)["state"] == "RUN")
                 unit.Progress.push_back(message[3]);
-            if ((message[2] == "pause_reason" || message[2] == "pause-reason") &&
-                message[3].is_null())
-                unit.Resumed = true;
+            unit.Resumed |= (message[2] == "pause_reason" || message[2] == "pause-reason") &&
+                            message[3].is_null();
         }
         EXPECT_EQ(remote, client.State()) << "after " << t << " s";
     }
