@@ -57,8 +57,8 @@ TEST(ScriptedClient, UpdatesRebuildItsStateThroughEveryUnitsLife)
     for (const auto& row : test::CaseTable("clientsim/data/client_versions.cases", 4)) {
         SCOPED_TRACE(row[0]);
         TScriptedClient client({.Units = 3, .UnitSeconds = 200, .Version = row[0]});
-        const auto seen =
-            Follow(client, 3 * (200 + 300 + 60)); // each unit may be paused up to 300 s
+        // Each unit may be paused up to 300 s.
+        const auto seen = Follow(client, 3 * (200 + 300 + 60));
         const std::size_t groups = client.State().contains("groups") ? 2 : 1;
         ASSERT_EQ(seen.size(), 3 * groups);
         EXPECT_EQ(client.Finished().size(), 3 * groups);
