@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
+#include <vector>
 
 #include "live/client_session.h"
 #include "live/unit_json.h"
@@ -31,17 +32,15 @@ void Check(const korvid::live::TClientSession& session)
     using namespace korvid::live;
     if (session.Phase() != TSessionPhase::AwaitingState && !session.State().is_object())
         std::abort();
-    auto check = [&](const TUnitView& unit) {
+    std::vector<TUnitView> units = session.FinishedUnits();
+    units.insert(units.end(), session.Units().begin(), session.Units().end());
+    for (const TUnitView& unit : units) {
         if (!(unit.Progress >= 0 && unit.Progress <= 100) || !Fine(unit.RunSeconds) ||
             !Fine(unit.TpfSeconds) || !Fine(unit.Ppd) ||
             (unit.EtaSeconds && !Fine(*unit.EtaSeconds)) || unit.Cpus < 0 || unit.CoreName.empty())
             std::abort();
         (void)UnitJson(unit, session.LoggedUnit(unit)).dump();
-    };
-    for (const TUnitView& unit : session.Units())
-        check(unit);
-    for (const TUnitView& unit : session.FinishedUnits())
-        check(unit);
+    }
     (void)session.TotalPpd();
 }
 

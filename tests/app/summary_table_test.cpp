@@ -1,5 +1,6 @@
 #include "summary_table.h"
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -71,9 +72,7 @@ std::vector<TCell> Cells(const std::string& line)
     std::vector<TCell> cells;
     std::size_t at = line.find_first_not_of(' ');
     while (at != std::string::npos && at < line.size()) {
-        std::size_t end = line.find("  ", at);
-        if (end == std::string::npos)
-            end = line.size();
+        const std::size_t end = std::min(line.find("  ", at), line.size());
         cells.push_back({at, end});
         at = line.find_first_not_of(' ', end);
     }

@@ -44,9 +44,8 @@ std::map<int, TSeen> Follow(TScriptedClient& client, double seconds)
             if ((message[2] == "wu_progress" || message[2] == "progress") &&
                 (*container)["state"] == "RUN")
                 unit.Progress.push_back(message[3]);
-            if ((message[2] == "pause_reason" || message[2] == "pause-reason") &&
-                message[3].is_null())
-                unit.Resumed = true;
+            unit.Resumed |= (message[2] == "pause_reason" || message[2] == "pause-reason") &&
+                            message[3].is_null();
         }
         EXPECT_EQ(remote, client.State()) << "after " << t << " s";
     }
@@ -58,8 +57,8 @@ TEST(ScriptedClient, UpdatesRebuildItsStateThroughEveryUnitsLife)
     for (const auto& row : test::CaseTable("clientsim/data/client_versions.cases", 4)) {
         SCOPED_TRACE(row[0]);
         TScriptedClient client({.Units = 3, .UnitSeconds = 200, .Version = row[0]});
-        const auto seen =
-            Follow(client, 3 * (200 + 300 + 60)); // each unit may be paused up to 300 s
+        // Each unit may be paused up to 300 s.
+        const auto seen = Follow(client, 3 * (200 + 300 + 60));
         const std::size_t groups = client.State().contains("groups") ? 2 : 1;
         ASSERT_EQ(seen.size(), 3 * groups);
         EXPECT_EQ(client.Finished().size(), 3 * groups);

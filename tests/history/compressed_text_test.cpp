@@ -47,11 +47,9 @@ TEST(DeflateStream, WritesLengthAndTextAsOneLevel9ZlibStream)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         const auto stream = history::DeflateStream(row.text);
-        ASSERT_GE(stream.size(), 2u);
-        EXPECT_EQ(static_cast<unsigned char>(stream[0]), 0x78);
-        EXPECT_EQ(static_cast<unsigned char>(stream[1]), 0xDA);
-        const auto payload = test::Payload(static_cast<std::uint32_t>(row.text.size()), row.text);
-        EXPECT_EQ(test::Inflate(stream), payload);
+        EXPECT_EQ(stream.substr(0, 2), "\x78\xDA");
+        EXPECT_EQ(test::Inflate(stream),
+                  test::Payload(static_cast<std::uint32_t>(row.text.size()), row.text));
         EXPECT_EQ(history::InflateStream(stream), row.text);
     }
 }

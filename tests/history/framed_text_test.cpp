@@ -1,6 +1,7 @@
 #include "history/framed_text.h"
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -31,9 +32,8 @@ TEST(FramedText, IndexThatDoesNotMatchItsBytesIsDamaged)
     }
     const std::string unmarked("ab\0cd", 5);
     const auto plain = history::ReadFramedText(unmarked);
-    EXPECT_EQ(plain.Outcome, TFrame::Plain);
-    EXPECT_EQ(plain.Plain, "ab");
-    EXPECT_TRUE(plain.Cut);
+    EXPECT_EQ(std::tie(plain.Outcome, plain.Plain, plain.Cut),
+              std::tuple(TFrame::Plain, std::string_view("ab"), true));
 }
 
 } // namespace

@@ -46,25 +46,6 @@ TEST_F(HistoryStoreTest, SavingTwiceWithBackupsKeepsTheFirstFileAsBackup)
     EXPECT_EQ(history::LoadCompressedText(store.HistoPath()), SecondText);
     EXPECT_EQ(test::FileNames(dir.Path()),
               (std::vector<std::string>{"Korvid.dat", "Korvid.dat.bak"}));
-
-    // The backup is a copy in its own right: the next save leaves it alone.
-    const auto second = dir.Read("Korvid.dat");
-    store.SaveHisto("");
-    EXPECT_EQ(dir.Read("Korvid.dat.bak"), second);
-}
-
-TEST_F(HistoryStoreTest, WithBackupsOffTheBackupIsNeverTouched)
-{
-    store.SetAutoBackup(false);
-    store.SaveHisto(FirstText);
-    store.SaveHisto(SecondText);
-    EXPECT_FALSE(dir.Exists("Korvid.dat.bak"));
-
-    dir.Write("Korvid.dat.bak", "older backup");
-    const auto before = std::filesystem::last_write_time(store.BackupPath());
-    store.SaveHisto(FirstText);
-    EXPECT_EQ(dir.Read("Korvid.dat.bak"), "older backup");
-    EXPECT_EQ(std::filesystem::last_write_time(store.BackupPath()), before);
 }
 
 TEST_F(HistoryStoreTest, FailedSaveLeavesEveryFileAsItWas)

@@ -21,10 +21,7 @@ namespace {
 using workunits::TWU;
 using workunits::TWUs;
 
-bool Any(const TWU& /*wu*/)
-{
-    return true;
-}
+const auto Any = [](const TWU&) { return true; };
 
 // Units of logs of every dialect, as a donor's history gathers them: restarts, units still
 // running, odd bytes, several slots.

@@ -19,10 +19,8 @@ std::string IconvFromCp1252(char byte)
         return {};
     char in[1] = {byte};
     char out[8] = {};
-    char* inPtr = in;
-    char* outPtr = out;
-    std::size_t inLeft = 1;
-    std::size_t outLeft = sizeof out;
+    char *inPtr = in, *outPtr = out;
+    std::size_t inLeft = 1, outLeft = sizeof out;
     const std::size_t done = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
     iconv_close(cd);
     return done == static_cast<std::size_t>(-1) ? std::string() : std::string(out, 8 - outLeft);

@@ -31,9 +31,7 @@ util::TGetEnv Env(const std::string& pairs)
         values[pair.substr(0, pair.find('='))] = pair.substr(pair.find('=') + 1);
     return [values = std::move(values)](std::string_view name) -> std::optional<std::string> {
         const auto it = values.find(name);
-        if (it == values.end())
-            return std::nullopt;
-        return it->second;
+        return it == values.end() ? std::nullopt : std::optional(it->second);
     };
 }
 

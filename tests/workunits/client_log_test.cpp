@@ -1,5 +1,7 @@
 #include "workunits/client_log.h"
 
+#include <tuple>
+
 #include <gtest/gtest.h>
 
 #include "log_generator.h"
@@ -28,30 +30,26 @@ TEST(ClientLog, TheDialectComesFromTheContent)
 {
     using workunits::DetectDialect;
     using workunits::TLogDialect;
-    EXPECT_EQ(DetectDialect("--- Opening Log file\r\n[08:00:00] - User name: a (Team 1)\r\n"),
-              TLogDialect::Classic);
-    EXPECT_EQ(DetectDialect(Header + "\n13:57:36:Trying to access database...\n"),
-              TLogDialect::Client);
-    EXPECT_EQ(DetectDialect("junk\n05:31:07:I1:WU44:Core returned FINISHED_UNIT (100)\n"),
-              TLogDialect::Client);
-    EXPECT_EQ(DetectDialect(""), TLogDialect::Classic);
+    const std::pair<std::string, TLogDialect> rows[] = {
+        {"--- Opening Log file\r\n[08:00:00] - User name: a (Team 1)\r\n", TLogDialect::Classic},
+        {Header + "\n13:57:36:Trying to access database...\n", TLogDialect::Client},
+        {"junk\n05:31:07:I1:WU44:Core returned FINISHED_UNIT (100)\n", TLogDialect::Client},
+        {"", TLogDialect::Classic}};
+    for (const auto& [log, dialect] : rows)
+        EXPECT_EQ(DetectDialect(log), dialect) << log;
 }
 
 TEST(ClientLog, GeneratedLogsOfInterleavedSlotsGiveEachUnitWhole)
 {
-    struct TCase {
-        loggen::TDialect Dialect;
-        int Slots;
-    };
-    for (const TCase c : {TCase{loggen::TDialect::V7, 2}, TCase{loggen::TDialect::V7, 4},
-                          TCase{loggen::TDialect::V8, 3}}) {
-        SCOPED_TRACE(std::to_string(c.Slots) + " slots, v" +
-                     (c.Dialect == loggen::TDialect::V7 ? "7" : "8"));
+    using loggen::TDialect;
+    for (const auto& [dialect, slots] :
+         {std::pair{TDialect::V7, 2}, {TDialect::V7, 4}, {TDialect::V8, 3}}) {
+        SCOPED_TRACE(std::to_string(slots) + " slots, v" + (dialect == TDialect::V7 ? "7" : "8"));
         loggen::TLogOptions options;
-        options.Dialect = c.Dialect;
-        options.Slots = c.Slots;
+        options.Dialect = dialect;
+        options.Slots = slots;
         options.Units = 60;
-        options.Seed = static_cast<std::uint64_t>(c.Slots);
+        options.Seed = static_cast<std::uint64_t>(slots);
         const auto wus = Read(loggen::GenerateLog(options));
         ASSERT_EQ(wus->Count(), options.Units);
         int restarts = 0;
@@ -82,21 +80,19 @@ TEST(ClientLog, GeneratedLogsOfInterleavedSlotsGiveEachUnitWhole)
 // a page given back too early reads as zeros.
 TEST(ClientLog, ALargeLogReadWhileFreedGivesTheSameUnits)
 {
-    struct TCase {
-        const char* Name;
-        loggen::TDialect Dialect;
-        bool Pinned; // a unit open from the first line to the last
-    };
-    for (const TCase c :
-         {TCase{"v6", loggen::TDialect::V6, false}, TCase{"v7", loggen::TDialect::V7, false},
-          TCase{"v7, one unit open throughout", loggen::TDialect::V7, true},
-          TCase{"v8", loggen::TDialect::V8, false}}) {
-        SCOPED_TRACE(c.Name);
+    using loggen::TDialect;
+    // Pinned: a unit open from the first line to the last.
+    for (const auto& [name, dialect, pinned] :
+         {std::tuple{"v6", TDialect::V6, false},
+          {"v7", TDialect::V7, false},
+          {"v7, one unit open throughout", TDialect::V7, true},
+          {"v8", TDialect::V8, false}}) {
+        SCOPED_TRACE(name);
         loggen::TLogOptions options;
-        options.Dialect = c.Dialect;
+        options.Dialect = dialect;
         options.Units = loggen::UnitsForBytes(std::size_t{12} << 20, options);
         std::string log = loggen::GenerateLog(options);
-        if (c.Pinned) {
+        if (pinned) {
             const std::size_t second = log.find('\n') + 1;
             log.insert(second, "00:00:01:WU09:FS09:Starting\n");
             log += "23:59:59:WU09:FS09:FahCore returned: FINISHED_UNIT (100 = 0x64)\n";
@@ -107,7 +103,7 @@ TEST(ClientLog, ALargeLogReadWhileFreedGivesTheSameUnits)
         std::string moved = log;
         freed.ReadLogFreeing(std::move(moved), "/fah/log.txt", clock);
         test::ExpectSameUnits(*whole, freed);
-        if (c.Pinned) {
+        if (pinned) {
             EXPECT_NE(freed.Items(freed.Count() - 1)->Slot, "");
         }
     }

@@ -48,8 +48,7 @@ const std::string WorkedUnit = Lines({
 TEST_F(ReadLogTest, ReadsTheWorkedExample)
 {
     const auto stats = wus.ReadLog(WorkedDonor + WorkedUnit, "C:\\Client\\FAHlog.txt", clock);
-    EXPECT_EQ(stats.Added, 1);
-    EXPECT_EQ(stats.UnconvertedLines, 0);
+    EXPECT_EQ(std::pair(stats.Added, stats.UnconvertedLines), std::pair(1, 0));
     const TWU& wu = Only();
     EXPECT_EQ(wu.Text, WorkedDonor + "- FahLog Path: C:\\Client\\FAHlog.txt\r\n" + WorkedUnit);
     EXPECT_EQ(Digest(wu), "prcg 2665 1 2 3; core 78; frames 100; donor donor 12  1; start "

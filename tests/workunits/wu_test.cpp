@@ -78,32 +78,30 @@ TEST(TWU, ConvergedMarkDropsTheWaveFunctionPhaseAndOneFrameMore)
     EXPECT_EQ(first.Benchmark().Kept, 2);
 }
 
+// Start, end, elapsed, calculation, folded frames, longest step.
+using TTimes = std::tuple<double, double, int, int, int, int>;
+TTimes Times(const TWU& wu)
+{
+    return {wu.StartDate(),          wu.EndDate(),      wu.ElapsedSeconds(),
+            wu.CalculationSeconds(), wu.FoldedFrames(), wu.MaxDuration()};
+}
+
 TEST(TWU, StartAndEndComeFromTheStepsElseFromTheUnitsClock)
 {
     TWU wu;
     wu.StartTime = 100.25;
     wu.EndTime = 100.5;
-    EXPECT_EQ(wu.StartDate(), 100.25);
-    EXPECT_EQ(wu.EndDate(), 100.5);
-    EXPECT_EQ(wu.ElapsedSeconds(), 21600);
-    EXPECT_EQ(wu.CalculationSeconds(), 0);
-    EXPECT_EQ(wu.FoldedFrames(), 0);
-    EXPECT_EQ(wu.MaxDuration(), 0);
+    EXPECT_EQ(Times(wu), TTimes(100.25, 100.5, 21600, 0, 0, 0));
     EXPECT_EQ(wu.FindStep(0), nullptr);
 
     TWU stepped = Unit(core::Gromacs, {{0, 5}, {1, 30}, {1, 40}});
     stepped.Steps.Items(0)->PrevDate = 10;
     stepped.Steps.Items(2)->Date = 11;
-    EXPECT_EQ(stepped.StartDate(), 10);
-    EXPECT_EQ(stepped.EndDate(), 11);
-    EXPECT_EQ(stepped.MaxDuration(), 40);
     EXPECT_EQ(stepped.FindStep(1), stepped.Steps.Items(1)); // the first step of that frame
     // The leading 0 % step is no frame of work, except for Tinker, which logs no such step.
-    EXPECT_EQ(stepped.FoldedFrames(), 2);
-    EXPECT_EQ(stepped.CalculationSeconds(), 70);
+    EXPECT_EQ(Times(stepped), TTimes(10, 11, 86400, 70, 2, 40));
     stepped.SetCore(core::Tinker);
-    EXPECT_EQ(stepped.FoldedFrames(), 3);
-    EXPECT_EQ(stepped.CalculationSeconds(), 75);
+    EXPECT_EQ(Times(stepped), TTimes(10, 11, 86400, 75, 3, 40));
 }
 
 TEST(TWU, SetProteinTakesTheProjectNumberOnlyWhileNoneIsKnown)

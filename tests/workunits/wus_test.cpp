@@ -60,18 +60,16 @@ TEST_F(CollectionTest, OneDifferentCharacterMakesADifferentUnit)
 
 TEST_F(CollectionTest, IdentityCutsOnlyTheFirstLogPathLineAfterALineBreak)
 {
-    using workunits::IdentityOf;
-    const auto cut = IdentityOf("a\r\n- FahLog Path: x\r\nb\r\n");
-    EXPECT_EQ(std::string(cut.Head) + std::string(cut.Tail), "a\r\nb\r\n");
-    const auto atStart = IdentityOf("- FahLog Path: x\r\nb\r\n");
-    EXPECT_EQ(atStart.Tail, "");
-    EXPECT_EQ(atStart.Head, "- FahLog Path: x\r\nb\r\n");
-    const auto twice = IdentityOf("a\r\n- FahLog Path: x\r\n- FahLog Path: y\r\n");
-    EXPECT_EQ(std::string(twice.Head) + std::string(twice.Tail), "a\r\n- FahLog Path: y\r\n");
+    const auto kept = [](std::string_view text) {
+        const auto identity = workunits::IdentityOf(text);
+        return std::string(identity.Head) + std::string(identity.Tail);
+    };
+    EXPECT_EQ(kept("a\r\n- FahLog Path: x\r\nb\r\n"), "a\r\nb\r\n");
+    EXPECT_EQ(kept("- FahLog Path: x\r\nb\r\n"), "- FahLog Path: x\r\nb\r\n");
+    EXPECT_EQ(kept("a\r\n- FahLog Path: x\r\n- FahLog Path: y\r\n"), "a\r\n- FahLog Path: y\r\n");
     // The donor lines the client reader places after its path line are not the unit's own.
-    const auto donor = IdentityOf("a\r\n- FahLog Path: x\r\n01:00:00:  <user v='d'/>\r\n"
-                                  "01:00:00:  <team v='7'/>\r\n01:00:00:  <user v='e'/>\r\nb\r\n");
-    EXPECT_EQ(std::string(donor.Head) + std::string(donor.Tail),
+    EXPECT_EQ(kept("a\r\n- FahLog Path: x\r\n01:00:00:  <user v='d'/>\r\n"
+                   "01:00:00:  <team v='7'/>\r\n01:00:00:  <user v='e'/>\r\nb\r\n"),
               "a\r\n01:00:00:  <user v='e'/>\r\nb\r\n");
     // Equal texts cut in different places are still equal, with equal hashes.
     const workunits::TIdentity split{"ab", "cd"};
