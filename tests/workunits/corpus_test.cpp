@@ -101,7 +101,8 @@ TEST(Corpus, RealLogsGivePlausibleUnitsThatSurviveTheHistory)
         {"v7.1.24-winxp-hfm-client-v7-8", {{7704, 4, 7, 1}, 15}}};
     for (const auto& path : logs) {
         SCOPED_TRACE(path.string());
-        const std::string generation = path.parent_path().parent_path().filename().string();
+        const std::string generation =
+            std::filesystem::relative(path, test::CorpusDir()).begin()->string();
         TFigures& f = figures[generation];
         TWUs wus;
         wus.ReadLog(workunits::ReadFahLogText(path), path.string(), clock);
