@@ -115,8 +115,7 @@ TEST_F(MainWindowWiringTest, InformationFollowsTheUnitOnlyWhileShown)
     EXPECT_EQ(Memo().rfind("Protéine: p20_b\n", 0), 0u);
 
     LogTree().setCurrentItem(LogTree().topLevelItem(0));
-    EXPECT_EQ(Title(), "");
-    EXPECT_EQ(Memo(), "");
+    EXPECT_EQ(Title() + Memo(), "");
 
     // The two pages' toggles follow each other, and the choice is saved.
     Find<QToolButton>("sbFahLogWUInfo").click();
@@ -249,8 +248,8 @@ TEST_F(MainWindowWiringTest, ExportsTakeTheActivePagesUnitsAndGiveTheShownOneBac
     Trigger("mnuBitmapWUs");
     ASSERT_EQ(messages.Errors.size(), 1u);
     EXPECT_NE(messages.Errors[0].find((dir / "png").string()), std::string::npos);
-    EXPECT_EQ(Chart().CurrentWU(), window->WUsLog().Items(1));
-    EXPECT_EQ(window->CurrentWU(), window->WUsLog().Items(1));
+    EXPECT_EQ(std::tuple(Chart().CurrentWU(), window->CurrentWU()),
+              std::tuple(window->WUsLog().Items(1), window->WUsLog().Items(1)));
 }
 
 TEST_F(MainWindowWiringTest, ALongPngBatchCanBeCancelled)
@@ -268,8 +267,7 @@ TEST_F(MainWindowWiringTest, ALongPngBatchCanBeCancelled)
     EXPECT_EQ(cancel.Shown, 1);
     EXPECT_TRUE(test::FileNames(dir / "png").empty());
     EXPECT_EQ(messages.Count(), 0u);
-    EXPECT_EQ(window->CurrentWU(), shown);
-    EXPECT_EQ(Chart().CurrentWU(), shown);
+    EXPECT_EQ(std::tuple(window->CurrentWU(), Chart().CurrentWU()), std::tuple(shown, shown));
 }
 
 } // namespace korvid
