@@ -101,6 +101,9 @@ TEST_F(MainWindowWiringTest, InformationFollowsTheUnitOnlyWhileShown)
 {
     LastLog({A, B});
     Start();
+    // No language file: the built-in texts, nothing to choose, nothing saved.
+    EXPECT_FALSE(Find<QToolButton>("sbFahlogLang").isVisibleTo(window.get()));
+    EXPECT_EQ(SavedSettings().ReadString("General", "Lang", ""), "");
     EXPECT_EQ(Title(), "p10_a (Run 1, Clone 2, Gen 3)");
     EXPECT_EQ(Memo().rfind("Protéine: p10_a\nRun: 1\n", 0), 0u) << Memo();
     EXPECT_EQ(Find<QPlainTextEdit>("memWUInfo").textCursor().position(), 0);
@@ -166,31 +169,16 @@ TEST_F(MainWindowWiringTest, ALanguageChosenAtRunTimeChangesTheWindowAndIsRememb
         EXPECT_EQ(Find<QWidget>(name).font().pointSize(), 11) << name;
 }
 
-TEST_F(MainWindowWiringTest, WithOneLanguageOrNoneThereIsNoLanguageButton)
+// One language file, like none, leaves nothing to choose: no language button.
+TEST_F(MainWindowWiringTest, OneLanguageFileIsAppliedAndSavedWithoutALanguageButton)
 {
-    struct TRow {
-        const char* name;
-        bool englishFile;
-        const char* hint;
-        const char* savedLang;
-    };
-    const TRow rows[] = {
-        {"no language file: the built-in texts", false, "Charger un fichier FahLog", ""},
-        {"one file: applied and saved", true, "Load a FahLog file", "EN"},
-    };
-    for (const TRow& row : rows) {
-        SCOPED_TRACE(row.name);
-        std::filesystem::remove(dir / "Korvid.EN.lng");
-        if (row.englishFile)
-            dir.Write("Korvid.EN.lng", English());
-        Settings("AutoAddToHisto=0\n");
-        Start();
-        EXPECT_EQ(Find<QToolButton>("sbLoadFahlog").toolTip().toStdString(), row.hint);
-        EXPECT_FALSE(Find<QToolButton>("sbFahlogLang").isVisibleTo(window.get()));
-        EXPECT_FALSE(Find<QToolButton>("sbHistoLang").isVisibleTo(window.get()));
-        EXPECT_EQ(SavedSettings().ReadString("General", "Lang", ""), row.savedLang);
-        Close();
-    }
+    dir.Write("Korvid.EN.lng", English());
+    Settings("AutoAddToHisto=0\n");
+    Start();
+    EXPECT_EQ(Find<QToolButton>("sbLoadFahlog").toolTip().toStdString(), "Load a FahLog file");
+    EXPECT_FALSE(Find<QToolButton>("sbFahlogLang").isVisibleTo(window.get()));
+    EXPECT_FALSE(Find<QToolButton>("sbHistoLang").isVisibleTo(window.get()));
+    EXPECT_EQ(SavedSettings().ReadString("General", "Lang", ""), "EN");
 }
 
 // The exports take the active page's units; the PNG ones borrow the chart and give it back.
