@@ -51,29 +51,23 @@ TEST(RoundStep, GivesOneTwoOrFiveTimesAPowerOfTen)
 {
     const std::vector<std::pair<double, double>> rows = {{3, 2},    {4, 5},   {1.5, 2}, {0.3, 0.2},
                                                          {7.5, 10}, {45, 50}, {0, 0},   {-2, 0}};
-    for (const auto& [requested, rounded] : rows) {
-        SCOPED_TRACE(requested);
-        EXPECT_NEAR(chart::RoundStep(requested), rounded, rounded * 1e-12);
-    }
+    for (const auto& [requested, rounded] : rows)
+        EXPECT_NEAR(chart::RoundStep(requested), rounded, rounded * 1e-12) << requested;
 }
 
 TEST(Decimals, CountsDigitsAfterThePoint)
 {
     const std::vector<std::pair<double, int>> rows = {{0.5, 1},  {0.01, 2}, {1, 0}, {10, -1},
                                                       {250, -2}, {-0.5, 1}, {0, 99}};
-    for (const auto& [value, decimals] : rows) {
-        SCOPED_TRACE(value);
-        EXPECT_EQ(chart::Decimals(value), decimals);
-    }
+    for (const auto& [value, decimals] : rows)
+        EXPECT_EQ(chart::Decimals(value), decimals) << value;
 }
 
 TEST(LabelText, WritesTickValues)
 {
-    for (const auto& row : test::CaseTable("chart/data/label_texts.cases", 5)) {
-        SCOPED_TRACE(row[0]);
-        EXPECT_EQ(chart::LabelText(std::stod(row[1]), std::stoi(row[2]), std::stod(row[3])),
-                  row[4]);
-    }
+    for (const auto& row : test::CaseTable("chart/data/label_texts.cases", 5))
+        EXPECT_EQ(chart::LabelText(std::stod(row[1]), std::stoi(row[2]), std::stod(row[3])), row[4])
+            << row[0];
 }
 
 TEST(ClampPixel, KeepsCoordinatesInTheCanvasRange)

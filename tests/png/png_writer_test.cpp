@@ -190,23 +190,12 @@ TEST(SaveToFilePng, EveryRowCarriesTheFilterTypeOfTheMode)
     }
 }
 
-class SaveToFilePngFile : public ::testing::Test {
-protected:
+TEST(SaveToFilePngFile, FailureNamesTheFileAndLeavesTheTargetAsItWasElseReplacesIt)
+{
     test::TTempDir dir;
     const std::filesystem::path target = dir / "chart.png";
-    const TImage image = TImage(20, 10, 0xFF336699);
-
-    void SetUp() override { dir.Write("chart.png", "old picture"); }
-};
-
-TEST_F(SaveToFilePngFile, ReplacesTheTargetWithTheImage)
-{
-    png::SaveToFilePng(image, target);
-    EXPECT_EQ(test::DecodePng(dir.Read("chart.png")), test::AsDecoded(image));
-}
-
-TEST_F(SaveToFilePngFile, FailureNamesTheFileAndLeavesTheTargetAsItWas)
-{
+    const TImage image(20, 10, 0xFF336699);
+    dir.Write("chart.png", "old picture");
     util::TAtomicWriteHooks diskFull;
     diskFull.BeforeRename = [&] {
         throw util::TError("Cannot write " + target.string() + ": disk full");
@@ -241,6 +230,8 @@ TEST_F(SaveToFilePngFile, FailureNamesTheFileAndLeavesTheTargetAsItWas)
         EXPECT_EQ(dir.Read("chart.png"), "old picture");
         EXPECT_EQ(test::FileNames(dir.Path()), std::vector<std::string>{"chart.png"});
     }
+    png::SaveToFilePng(image, target);
+    EXPECT_EQ(test::DecodePng(dir.Read("chart.png")), test::AsDecoded(image));
 }
 
 } // namespace

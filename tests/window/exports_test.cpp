@@ -103,10 +103,8 @@ TEST_F(ExportsTest, HostileProteinNamesStayInsideTheFolders)
 
 TEST(SafeFileName, NeverGivesADotNameOrAnEmptyOne)
 {
-    for (const auto& row : test::CaseTable("window/data/safe_names.cases", 3)) {
-        SCOPED_TRACE(row[0]);
-        EXPECT_EQ(window::SafeFileName(row[1]), row[2]);
-    }
+    for (const auto& row : test::CaseTable("window/data/safe_names.cases", 3))
+        EXPECT_EQ(window::SafeFileName(row[1]), row[2]) << row[0];
 }
 
 TEST_F(ExportsTest, OverlongProteinIsCutAtACharacterAndTheFileWritten)

@@ -40,10 +40,9 @@ TEST(FailureText, LibraryTextsBecomeMessagesNamingTheCommand)
         {"not even an exception", std::make_exception_ptr(42), "Tom && Jerry",
          "Tom & Jerry: internal error"},
     };
-    for (const TRow& row : rows) {
-        SCOPED_TRACE(row.name);
-        EXPECT_EQ(window::FailureText(row.failure, row.command, catalogue), row.expected);
-    }
+    for (const TRow& row : rows)
+        EXPECT_EQ(window::FailureText(row.failure, row.command, catalogue), row.expected)
+            << row.name;
 }
 
 } // namespace korvid

@@ -1,5 +1,6 @@
 #include <functional>
 #include <sstream>
+#include <tuple>
 
 #include <QMimeData>
 #include <QPushButton>
@@ -120,7 +121,6 @@ TEST_F(MainWindowTest, AnUnreadableLogLeavesThePreviousOneOnDisplay)
     Find<QToolButton>("sbLoadFahlog").click();
 
     EXPECT_EQ(messages.Errors.size(), 1u);
-    EXPECT_EQ(window->WUsLog().Count(), 2);
     EXPECT_EQ(GroupTexts(LogTree()), (std::vector<std::string>{"p10_a", "p20_b"}));
     EXPECT_EQ(Pages().tabText(0).toStdString(), "FAHlog.txt");
     EXPECT_EQ(window->LastFahLog(), dir / "FAHlog.txt");
@@ -196,9 +196,8 @@ TEST_F(MainWindowTest, ChangingTheSortRebuildsTheTreesDropsTheSelectionAndIsSave
     LogTree().setCurrentItem(LogTree().topLevelItem(0)->child(0));
     ASSERT_NE(window->CurrentWU(), nullptr);
     Trigger("mnuSortByDate");
-    EXPECT_EQ(window->CurrentWU(), nullptr);
-    EXPECT_EQ(window->SelLogWU(), nullptr);
-    EXPECT_EQ(Selected(LogTree()), nullptr);
+    EXPECT_EQ(std::tuple(window->CurrentWU(), window->SelLogWU(), Selected(LogTree())),
+              std::tuple(nullptr, nullptr, nullptr));
     EXPECT_EQ(GroupTexts(LogTree()),
               (std::vector<std::string>{"04/03/2026", "05/03/2026", "06/03/2026"}));
     Close();
@@ -216,14 +215,13 @@ TEST_F(MainWindowTest, ARightClickSelectsAndShowsAUnitButNotEmptySpace)
     };
 
     rightClick(QPoint(5, viewport->height() - 3));
-    EXPECT_EQ(Selected(LogTree()), nullptr);
-    EXPECT_EQ(window->CurrentWU(), nullptr);
+    EXPECT_EQ(std::tuple(Selected(LogTree()), window->CurrentWU()), std::tuple(nullptr, nullptr));
 
     QTreeWidgetItem* node = Node("p10_a");
     rightClick(LogTree().visualItemRect(node).center());
-    EXPECT_EQ(Selected(LogTree()), node);
-    EXPECT_EQ(window->CurrentWU(), window->WUsLog().Items(0));
-    EXPECT_EQ(window->SelLogWU(), window->CurrentWU());
+    const workunits::TWU* first = window->WUsLog().Items(0);
+    EXPECT_EQ(std::tuple(Selected(LogTree()), window->CurrentWU(), window->SelLogWU()),
+              std::tuple(node, first, first));
 }
 
 TEST_F(MainWindowTest, AddingTheShownUnitAsksForAnIncompleteOneAndRefusesADuplicate)
@@ -252,20 +250,30 @@ TEST_F(MainWindowTest, AddingTheShownUnitAsksForAnIncompleteOneAndRefusesADuplic
     EXPECT_EQ(messages.Questions, std::vector<std::string>(2, Text("msgWUIncomplete")));
 }
 
-TEST_F(MainWindowTest, AddingCompleteThenAllUnitsTellsHowManyWereAdded)
+TEST_F(MainWindowTest, AddingCompleteThenAllUnitsTellsHowManyAndF5ReloadsTheSavedHistory)
 {
     LastLog({A, B, C});
     Start();
     Trigger("mnuAddCompletedWUToHisto");
-    EXPECT_EQ(window->WUsHisto().Count(), 2);
     Trigger("mnuAddWUsToHisto");
-    EXPECT_EQ(window->WUsHisto().Count(), 3);
     Trigger("mnuAddWUsToHisto");
     EXPECT_EQ(messages.Notices,
               (std::vector<std::string>{Text("msgWUsAdded", 2), Text("msgWUAdded", 1)}));
     EXPECT_EQ(GroupTexts(HistoTree()), (std::vector<std::string>{"p10_a", "p20_b", "p30_c"}));
     // None of this touches the file.
     EXPECT_FALSE(dir.Exists("Korvid.dat"));
+
+    // F5 on the history page reloads the saved file over what memory holds.
+    Find<QToolButton>("sbSaveHisto").click();
+    EXPECT_TRUE(messages.Questions.empty());
+    EXPECT_EQ(history::ReadCompressedText(dir / "Korvid.dat").Text, window->WUsHisto().AllText());
+
+    Pages().setCurrentIndex(1);
+    Trigger("mnuDelWUsFromHisto");
+    ASSERT_EQ(window->WUsHisto().Count(), 0);
+    F5();
+    EXPECT_EQ(window->WUsHisto().Count(), 3);
+    EXPECT_EQ(Pages().currentIndex(), 1);
 }
 
 TEST_F(MainWindowTest, RemovingUnitsFromTheHistory)
@@ -284,8 +292,7 @@ TEST_F(MainWindowTest, RemovingUnitsFromTheHistory)
     EXPECT_TRUE(ItemShownByButton("sbDelFromHisto", "popDelHisto", "mnuDelWUFromHisto"));
     Trigger("mnuDelWUFromHisto");
     EXPECT_EQ(GroupTexts(HistoTree()), (std::vector<std::string>{"p10_a", "p30_c", "p40_d"}));
-    EXPECT_EQ(window->SelHistoWU(), nullptr);
-    EXPECT_EQ(window->CurrentWU(), nullptr);
+    EXPECT_EQ(std::tuple(window->SelHistoWU(), window->CurrentWU()), std::tuple(nullptr, nullptr));
     EXPECT_EQ(messages.Count(), 0u);
 
     Trigger("mnuDelIncompleteWUFromHisto");
@@ -297,23 +304,6 @@ TEST_F(MainWindowTest, RemovingUnitsFromTheHistory)
     EXPECT_EQ(messages.Notices,
               (std::vector<std::string>{Text("msgWUsDeleted", 2), Text("msgWUDeleted", 1)}));
     EXPECT_EQ(dir.Read("Korvid.dat"), file);
-}
-
-TEST_F(MainWindowTest, F5OnTheHistoryPageReloadsTheSavedFileOverWhatMemoryHolds)
-{
-    LastLog({A, B, C});
-    Start();
-    Trigger("mnuAddWUsToHisto");
-    Find<QToolButton>("sbSaveHisto").click();
-    EXPECT_TRUE(messages.Questions.empty());
-    EXPECT_EQ(history::ReadCompressedText(dir / "Korvid.dat").Text, window->WUsHisto().AllText());
-
-    Pages().setCurrentIndex(1);
-    Trigger("mnuDelWUsFromHisto");
-    ASSERT_EQ(window->WUsHisto().Count(), 0);
-    F5();
-    EXPECT_EQ(window->WUsHisto().Count(), 3);
-    EXPECT_EQ(Pages().currentIndex(), 1);
 }
 
 TEST(FirstStart, MostOfTheScreenAndTreesAboutTwoFifthsHigh)

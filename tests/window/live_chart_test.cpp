@@ -1,3 +1,5 @@
+#include <tuple>
+
 #include <QTableView>
 
 #include "main_window_fixture.h"
@@ -98,13 +100,11 @@ TEST_F(LiveChartTest, AUnitThatLeavesOrWhoseClientDropsKeepsItsLastFrames)
 
     server.DropAll();
     ASSERT_TRUE(StepUntil(60, [&] { return !Model().Row(0).Cells[5].contains("8.4.5"); }));
-    EXPECT_EQ(window->CurrentWU(), kept);
-    EXPECT_EQ(Chart().CurrentWU(), kept);
+    EXPECT_EQ(std::tuple(window->CurrentWU(), Chart().CurrentWU()), std::tuple(kept, kept));
 
     // A machine's line shows no unit.
     Find<QTableView>("tvLive").selectRow(0);
-    EXPECT_EQ(Chart().CurrentWU(), nullptr);
-    EXPECT_EQ(Memo(), "");
+    EXPECT_EQ(std::tuple(Chart().CurrentWU(), Memo()), std::tuple(nullptr, ""));
 }
 
 } // namespace

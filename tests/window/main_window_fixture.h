@@ -157,8 +157,14 @@ protected:
     // Page 0 is the log, 1 the history.
     QTreeWidgetItem* Node(const char* protein, int page = 0) const
     {
-        return UnitNode(page == 0 ? LogTree() : HistoTree(), protein,
-                        page == 0 ? window->WUsLog() : window->WUsHisto());
+        const workunits::TWUs& wus = page == 0 ? window->WUsLog() : window->WUsHisto();
+        for (QTreeWidgetItemIterator it(page == 0 ? &LogTree() : &HistoTree()); *it != nullptr;
+             ++it) {
+            const auto index = (*it)->data(0, window::tree_role::StateIndex).toLongLong();
+            if (index != -1 && wus.Items(index) != nullptr && wus.Items(index)->Protein == protein)
+                return *it;
+        }
+        return nullptr;
     }
     void Select(const char* protein, int page = 0) const
     {
@@ -201,16 +207,6 @@ protected:
         for (int i = 0; i < tree.topLevelItemCount(); ++i)
             texts.push_back(tree.topLevelItem(i)->text(0).toStdString());
         return texts;
-    }
-    static QTreeWidgetItem* UnitNode(const QTreeWidget& tree, const std::string& protein,
-                                     const workunits::TWUs& wus)
-    {
-        for (QTreeWidgetItemIterator it(const_cast<QTreeWidget*>(&tree)); *it != nullptr; ++it) {
-            const auto index = (*it)->data(0, window::tree_role::StateIndex).toLongLong();
-            if (index != -1 && wus.Items(index) != nullptr && wus.Items(index)->Protein == protein)
-                return *it;
-        }
-        return nullptr;
     }
     static const QTreeWidgetItem* Selected(const QTreeWidget& tree)
     {

@@ -8,10 +8,8 @@ namespace korvid {
 
 TEST(FormatText, FillsPlaceholdersInOrderAndNeverTrustsThePattern)
 {
-    for (const auto& row : test::CaseTable("window/data/text_formats.cases", 3)) {
-        SCOPED_TRACE(row[0]);
-        EXPECT_EQ(window::FormatText(row[1], {3LL, -1LL, std::string("p12_x")}), row[2]);
-    }
+    for (const auto& row : test::CaseTable("window/data/text_formats.cases", 3))
+        EXPECT_EQ(window::FormatText(row[1], {3LL, -1LL, std::string("p12_x")}), row[2]) << row[0];
 }
 
 } // namespace korvid

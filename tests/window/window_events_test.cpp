@@ -4,6 +4,7 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <tuple>
 
 #include "main_window_fixture.h"
 
@@ -44,9 +45,8 @@ TEST_F(WindowEventsTest, AGrowingLogIsFollowedKeepingTheSelectionAndTheZoom)
     ASSERT_TRUE(followTimer.Fire()) << "read once the writes pause";
     const workunits::TWU* followed = window->WUsLog().Items(1);
     EXPECT_EQ(followed->Steps.Back().Frame, 55);
-    EXPECT_EQ(window->SelLogWU(), followed);
-    EXPECT_EQ(window->CurrentWU(), followed);
-    EXPECT_EQ(chart.CurrentWU(), followed);
+    EXPECT_EQ(std::tuple(window->SelLogWU(), window->CurrentWU(), chart.CurrentWU()),
+              std::tuple(followed, followed, followed));
     EXPECT_EQ(chart.Chart().Zoom(1), zoom);
     EXPECT_EQ(Selected(LogTree()), Node("p30_c"));
     EXPECT_NE(Memo().find("pliées: 55"), std::string::npos);
