@@ -119,7 +119,8 @@ int main(int argc, char** argv)
         }));
 
         history::THistoLoadResult loaded;
-        loadOurs.push_back(Seconds([&] { loaded = store.LoadHisto(); }));
+        loadOurs.push_back(
+            Seconds([&] { loaded = history::ReadCompressedText(store.HistoPath()); }));
         if (loaded.Outcome != history::THistoLoad::Loaded || loaded.Text != text)
             Fail("the history did not load back: " + loaded.Message);
 

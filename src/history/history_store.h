@@ -24,9 +24,6 @@ public:
     void SetAutoBackup(bool on) { m_autoBackup = on; }
     [[nodiscard]] bool AutoBackup() const { return m_autoBackup; }
 
-    // Reads Korvid.dat; never throws for what the file holds.
-    [[nodiscard]] THistoLoadResult LoadHisto() const { return ReadCompressedText(m_histoPath); }
-
     // Writes the text as Korvid.dat, atomically; with AutoBackup the old file becomes
     // Korvid.dat.bak before the new one takes its name. Throws util::TError naming the file on
     // any failure (a text over MaxHistoBytes, the compressor, the backup, the write), and then

@@ -108,7 +108,7 @@ TEST_P(HistorySaveCrashTest, KorvidDatIsAlwaysTheOldOrTheNewFileAndLoads)
         else
             ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
 
-        const auto loaded = history::THistoStore(dir.Path()).LoadHisto();
+        const auto loaded = history::ReadCompressedText(dir / "Korvid.dat");
         ASSERT_EQ(loaded.Outcome, history::THistoLoad::Loaded) << loaded.Message;
         // Killed, the file is the old one byte for byte, not merely a file holding the old text.
         EXPECT_TRUE(loaded.Text == (kill == TKill::Never ? newText : oldText));
